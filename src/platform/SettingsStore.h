@@ -1,0 +1,53 @@
+#pragma once
+// The settings store that stands in for the registry: typed values under
+// full key names such as "HKEY_CLASSES_ROOT\Software\ProjStanor".
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+
+namespace stanor::platform {
+
+// Key of the program's own run parameters and remembered choices.
+inline const QString kStanorKey = QStringLiteral("HKEY_CLASSES_ROOT\\Software\\ProjStanor");
+// Key of the current user's Internet settings (proxy).
+inline const QString kInternetSettingsKey = QStringLiteral(
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+
+enum class ValueType { String, ExpandString, DWord };
+
+struct StoredValue {
+    ValueType type = ValueType::String;
+    QString text;          // String and ExpandString (kept unexpanded)
+    std::uint32_t dword = 0;  // DWord
+};
+
+// Raised for an unreadable or malformed store, a failed write, or a value of
+// another type than the one asked for (as the registry does).
+class SettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    // The value, or nothing when the key or the value is missing.
+    virtual std::optional<StoredValue> value(const QString& key, const QString& name) = 0;
+    virtual bool keyExists(const QString& key) = 0;
+    // Creates the key when missing (as opening a key with creation allowed does).
+    virtual void createKey(const QString& key) = 0;
+    virtual void setValue(const QString& key, const QString& name, const StoredValue& v) = 0;
+    virtual void removeValue(const QString& key, const QString& name) = 0;
+
+    // Typed reads: a missing value gives "" (or nothing for DWORDs); a value of
+    // another type throws SettingsError. String reads accept ExpandString as it is.
+    QString readString(const QString& key, const QString& name);
+    std::optional<std::uint32_t> readDword(const QString& key, const QString& name);
+    void writeString(const QString& key, const QString& name, const QString& text);
+    void writeDword(const QString& key, const QString& name, std::uint32_t v);
+};
+
+}  // namespace stanor::platform
