@@ -1,5 +1,5 @@
 // Record-kind decisions, answer-file choice and header texts of the record view.
-#include "RecordViewRules.h"
+#include "pages/RecordViewRules.h"
 
 #include <gtest/gtest.h>
 
