@@ -1,0 +1,221 @@
+#include "toolkit/Controls.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QRegularExpressionValidator>
+#include <QStyle>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace stanor::toolkit {
+
+// ---- Edit, NumberEdit -------------------------------------------------------
+
+Edit::Edit(QWidget* parent) : QLineEdit(parent), FieldControl(this) {
+    QLineEdit::setMaxLength(32767);
+    connect(this, &QLineEdit::textChanged, events(), &FieldEvents::changed);
+}
+
+void Edit::setMaxLength(int n) {
+    FieldControl::setMaxLength(n);
+    QLineEdit::setMaxLength(maxLength() == 0 ? 32767 : maxLength());
+}
+
+NumberEdit::NumberEdit(QWidget* parent) : Edit(parent) {
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+0-9., ]*")), this));
+}
+
+// ---- DatePicker -------------------------------------------------------------
+
+DatePicker::DatePicker(QWidget* parent) : QLineEdit(parent), FieldControl(this) {
+    setInputMask(QStringLiteral("99/99/9999;_"));
+    QAction* drop = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    drop->setObjectName(QStringLiteral("dropDown"));
+    drop->setToolTip(QStringLiteral("Calendrier"));
+    connect(drop, &QAction::triggered, this, &DatePicker::showCalendar);
+    connect(this, &QLineEdit::textChanged, events(), &FieldEvents::changed);
+}
+
+QString DatePicker::text() const { return displayText(); }
+
+void DatePicker::setText(const QString& t) {
+    if (t == kEmptyMask) QLineEdit::setText(QString());
+    else QLineEdit::setText(t);
+}
+
+QDate DatePicker::date() const { return QDate::fromString(text(), QStringLiteral("dd/MM/yyyy")); }
+
+void DatePicker::setDate(const QDate& d) {
+    setText(d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString());
+}
+
+void DatePicker::showCalendar() {
+    if (!popup_) {
+        popup_ = new QWidget(this, Qt::Popup);
+        auto* lay = new QVBoxLayout(popup_);
+        lay->setContentsMargins(0, 0, 0, 0);
+        calendar_ = new QCalendarWidget(popup_);
+        calendar_->setGridVisible(true);
+        lay->addWidget(calendar_);
+        connect(calendar_, &QCalendarWidget::clicked, this, &DatePicker::pick);
+        connect(calendar_, &QCalendarWidget::activated, this, &DatePicker::pick);
+    }
+    calendar_->setSelectedDate(date().isValid() ? date() : QDate::currentDate());
+    popup_->move(mapToGlobal(QPoint(0, height())));
+    popup_->show();
+    calendar_->setFocus();
+}
+
+void DatePicker::pick(const QDate& d) {
+    setDate(d);
+    if (popup_) popup_->hide();
+    setFocus();
+}
+
+// ---- ComboBox ---------------------------------------------------------------
+
+ComboBox::ComboBox(bool listOnly, QWidget* parent) : QComboBox(parent), FieldControl(this) {
+    setEditable(!listOnly);
+    setInsertPolicy(QComboBox::NoInsert);
+    hookLineEdit();
+    connect(this, &QComboBox::currentTextChanged, events(), &FieldEvents::changed);
+}
+
+void ComboBox::hookLineEdit() {
+    if (QLineEdit* le = lineEdit()) {
+        events()->watch(le);
+        le->setMaxLength(maxLength() == 0 ? 32767 : maxLength());
+    }
+}
+
+void ComboBox::setText(const QString& t) {
+    if (isEditable()) {
+        setEditText(t);
+        return;
+    }
+    setCurrentIndex(findText(t, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void ComboBox::setMaxLength(int n) {
+    FieldControl::setMaxLength(n);
+    if (QLineEdit* le = lineEdit()) le->setMaxLength(maxLength() == 0 ? 32767 : maxLength());
+}
+
+void ComboBox::setListOnly(bool listOnly) {
+    if (listOnly == isListOnly()) return;
+    const QString keep = currentText();
+    setEditable(!listOnly);
+    hookLineEdit();
+    setText(keep);
+}
+
+void ComboBox::clearAll() {
+    clear();
+    if (isEditable()) clearEditText();
+}
+
+bool ComboBox::textIsItem() const {
+    return findText(currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
+}
+
+// ---- Memo -------------------------------------------------------------------
+
+Memo::Memo(QWidget* parent) : QPlainTextEdit(parent), FieldControl(this) {
+    setTabChangesFocus(true);
+    events()->watch(viewport());
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        enforceLimit();
+        if (!trimming_) emit events()->changed();
+    });
+}
+
+QString Memo::text() const {
+    QString t = toPlainText();
+    t.replace(u'\n', QStringLiteral("\r\n"));
+    return t;
+}
+
+void Memo::setText(const QString& t) {
+    QString plain = t;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    setPlainText(plain);
+}
+
+void Memo::setMaxLength(int n) {
+    FieldControl::setMaxLength(n);
+    enforceLimit();
+}
+
+// Characters past the limit are dropped, counting a line break as CR LF.
+void Memo::enforceLimit() {
+    if (trimming_ || maxLength() == 0) return;
+    const QString t = text();
+    if (t.size() <= maxLength()) return;
+    QString cut = t.left(maxLength());
+    if (cut.endsWith(u'\r')) cut.chop(1);
+    trimming_ = true;
+    QTextCursor c = textCursor();
+    const int pos = c.position();
+    setText(cut);
+    c = textCursor();
+    c.setPosition(std::min(pos, static_cast<int>(toPlainText().size())));
+    setTextCursor(c);
+    trimming_ = false;
+    emit events()->changed();
+}
+
+// ---- ListBox ----------------------------------------------------------------
+
+ListBox::ListBox(QWidget* parent) : QListWidget(parent), FieldControl(this) {
+    setSelectionMode(QAbstractItemView::MultiSelection);
+    connect(this, &QListWidget::itemClicked, events(), &FieldEvents::clicked);
+    connect(this, &QListWidget::itemSelectionChanged, events(), &FieldEvents::changed);
+}
+
+QString ListBox::text() const { return selectedTexts().join(QStringLiteral(" - ")); }
+
+bool ListBox::isSelected(int i) const {
+    const QListWidgetItem* it = item(i);
+    return it && it->isSelected();
+}
+
+void ListBox::setSelected(int i, bool on) {
+    if (QListWidgetItem* it = item(i)) it->setSelected(on);
+}
+
+QStringList ListBox::selectedTexts() const {
+    QStringList out;
+    for (int i = 0; i < count(); ++i)
+        if (item(i)->isSelected()) out << item(i)->text();
+    return out;
+}
+
+// ---- FlatButton, Label ------------------------------------------------------
+
+FlatButton::FlatButton(const QString& caption, const QString& hint, QWidget* parent)
+    : QToolButton(parent), FieldControl(this) {
+    setAutoRaise(true);
+    setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    setFocusPolicy(Qt::StrongFocus);
+    QToolButton::setText(caption);
+    setToolTip(hint);
+    connect(this, &QToolButton::clicked, events(), &FieldEvents::clicked);
+}
+
+void FlatButton::setPicture(const QIcon& icon) { setIcon(icon); }
+
+Label::Label(const QString& caption, QWidget* parent) : QLabel(caption, parent), FieldControl(this) {}
+
+void Label::setUnderlined(bool on) {
+    QFont f = font();
+    f.setUnderline(on);
+    setFont(f);
+}
+
+void Label::mousePressEvent(QMouseEvent* e) {
+    QLabel::mousePressEvent(e);
+    emit events()->clicked();
+}
+
+}  // namespace stanor::toolkit

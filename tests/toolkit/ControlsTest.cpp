@@ -1,0 +1,198 @@
+#include "toolkit/Controls.h"
+#include "toolkit/Grid.h"
+#include "toolkit/WinColor.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace stanor::toolkit;
+
+TEST(WinColors, DecimalAndSystemValues) {
+    EXPECT_EQ(toQColor(255), QColor(255, 0, 0));            // COLORREF is BGR
+    EXPECT_EQ(toQColor(15745088), QColor(0x40, 0x40, 0xF0));
+    EXPECT_EQ(toQColor(7756236), QColor(0xCC, 0x59, 0x76));
+    EXPECT_EQ(fromQColor(QColor(0x40, 0x40, 0xF0)), 15745088);
+    EXPECT_TRUE(isSystemColor(WinColor::clInactiveBorder));
+    EXPECT_TRUE(toQColor(WinColor::clInactiveBorder).isValid());
+    EXPECT_EQ(toQColor(WinColor::clWindow), QApplication::palette().color(QPalette::Base));
+    // "No colour" values leave the style's colour.
+    for (qint32 none : {qint32(-1), WinColor::clNone, WinColor::clDefault, qint32(0xFF0000F0)})
+        EXPECT_FALSE(toQColor(none).isValid()) << none;
+}
+
+TEST(Controls, SharedInterfaceAcrossKinds) {
+    QWidget sheet;
+    std::vector<FieldControl*> all = {new Edit(&sheet),       new NumberEdit(&sheet), new DatePicker(&sheet),
+                                      new ComboBox(true, &sheet), new ComboBox(false, &sheet), new Memo(&sheet),
+                                      new ListBox(&sheet),    new FlatButton(QStringLiteral("Options"), {}, &sheet),
+                                      new Label(QStringLiteral("x"), &sheet), new Grid(&sheet)};
+    for (FieldControl* f : all) {
+        EXPECT_EQ(asFieldControl(f->widget()), f);
+        EXPECT_FALSE(f->claimed());
+        f->setTag(0);  // the first row of page 1
+        EXPECT_TRUE(f->claimed());
+        f->setBackColor(WinColor::clInactiveBorder);
+        f->setFontColor(255);
+        EXPECT_EQ(f->backColor(), WinColor::clInactiveBorder);
+        f->setEnabled(false);
+        EXPECT_FALSE(f->isEnabled());
+        f->setShown(false);
+        EXPECT_FALSE(f->isShown());
+    }
+    EXPECT_EQ(asFieldControl(static_cast<QWidget*>(&sheet)), nullptr);
+}
+
+TEST(Controls, DatePickerMaskCalendarAndEvents) {
+    DatePicker d;
+    QSignalSpy changed(d.events(), &FieldEvents::changed);
+    EXPECT_EQ(d.text(), DatePicker::kEmptyMask);
+    d.setText(QStringLiteral("09/03/2026"));
+    EXPECT_EQ(d.text(), QStringLiteral("09/03/2026"));
+    EXPECT_EQ(d.date(), QDate(2026, 3, 9));
+    d.setText(DatePicker::kEmptyMask);
+    EXPECT_TRUE(d.isEmptyDate());
+    EXPECT_FALSE(d.date().isValid());
+    EXPECT_EQ(changed.count(), 2);
+
+    d.setMaxLength(8);  // the mask keeps the full date
+    d.showCalendar();
+    ASSERT_NE(d.calendar(), nullptr);
+    emit d.calendar()->clicked(QDate(2025, 12, 24));
+    EXPECT_EQ(d.text(), QStringLiteral("24/12/2025"));
+
+    QSignalSpy exited(d.events(), &FieldEvents::exited);
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(&d, &out);
+    EXPECT_EQ(exited.count(), 1);
+}
+
+TEST(Controls, ComboBoxListOnlyAndEditable) {
+    ComboBox list(true);
+    list.addItems({QStringLiteral("ES : Essence"), QStringLiteral("GO : Gazole")});
+    list.setText(QStringLiteral("GO : Gazole"));
+    EXPECT_EQ(list.currentIndex(), 1);
+    list.setText(QStringLiteral("Hybride"));  // not an item: no selection
+    EXPECT_EQ(list.currentIndex(), -1);
+    EXPECT_EQ(list.text(), QString());
+
+    ComboBox edit(false);
+    edit.setMaxLength(5);
+    edit.addItems({QStringLiteral("Rouge")});
+    edit.setText(QStringLiteral("Bleu"));
+    EXPECT_EQ(edit.text(), QStringLiteral("Bleu"));
+    EXPECT_FALSE(edit.textIsItem());
+    QTest::keyClicks(edit.lineEdit(), QStringLiteral("nuit"));
+    EXPECT_EQ(edit.text().size(), 5);
+
+    list.addItem(QStringLiteral("Autre"));
+    list.setText(QStringLiteral("Autre"));
+    list.setListOnly(false);  // list editing accepts typed text
+    EXPECT_FALSE(list.isListOnly());
+    EXPECT_EQ(list.text(), QStringLiteral("Autre"));
+    list.clearAll();
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.text(), QString());
+}
+
+TEST(Controls, MemoLimitAndLineBreaks) {
+    Memo m;
+    m.setText(QStringLiteral("ligne 1\r\nligne 2"));
+    EXPECT_EQ(m.text(), QStringLiteral("ligne 1\r\nligne 2"));
+    m.setMaxLength(8);
+    EXPECT_EQ(m.text(), QStringLiteral("ligne 1"));  // the cut never leaves half a CR LF
+    QSignalSpy changed(m.events(), &FieldEvents::changed);
+    m.setText(QStringLiteral("abcdefghijklmnop"));
+    EXPECT_EQ(m.text(), QStringLiteral("abcdefgh"));
+    EXPECT_GE(changed.count(), 1);
+}
+
+TEST(Controls, ListBoxSelection) {
+    ListBox lb;
+    for (const char* t : {"Radio", "GPS", "Toit ouvrant"}) lb.addItemText(QString::fromUtf8(t));
+    lb.setSelected(0, true);
+    lb.setSelected(2, true);
+    EXPECT_EQ(lb.text(), QStringLiteral("Radio - Toit ouvrant"));
+    EXPECT_TRUE(lb.isSelected(2));
+    EXPECT_FALSE(lb.isSelected(7));
+}
+
+TEST(Controls, KeysReachHandlersAndCanBeSwallowed) {
+    Edit e;
+    std::vector<int> seen;
+    QObject::connect(e.events(), &FieldEvents::keyDown, [&](int& key, Qt::KeyboardModifiers) {
+        seen.push_back(key);
+        if (key == 46) key = 0;
+    });
+    QObject::connect(e.events(), &FieldEvents::keyPress, [&](QChar& ch) {
+        if (ch == u'a') ch = QChar();
+    });
+    QTest::keyClicks(&e, QStringLiteral("bab"));
+    EXPECT_EQ(e.text(), QStringLiteral("bb"));
+    e.setCursorPosition(0);
+    QTest::keyClick(&e, Qt::Key_Delete);  // swallowed
+    EXPECT_EQ(e.text(), QStringLiteral("bb"));
+    QTest::keyClick(&e, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(seen.back(), 109);
+    EXPECT_EQ(seen.front(), 'B');
+}
+
+TEST(Grid, NumberFormats) {
+    struct Case { const char* text; const char* format; const char* shown; } cases[] = {
+        {"1234.5", "0.00", "1234.50"}, {"1234.5", "# ##0.00", "1 234.50"}, {"-1234567", "#,##0", "-1,234,567"},
+        {"abc", "0.00", "abc"},        {"", "0.00", ""},                   {"-0.001", "0.00", "0.00"},
+        {"2.5", "0", "3"},             {"12", "", "12"},
+    };
+    for (auto c : cases)
+        EXPECT_EQ(formatNumber(QString::fromUtf8(c.text), QString::fromUtf8(c.format)), QString::fromUtf8(c.shown))
+            << c.text << " " << c.format;
+}
+
+TEST(Grid, TypedColumnsEditAndSelect) {
+    Grid g;
+    auto col = [](const char* name, ColumnKind kind, QStringList items = {}) {
+        return GridColumn{.name = QString::fromUtf8(name), .header = QString::fromUtf8(name), .kind = kind,
+                          .displayFormat = QStringLiteral("0.00"), .items = items};
+    };
+    g.setColumns({col("Libelle", ColumnKind::Text), col("DateFrevo", ColumnKind::Date),
+                  col("Montant", ColumnKind::Number),
+                  col("idCom", ColumnKind::Combo, {QStringLiteral("Martin"), QStringLiteral("Durand")}),
+                  col("Photo", ColumnKind::Image)});
+    EXPECT_EQ(g.columnIndex(QStringLiteral("idCom")), 3);
+    ASSERT_NE(g.columnByName(QStringLiteral("idCom")), nullptr);
+    g.columnByName(QStringLiteral("idCom"))->items << QStringLiteral("Petit");
+    g.setCell(1, 2, QStringLiteral("12.5"));
+    EXPECT_EQ(g.rowCount(), 2);
+    g.setCell(0, 9, QStringLiteral("ignored"));
+
+    QSignalSpy accepted(&g, &Grid::editAccept);
+    GridDelegate* del = static_cast<GridDelegate*>(g.itemDelegate());
+    for (int col : {1, 3}) {
+        QModelIndex ix = g.model()->index(1, col);
+        std::unique_ptr<QWidget> editor(del->createEditor(g.viewport(), QStyleOptionViewItem(), ix));
+        ASSERT_NE(editor, nullptr);
+        if (col == 1) {
+            ASSERT_NE(qobject_cast<DatePicker*>(editor.get()), nullptr);
+            static_cast<DatePicker*>(editor.get())->setText(QStringLiteral("01/02/2026"));
+        } else {
+            auto* combo = qobject_cast<ComboBox*>(editor.get());
+            ASSERT_NE(combo, nullptr);
+            EXPECT_EQ(combo->count(), 3);
+            combo->setCurrentIndex(2);
+        }
+        del->setModelData(editor.get(), g.model(), ix);
+    }
+    EXPECT_EQ(g.cell(1, 1), QStringLiteral("01/02/2026"));
+    EXPECT_EQ(g.cell(1, 3), QStringLiteral("Petit"));
+    EXPECT_EQ(accepted.count(), 2);
+    EXPECT_EQ(del->createEditor(g.viewport(), QStyleOptionViewItem(), g.model()->index(1, 4)), nullptr);
+
+    // A handler that refuses the move keeps the current cell.
+    g.setCurrentCell(0, 0);
+    QObject::connect(&g, &Grid::beforeSelect, [](int row, int, bool& allow) { allow = row != 1; });
+    g.setCurrentCell(1, 0);
+    EXPECT_EQ(g.currentRow(), 0);
+}
