@@ -5,7 +5,7 @@ namespace stanor::platform {
 QString SettingsStore::readString(const QString& key, const QString& name) {
     auto v = value(key, name);
     if (!v) return {};
-    if (v->type == ValueType::DWord)
+    if (v->type != ValueType::String && v->type != ValueType::ExpandString)
         throw SettingsError(QStringLiteral("La valeur \"%1\" n'est pas une chaîne").arg(name).toStdString());
     return v->text;
 }
@@ -19,11 +19,17 @@ std::optional<std::uint32_t> SettingsStore::readDword(const QString& key, const 
 }
 
 void SettingsStore::writeString(const QString& key, const QString& name, const QString& text) {
-    setValue(key, name, StoredValue{ValueType::String, text, 0});
+    StoredValue v;
+    v.type = ValueType::String;
+    v.text = text;
+    setValue(key, name, v);
 }
 
-void SettingsStore::writeDword(const QString& key, const QString& name, std::uint32_t v) {
-    setValue(key, name, StoredValue{ValueType::DWord, {}, v});
+void SettingsStore::writeDword(const QString& key, const QString& name, std::uint32_t d) {
+    StoredValue v;
+    v.type = ValueType::DWord;
+    v.dword = d;
+    setValue(key, name, v);
 }
 
 }  // namespace stanor::platform

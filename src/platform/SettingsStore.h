@@ -15,11 +15,14 @@ inline const QString kStanorKey = QStringLiteral("HKEY_CLASSES_ROOT\\Software\\P
 inline const QString kInternetSettingsKey = QStringLiteral(
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
 
-enum class ValueType { String, ExpandString, DWord };
+// Other: any registry type the program never reads (binary, multi-string, qword...);
+// its text holds the right-hand side of the value line exactly as found (for
+// instance "hex(7):41,00,00,00") so that rewriting the store keeps it intact.
+enum class ValueType { String, ExpandString, DWord, Other };
 
 struct StoredValue {
     ValueType type = ValueType::String;
-    QString text;          // String and ExpandString (kept unexpanded)
+    QString text;          // String and ExpandString (kept unexpanded); raw text for Other
     std::uint32_t dword = 0;  // DWord
 };
 

@@ -1,0 +1,370 @@
+#include "TAxStanor.h"
+
+#include "platform/FileVersion.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <climits>
+
+namespace stanor::app {
+
+using platform::MsgButtons;
+using platform::MsgIcon;
+
+namespace {
+
+const QString kRegistryReadError =
+    QStringLiteral("Une erreur est survenue lors de la lecture dans la base de registres.");
+
+// The program keeps its texts in the single-byte code page (Latin-1 here):
+// characters outside it become "?".
+QString toSingleByte(const QString& s) { return QString::fromLatin1(s.toLatin1()); }
+
+// "0" is put in front so that an empty text reads as 0.
+int strictInteger(const QString& text) {
+    bool ok = false;
+    const int v = (QStringLiteral("0") + text).toInt(&ok);
+    if (!ok)
+        throw std::runtime_error(
+            QStringLiteral("'0%1' n'est pas une valeur entière correcte").arg(text).toStdString());
+    return v;
+}
+
+int integerOr(const QString& text, int fallback) {
+    bool ok = false;
+    const int v = (QStringLiteral("0") + text).toInt(&ok);
+    return ok ? v : fallback;
+}
+
+}  // namespace
+
+TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx), trace_(ctx.clock) {
+    buildControls();
+    // Designed controls of the sheets are added here, before the creation event.
+
+    // The form sees keys before its controls (TAB interception).
+    qApp->installEventFilter(this);
+    ActiveFormCreate();
+    if (ctx_.startTimer) Timer1->start();
+}
+
+TAxStanor::~TAxStanor() {
+    qApp->removeEventFilter(this);
+    ActiveFormDestroy();
+    setWaitCursor(false);
+}
+
+QString TAxStanor::HttpRoot() const { return LbHttpRoot->text(); }
+QString TAxStanor::IdTVO() const { return LbIdTVO->text(); }
+QString TAxStanor::IdClient() const { return LbIDCustomer->text(); }
+
+// ---------------------------------------------------------------- creation
+
+void TAxStanor::ActiveFormCreate() {
+    TraceOn = false;
+    ParamCount = 0;
+    // Every date and number conversion of the program writes "dd/mm/yyyy" and a
+    // decimal point; the default locale carries the decimal point.
+    QLocale::setDefault(QLocale::c());
+    writeStartDebugLine();
+    setWaitCursor(true);
+    PanelSplash->raise();
+    const QString versionFile =
+        OCXName.isEmpty() ? ctx_.env.get(QStringLiteral("ProgramFiles")) + QStringLiteral("\\Stanor\\ProjStanor.exe")
+                          : ctx_.env.get(QStringLiteral("Windir")) + QStringLiteral("\\Downloaded Program Files\\") +
+                                OCXName;
+    FileVersion = platform::GetFileVersion(versionFile).replace(u'.', u',');
+    LbSplash->setText(QStringLiteral("Stanor - Version ") + FileVersion);
+    PanelSearch->hide();
+    PanelSplash->show();
+    OnStart();
+}
+
+void TAxStanor::ActiveFormActivate() { writeStartDebugLine(); }
+
+void TAxStanor::ActiveFormDestroy() {}
+
+void TAxStanor::writeStartDebugLine() {
+    LbDebugInfo3->setText(QStringLiteral("Démarrage de AxStanor... [%1]").arg(ParamCount) + HttpRoot() +
+                          QStringLiteral(" - ") + BaseHRef + QStringLiteral(" - ") + IdTVO());
+    LbDebugInfo1->setText(QStringLiteral("Démarrage de AxStanor..."));
+}
+
+void TAxStanor::setWaitCursor(bool on) {
+    if (on == waitCursor_) return;
+    waitCursor_ = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+// ---------------------------------------------------------------- run parameters
+
+void TAxStanor::OnStart() {
+    TraceOn = false;
+    TraceDir = ctx_.env.get(QStringLiteral("Windir")) + QStringLiteral("\\TEMP");
+    platform::SettingsStore& store = ctx_.settings;
+    const QString& key = platform::kStanorKey;
+    try {
+        store.createKey(key);
+        TraceOn = integerOr(store.readString(key, QStringLiteral("Trace")), 0) != 0;
+        const QString dir = store.readString(key, QStringLiteral("TraceRepTemp"));
+        if (!dir.isEmpty()) TraceDir = dir;
+        IdTypeVO = strictInteger(store.readString(key, QStringLiteral("idTypeVO")));
+
+        struct Param {
+            const char* value;
+            int (TAxStanor::*setter)(const QString&);
+        };
+        static const Param params[] = {
+            {"HttpRoot", &TAxStanor::httproot},
+            {"BaseHRef", &TAxStanor::basehref},
+            {"idTVO", &TAxStanor::idtvo},
+            {"OCXName", &TAxStanor::ocxname},
+            {"OCXVersion", &TAxStanor::ocxversion},
+            {"URLImages", &TAxStanor::urlimages},
+            {"idUser", &TAxStanor::iduser},
+            {"UserConcession", &TAxStanor::userconcession},
+            {"UserSite", &TAxStanor::usersite},
+            {"WhereClause", &TAxStanor::whereclause},
+            {"OrderClause", &TAxStanor::orderclause},
+            {"idClient", static_cast<int (TAxStanor::*)(const QString&)>(&TAxStanor::idClient)},
+        };
+        for (const Param& p : params) {
+            const QString name = QString::fromLatin1(p.value);
+            if ((this->*p.setter)(store.readString(key, name)) != 0)
+                throw std::runtime_error(
+                    QStringLiteral("« %1 » : %2").arg(name, lastSetterError_).toStdString());
+        }
+    } catch (const std::exception& e) {
+        // The reading stops at the faulty value; the box names the fault below
+        // the fixed text.
+        ctx_.dialogs.messageBox(QStringLiteral("Erreur"),
+                                kRegistryReadError + u'\n' + QString::fromUtf8(e.what()), MsgIcon::Error,
+                                MsgButtons::Ok);
+    }
+}
+
+template <typename Store>
+int TAxStanor::runSetter(const char* name, const QString& value, Store&& store) {
+    try {
+        store(toSingleByte(value));
+        ++ParamCount;
+        WriteTrace(QString::fromLatin1(name));
+        return 0;
+    } catch (const std::exception& e) {
+        lastSetterError_ = QString::fromUtf8(e.what());
+        return 1;
+    }
+}
+
+int TAxStanor::httproot(const QString& v) {
+    return runSetter("httproot", v, [this](const QString& s) { LbHttpRoot->setText(s); });
+}
+int TAxStanor::basehref(const QString& v) {
+    return runSetter("basehref", v, [this](const QString& s) {
+        BaseHRef = s;
+        LbBaseHRef->setText(s);
+    });
+}
+int TAxStanor::idtvo(const QString& v) {
+    return runSetter("idtvo", v, [this](const QString& s) { LbIdTVO->setText(s); });
+}
+int TAxStanor::idClient(const QString& v) {
+    return runSetter("idClient", v, [this](const QString& s) { LbIDCustomer->setText(s); });
+}
+int TAxStanor::ocxname(const QString& v) {
+    return runSetter("ocxname", v, [this](const QString& s) { OCXName = s; });
+}
+int TAxStanor::ocxversion(const QString& v) {
+    return runSetter("ocxversion", v, [this](const QString& s) { OCXVersion = s; });
+}
+int TAxStanor::urlimages(const QString& v) {
+    return runSetter("urlimages", v, [this](const QString& s) { URLImages = s; });
+}
+int TAxStanor::iduser(const QString& v) {
+    return runSetter("iduser", v, [this](const QString& s) { IdUser = s; });
+}
+int TAxStanor::userconcession(const QString& v) {
+    return runSetter("userconcession", v, [this](const QString& s) { UserConcession = s; });
+}
+int TAxStanor::usersite(const QString& v) {
+    return runSetter("usersite", v, [this](const QString& s) { UserSite = s; });
+}
+int TAxStanor::whereclause(const QString& v) {
+    return runSetter("whereclause", v, [this](const QString& s) { WhereClause = s; });
+}
+int TAxStanor::orderclause(const QString& v) {
+    return runSetter("orderclause", v, [this](const QString& s) { OrderClause = s; });
+}
+
+void TAxStanor::SetTagRegistry(const QString& name, const QString& value) {
+    try {
+        ctx_.settings.createKey(platform::kStanorKey);
+        ctx_.settings.writeString(platform::kStanorKey, name, value);
+    } catch (const std::exception&) {
+        // A remembered choice that cannot be stored is simply not kept.
+    }
+}
+
+QString TAxStanor::GetTagRegistry(const QString& name) {
+    try {
+        ctx_.settings.createKey(platform::kStanorKey);
+        return ctx_.settings.readString(platform::kStanorKey, name);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+// ---------------------------------------------------------------- timer
+
+void TAxStanor::Timer1Timer() {
+    try {
+        if (++TimerTicks > 3) {
+            TimerTicks = 0;
+            ++IdleSeconds;
+        }
+        if (DblDelay != 0 && --DblDelay == 0) HttpGetDblInfo();
+        if (SearchDelay != 0 && --SearchDelay == 0) HttpGetSearchInfo();
+        if (Blinking) {
+            ++BlinkTicks;
+            if (BlinkTicks % 3 == 1) Shape1->setVisible(Shape1->isHidden());
+        }
+        LbDebugInfo3->setText(QStringLiteral("[%1]").arg(ParamCount) + HttpRoot() + QStringLiteral(" - ") + BaseHRef +
+                              QStringLiteral(" - ") + IdTVO() + QStringLiteral(" - ") + URLImages);
+        LbSplash->clear();
+        if (ParamCount >= 12 && StartCount < INT_MAX) {
+            if (++StartCount == 1) startupSequence();
+        }
+    } catch (const std::exception& e) {
+        ShowDefaultError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TAxStanor::startupSequence() {
+    WriteTrace(QStringLiteral("on TimerOK : "));
+    FileVersion = platform::GetFileVersion(ctx_.env.get(QStringLiteral("Windir")) +
+                                           QStringLiteral("\\Downloaded Program Files\\") + OCXName)
+                      .replace(u'.', u',');
+    LbVersion->setText(QStringLiteral("TAxStanor-") + FileVersion + QStringLiteral("-"));
+    SetProxy();
+    setLbVersionRed(FileVersion != OCXVersion);
+    UpdateParams();
+    UpdateView(true);
+    PanelSplash->hide();
+    setWaitCursor(false);
+    // From now on the hint of the control under the mouse goes to LbDebugInfo3.
+    hintsRouted_ = true;
+}
+
+// ---------------------------------------------------------------- reload message
+
+void TAxStanor::OnMsgActualize() {
+    try {
+        OnStart();
+        showSplash();
+        HttpDisconnect();
+        UpdateParams();
+        UpdateView(true);
+        PanelSplash->hide();
+    } catch (const std::exception& e) {
+        ShowDefaultError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TAxStanor::showSplash() {
+    PanelSplash->raise();
+    PanelSearch->hide();
+    PanelSplash->show();
+}
+
+// ---------------------------------------------------------------- keys and hints
+
+int TAxStanor::CMWantSpecialKey(int key) {
+    if (key != 9) return 0;
+    WriteTrace(QStringLiteral("CMWantSpecialKey : Key TAB détecté"));
+    ctx_.dialogs.messageBox(QStringLiteral("Stanor"), QStringLiteral("Tab intercepté!"), MsgIcon::None,
+                            MsgButtons::Ok);
+    return 1;
+}
+
+void TAxStanor::GestionHints(const QString& hint) {
+    const qsizetype bar = hint.indexOf(u'|');
+    LbDebugInfo3->setText(bar >= 0 ? hint.mid(bar + 1) : hint);
+}
+
+bool TAxStanor::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) ActiveFormActivate();
+    return QWidget::event(e);
+}
+
+// TAB pressed anywhere in the form is offered to CMWantSpecialKey before the
+// focused control or Qt's focus chain sees it (the application-wide filter is
+// the only place that sees the key before a text editor consumes it).
+bool TAxStanor::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress || e->type() == QEvent::Enter) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && (w == this || isAncestorOf(w))) {
+            if (e->type() == QEvent::KeyPress) {
+                auto* k = static_cast<QKeyEvent*>(e);
+                if (k->key() == Qt::Key_Tab && !(k->modifiers() & ~Qt::KeypadModifier)) {
+                    try {
+                        if (CMWantSpecialKey(9) == 1) return true;
+                    } catch (const std::exception& ex) {
+                        ShowDefaultError(QString::fromUtf8(ex.what()));
+                        return true;
+                    }
+                }
+            } else if (hintsRouted_) {
+                // A control without a hint of its own shows its parent's.
+                QString hint;
+                for (QWidget* p = w; p && hint.isEmpty() && p != parentWidget(); p = p->parentWidget())
+                    hint = p->toolTip();
+                GestionHints(hint);
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+// ---------------------------------------------------------------- trace
+
+void TAxStanor::WriteTrace(const QString& text) {
+    if (!TraceOn) return;
+    trace_.write(TraceDir, text);
+}
+
+void TAxStanor::ShowDefaultError(const QString& message) {
+    ctx_.dialogs.messageBox(QStringLiteral("ProjStanor"), message, MsgIcon::Error, MsgButtons::Ok);
+}
+
+// ---------------------------------------------------------------- later work
+
+// Loads the reference lists and tab descriptions; the data-service access fills this.
+void TAxStanor::UpdateParams() {}
+
+// Shows the record named by LbIdTVO / LbIDCustomer; the record view fills this.
+void TAxStanor::UpdateView(bool reload) { Q_UNUSED(reload); }
+
+// Duplicate-customer check run when DblDelay runs out; the duplicate check fills this.
+void TAxStanor::HttpGetDblInfo() {}
+
+// Search run when SearchDelay runs out; the search panel fills this.
+void TAxStanor::HttpGetSearchInfo() {}
+
+// Proxy set-up from the Internet settings; the data-service access fills this
+// (it appends the proxy text to LbVersion when a proxy is in use).
+void TAxStanor::SetProxy() {}
+
+// Closes the HTTP connection so that the next request opens a fresh one; the
+// data-service access fills this.
+void TAxStanor::HttpDisconnect() {}
+
+}  // namespace stanor::app

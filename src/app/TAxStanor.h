@@ -1,0 +1,164 @@
+#pragma once
+// The main form: the window that shows one record on nine sheets, its status
+// labels, toolbar commands and the 250 ms timer that drives the start-up and
+// the deferred requests. Run parameters come from the settings store through
+// OnStart and the twelve setters.
+
+#include "AppContext.h"
+#include "TraceLog.h"
+
+#include <QString>
+#include <QWidget>
+#include <array>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+
+namespace stanor::app {
+
+class TAxStanor : public QWidget {
+    Q_OBJECT
+public:
+    explicit TAxStanor(const AppContext& ctx, QWidget* parent = nullptr);
+    ~TAxStanor() override;
+
+    const AppContext& context() const { return ctx_; }
+
+    // ---- Controls (object names as designed) ----
+    QTabWidget* Tabs = nullptr;
+    std::array<QWidget*, 9> Sheets{};  // Sheet01 .. Sheet09
+    QWidget* Sheet(int number) const { return Sheets.at(number - 1); }  // 1..9
+
+    QLabel* LbDebugInfo0 = nullptr;  // last error (red); empty means the last request went well
+    QLabel* LbDebugInfo1 = nullptr;
+    QLabel* LbDebugInfo2 = nullptr;
+    QLabel* LbDebugInfo3 = nullptr;
+    QLabel* LbHttpRoot = nullptr;
+    QLabel* LbBaseHRef = nullptr;
+    QLabel* LbVersion = nullptr;
+    QLabel* LbIdTVO = nullptr;
+    QLabel* LbIDCustomer = nullptr;
+    QFrame* PanelWarning = nullptr;  // red panel across the top, shown while LbDebugInfo0 holds an error
+    QFrame* PanelSplash = nullptr;
+    QLabel* LbSplash = nullptr;
+    QFrame* PanelSearch = nullptr;  // the search panel's place; filled by the search panel
+    QFrame* Shape1 = nullptr;       // frame drawn around a reference list being edited
+
+    QPushButton* JvXPBtnNewVO = nullptr;
+    QPushButton* JvXPBtnSave = nullptr;
+    QPushButton* JvXPBtnActualize = nullptr;
+    QPushButton* JvXPBtnSuppr = nullptr;
+    QPushButton* JvXPNext = nullptr;
+    QPushButton* JvXPPrev = nullptr;
+    QPushButton* JvXPBtnSweep = nullptr;
+
+    QTimer* Timer1 = nullptr;
+
+    // ---- Run parameters ----
+    QString BaseHRef;
+    QString IdUser;
+    QString UserConcession;
+    QString UserSite;
+    QString URLImages;
+    QString OCXName;
+    QString OCXVersion;
+    QString WhereClause;
+    QString OrderClause;
+    bool TraceOn = false;
+    QString TraceDir;
+    int IdTypeVO = 0;
+    // The three parameters kept only as label captions.
+    QString HttpRoot() const;
+    QString IdTVO() const;
+    QString IdClient() const;
+
+    // ---- Timer and start-up state ----
+    int ParamCount = 0;
+    int StartCount = 0;
+    int TimerTicks = 0;
+    int IdleSeconds = 0;
+    int DblDelay = 0;
+    int SearchDelay = 0;
+    bool Blinking = false;
+    int BlinkTicks = 0;
+    QString FileVersion;
+
+    // ---- Run-parameter interface ----
+    void OnStart();
+    // Each setter stores its value, counts itself in ParamCount, traces its
+    // name and returns 0, or non-zero when storing failed.
+    int httproot(const QString& value);
+    int basehref(const QString& value);
+    int idtvo(const QString& value);
+    int idClient(const QString& value);
+    int ocxname(const QString& value);
+    int ocxversion(const QString& value);
+    int urlimages(const QString& value);
+    int iduser(const QString& value);
+    int userconcession(const QString& value);
+    int usersite(const QString& value);
+    int whereclause(const QString& value);
+    int orderclause(const QString& value);
+    QString idClient() const { return IdClient(); }
+
+    // Remembered choices under the program's key; never report errors.
+    void SetTagRegistry(const QString& name, const QString& value);
+    QString GetTagRegistry(const QString& name);
+
+    // ---- Form events ----
+    void ActiveFormCreate();
+    void ActiveFormActivate();
+    void ActiveFormDestroy();
+    void Timer1Timer();
+    void OnMsgActualize();
+    // Answers 1 when the form takes the key itself (TAB), 0 otherwise.
+    int CMWantSpecialKey(int key);
+    void GestionHints(const QString& hint);
+
+    // ---- Trace and status display ----
+    void WriteTrace(const QString& text);
+    // Shows the debug labels and stretches the form below the toolbar for a
+    // super-administrator; hides them and restores the designed height otherwise.
+    void SetSuperAdminDisplay(bool superAdmin);
+    bool LbVersionIsRed() const { return versionRed_; }
+
+    // ---- Filled by later work ----
+    void UpdateParams();
+    void UpdateView(bool reload);
+    void HttpGetDblInfo();
+    void HttpGetSearchInfo();
+    void SetProxy();
+    void HttpDisconnect();
+
+    // Shows an error no handler caught, as the application's default error box does.
+    void ShowDefaultError(const QString& message);
+
+    static constexpr int kClientWidth = 825;
+    static constexpr int kClientHeight = 623;
+
+protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildControls();
+    void writeStartDebugLine();
+    void startupSequence();
+    void showSplash();
+    template <typename Store>
+    int runSetter(const char* name, const QString& value, Store&& store);
+    void setLbVersionRed(bool red);
+    void setWaitCursor(bool on);
+
+    AppContext ctx_;
+    TraceLog trace_;
+    bool versionRed_ = false;
+    bool waitCursor_ = false;
+    bool hintsRouted_ = false;
+    QString lastSetterError_;
+};
+
+}  // namespace stanor::app

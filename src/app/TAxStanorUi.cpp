@@ -1,0 +1,166 @@
+// The designed layout of the main form: page control, toolbar, status labels
+// and panels, at the positions of the form's design (client area 825 x 623).
+#include "TAxStanor.h"
+
+#include <QFontDatabase>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace stanor::app {
+
+namespace {
+
+QString formFontFamily() {
+    const QStringList families = QFontDatabase::families();
+    if (families.contains(QStringLiteral("Comic Sans MS"))) return QStringLiteral("Comic Sans MS");
+    return QStringLiteral("Comic Neue");  // Debian's free look-alike (fonts-comic-neue)
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, QRect geometry) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(geometry);
+    return l;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                        QRect geometry) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setFlat(true);
+    b->setToolTip(hint);
+    b->setGeometry(geometry);
+    return b;
+}
+
+void setTextColour(QWidget* w, const QColor& c) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    w->setPalette(p);
+}
+
+}  // namespace
+
+void TAxStanor::buildControls() {
+    setObjectName(QStringLiteral("AxStanor"));
+    setWindowTitle(QStringLiteral("Stanor "));
+    resize(kClientWidth, kClientHeight);
+    QFont formFont(formFontFamily());
+    formFont.setPixelSize(11);
+    setFont(formFont);
+
+    Tabs = new QTabWidget(this);
+    Tabs->setObjectName(QStringLiteral("Tabs"));
+    Tabs->setGeometry(0, 0, kClientWidth, 560);
+    QFont tabsFont(formFont);
+    tabsFont.setPixelSize(12);
+    Tabs->setFont(tabsFont);
+    for (int i = 0; i < 9; ++i) {
+        auto* sheet = new QWidget;
+        sheet->setObjectName(QStringLiteral("Sheet%1").arg(i + 1, 2, 10, QChar(u'0')));
+        Tabs->addTab(sheet, QStringLiteral("Fiche %1").arg(i + 1));
+        Sheets[i] = sheet;
+    }
+
+    // Toolbar under the sheets.
+    const int barTop = 564, barHeight = 26;
+    JvXPBtnNewVO = makeButton(this, "JvXPBtnNewVO", QStringLiteral("VO"), QStringLiteral("nouveau véhicule"),
+                              QRect(4, barTop, 60, barHeight));
+    JvXPBtnSave = makeButton(this, "JvXPBtnSave", QString(), QStringLiteral("enregistrement des modifications"),
+                             QRect(68, barTop, 60, barHeight));
+    JvXPBtnActualize =
+        makeButton(this, "JvXPBtnActualize", QString(), QStringLiteral("rechargement des informations du véhicule"),
+                   QRect(132, barTop, 60, barHeight));
+    JvXPBtnSuppr = makeButton(this, "JvXPBtnSuppr", QString(), QStringLiteral("suppression de l'enregistrement"),
+                              QRect(196, barTop, 60, barHeight));
+    JvXPPrev = makeButton(this, "JvXPPrev", QStringLiteral("<< Enrg.Préc."), QStringLiteral("enregistrement précédent"),
+                          QRect(260, barTop, 100, barHeight));
+    JvXPNext = makeButton(this, "JvXPNext", QStringLiteral(">> Enrg.Suiv."), QStringLiteral("enregistrement suivant"),
+                          QRect(364, barTop, 100, barHeight));
+    JvXPBtnSweep = makeButton(this, "JvXPBtnSweep", QString(),
+                              QStringLiteral("suppression des enregistrements VN annulés"),
+                              QRect(468, barTop, 60, barHeight));
+    JvXPBtnSave->setText(QStringLiteral("Enreg."));
+    JvXPBtnActualize->setText(QStringLiteral("Actualiser"));
+    JvXPBtnSuppr->setText(QStringLiteral("Suppr."));
+    JvXPBtnSweep->setText(QStringLiteral("Purge VN"));
+    JvXPNext->setEnabled(false);
+    JvXPPrev->setEnabled(false);
+    JvXPBtnSweep->hide();
+
+    // Status row, always shown.
+    const int statusTop = 598;
+    LbVersion = makeLabel(this, "LbVersion", QRect(4, statusTop, 200, 18));
+    LbIdTVO = makeLabel(this, "LbIdTVO", QRect(208, statusTop, 70, 18));
+    LbIDCustomer = makeLabel(this, "LbIDCustomer", QRect(282, statusTop, 70, 18));
+    LbDebugInfo0 = makeLabel(this, "LbDebugInfo0", QRect(356, statusTop, 465, 18));
+    setTextColour(LbDebugInfo0, Qt::red);
+
+    // Debug rows below the designed client area, shown to super-administrators
+    // (the form then grows to the bottom of JvXPNext plus 75 pixels).
+    LbDebugInfo1 = makeLabel(this, "LbDebugInfo1", QRect(4, 622, 560, 14));
+    LbDebugInfo2 = makeLabel(this, "LbDebugInfo2", QRect(4, 636, 560, 14));
+    LbDebugInfo3 = makeLabel(this, "LbDebugInfo3", QRect(4, 650, 560, 14));
+    LbHttpRoot = makeLabel(this, "LbHttpRoot", QRect(568, 622, 253, 14));
+    LbBaseHRef = makeLabel(this, "LbBaseHRef", QRect(568, 636, 253, 14));
+    for (QLabel* l : {LbDebugInfo1, LbDebugInfo2, LbDebugInfo3, LbHttpRoot, LbBaseHRef}) l->hide();
+
+    PanelSearch = new QFrame(this);
+    PanelSearch->setObjectName(QStringLiteral("PanelSearch"));
+    PanelSearch->setGeometry(0, 24, kClientWidth, 536);
+    PanelSearch->setAutoFillBackground(true);
+    PanelSearch->hide();
+
+    Shape1 = new QFrame(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFrameShape(QFrame::Box);
+    Shape1->setLineWidth(2);
+    Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Shape1->hide();
+
+    PanelWarning = new QFrame(this);
+    PanelWarning->setObjectName(QStringLiteral("PanelWarning"));
+    PanelWarning->setGeometry(0, 0, kClientWidth, 81);
+    PanelWarning->setAutoFillBackground(true);
+    {
+        QPalette p = PanelWarning->palette();
+        p.setColor(QPalette::Window, Qt::red);
+        PanelWarning->setPalette(p);
+    }
+    PanelWarning->hide();
+
+    PanelSplash = new QFrame(this);
+    PanelSplash->setObjectName(QStringLiteral("PanelSplash"));
+    PanelSplash->setGeometry(212, 220, 400, 120);
+    PanelSplash->setFrameShape(QFrame::Panel);
+    PanelSplash->setFrameShadow(QFrame::Raised);
+    PanelSplash->setAutoFillBackground(true);
+    LbSplash = makeLabel(PanelSplash, "LbSplash", QRect(10, 40, 380, 40));
+    LbSplash->setAlignment(Qt::AlignCenter);
+    {
+        QFont f = formFont;
+        f.setPixelSize(16);
+        LbSplash->setFont(f);
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(250);
+    connect(Timer1, &QTimer::timeout, this, &TAxStanor::Timer1Timer);
+}
+
+void TAxStanor::setLbVersionRed(bool red) {
+    versionRed_ = red;
+    setTextColour(LbVersion, red ? QColor(255, 0, 0) : palette().color(QPalette::WindowText));
+}
+
+void TAxStanor::SetSuperAdminDisplay(bool superAdmin) {
+    for (QLabel* l : {LbDebugInfo0, LbDebugInfo1, LbDebugInfo2, LbDebugInfo3, LbHttpRoot, LbBaseHRef})
+        l->setVisible(superAdmin || l == LbDebugInfo0);
+    resize(width(), superAdmin ? JvXPNext->geometry().bottom() + 1 + 75 : kClientHeight);
+}
+
+}  // namespace stanor::app

@@ -1,0 +1,127 @@
+// projstanor-launch: the outside launcher. Writes run parameters into the
+// settings store, then asks the running ProjStanor to reload them, or starts
+// ProjStanor when none runs; --quit asks the running instance to close.
+#include "platform/RegFileStore.h"
+#include "platform/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringList>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+using namespace stanor::platform;
+
+namespace {
+
+enum Exit { kOk = 0, kUsage = 1, kStore = 2, kInstance = 3 };
+
+const char* kHelp =
+    "Usage : projstanor-launch [--set NOM=VALEUR]... [--quit]\n"
+    "\n"
+    "Écrit les paramètres de lancement dans la base de registre de ProjStanor\n"
+    "(clé [HKEY_CLASSES_ROOT\\Software\\ProjStanor]), puis demande à l'instance\n"
+    "en cours de les relire et de réafficher la fiche ; si aucune instance ne\n"
+    "tourne, démarre ProjStanor, qui les lit au démarrage.\n"
+    "\n"
+    "  --set NOM=VALEUR  écrit la valeur texte NOM (VALEUR peut être vide) ;\n"
+    "                    se répète, par exemple --set idTVO=123 --set idClient=\n"
+    "  --quit            demande à l'instance en cours de se fermer (sans effet\n"
+    "                    si aucune ne tourne)\n"
+    "  --help            affiche cette aide\n"
+    "\n"
+    "Noms lus par ProjStanor : Trace, TraceRepTemp, idTypeVO, HttpRoot, BaseHRef,\n"
+    "idTVO, OCXName, OCXVersion, URLImages, idUser, UserConcession, UserSite,\n"
+    "WhereClause, OrderClause, idClient.\n"
+    "\n"
+    "Environnement : PROJSTANOR_REGISTRY (fichier de registre, sinon\n"
+    "~/.config/ProjStanor/registry.reg), PROJSTANOR_CLIENT (programme à\n"
+    "démarrer, sinon ProjStanor à côté de ce lanceur).\n"
+    "\n"
+    "Code de sortie : 0 réussite, 1 ligne de commande incorrecte, 2 registre\n"
+    "illisible ou non modifiable, 3 instance injoignable ou démarrage impossible.\n";
+
+void say(const QString& text) {
+    std::fprintf(stderr, "projstanor-launch : %s\n", text.toLocal8Bit().constData());
+}
+
+QString clientProgram() {
+    const QString env = qEnvironmentVariable("PROJSTANOR_CLIENT");
+    if (!env.isEmpty()) return env;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/ProjStanor");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::vector<std::pair<QString, QString>> values;
+    bool quit = false;
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == u"--help" || a == u"-h") {
+            std::fputs(kHelp, stdout);
+            return kOk;
+        }
+        if (a == u"--quit") {
+            quit = true;
+            continue;
+        }
+        QString assignment;
+        if (a == u"--set") {
+            if (++i >= args.size()) {
+                say(QStringLiteral("--set attend NOM=VALEUR (voir --help)"));
+                return kUsage;
+            }
+            assignment = args[i];
+        } else if (a.startsWith(u"--set=")) {
+            assignment = a.mid(6);
+        } else {
+            say(QStringLiteral("option inconnue « %1 » (voir --help)").arg(a));
+            return kUsage;
+        }
+        const qsizetype eq = assignment.indexOf(u'=');
+        if (eq <= 0) {
+            say(QStringLiteral("« %1 » n'est pas de la forme NOM=VALEUR").arg(assignment));
+            return kUsage;
+        }
+        values.emplace_back(assignment.left(eq), assignment.mid(eq + 1));
+    }
+
+    RegFileStore store(RegFileStore::defaultPath());
+    QString socket;
+    try {
+        store.createKey(kStanorKey);
+        for (const auto& [name, value] : values) store.writeString(kStanorKey, name, value);
+        socket = store.readString(kStanorKey, kSocketValueName);
+    } catch (const std::exception& e) {
+        say(QString::fromUtf8(e.what()));
+        return kStore;
+    }
+    if (socket.isEmpty()) socket = instanceSocketPath();
+
+    QString why;
+    const SendResult sent = sendInstanceMessage(socket, quit ? "quit" : "reload", 10000, &why);
+    if (sent == SendResult::Ok) return kOk;
+    if (sent == SendResult::Failed) {
+        say(QStringLiteral("l'instance en cours ne répond pas : %1").arg(why));
+        return kInstance;
+    }
+    if (quit) {
+        say(QStringLiteral("aucune instance de ProjStanor en cours"));
+        return kOk;
+    }
+    const QString program = clientProgram();
+    if (!QFileInfo(program).isExecutable()) {
+        say(QStringLiteral("programme introuvable : %1").arg(program));
+        return kInstance;
+    }
+    if (!QProcess::startDetached(program, {})) {
+        say(QStringLiteral("démarrage impossible de %1").arg(program));
+        return kInstance;
+    }
+    return kOk;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Dialogs for runs without anyone at the screen (PROJSTANOR_DIALOGS=console):
+// every box is written to standard error as "[caption] text" and answered with
+// its default (OK, or Yes for a question); pickers answer "cancelled".
+
+#include "Dialogs.h"
+
+namespace stanor::platform {
+
+class ConsoleDialogs final : public Dialogs {
+public:
+    MsgResult messageBox(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) override;
+    QString pickFolder(const QString& caption, const QString& start) override;
+    QString openFile(const QString& caption, const QString& start, const QString& filter) override;
+};
+
+}  // namespace stanor::platform
