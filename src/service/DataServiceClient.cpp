@@ -1,0 +1,275 @@
+#include "service/DataServiceClient.h"
+
+#include "platform/Clock.h"
+
+#include <QAuthenticator>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QHttpMultiPart>
+#include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QTimer>
+#include <QUrl>
+
+namespace stanor::service {
+
+namespace {
+
+const QByteArray kUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
+const QByteArray kAccept = "text/html, */*";
+const QString kTransferFailed = QStringLiteral(" - Erreur de transfert sur le serveur ");
+constexpr int kIdleLimitSeconds = 300;
+constexpr qint64 kCacheAgeSeconds = 12 * 3600;
+
+// Waits with a local event loop: timers, repaints and clicks keep running.
+void EventLoopPause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+std::unique_ptr<QNetworkAccessManager> MakeManager()
+{
+    auto manager = std::make_unique<QNetworkAccessManager>();
+    manager->setProxy(QNetworkProxy::NoProxy);  // none until the start-up sequence sets one
+    manager->setCookieJar(new QNetworkCookieJar(manager.get()));
+    manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    return manager;
+}
+
+// The message of a failed transfer: the status line for an HTTP error status,
+// the network library's text otherwise.
+QString TransferError(QNetworkReply& reply)
+{
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && status.toInt() >= 400) {
+        return QStringLiteral("HTTP/1.1 %1 %2")
+            .arg(status.toInt())
+            .arg(reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+    }
+    return reply.errorString();
+}
+
+// Counts a request as pending for as long as it runs, whatever way it ends.
+class PendingGuard {
+public:
+    explicit PendingGuard(int& counter) : counter_(counter) { ++counter_; }
+    ~PendingGuard() { --counter_; }
+    PendingGuard(const PendingGuard&) = delete;
+    PendingGuard& operator=(const PendingGuard&) = delete;
+private:
+    int& counter_;
+};
+
+}  // namespace
+
+DataServiceClient::DataServiceClient(ServiceHost& host, ClientOptions options, QObject* parent)
+    : QObject(parent), host_(host), options_(std::move(options)), http1_(MakeManager()),
+      http2_(MakeManager())
+{
+    if (!options_.pause)
+        options_.pause = EventLoopPause;
+    if (options_.attempts < 1)
+        options_.attempts = 1;
+
+    // No credentials are ever supplied: each request asking for them fails.
+    connect(http1_.get(), &QNetworkAccessManager::authenticationRequired, this,
+            [this](QNetworkReply*, QAuthenticator*) {
+                host_.writeTrace(QStringLiteral("on IdHTTP1SelectAuthorization"));
+                host_.writeTrace(QStringLiteral("on IdHTTP1Authorization"));
+            });
+    connect(http1_.get(), &QNetworkAccessManager::proxyAuthenticationRequired, this,
+            [this](const QNetworkProxy&, QAuthenticator*) {
+                host_.writeTrace(QStringLiteral("on IdHTTP1SelectProxyAuthorization"));
+                host_.writeTrace(QStringLiteral("on IdHTTP1ProxyAuthorization"));
+            });
+}
+
+DataServiceClient::~DataServiceClient() = default;
+
+QNetworkRequest DataServiceClient::baseRequest(const QString& finishedUrl) const
+{
+    QNetworkRequest request(QUrl::fromEncoded(WireUrl(finishedUrl), QUrl::TolerantMode));
+    request.setRawHeader("Accept", kAccept);
+    request.setRawHeader("User-Agent", kUserAgent);
+    return request;
+}
+
+DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& manager,
+                                                        QNetworkRequest request, Verb verb,
+                                                        QHttpMultiPart* form, int timeoutMs,
+                                                        bool traced)
+{
+    const PendingGuard guard(pending_);
+    QNetworkReply* reply = verb == Verb::Post ? manager.post(request, form) : manager.get(request);
+    QEventLoop loop;
+    QTimer readTimer;
+    bool timedOut = false;
+    readTimer.setSingleShot(true);
+    connect(&readTimer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    auto progress = [&] {
+        if (timeoutMs > 0)
+            readTimer.start(timeoutMs);
+    };
+    connect(reply, &QNetworkReply::downloadProgress, &loop, progress);
+    connect(reply, &QNetworkReply::uploadProgress, &loop, progress);
+    if (traced) {
+        // Status entries are written from inside the event loop, where an
+        // error must not escape: a trace that cannot be written is skipped.
+        auto status = [this](const QString& text) {
+            try {
+                host_.writeTrace(QStringLiteral("Status : ") + text);
+            } catch (...) {
+            }
+        };
+        connect(reply, &QNetworkReply::socketStartedConnecting, &loop,
+                [status, host = request.url().host()] { status(QStringLiteral("Connexion à ") + host); });
+        connect(reply, &QNetworkReply::requestSent, &loop,
+                [status] { status(QStringLiteral("Requête envoyée")); });
+    }
+    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    progress();
+    if (!reply->isFinished())
+        loop.exec();
+    readTimer.stop();
+
+    Transfer result;
+    if (timedOut) {
+        result.error = QStringLiteral("Délai de lecture dépassé (%1 ms)").arg(timeoutMs);
+    } else if (reply->error() != QNetworkReply::NoError) {
+        result.error = TransferError(*reply);
+    } else {
+        result.ok = true;
+        result.body = reply->readAll();
+    }
+    reply->deleteLater();
+    return result;
+}
+
+void DataServiceClient::applyIdleRule()
+{
+    if (host_.idleSeconds() > kIdleLimitSeconds)
+        Disconnect();
+    host_.resetIdleSeconds();
+}
+
+void DataServiceClient::Disconnect()
+{
+    if (pending_ == 0)
+        http1_->clearConnectionCache();
+}
+
+void DataServiceClient::pauseBeforeRetry()
+{
+    options_.pause(options_.retryPauseMs);
+}
+
+void DataServiceClient::storeAnswer(const QString& body, const QString& fileName, QString leadText)
+{
+    const QString stored = NormalizeDeclaredCharset(body);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(stored.toLatin1()) < 0 || !file.commit()) {
+        // A lost answer is a failure: the caller must not read the old file as this answer.
+        const QString error = QStringLiteral("Exception : impossible d'écrire %1 : %2")
+                                  .arg(fileName, file.errorString());
+        host_.writeTrace(error);
+        host_.setRequestError(error);
+        return;
+    }
+    host_.setRequestError(leadText + LogItemsText(body));
+}
+
+void DataServiceClient::HttpExecute(const QString& url, const QString& fileName)
+{
+    const QString finished = FinishGetUrl(url, host_.idClient());
+    applyIdleRule();
+    host_.writeTrace(QStringLiteral("HttpExecute : ") + finished + QStringLiteral(" -> ") + fileName);
+
+    QNetworkRequest request = baseRequest(finished);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("text/html"));
+
+    QString body;
+    QString mark;
+    for (int attempt = 1; attempt <= options_.attempts; ++attempt) {
+        if (attempt > 1)
+            pauseBeforeRetry();
+        const Transfer t = transfer(*http1_, request, Verb::Get, nullptr, options_.readTimeoutMs, true);
+        if (!t.ok) {
+            host_.setRequestError(QStringLiteral("Exception : ") + t.error);
+            host_.writeTrace(QStringLiteral("HttpExecute Exception : ") + t.error);
+            return;  // the answer file of an earlier call stays as it was
+        }
+        body = QString::fromLatin1(t.body);
+        mark = TimeoutMark(body);
+        if (mark.isEmpty())
+            break;
+    }
+    // Still a time-out mark after the last attempt: the whole answer is the
+    // error. A normal last answer is a success, however many attempts it took.
+    storeAnswer(body, fileName, mark.isEmpty() ? QString() : body);
+}
+
+void DataServiceClient::HttpExecuteCached(const QString& url, const QString& fileName)
+{
+    if (!host_.ctrlHeld()) {
+        const QFileInfo info(fileName);
+        const QDateTime now = options_.clock ? options_.clock->now() : QDateTime::currentDateTime();
+        if (info.exists() && info.lastModified() > now.addSecs(-kCacheAgeSeconds))
+            return;
+    }
+    HttpExecute(url, fileName);
+}
+
+void DataServiceClient::HttpPost(const QString& url, const QString& fileName,
+                                 std::unique_ptr<QHttpMultiPart> form)
+{
+    const QString finished = EscapeBlanksAndHashes(url);
+    host_.writeTrace(QStringLiteral("HttpPost : ") + finished + QStringLiteral(" -> ") + fileName);
+    applyIdleRule();
+
+    QString body;
+    QString lead;
+    if (!form) {
+        lead = QStringLiteral("Exception : formulaire absent") + kTransferFailed;
+        body = kTransferFailed;
+    } else {
+        // The form must outlive the reply; it is released when this call ends.
+        const Transfer t = transfer(*http1_, baseRequest(finished), Verb::Post, form.get(),
+                                    options_.readTimeoutMs, true);
+        if (t.ok) {
+            body = QString::fromLatin1(t.body);
+        } else {
+            // A failed transfer is reported as a failure, not only written to the file.
+            body = kTransferFailed;
+            lead = QStringLiteral("Exception : ") + t.error + kTransferFailed;
+            host_.writeTrace(QStringLiteral("HttpPost Exception : ") + t.error);
+        }
+    }
+    storeAnswer(body, fileName, lead);
+}
+
+Download DataServiceClient::DownloadPhoto(const QString& url)
+{
+    const Transfer t = transfer(*http2_, baseRequest(EscapeBlanksAndHashes(url)), Verb::Get,
+                                nullptr, 0, false);
+    return Download{t.ok, t.body, t.error};
+}
+
+void DataServiceClient::SetProxy(const ProxyAddress& proxy)
+{
+    const QNetworkProxy p(QNetworkProxy::HttpProxy, proxy.host,
+                          static_cast<quint16>(qBound(0, proxy.port, 65535)));
+    http1_->setProxy(p);
+    http2_->setProxy(p);
+}
+
+}  // namespace stanor::service

@@ -1,0 +1,102 @@
+#pragma once
+// The HTTP requests to the data service: a GET whose answer is saved to a
+// file and scanned for error items (HttpExecute), its cached form
+// (HttpExecuteCached), the multipart POST (HttpPost), and the photo download
+// for display (the second client, without read time-out).
+//
+// A call blocks its caller while the Qt event loop keeps running, so the
+// window repaints and the form's timer keeps ticking. A timer tick or a
+// click may therefore start another request while one is pending; every
+// call keeps its own reply, body and error text on its own stack frame, the
+// answer file is replaced whole by an atomic rename, and the status labels
+// are set once, at the end of the call, so each caller finds its own result
+// in LbDebugInfo0 when its call returns.
+
+#include "service/HttpRules.h"
+#include "service/ServiceHost.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QHttpMultiPart;
+class QNetworkAccessManager;
+class QNetworkRequest;
+
+namespace stanor::platform {
+class Clock;
+}
+
+namespace stanor::service {
+
+struct ClientOptions {
+    int readTimeoutMs = 5000;   // no data for this long fails the request
+    int retryPauseMs = 250;     // pause before each new attempt on a time-out mark
+    int attempts = 5;
+    // Waits the retry pause; by default a local event loop runs for that long
+    // (the window stays responsive). Tests pass one that returns at once.
+    std::function<void(int ms)> pause;
+    // "Now" for the age of cached answers; the system clock when null.
+    const platform::Clock* clock = nullptr;
+};
+
+// Result of a photo download.
+struct Download {
+    bool ok = false;
+    QByteArray body;
+    QString error;
+};
+
+class DataServiceClient : public QObject {
+    Q_OBJECT
+public:
+    explicit DataServiceClient(ServiceHost& host, ClientOptions options = {},
+                               QObject* parent = nullptr);
+    ~DataServiceClient() override;
+
+    // GET `url` (without the customer id) and store the answer in `fileName`;
+    // the error text lands in LbDebugInfo0 (empty on success).
+    void HttpExecute(const QString& url, const QString& fileName);
+    // Same, unless Ctrl is up and `fileName` is younger than 12 hours.
+    void HttpExecuteCached(const QString& url, const QString& fileName);
+    // POST a multipart form built by the caller; the form is released here in
+    // every case.
+    void HttpPost(const QString& url, const QString& fileName, std::unique_ptr<QHttpMultiPart> form);
+    // GET a photo into memory with the second client (no read time-out).
+    Download DownloadPhoto(const QString& url);
+
+    // The proxy of both clients (set once by the start-up sequence).
+    void SetProxy(const ProxyAddress& proxy);
+    // Drops the kept connection; the next request opens a fresh one. Does
+    // nothing while a request is pending (its connection is not idle).
+    void Disconnect();
+    // Number of requests in progress (more than one when nested).
+    int pendingRequests() const { return pending_; }
+
+private:
+    struct Transfer {
+        bool ok = false;
+        QByteArray body;
+        QString error;
+    };
+    enum class Verb { Get, Post };
+
+    Transfer transfer(QNetworkAccessManager& manager, QNetworkRequest request, Verb verb,
+                      QHttpMultiPart* form, int timeoutMs, bool traced);
+    QNetworkRequest baseRequest(const QString& finishedUrl) const;
+    void applyIdleRule();
+    // Stores the answer whole, then sets the error text from `leadText` and
+    // the answer's error items; a file that cannot be written is an error too.
+    void storeAnswer(const QString& body, const QString& fileName, QString leadText);
+    void pauseBeforeRetry();
+
+    ServiceHost& host_;
+    ClientOptions options_;
+    std::unique_ptr<QNetworkAccessManager> http1_;  // data-service traffic
+    std::unique_ptr<QNetworkAccessManager> http2_;  // photo display downloads
+    int pending_ = 0;
+};
+
+}  // namespace stanor::service

@@ -1,0 +1,113 @@
+#include "service/RequestCatalogue.h"
+
+#include <QDir>
+
+namespace stanor::service {
+
+namespace {
+const QString kOutputXml = QStringLiteral("?XMLC_OutputFormat=XML");
+
+const QString& SaveFile(SaveTarget target)
+{
+    switch (target) {
+    case SaveTarget::FrevoRows: return answer::kSaveFrevo;
+    case SaveTarget::ActionRows: return answer::kSaveAction;
+    case SaveTarget::Record: break;
+    }
+    return answer::kSaveRecord;
+}
+}  // namespace
+
+QString RequestCatalogue::answerPath(const QString& name) const
+{
+    return QDir(p_.traceDir).filePath(name);
+}
+
+QString RequestCatalogue::endpoint(const QString& name) const
+{
+    return p_.baseHRef + name + kOutputXml;
+}
+
+ServiceRequest RequestCatalogue::statement(const QString& endpointName, const QString& sql,
+                                           const QString& file) const
+{
+    return {endpoint(endpointName) + QLatin1String("&SQLExecute=") + sql, answerPath(file)};
+}
+
+ServiceRequest RequestCatalogue::infoEquip() const
+{
+    return {endpoint(QStringLiteral("AxInfoEquip")) + QLatin1String("&UserConcession=") +
+                p_.userConcession,
+            answerPath(answer::kEquip)};
+}
+
+ServiceRequest RequestCatalogue::infoStruct() const
+{
+    return {endpoint(QStringLiteral("AxInfoStruct")) + QLatin1String("&UserConcession=") +
+                p_.userConcession,
+            answerPath(answer::kStruct)};
+}
+
+ServiceRequest RequestCatalogue::infoVO() const
+{
+    return {endpoint(QStringLiteral("AxInfoVO")) + QLatin1String("&idTVO=") + p_.idTVO +
+                QLatin1String("&UserID=") + p_.idUser,
+            answerPath(answer::kVO)};
+}
+
+ServiceRequest RequestCatalogue::infoCL() const
+{
+    return {endpoint(QStringLiteral("AxInfoCL")) + QLatin1String("&UserID=") + p_.idUser,
+            answerPath(answer::kCL)};
+}
+
+ServiceRequest RequestCatalogue::search(const QString& select) const
+{
+    return {endpoint(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select +
+                QLatin1String("&MaxRows=50"),
+            answerPath(answer::kSearch)};
+}
+
+ServiceRequest RequestCatalogue::duplicateCount(const QString& select) const
+{
+    return {endpoint(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select,
+            answerPath(answer::kDuplicate)};
+}
+
+ServiceRequest RequestCatalogue::save(const QString& sql, SaveTarget target) const
+{
+    return statement(QStringLiteral("AxUpdate"), sql, SaveFile(target));
+}
+
+ServiceRequest RequestCatalogue::insert(const QString& sql, SaveTarget target) const
+{
+    return statement(QStringLiteral("AxInsert"), sql, SaveFile(target));
+}
+
+ServiceRequest RequestCatalogue::remove(const QString& sql) const
+{
+    return statement(QStringLiteral("AxUpdate"), sql, answer::kDelete);
+}
+
+ServiceRequest RequestCatalogue::listInsert(const QString& sql) const
+{
+    return statement(QStringLiteral("AxUpdate"), sql, answer::kInsert);
+}
+
+ServiceRequest RequestCatalogue::photoLinkUpdate(const QString& sql) const
+{
+    return statement(QStringLiteral("AxUpdate"), sql, answer::kUpdate);
+}
+
+ServiceRequest RequestCatalogue::photoUpload() const
+{
+    return {p_.baseHRef + QLatin1String("AxInsert"), answerPath(answer::kInsert)};
+}
+
+QString RequestCatalogue::reportUrl(const QString& selection, const QString& reportName) const
+{
+    return p_.baseHRef + QLatin1String("ReportPDF?rptSelect=") + selection +
+           QLatin1String("&rptName=") + reportName;
+}
+
+}  // namespace stanor::service
