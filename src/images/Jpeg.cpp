@@ -1,0 +1,326 @@
+#include "images/Jpeg.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <csetjmp>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include <fcntl.h>
+#include <jpeglib.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stanor::images {
+
+namespace {
+
+// libjpeg reports failures through these callbacks; both end the work with a longjmp back to
+// the caller, warnings (such as a premature end of data) included, so that a damaged file is
+// never taken for a good one.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void onError(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void onMessage(j_common_ptr cinfo, int level) {
+    if (level < 0) onError(cinfo);
+}
+
+void setupErrors(ErrorManager& err) {
+    jpeg_std_error(&err.pub);
+    err.pub.error_exit = onError;
+    err.pub.emit_message = onMessage;
+    err.message[0] = 0;
+}
+
+std::string sizeText(std::uint64_t w, std::uint64_t h) {
+    return std::to_string(w) + " x " + std::to_string(h);
+}
+
+void checkSize(std::uint64_t w, std::uint64_t h) {
+    if (w == 0 || h == 0) throw ImageError("Image vide (" + sizeText(w, h) + " pixels)");
+    if (w * h > kMaxPixels)
+        throw ImageError("Image trop grande : " + sizeText(w, h) + " pixels (au plus " +
+                         std::to_string(kMaxPixels / 1'000'000) + " mégapixels)");
+}
+
+// CMYK as written by most tools (inverted, Adobe style) to blue, green, red.
+void cmykToBgr(const std::uint8_t* in, std::uint8_t* out, int width) {
+    for (int x = 0; x < width; ++x, in += 4, out += 3) {
+        const unsigned k = in[3];
+        out[0] = std::uint8_t(in[2] * k / 255);
+        out[1] = std::uint8_t(in[1] * k / 255);
+        out[2] = std::uint8_t(in[0] * k / 255);
+    }
+}
+
+struct Decoder {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    Decoder() {
+        cinfo.err = &err.pub;
+        setupErrors(err);
+    }
+    ~Decoder() { jpeg_destroy_decompress(&cinfo); }
+};
+
+// The steps that may fail inside libjpeg; returns false with err.message set.
+// No object with a destructor lives in this frame, so the longjmp skips nothing.
+bool readHeader(Decoder& d, const std::uint8_t* data, std::size_t size) {
+    if (setjmp(d.err.jump)) return false;
+    jpeg_create_decompress(&d.cinfo);
+    jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&d.cinfo, TRUE);
+    return true;
+}
+
+bool readPixels(Decoder& d, Bitmap& out, std::uint8_t* cmykRow, const RowsDecoded* progress) {
+    if (setjmp(d.err.jump)) return false;
+    jpeg_start_decompress(&d.cinfo);
+    const int height = int(d.cinfo.output_height);
+    constexpr int kBatch = 16;
+    JSAMPROW rows[kBatch];
+    int done = 0;
+    while (done < height) {
+        int want = height - done < kBatch ? height - done : kBatch;
+        for (int i = 0; i < want; ++i) rows[i] = cmykRow ? cmykRow : out.scanLine(done + i);
+        if (cmykRow) want = 1;
+        int got = int(jpeg_read_scanlines(&d.cinfo, rows, JDIMENSION(want)));
+        if (got <= 0) {
+            std::strcpy(d.err.message, "données manquantes");
+            return false;
+        }
+        if (cmykRow) cmykToBgr(cmykRow, out.scanLine(done), out.width());
+        done += got;
+        if (progress && *progress) (*progress)(done);
+    }
+    jpeg_finish_decompress(&d.cinfo);
+    return true;
+}
+
+[[noreturn]] void failJpeg(const char* message) {
+    throw ImageError(std::string("Image JPEG illisible : ") + message);
+}
+
+struct Encoder {
+    jpeg_compress_struct cinfo{};
+    ErrorManager err{};
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    Encoder() {
+        cinfo.err = &err.pub;
+        setupErrors(err);
+    }
+    ~Encoder() {
+        jpeg_destroy_compress(&cinfo);
+        std::free(buffer);
+    }
+};
+
+bool compress(Encoder& e, const Bitmap& bmp, const JpegWriteOptions& options) {
+    if (setjmp(e.err.jump)) return false;
+    jpeg_create_compress(&e.cinfo);
+    jpeg_mem_dest(&e.cinfo, &e.buffer, &e.size);
+    e.cinfo.image_width = JDIMENSION(bmp.width());
+    e.cinfo.image_height = JDIMENSION(bmp.height());
+    e.cinfo.input_components = 3;
+    e.cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&e.cinfo);
+    if (options.quality >= 0) jpeg_set_quality(&e.cinfo, options.quality, TRUE);
+    if (!options.subsample) {
+        e.cinfo.comp_info[0].h_samp_factor = 1;
+        e.cinfo.comp_info[0].v_samp_factor = 1;
+    }
+    if (options.progressive) jpeg_simple_progression(&e.cinfo);
+    jpeg_start_compress(&e.cinfo, TRUE);
+    while (e.cinfo.next_scanline < e.cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(bmp.scanLine(int(e.cinfo.next_scanline)));
+        jpeg_write_scanlines(&e.cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&e.cinfo);
+    return true;
+}
+
+bool endsWithNoCase(const std::string& s, const char* suffix) {
+    const std::size_t n = std::strlen(suffix);
+    if (s.size() < n) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - n + i])) != suffix[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+FileBytes::FileBytes(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw ImageError("Impossible de lire le fichier " + path);
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        throw ImageError("Impossible de lire le fichier " + path);
+    }
+    size_ = std::size_t(st.st_size);
+    if (size_ > 0) {
+        void* p = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (p == MAP_FAILED) {
+            close(fd);
+            throw ImageError("Impossible de lire le fichier " + path);
+        }
+        data_ = static_cast<const std::uint8_t*>(p);
+    }
+    close(fd);
+}
+
+FileBytes::~FileBytes() {
+    if (data_) munmap(const_cast<std::uint8_t*>(data_), size_);
+}
+
+void readJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& height) {
+    Decoder d;
+    if (!readHeader(d, data, size)) failJpeg(d.err.message);
+    width = int(d.cinfo.image_width);
+    height = int(d.cinfo.image_height);
+}
+
+void decodeJpeg(const std::uint8_t* data, std::size_t size, Bitmap& out, const RowsDecoded& progress) {
+    Decoder d;
+    if (!readHeader(d, data, size)) failJpeg(d.err.message);
+    checkSize(d.cinfo.image_width, d.cinfo.image_height);
+    const bool cmyk = d.cinfo.jpeg_color_space == JCS_CMYK || d.cinfo.jpeg_color_space == JCS_YCCK;
+    d.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    out.resizeUninitialized(int(d.cinfo.image_width), int(d.cinfo.image_height));
+    std::vector<std::uint8_t> cmykRow(cmyk ? std::size_t(out.width()) * 4 : 0);
+    if (!readPixels(d, out, cmyk ? cmykRow.data() : nullptr, &progress)) {
+        out = Bitmap();
+        failJpeg(d.err.message);
+    }
+}
+
+std::vector<std::uint8_t> encodeJpeg(const Bitmap& bmp, const JpegWriteOptions& options) {
+    if (bmp.empty()) throw ImageError("Image vide : rien à enregistrer");
+    if (options.quality != -1 && (options.quality < 1 || options.quality > 100))
+        throw ImageError("Qualité JPEG invalide : " + std::to_string(options.quality) + " (1 à 100)");
+    Encoder e;
+    if (!compress(e, bmp, options))
+        throw ImageError(std::string("Échec de la compression JPEG : ") + e.err.message);
+    return std::vector<std::uint8_t>(e.buffer, e.buffer + e.size);
+}
+
+std::vector<std::uint8_t> readFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ImageError("Impossible de lire le fichier " + path);
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw ImageError("Impossible de lire le fichier " + path);
+    return bytes;
+}
+
+void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) throw ImageError("Impossible d'écrire le fichier " + path);
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) throw ImageError("Impossible d'écrire le fichier " + path);
+}
+
+Bitmap readJpegFile(const std::string& path) {
+    const FileBytes bytes(path);
+    Bitmap bmp;
+    try {
+        decodeJpeg(bytes.data(), bytes.size(), bmp);
+    } catch (const ImageError& e) {
+        throw ImageError(path + " : " + e.what());
+    }
+    return bmp;
+}
+
+void writeJpegFile(const Bitmap& bmp, const std::string& path, const JpegWriteOptions& options) {
+    writeFileBytes(path, encodeJpeg(bmp, options));
+}
+
+Bitmap decodePpm(const std::vector<std::uint8_t>& data) {
+    std::size_t pos = 0;
+    auto bad = [](const char* why) { return ImageError(std::string("Fichier PPM invalide : ") + why); };
+    auto skipSpace = [&] {
+        while (pos < data.size()) {
+            if (data[pos] == '#') {
+                while (pos < data.size() && data[pos] != '\n') ++pos;
+            } else if (std::isspace(data[pos])) {
+                ++pos;
+            } else {
+                break;
+            }
+        }
+    };
+    auto number = [&]() -> std::uint64_t {
+        skipSpace();
+        if (pos >= data.size() || !std::isdigit(data[pos])) throw bad("en-tête incomplet");
+        std::uint64_t v = 0;
+        while (pos < data.size() && std::isdigit(data[pos])) {
+            v = v * 10 + std::uint64_t(data[pos++] - '0');
+            if (v > 1'000'000'000) throw bad("nombre trop grand dans l'en-tête");
+        }
+        return v;
+    };
+    if (data.size() < 2 || data[0] != 'P' || data[1] != '6') throw bad("ce n'est pas un PPM binaire (P6)");
+    pos = 2;
+    const std::uint64_t w = number(), h = number(), maxval = number();
+    if (maxval == 0 || maxval > 255) throw bad("valeur maximale non prise en charge (1 à 255)");
+    if (pos >= data.size() || !std::isspace(data[pos])) throw bad("en-tête incomplet");
+    ++pos;
+    checkSize(w, h);
+    if (data.size() - pos < w * h * 3) throw bad("données tronquées");
+    Bitmap bmp(static_cast<int>(w), static_cast<int>(h));
+    const std::uint8_t* in = data.data() + pos;
+    for (int y = 0; y < int(h); ++y) {
+        std::uint8_t* out = bmp.scanLine(y);
+        for (int x = 0; x < int(w); ++x, in += 3, out += 3) {
+            for (int c = 0; c < 3; ++c)
+                out[c] = std::uint8_t(maxval == 255 ? in[2 - c] : in[2 - c] * 255 / maxval);
+        }
+    }
+    return bmp;
+}
+
+std::vector<std::uint8_t> encodePpm(const Bitmap& bmp) {
+    const std::string header = "P6\n" + std::to_string(bmp.width()) + " " + std::to_string(bmp.height()) + "\n255\n";
+    std::vector<std::uint8_t> out(header.begin(), header.end());
+    out.reserve(out.size() + bmp.byteCount());
+    for (int y = 0; y < bmp.height(); ++y) {
+        const std::uint8_t* p = bmp.scanLine(y);
+        for (int x = 0; x < bmp.width(); ++x, p += 3) {
+            out.push_back(p[2]);
+            out.push_back(p[1]);
+            out.push_back(p[0]);
+        }
+    }
+    return out;
+}
+
+Bitmap readPicture(const std::string& path) {
+    if (!endsWithNoCase(path, ".ppm")) return readJpegFile(path);
+    try {
+        return decodePpm(readFileBytes(path));
+    } catch (const ImageError& e) {
+        throw ImageError(path + " : " + e.what());
+    }
+}
+
+void writePicture(const Bitmap& bmp, const std::string& path, const JpegWriteOptions& options) {
+    if (endsWithNoCase(path, ".ppm"))
+        writeFileBytes(path, encodePpm(bmp));
+    else
+        writeJpegFile(bmp, path, options);
+}
+
+}  // namespace stanor::images

@@ -1,0 +1,70 @@
+#pragma once
+// JPEG and binary PPM reading and writing for 24-bit bitmaps (libjpeg-turbo).
+
+#include "images/Bitmap.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace stanor::images {
+
+// Pictures above this many pixels are refused before any pixel memory is allocated
+// (a 12-megapixel photo is far below; a 60,000 x 60,000 decompression bomb far above).
+constexpr std::uint64_t kMaxPixels = 100'000'000;
+
+struct JpegWriteOptions {
+    int quality = -1;         // 1..100; -1 keeps the encoder's default (75)
+    bool subsample = true;    // 4:2:0 chroma, the encoder's default; false writes 4:4:4
+    bool progressive = false;
+};
+
+// Called while decoding with the number of rows of the bitmap already filled.
+using RowsDecoded = std::function<void(int rows)>;
+
+// A whole file, mapped read-only into memory. Failures raise ImageError naming the file.
+class FileBytes {
+public:
+    explicit FileBytes(const std::string& path);
+    ~FileBytes();
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    const std::uint8_t* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// Reads width and height from a JPEG header only.
+void readJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& height);
+
+// Decodes a baseline or progressive JPEG of any chroma subsampling (EXIF and other markers are
+// ignored). Truncated, corrupt or oversized data raise ImageError with a French text.
+// `out` is sized from the header; `progress` (optional) is told as rows arrive.
+void decodeJpeg(const std::uint8_t* data, std::size_t size, Bitmap& out,
+                const RowsDecoded& progress = {});
+inline void decodeJpeg(const std::vector<std::uint8_t>& data, Bitmap& out,
+                       const RowsDecoded& progress = {}) {
+    decodeJpeg(data.data(), data.size(), out, progress);
+}
+std::vector<std::uint8_t> encodeJpeg(const Bitmap& bmp, const JpegWriteOptions& options = {});
+
+Bitmap readJpegFile(const std::string& path);
+void writeJpegFile(const Bitmap& bmp, const std::string& path, const JpegWriteOptions& options = {});
+
+// Binary PPM (P6, maxval 255 or less), for lossless checks.
+Bitmap decodePpm(const std::vector<std::uint8_t>& data);
+std::vector<std::uint8_t> encodePpm(const Bitmap& bmp);
+
+// Whole-file helpers; failures raise ImageError naming the file.
+std::vector<std::uint8_t> readFileBytes(const std::string& path);
+void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Reads or writes a JPEG or PPM picture, chosen by the extension (.ppm, else JPEG).
+Bitmap readPicture(const std::string& path);
+void writePicture(const Bitmap& bmp, const std::string& path, const JpegWriteOptions& options = {});
+
+}  // namespace stanor::images

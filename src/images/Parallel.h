@@ -1,0 +1,43 @@
+#pragma once
+// Splits a range of independent work items over a few threads.
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace stanor::images {
+
+// The number of threads to use: `requested` when positive, else one per core (at most 8).
+inline int workerCount(int requested) {
+    if (requested > 0) return requested;
+    unsigned n = std::thread::hardware_concurrency();
+    return int(std::clamp(n, 1u, 8u));
+}
+
+// Calls body(begin, end) on chunks of [0, count) from `threads` threads (the caller is one of
+// them); returns when every item is done. body must not throw.
+template <class Body>
+void parallelFor(int count, int threads, int chunk, Body&& body) {
+    if (count <= 0) return;
+    threads = std::min(workerCount(threads), (count + chunk - 1) / chunk);
+    if (threads <= 1) {
+        body(0, count);
+        return;
+    }
+    std::atomic<int> next{0};
+    auto run = [&] {
+        for (;;) {
+            int begin = next.fetch_add(chunk);
+            if (begin >= count) return;
+            body(begin, std::min(begin + chunk, count));
+        }
+    };
+    std::vector<std::thread> pool;
+    pool.reserve(std::size_t(threads - 1));
+    for (int t = 1; t < threads; ++t) pool.emplace_back(run);
+    run();
+    for (std::thread& t : pool) t.join();
+}
+
+}  // namespace stanor::images

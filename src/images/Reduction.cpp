@@ -1,0 +1,102 @@
+#include "images/Reduction.h"
+
+#include <cctype>
+#include <thread>
+
+namespace stanor::images {
+
+std::string miniatureName(const std::string& targetName) {
+    std::string out;
+    out.reserve(targetName.size() + 4);
+    std::size_t i = 0;
+    while (i < targetName.size()) {
+        if (i + 4 <= targetName.size() && targetName[i] == '.' &&
+            std::tolower(static_cast<unsigned char>(targetName[i + 1])) == 'j' &&
+            std::tolower(static_cast<unsigned char>(targetName[i + 2])) == 'p' &&
+            std::tolower(static_cast<unsigned char>(targetName[i + 3])) == 'g') {
+            out += "m.jpg";
+            i += 4;
+        } else {
+            out += targetName[i++];
+        }
+    }
+    return out;
+}
+
+ReducedPhoto reducePicture(Bitmap& picture, Simd simd, int threads) {
+    if (picture.empty()) throw ImageError("Source bitmap too small");
+    ReducedPhoto r;
+    const bool keep = picture.width() == kPhotoWidth && picture.height() == kPhotoHeight;
+    std::vector<Size> targets;
+    if (!keep) targets.push_back({kPhotoWidth, kPhotoHeight});
+    targets.push_back({kMiniWidth, kMiniHeight});
+    std::vector<Bitmap> out = resampleWhileFilling(picture, picture.width(), picture.height(), targets,
+                                                   lanczos3(), [](const std::function<void(int)>&) {},
+                                                   simd, threads);
+    r.photo = keep ? picture : std::move(out.front());
+    r.miniature = std::move(out.back());
+    return r;
+}
+
+ReducedPhoto reduceJpegData(const std::uint8_t* jpeg, std::size_t size, Simd simd, int threads) {
+    int w = 0, h = 0;
+    readJpegSize(jpeg, size, w, h);
+    Bitmap source;
+    if (w == kPhotoWidth && h == kPhotoHeight) {
+        decodeJpeg(jpeg, size, source);
+        return reducePicture(source, simd, threads);
+    }
+    if (w < 1 || h < 1) throw ImageError("Source bitmap too small");
+    std::vector<Bitmap> out = resampleWhileFilling(
+        source, w, h, {{kPhotoWidth, kPhotoHeight}, {kMiniWidth, kMiniHeight}}, lanczos3(),
+        [&](const std::function<void(int)>& rows) { decodeJpeg(jpeg, size, source, rows); }, simd, threads);
+    return {std::move(out[0]), std::move(out[1])};
+}
+
+void ReductionJPG(const std::string& source, const Bitmap* picture, const std::string& targetName,
+                  const ReductionOptions& options) {
+    auto memo = [&](const std::string& line) {
+        if (options.memo) options.memo(line);
+    };
+    const std::string label = source.empty() ? "\"image floutée\"" : source;
+    memo("Réduction & Transferts de : " + label + " vers : " + targetName);
+    memo("Lecture de : " + label);
+
+    ReducedPhoto r;
+    if (!source.empty()) {
+        const FileBytes bytes(source);
+        try {
+            r = reduceJpegData(bytes.data(), bytes.size(), Simd::Best, options.threads);
+        } catch (const ImageError& e) {
+            throw ImageError(source + " : " + e.what());
+        }
+    } else {
+        if (!picture) throw ImageError("Aucune image à réduire");
+        Bitmap copy = *picture;
+        r = reducePicture(copy, Simd::Best, options.threads);
+    }
+
+    const std::string dir = options.dir.empty() || options.dir.back() == '/' ? options.dir : options.dir + "/";
+    // The miniature is encoded on a second thread while the photo is.
+    std::vector<std::uint8_t> photoJpeg, miniJpeg;
+    std::exception_ptr miniError;
+    std::thread mini([&] {
+        try {
+            miniJpeg = encodeJpeg(r.miniature, options.jpeg);
+        } catch (...) {
+            miniError = std::current_exception();
+        }
+    });
+    try {
+        photoJpeg = encodeJpeg(r.photo, options.jpeg);
+    } catch (...) {
+        mini.join();
+        throw;
+    }
+    mini.join();
+    writeFileBytes(dir + targetName, photoJpeg);
+    if (miniError) std::rethrow_exception(miniError);
+    writeFileBytes(dir + miniatureName(targetName), miniJpeg);
+}
+
+}  // namespace stanor::images

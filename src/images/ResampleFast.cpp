@@ -1,0 +1,337 @@
+#include "images/ResampleFast.h"
+
+#include "images/Parallel.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <thread>
+
+namespace stanor::images {
+
+namespace {
+constexpr int kGroup = 4;        // destination columns computed together
+constexpr int kPairLanes = 8;    // floats per pixel in a row-pair buffer
+
+bool cpuHasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+// Writes n (at most 12) bytes of a 16-byte vector.
+inline void storePartial(std::uint8_t* out, __m128i v, std::size_t n) {
+    alignas(16) std::uint8_t tmp[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(tmp), v);
+    std::memcpy(out, tmp, n);
+}
+
+// ---- SSE2 kernels ----
+
+// Four columns of BGRX int32 lanes -> 12 bytes BGR, written to out (n bytes at most).
+inline void storeGroupSse2(std::uint8_t* out, __m128 a0, __m128 a1, __m128 a2, __m128 a3,
+                           std::size_t n) {
+    __m128i p01 = _mm_packs_epi32(_mm_cvtps_epi32(a0), _mm_cvtps_epi32(a1));
+    __m128i p23 = _mm_packs_epi32(_mm_cvtps_epi32(a2), _mm_cvtps_epi32(a3));
+    __m128i b = _mm_packus_epi16(p01, p23);
+    alignas(16) std::uint8_t tmp[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(tmp), b);
+    std::uint8_t packed[12];
+    for (int c = 0; c < 4; ++c) std::memcpy(packed + c * 3, tmp + c * 4, 3);
+    std::memcpy(out, packed, n);
+}
+
+void horizontalPairSse2(const HorizontalPlan& plan, const float* rows, std::uint8_t* out0,
+                        std::uint8_t* out1) {
+    const std::size_t rowBytes = std::size_t(plan.dstWidth) * 3;
+    const int taps = plan.taps;
+    for (int g = 0; g < plan.groups; ++g) {
+        const std::int32_t* off = plan.offset.data() + std::size_t(g) * std::size_t(taps) * kGroup;
+        const float* w = plan.weight.data() + std::size_t(g) * std::size_t(taps) * kGroup;
+        __m128 a0 = _mm_setzero_ps(), a1 = a0, a2 = a0, a3 = a0;
+        __m128 b0 = a0, b1 = a0, b2 = a0, b3 = a0;
+        for (int k = 0; k < taps; ++k, off += kGroup, w += kGroup) {
+            __m128 w0 = _mm_set1_ps(w[0]), w1 = _mm_set1_ps(w[1]);
+            __m128 w2 = _mm_set1_ps(w[2]), w3 = _mm_set1_ps(w[3]);
+            a0 = _mm_add_ps(a0, _mm_mul_ps(w0, _mm_load_ps(rows + off[0])));
+            b0 = _mm_add_ps(b0, _mm_mul_ps(w0, _mm_load_ps(rows + off[0] + 4)));
+            a1 = _mm_add_ps(a1, _mm_mul_ps(w1, _mm_load_ps(rows + off[1])));
+            b1 = _mm_add_ps(b1, _mm_mul_ps(w1, _mm_load_ps(rows + off[1] + 4)));
+            a2 = _mm_add_ps(a2, _mm_mul_ps(w2, _mm_load_ps(rows + off[2])));
+            b2 = _mm_add_ps(b2, _mm_mul_ps(w2, _mm_load_ps(rows + off[2] + 4)));
+            a3 = _mm_add_ps(a3, _mm_mul_ps(w3, _mm_load_ps(rows + off[3])));
+            b3 = _mm_add_ps(b3, _mm_mul_ps(w3, _mm_load_ps(rows + off[3] + 4)));
+        }
+        const std::size_t at = std::size_t(g) * kGroup * 3;
+        const std::size_t n = std::min<std::size_t>(12, rowBytes - at);
+        storeGroupSse2(out0 + at, a0, a1, a2, a3, n);
+        storeGroupSse2(out1 + at, b0, b1, b2, b3, n);
+    }
+}
+
+void verticalRowSse2(const ContributorList& list, const Bitmap& work, std::uint8_t* out,
+                     std::size_t& x) {
+    const std::size_t rowBytes = work.stride();
+    const __m128i zero = _mm_setzero_si128();
+    for (; x + 16 <= rowBytes; x += 16) {
+        __m128 a0 = _mm_setzero_ps(), a1 = a0, a2 = a0, a3 = a0;
+        for (const Contributor& c : list) {
+            __m128 w = _mm_set1_ps(c.weight);
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(work.scanLine(c.pixel) + x));
+            __m128i lo = _mm_unpacklo_epi8(v, zero), hi = _mm_unpackhi_epi8(v, zero);
+            a0 = _mm_add_ps(a0, _mm_mul_ps(w, _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero))));
+            a1 = _mm_add_ps(a1, _mm_mul_ps(w, _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero))));
+            a2 = _mm_add_ps(a2, _mm_mul_ps(w, _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero))));
+            a3 = _mm_add_ps(a3, _mm_mul_ps(w, _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero))));
+        }
+        __m128i p01 = _mm_packs_epi32(_mm_cvtps_epi32(a0), _mm_cvtps_epi32(a1));
+        __m128i p23 = _mm_packs_epi32(_mm_cvtps_epi32(a2), _mm_cvtps_epi32(a3));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(p01, p23));
+    }
+}
+
+void loadPairSse2(const std::uint8_t* row0, const std::uint8_t* row1, int width, float* dst) {
+    const __m128i zero = _mm_setzero_si128();
+    for (int p = 0; p < width; ++p, dst += kPairLanes) {
+        std::int32_t v0, v1;
+        std::memcpy(&v0, row0 + std::size_t(p) * 3, 4);
+        std::memcpy(&v1, row1 + std::size_t(p) * 3, 4);
+        __m128i i0 = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(v0), zero), zero);
+        __m128i i1 = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(v1), zero), zero);
+        _mm_store_ps(dst, _mm_cvtepi32_ps(i0));
+        _mm_store_ps(dst + 4, _mm_cvtepi32_ps(i1));
+    }
+}
+
+// ---- AVX2 kernels (used only when the processor has AVX2) ----
+
+__attribute__((target("avx2"))) void horizontalPairAvx2(const HorizontalPlan& plan,
+                                                         const float* rows, std::uint8_t* out0,
+                                                         std::uint8_t* out1) {
+    const std::size_t rowBytes = std::size_t(plan.dstWidth) * 3;
+    const int taps = plan.taps;
+    const __m256i drop = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,
+                                          0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    for (int g = 0; g < plan.groups; ++g) {
+        const std::int32_t* off = plan.offset.data() + std::size_t(g) * std::size_t(taps) * kGroup;
+        const float* w = plan.weight.data() + std::size_t(g) * std::size_t(taps) * kGroup;
+        __m256 a0 = _mm256_setzero_ps(), a1 = a0, a2 = a0, a3 = a0;
+        for (int k = 0; k < taps; ++k, off += kGroup, w += kGroup) {
+            a0 = _mm256_add_ps(a0, _mm256_mul_ps(_mm256_broadcast_ss(w + 0), _mm256_load_ps(rows + off[0])));
+            a1 = _mm256_add_ps(a1, _mm256_mul_ps(_mm256_broadcast_ss(w + 1), _mm256_load_ps(rows + off[1])));
+            a2 = _mm256_add_ps(a2, _mm256_mul_ps(_mm256_broadcast_ss(w + 2), _mm256_load_ps(rows + off[2])));
+            a3 = _mm256_add_ps(a3, _mm256_mul_ps(_mm256_broadcast_ss(w + 3), _mm256_load_ps(rows + off[3])));
+        }
+        __m256i p01 = _mm256_packs_epi32(_mm256_cvtps_epi32(a0), _mm256_cvtps_epi32(a1));
+        __m256i p23 = _mm256_packs_epi32(_mm256_cvtps_epi32(a2), _mm256_cvtps_epi32(a3));
+        __m256i b = _mm256_shuffle_epi8(_mm256_packus_epi16(p01, p23), drop);
+        const std::size_t at = std::size_t(g) * kGroup * 3;
+        __m128i r0 = _mm256_castsi256_si128(b), r1 = _mm256_extracti128_si256(b, 1);
+        if (at + 16 <= rowBytes) {
+            // The 4 spare bytes land on the next group, which overwrites them afterwards.
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out0 + at), r0);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out1 + at), r1);
+        } else {
+            const std::size_t n = std::min<std::size_t>(12, rowBytes - at);
+            storePartial(out0 + at, r0, n);
+            storePartial(out1 + at, r1, n);
+        }
+    }
+}
+
+__attribute__((target("avx2"))) void verticalRowAvx2(const ContributorList& list,
+                                                      const Bitmap& work, std::uint8_t* out,
+                                                      std::size_t& x) {
+    const std::size_t rowBytes = work.stride();
+    for (; x + 32 <= rowBytes; x += 32) {
+        __m256 a0 = _mm256_setzero_ps(), a1 = a0, a2 = a0, a3 = a0;
+        for (const Contributor& c : list) {
+            __m256 w = _mm256_set1_ps(c.weight);
+            const std::uint8_t* p = work.scanLine(c.pixel) + x;
+            __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+            a0 = _mm256_add_ps(a0, _mm256_mul_ps(w, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(lo))));
+            a1 = _mm256_add_ps(a1, _mm256_mul_ps(w, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_srli_si128(lo, 8)))));
+            a2 = _mm256_add_ps(a2, _mm256_mul_ps(w, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(hi))));
+            a3 = _mm256_add_ps(a3, _mm256_mul_ps(w, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_srli_si128(hi, 8)))));
+        }
+        __m256i p01 = _mm256_permute4x64_epi64(
+            _mm256_packs_epi32(_mm256_cvtps_epi32(a0), _mm256_cvtps_epi32(a1)), 0xD8);
+        __m256i p23 = _mm256_permute4x64_epi64(
+            _mm256_packs_epi32(_mm256_cvtps_epi32(a2), _mm256_cvtps_epi32(a3)), 0xD8);
+        __m256i b = _mm256_permute4x64_epi64(_mm256_packus_epi16(p01, p23), 0xD8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), b);
+    }
+}
+
+__attribute__((target("avx2"))) void loadPairAvx2(const std::uint8_t* row0,
+                                                   const std::uint8_t* row1, int width,
+                                                   float* dst) {
+    for (int p = 0; p < width; ++p, dst += kPairLanes) {
+        std::int32_t v0, v1;
+        std::memcpy(&v0, row0 + std::size_t(p) * 3, 4);
+        std::memcpy(&v1, row1 + std::size_t(p) * 3, 4);
+        __m128i both = _mm_unpacklo_epi32(_mm_cvtsi32_si128(v0), _mm_cvtsi32_si128(v1));
+        _mm256_store_ps(dst, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(both)));
+    }
+}
+}  // namespace
+
+Simd resolveSimd(Simd wanted) {
+    if (wanted == Simd::Best) return cpuHasAvx2() ? Simd::Avx2 : Simd::Sse2;
+    if (wanted == Simd::Avx2 && !cpuHasAvx2()) return Simd::Sse2;
+    return wanted;
+}
+
+HorizontalPlan::HorizontalPlan(const std::vector<ContributorList>& lists, int width)
+    : srcWidth(width), dstWidth(int(lists.size())) {
+    for (const ContributorList& l : lists) taps = std::max(taps, int(l.size()));
+    groups = (dstWidth + kGroup - 1) / kGroup;
+    const std::size_t n = std::size_t(groups) * std::size_t(taps) * kGroup;
+    offset.assign(n, 0);
+    weight.assign(n, 0.0f);
+    for (int i = 0; i < dstWidth; ++i) {
+        const ContributorList& l = lists[std::size_t(i)];
+        const int g = i / kGroup, lane = i % kGroup;
+        for (int k = 0; k < taps; ++k) {
+            const std::size_t at = (std::size_t(g) * std::size_t(taps) + std::size_t(k)) * kGroup + std::size_t(lane);
+            if (k < int(l.size())) {
+                offset[at] = l[std::size_t(k)].pixel * kPairLanes;
+                weight[at] = l[std::size_t(k)].weight;
+            } else if (!l.empty()) {
+                offset[at] = l.back().pixel * kPairLanes;  // weight 0: adds nothing
+            }
+        }
+    }
+}
+
+void RowPairBuffer::Free::operator()(float* p) const { ::operator delete[](p, std::align_val_t(32)); }
+
+RowPairBuffer::RowPairBuffer(int width)
+    : width_(width),
+      data_(static_cast<float*>(::operator new[](sizeof(float) * std::size_t(std::max(width, 1)) * kPairLanes,
+                                                  std::align_val_t(32)))) {}
+
+void RowPairBuffer::load(const std::uint8_t* row0, const std::uint8_t* row1, Simd simd) {
+    if (resolveSimd(simd) == Simd::Avx2)
+        loadPairAvx2(row0, row1, width_, data_.get());
+    else
+        loadPairSse2(row0, row1, width_, data_.get());
+}
+
+void horizontalPair(const HorizontalPlan& plan, const RowPairBuffer& rows, std::uint8_t* out0,
+                    std::uint8_t* out1, Simd simd) {
+    if (resolveSimd(simd) == Simd::Avx2)
+        horizontalPairAvx2(plan, rows.data(), out0, out1);
+    else
+        horizontalPairSse2(plan, rows.data(), out0, out1);
+}
+
+void verticalRow(const ContributorList& list, const Bitmap& work, std::uint8_t* out, Simd simd) {
+    std::size_t x = 0;
+    if (resolveSimd(simd) == Simd::Avx2) verticalRowAvx2(list, work, out, x);
+    verticalRowSse2(list, work, out, x);
+    // The last bytes of the row, one at a time, with the same sums.
+    for (; x < work.stride(); ++x) {
+        float s = 0.0f;
+        for (const Contributor& c : list) s = s + c.weight * float(work.scanLine(c.pixel)[x]);
+        out[x] = clampChannel(s);
+    }
+}
+
+std::vector<Bitmap> resampleWhileFilling(Bitmap& src, int sw, int sh,
+                                         const std::vector<Size>& targets, const FilterEntry& filter,
+                                         const std::function<void(const std::function<void(int)>&)>& fill,
+                                         Simd simd, int threads) {
+    if (sw < 1 || sh < 1) throw ImageError("Source bitmap too small");
+    simd = resolveSimd(simd);
+    threads = workerCount(threads);
+
+    std::vector<HorizontalPlan> plans;
+    std::vector<Bitmap> works;
+    for (const Size& t : targets) {
+        plans.emplace_back(computeContributions(sw, t.width, filter.filter, filter.support), sw);
+        works.emplace_back(t.width, sh);
+    }
+
+    // Rows of src filled so far; kAbort when filling failed.
+    constexpr int kAbort = -1;
+    std::atomic<int> available{0};
+    std::atomic<int> nextPair{0};
+    const int pairs = (sh + 1) / 2;
+
+    auto horizontal = [&] {
+        RowPairBuffer rows(sw);
+        std::vector<std::uint8_t> spare;
+        for (const Bitmap& w : works) spare.resize(std::max(spare.size(), w.stride() + 16));
+        for (;;) {
+            const int p = nextPair.fetch_add(1);
+            if (p >= pairs) return;
+            const int r0 = 2 * p, r1 = std::min(r0 + 1, sh - 1);
+            int have = available.load(std::memory_order_acquire);
+            while (have != kAbort && have <= r1) {
+                available.wait(have, std::memory_order_acquire);
+                have = available.load(std::memory_order_acquire);
+            }
+            if (have == kAbort) return;
+            rows.load(src.scanLine(r0), src.scanLine(r1), simd);
+            for (std::size_t t = 0; t < plans.size(); ++t)
+                horizontalPair(plans[t], rows, works[t].scanLine(r0),
+                               r1 > r0 ? works[t].scanLine(r1) : spare.data(), simd);
+        }
+    };
+
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threads; ++t) helpers.emplace_back(horizontal);
+    try {
+        fill([&](int rows) {
+            available.store(std::min(rows, sh), std::memory_order_release);
+            available.notify_all();
+        });
+        available.store(sh, std::memory_order_release);
+        available.notify_all();
+    } catch (...) {
+        available.store(kAbort, std::memory_order_release);
+        available.notify_all();
+        for (std::thread& t : helpers) t.join();
+        throw;
+    }
+    horizontal();
+    for (std::thread& t : helpers) t.join();
+
+    // Vertical passes of every target, their rows numbered one after the other.
+    std::vector<std::vector<ContributorList>> vertical;
+    std::vector<Bitmap> out;
+    std::vector<int> firstRow;
+    int total = 0;
+    for (const Size& t : targets) {
+        vertical.push_back(computeContributions(sh, t.height, filter.filter, filter.support));
+        out.emplace_back();
+        out.back().resizeUninitialized(t.width, t.height);
+        firstRow.push_back(total);
+        total += t.height;
+    }
+    parallelFor(total, threads, 8, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r) {
+            std::size_t t = 0;
+            while (t + 1 < firstRow.size() && r >= firstRow[t + 1]) ++t;
+            const int i = r - firstRow[t];
+            verticalRow(vertical[t][std::size_t(i)], works[t], out[t].scanLine(i), simd);
+        }
+    });
+    return out;
+}
+
+void ResampleBitmapFast(Bitmap& src, Bitmap& dst, FilterFunction filter, float support, Simd simd,
+                        int threads) {
+    if (src.width() < 1 || src.height() < 1) throw ImageError("Source bitmap too small");
+    src.setBitsPerPixel(24);
+    const FilterEntry entry{"", filter, support};
+    std::vector<Bitmap> out = resampleWhileFilling(src, src.width(), src.height(),
+                                                   {{dst.width(), dst.height()}}, entry,
+                                                   [](const std::function<void(int)>&) {}, simd, threads);
+    dst = std::move(out.front());
+}
+
+}  // namespace stanor::images

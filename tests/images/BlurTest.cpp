@@ -1,0 +1,131 @@
+#include "TestImages.h"
+#include "images/GBlur.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace stanor::images;
+using namespace stanor::images::test;
+
+namespace {
+bool samePixel(const Bitmap& a, const Bitmap& b, int x, int y) {
+    return std::equal(a.scanLine(y) + x * 3, a.scanLine(y) + x * 3 + 3, b.scanLine(y) + x * 3);
+}
+// A checkerboard: blurring changes every pixel of it.
+Bitmap checker(int w, int h) {
+    Bitmap b(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) std::fill_n(b.scanLine(y) + x * 3, 3, std::uint8_t((x + y) % 2 ? 255 : 0));
+    return b;
+}
+}  // namespace
+
+TEST(GaussKernel, SizeGrowsWithTheRadiusAndStaysWithinTheTable) {
+    const GaussKernel k2 = makeGaussKernel(2), k10 = makeGaussKernel(10);
+    EXPECT_GT(k2.size, 3);
+    EXPECT_LT(k2.size, 10);
+    EXPECT_GT(k10.size, 25);
+    EXPECT_LT(k10.size, 40);
+    EXPECT_LE(makeGaussKernel(100).size, 100);
+    EXPECT_EQ(makeGaussKernel(0).size, makeGaussKernel(1).size);  // radius 0 means 1
+    for (const GaussKernel* k : {&k2, &k10}) {
+        double sum = 0.0;
+        for (int j = -k->size; j <= k->size; ++j) {
+            sum += k->at(j);
+            EXPECT_EQ(k->at(j), k->at(-j));
+        }
+        EXPECT_NEAR(sum, 1.0, 1e-6);
+        EXPECT_GT(k->at(0), k->at(1));
+    }
+}
+
+TEST(GBlur, UniformAreasKeepTheirValueAtEveryRadius) {
+    // Sums of 255 must give 255 although single-precision weights may add up to just below 1,
+    // which they do for some radii.
+    int shortRadii = 0;
+    for (int r = 1; r <= 100; ++r) {
+        const GaussKernel k = makeGaussKernel(r);
+        double used = 0.0;
+        for (int j = -k.size; j <= k.size; ++j) used += k.at(j);
+        if (255.0 * used < 255.0) ++shortRadii;
+        for (std::uint8_t v : {std::uint8_t(255), std::uint8_t(254), std::uint8_t(128), std::uint8_t(1)}) {
+            Bitmap b = uniform(23, 11, v, v, v);
+            const Bitmap before = b;
+            GBlur(b, r);
+            ASSERT_TRUE(b == before) << "radius " << r << " value " << int(v);
+        }
+    }
+    EXPECT_GT(shortRadii, 0) << "no radius exercises the shortfall any more";
+}
+
+TEST(GBlur, RefusesOtherDepthsAndIgnoresEmptyBitmaps) {
+    Bitmap b = checker(4, 4);
+    b.setBitsPerPixel(32);
+    try {
+        GBlur(b, 5);
+        FAIL();
+    } catch (const ImageError& e) {
+        EXPECT_STREQ(e.what(), "GBlur only works for 24-bit bitmaps");
+    }
+    Bitmap empty(0, 0);
+    EXPECT_NO_THROW(GBlur(empty, 5));
+    Bitmap src(0, 0), zone(0, 0);
+    EXPECT_NO_THROW(BlurBand(src, zone, true, 30, 5));
+}
+
+TEST(GBlur, EdgePixelsRepeatAndTheBlurIsSymmetric) {
+    // A single bright column in the middle spreads equally to both sides.
+    Bitmap b(21, 3);
+    for (int y = 0; y < 3; ++y) std::fill_n(b.scanLine(y) + 10 * 3, 3, std::uint8_t(255));
+    GBlur(b, 2);
+    for (int d = 1; d <= 10; ++d) EXPECT_EQ(b.scanLine(1)[(10 - d) * 3], b.scanLine(1)[(10 + d) * 3]) << d;
+    EXPECT_LT(b.scanLine(1)[10 * 3], 255);
+    EXPECT_GT(b.scanLine(1)[9 * 3], 0);
+    // Rows are all equal: the column pass sees constant columns (edges repeated).
+    EXPECT_TRUE(std::equal(b.scanLine(0), b.scanLine(0) + b.stride(), b.scanLine(2)));
+}
+
+TEST(BlurBand, FallingBandAndItsInversion) {
+    const Bitmap src = checker(40, 20);
+    struct Row {
+        bool leftToRight;
+        int x, y;
+        bool blurred;
+    } rows[] = {
+        // Falling: the band runs from the top left to the bottom right.
+        {true, 0, 0, true}, {true, 39, 19, true}, {true, 39, 0, false}, {true, 0, 19, false},
+        {true, 20, 10, true},
+        // Rising: from the bottom left to the top right.
+        {false, 0, 19, true}, {false, 39, 0, true}, {false, 0, 0, false}, {false, 39, 19, false},
+        {false, 20, 10, true},
+    };
+    for (const Row& r : rows) {
+        Bitmap zone = src;
+        BlurBand(src, zone, r.leftToRight, 5, 3);
+        EXPECT_EQ(!samePixel(zone, src, r.x, r.y), r.blurred)
+            << (r.leftToRight ? "falling " : "rising ") << r.x << "," << r.y;
+    }
+}
+
+TEST(BlurBand, BandHasTheVerticalThicknessAndAThickerOneCoversTheZone) {
+    const Bitmap src = checker(41, 40);
+    Bitmap zone = src;
+    BlurBand(src, zone, true, 10, 3);
+    // Upper line from (0,0) to (40,29), lower from (0,10) to (40,39): column 0 keeps rows 0..10.
+    for (int y = 0; y < 40; ++y) EXPECT_EQ(!samePixel(zone, src, 0, y), y <= 10) << y;
+
+    // A thickness of 100 on a zone 40 pixels high is limited to 40: everything is blurred,
+    // exactly as the plain blur of the whole zone.
+    Bitmap all = src, whole = src;
+    BlurBand(src, all, true, 100, 3);
+    GBlur(whole, 3);
+    EXPECT_TRUE(all == whole);
+    BlurBand(src, all = src, false, 100, 3);
+    EXPECT_TRUE(all == whole);
+}
+
+TEST(BlurBand, SizesMustMatch) {
+    Bitmap a = checker(10, 10), b = checker(9, 10);
+    EXPECT_THROW(BlurBand(a, b, true, 3, 2), ImageError);
+}

@@ -1,0 +1,88 @@
+#include "TestImages.h"
+#include "images/Jpeg.h"
+#include "images/Reduction.h"
+#include "images/Resample.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace stanor::images;
+using namespace stanor::images::test;
+
+TEST(Reduction, MiniatureName) {
+    struct Row {
+        const char* in;
+        const char* want;
+    } rows[] = {
+        {"V0001234-03.jpg", "V0001234-03m.jpg"},
+        {"V0001234-03.JPG", "V0001234-03m.jpg"},
+        {"V12345678-12.Jpg", "V12345678-12m.jpg"},
+        {"a.jpg.jpg", "am.jpgm.jpg"},
+        {"photo.jpeg", "photo.jpeg"},
+        {"sans extension", "sans extension"},
+    };
+    for (const Row& r : rows) EXPECT_EQ(miniatureName(r.in), r.want) << r.in;
+}
+
+TEST(Reduction, SizesAndTheUntouchedPhotoOfTheRightSize) {
+    Bitmap exact = randomBitmap(640, 480, 6);
+    const Bitmap before = exact;
+    ReducedPhoto r = reducePicture(exact);
+    EXPECT_TRUE(r.photo == before);  // copied unchanged
+    EXPECT_EQ(r.miniature.width(), 120);
+    EXPECT_EQ(r.miniature.height(), 90);
+
+    for (auto [w, h] : {std::pair{1024, 768}, std::pair{480, 640}, std::pair{7, 5}}) {
+        Bitmap src = photoLike(w, h);
+        ReducedPhoto s = reducePicture(src);
+        EXPECT_EQ(s.photo.width(), 640);
+        EXPECT_EQ(s.photo.height(), 480);
+        EXPECT_EQ(s.miniature.width(), 120);
+        EXPECT_EQ(s.miniature.height(), 90);
+    }
+}
+
+TEST(Reduction, ResamplingWhileDecodingGivesTheReferencePixels) {
+    // Both sizes come from the full source (not the miniature from the 640 x 480 picture).
+    const std::vector<std::uint8_t> jpeg = encodeJpeg(photoLike(1001, 757), {90});
+    Bitmap decoded;
+    decodeJpeg(jpeg, decoded);
+    Bitmap photo(640, 480), mini(120, 90), a = decoded, b = decoded;
+    ResampleBitmap(a, photo, Lanczos3Filter, 3.0f);
+    ResampleBitmap(b, mini, Lanczos3Filter, 3.0f);
+    for (int threads : {1, 2}) {
+        ReducedPhoto r = reduceJpegData(jpeg.data(), jpeg.size(), Simd::Best, threads);
+        EXPECT_TRUE(r.photo == photo) << threads;
+        EXPECT_TRUE(r.miniature == mini) << threads;
+    }
+    // A photo cut short fails cleanly, with the helpers stopped.
+    const std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + long(jpeg.size() * 2 / 3));
+    EXPECT_THROW(reduceJpegData(cut.data(), cut.size()), ImageError);
+}
+
+TEST(Reduction, WritesBothFilesAndReportsProgress) {
+    ScratchDir dir;
+    writeJpegFile(photoLike(800, 600), dir.file("source.jpg"));
+    std::vector<std::string> memo;
+    ReductionOptions o;
+    o.dir = dir.path().string();
+    o.memo = [&](const std::string& line) { memo.push_back(line); };
+    ReductionJPG(dir.file("source.jpg"), nullptr, "V0001234-03.JPG", o);
+    EXPECT_EQ(readJpegFile(dir.file("V0001234-03.JPG")).width(), 640);
+    EXPECT_EQ(readJpegFile(dir.file("V0001234-03m.jpg")).height(), 90);
+    ASSERT_EQ(memo.size(), 2u);
+    EXPECT_EQ(memo[0], "Réduction & Transferts de : " + dir.file("source.jpg") + " vers : V0001234-03.JPG");
+    EXPECT_EQ(memo[1], "Lecture de : " + dir.file("source.jpg"));
+
+    // The blurred picture of the window, given instead of a file.
+    memo.clear();
+    const Bitmap blurred = photoLike(640, 480);
+    ReductionJPG("", &blurred, "V0000001-01.jpg", o);
+    EXPECT_EQ(memo[1], "Lecture de : \"image floutée\"");
+    EXPECT_TRUE(std::filesystem::exists(dir.file("V0000001-01m.jpg")));
+
+    // An unreadable source writes nothing.
+    EXPECT_THROW(ReductionJPG(dir.file("absent.jpg"), nullptr, "X.jpg", o), ImageError);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("X.jpg")));
+}
