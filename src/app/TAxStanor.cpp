@@ -1,9 +1,13 @@
 #include "TAxStanor.h"
 
 #include "platform/FileVersion.h"
+#include "service/DataServiceClient.h"
+#include "service/ProxySetup.h"
+#include "service/UpdateParams.h"
 
 #include <QApplication>
 #include <QFrame>
+#include <QHttpMultiPart>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -347,8 +351,9 @@ void TAxStanor::ShowDefaultError(const QString& message) {
 
 // ---------------------------------------------------------------- later work
 
-// Loads the reference lists and tab descriptions; the data-service access fills this.
-void TAxStanor::UpdateParams() {}
+// Loads the reference lists and tab descriptions, reusing answers younger than
+// 12 hours unless Ctrl is held; failures leave the earlier answers in place.
+void TAxStanor::UpdateParams() { service::UpdateParams(Http(), Requests()); }
 
 // Shows the record named by LbIdTVO / LbIDCustomer; the record view fills this.
 void TAxStanor::UpdateView(bool reload) { Q_UNUSED(reload); }
@@ -359,12 +364,47 @@ void TAxStanor::HttpGetDblInfo() {}
 // Search run when SearchDelay runs out; the search panel fills this.
 void TAxStanor::HttpGetSearchInfo() {}
 
-// Proxy set-up from the Internet settings; the data-service access fills this
-// (it appends the proxy text to LbVersion when a proxy is in use).
-void TAxStanor::SetProxy() {}
+// Proxy set-up from the Internet settings (or http_proxy where they are
+// absent); appends the proxy text to LbVersion when a proxy is in use.
+void TAxStanor::SetProxy() { service::SetupProxy(Http(), *this, ctx_.settings, ctx_.env); }
 
-// Closes the HTTP connection so that the next request opens a fresh one; the
-// data-service access fills this.
-void TAxStanor::HttpDisconnect() {}
+// Closes the HTTP connection so that the next request opens a fresh one.
+void TAxStanor::HttpDisconnect() { Http().Disconnect(); }
+
+// ---------------------------------------------------------------- data-service host
+
+service::DataServiceClient& TAxStanor::Http() {
+    if (!http_) {
+        service::ClientOptions options;
+        options.clock = &ctx_.clock;
+        http_ = std::make_unique<service::DataServiceClient>(*this, options);
+    }
+    return *http_;
+}
+
+void TAxStanor::HttpExecute(const QString& url, const QString& fileName) { Http().HttpExecute(url, fileName); }
+
+void TAxStanor::HttpExecuteCached(const QString& url, const QString& fileName) {
+    Http().HttpExecuteCached(url, fileName);
+}
+
+void TAxStanor::HttpPost(const QString& url, const QString& fileName, std::unique_ptr<QHttpMultiPart> form) {
+    Http().HttpPost(url, fileName, std::move(form));
+}
+
+void TAxStanor::setRequestError(const QString& text) {
+    LbDebugInfo0->setText(text);
+    PanelWarning->setVisible(!text.isEmpty());
+}
+
+QString TAxStanor::requestError() const { return LbDebugInfo0->text(); }
+
+void TAxStanor::setDebugInfo1(const QString& text) { LbDebugInfo1->setText(text); }
+
+void TAxStanor::appendVersionText(const QString& text) { LbVersion->setText(LbVersion->text() + text); }
+
+service::ServiceParams TAxStanor::params() const { return {BaseHRef, UserConcession, IdTVO(), IdUser, TraceDir}; }
+
+bool TAxStanor::ctrlHeld() const { return ctx_.keyboard.ctrlHeld(); }
 
 }  // namespace stanor::app

@@ -6,20 +6,28 @@
 
 #include "AppContext.h"
 #include "TraceLog.h"
+#include "service/RequestCatalogue.h"
+#include "service/ServiceHost.h"
 
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class QFrame;
+class QHttpMultiPart;
 class QLabel;
 class QPushButton;
 class QTabWidget;
 class QTimer;
 
+namespace stanor::service {
+class DataServiceClient;
+}
+
 namespace stanor::app {
 
-class TAxStanor : public QWidget {
+class TAxStanor : public QWidget, public service::ServiceHost {
     Q_OBJECT
 public:
     explicit TAxStanor(const AppContext& ctx, QWidget* parent = nullptr);
@@ -102,7 +110,7 @@ public:
     int usersite(const QString& value);
     int whereclause(const QString& value);
     int orderclause(const QString& value);
-    QString idClient() const { return IdClient(); }
+    QString idClient() const override { return IdClient(); }
 
     // Remembered choices under the program's key; never report errors.
     void SetTagRegistry(const QString& name, const QString& value);
@@ -133,6 +141,23 @@ public:
     void SetProxy();
     void HttpDisconnect();
 
+    // ---- Data-service access: the form is the host of every request ----
+    service::DataServiceClient& Http();
+    service::RequestCatalogue Requests() const { return service::RequestCatalogue(params()); }
+    void HttpExecute(const QString& url, const QString& fileName);
+    void HttpExecuteCached(const QString& url, const QString& fileName);
+    // Takes the form over and releases it in every case.
+    void HttpPost(const QString& url, const QString& fileName, std::unique_ptr<QHttpMultiPart> form);
+    void writeTrace(const QString& text) override { WriteTrace(text); }
+    void setRequestError(const QString& text) override;
+    QString requestError() const override;
+    void setDebugInfo1(const QString& text) override;
+    void appendVersionText(const QString& text) override;
+    int idleSeconds() const override { return IdleSeconds; }
+    void resetIdleSeconds() override { IdleSeconds = 0; }
+    service::ServiceParams params() const override;
+    bool ctrlHeld() const override;
+
     // Shows an error no handler caught, as the application's default error box does.
     void ShowDefaultError(const QString& message);
 
@@ -159,6 +184,7 @@ private:
     bool waitCursor_ = false;
     bool hintsRouted_ = false;
     QString lastSetterError_;
+    std::unique_ptr<service::DataServiceClient> http_;  // created on first use
 };
 
 }  // namespace stanor::app
