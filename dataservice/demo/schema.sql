@@ -311,7 +311,7 @@ CREATE TABLE sysTabDesc (
   Concession TEXT NOT NULL,
   descInfo TEXT, idNum TEXT, txtInfo TEXT, vInfo TEXT, tag TEXT, defval TEXT,
   tInfo TEXT, tControl TEXT, width TEXT, "left" TEXT, top TEXT, height TEXT,
-  length TEXT, color TEXT, notNull TEXT, enabled TEXT, fieldInfo TEXT
+  length TEXT, color TEXT, "notNull" TEXT, enabled TEXT, fieldInfo TEXT
 );
 CREATE INDEX sysTabDesc_Order ON sysTabDesc (Concession, RowOrder);
 

@@ -1,0 +1,195 @@
+#include "DataService.h"
+
+#include "DemoLoader.h"
+#include "DemoPhotos.h"
+#include "XmlAnswer.h"
+
+#include <httplib.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+
+namespace fs = std::filesystem;
+
+namespace stanor::dataservice {
+
+namespace {
+
+const std::string kXmlType = "text/xml; charset=ISO-8859-1";
+const std::string kImagesPrefix = "/images/";
+const std::string kSmsPath = "/tools/smssend/smssend.php5";
+
+// The endpoint named by the last segment of the path ("/base/AxQuery" -> "AxQuery").
+std::string Endpoint(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string RawQuery(const httplib::Request& req) {
+    size_t q = req.target.find('?');
+    return q == std::string::npos ? std::string() : req.target.substr(q + 1);
+}
+
+std::vector<FormPart> Parts(const httplib::Request& req) {
+    std::vector<FormPart> parts;
+    for (const auto& [name, part] : req.files) parts.push_back({name, part.filename, part.content});
+    return parts;
+}
+
+std::string Now() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+    return buf;
+}
+
+// First LogItem of an answer, for the request log.
+std::string Summary(const std::string& body) {
+    size_t at = body.find("<LogItem>");
+    if (at == std::string::npos) return "ok";
+    size_t end = body.find("</LogItem>", at);
+    std::string item = body.substr(at + 9, std::min<size_t>(end - at - 9, 160));
+    return "LogItem: " + Latin1ToUtf8(item).value_or(item);
+}
+
+}  // namespace
+
+DataService::DataService(ServiceOptions options) : options_(std::move(options)) {}
+
+DataService::~DataService() { stop(); }
+
+void DataService::logLine(const std::string& line) {
+    if (!options_.logRequests) return;
+    if (options_.log) {
+        options_.log(line);
+        return;
+    }
+    static std::mutex mutex;
+    std::lock_guard<std::mutex> lock(mutex);
+    std::cerr << line << '\n';
+}
+
+int DataService::start() {
+    if (!fs::exists(options_.dbPath)) {
+        if (options_.demoDir.empty()) throw std::runtime_error("base introuvable et aucun dossier de démonstration");
+        CreateDemoDatabase(options_.dbPath, options_.demoDir);
+    }
+    db_ = std::make_unique<Database>(options_.dbPath, options_.database);
+    db_->acquire();  // fails early when the file is no database
+    if (!options_.imagesDir.empty()) EnsureDemoPhotos(*db_, options_.imagesDir);
+    endpoints_ = std::make_unique<Endpoints>(*db_, options_.imagesDir, options_.clock);
+    server_ = std::make_unique<httplib::Server>();
+    const int threads = options_.threads;
+    server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+    server_->set_payload_max_length(options_.maxBodyBytes);
+    server_->set_read_timeout(10, 0);
+    server_->set_write_timeout(10, 0);
+    server_->set_keep_alive_max_count(1000);
+    server_->set_keep_alive_timeout(30);
+    routes();
+    if (options_.port == 0) {
+        port_ = server_->bind_to_any_port(options_.bindAddress);
+    } else {
+        port_ = server_->bind_to_port(options_.bindAddress, options_.port) ? options_.port : -1;
+    }
+    if (port_ <= 0)
+        throw std::runtime_error("impossible d'écouter sur " + options_.bindAddress + ":" +
+                                 std::to_string(options_.port));
+    return port_;
+}
+
+void DataService::run() {
+    if (server_) server_->listen_after_bind();
+}
+
+void DataService::stop() {
+    if (server_) server_->stop();
+}
+
+void DataService::routes() {
+    auto answer = [this](const httplib::Request& req, httplib::Response& res) {
+        const auto started = std::chrono::steady_clock::now();
+        const std::string endpoint = Endpoint(req.path);
+        std::string body;
+        std::string type = kXmlType;
+        int status = 200;
+        if (req.path.rfind(kImagesPrefix, 0) == 0 && req.method == "GET") {
+            const std::string name = req.path.substr(kImagesPrefix.size());
+            bool safe = !name.empty() && name.find('/') == std::string::npos && name[0] != '.' &&
+                        name.find("..") == std::string::npos && name.find('\\') == std::string::npos;
+            fs::path file = fs::path(options_.imagesDir) / name;
+            std::ifstream in(file, std::ios::binary);
+            if (safe && !options_.imagesDir.empty() && in && fs::is_regular_file(file)) {
+                body.assign(std::istreambuf_iterator<char>(in), {});
+                type = "image/jpeg";
+            } else {
+                status = 404;
+                body = XmlAnswer::Failure("Answer", {"Photo introuvable : " + name.substr(0, 80)});
+            }
+        } else if (req.path == kSmsPath && req.method == "POST") {
+            body = endpoints_->sendSms(Parts(req));
+            type = "text/plain; charset=UTF-8";
+        } else if (req.method == "POST" && endpoint == "AxInsert") {
+            body = endpoints_->upload(Parts(req));
+        } else if (req.method == "GET" || req.method == "POST") {
+            QueryParams p = ParseQuery(RawQuery(req));
+            if (endpoint == "AxInfoEquip") body = endpoints_->infoEquip(p);
+            else if (endpoint == "AxInfoStruct") body = endpoints_->infoStruct(p);
+            else if (endpoint == "AxInfoVO") body = endpoints_->infoVO(p);
+            else if (endpoint == "AxInfoCL") body = endpoints_->infoCL(p);
+            else if (endpoint == "AxQuery") body = endpoints_->query(p);
+            else if (endpoint == "AxUpdate" || endpoint == "AxInsert") body = endpoints_->execute(p, endpoint);
+            else body = XmlAnswer::Failure("Answer", {"Requête inconnue du service de données : " +
+                                                      req.path.substr(0, 80)});
+        } else {
+            body = XmlAnswer::Failure("Answer", {"Méthode non prise en charge : " + req.method});
+        }
+        res.status = status;
+        res.set_content(body, type.c_str());
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+        char timing[32];
+        std::snprintf(timing, sizeof timing, "%.1f ms", ms);
+        logLine(Now() + " " + req.method + " " + req.path + " " + std::to_string(status) + " " + timing + " " +
+                (type == kXmlType ? Summary(body) : std::to_string(body.size()) + " octets"));
+    };
+    server_->Get(".*", answer);
+    server_->Post(".*", answer);
+    server_->Put(".*", answer);
+    server_->Delete(".*", answer);
+
+    // Failures that the HTTP layer detects itself (unreadable request, body or
+    // address too long, broken multipart body) get an answer the client can show.
+    server_->set_error_handler([this](const httplib::Request& req, httplib::Response& res) {
+        if (!res.body.empty()) return;
+        std::string why;
+        switch (res.status) {
+            case 400: why = "Requête mal formée (corps ou formulaire illisible)"; break;
+            case 413: why = "Requête trop volumineuse"; break;
+            case 414: why = "Adresse de requête trop longue"; break;
+            default: why = "Requête refusée par le service de données (" + std::to_string(res.status) + ")";
+        }
+        logLine(Now() + " " + req.method + " " + req.path + " " + std::to_string(res.status) + " " + why);
+        res.status = 200;
+        res.set_content(XmlAnswer::Failure("Answer", {why}), kXmlType.c_str());
+    });
+    server_->set_exception_handler([this](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
+        std::string why = "Erreur interne du service de données";
+        try {
+            if (ep) std::rethrow_exception(ep);
+        } catch (const std::exception& e) {
+            why += std::string(" : ") + e.what();
+        } catch (...) {
+        }
+        logLine(Now() + " " + req.method + " " + req.path + " 200 " + why);
+        res.status = 200;
+        res.set_content(XmlAnswer::Failure("Answer", {why}), kXmlType.c_str());
+    });
+}
+
+}  // namespace stanor::dataservice

@@ -1,0 +1,57 @@
+#pragma once
+// The HTTP side of the data service: routes, limits, logging, and the rule that
+// every failure reaches the client as "LogItem" text rather than a bare HTTP error.
+
+#include "Database.h"
+#include "Endpoints.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace httplib { class Server; }
+
+namespace stanor::dataservice {
+
+struct ServiceOptions {
+    std::string dbPath;
+    std::string imagesDir;
+    std::string demoDir;                 // demo data used when dbPath does not exist yet
+    std::string bindAddress = "127.0.0.1";
+    int port = 8080;                     // 0 = any free port
+    bool logRequests = true;
+    std::function<void(const std::string&)> log;  // one line per request; stderr when unset
+    Clock clock;                         // the service's "now"; the system clock when unset
+    DatabaseOptions database;
+    size_t maxBodyBytes = 12 * 1024 * 1024;
+    int threads = 8;
+};
+
+class DataService {
+public:
+    explicit DataService(ServiceOptions options);
+    ~DataService();
+
+    // Creates the database from the demo data when needed, draws missing demo
+    // photos and binds the socket. Returns the port bound. Throws on failure.
+    int start();
+    // Serves until stop() is called (from any thread or a signal watcher).
+    void run();
+    void stop();
+
+    int port() const { return port_; }
+    Database& database() { return *db_; }
+
+private:
+    void routes();
+    void logLine(const std::string& line);
+
+    ServiceOptions options_;
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<Endpoints> endpoints_;
+    std::unique_ptr<httplib::Server> server_;
+    int port_ = 0;
+};
+
+}  // namespace stanor::dataservice

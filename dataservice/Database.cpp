@@ -1,0 +1,415 @@
+#include "Database.h"
+
+#include "TextCodec.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <stdexcept>
+
+namespace stanor::dataservice {
+
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::set<std::string> LowerSet(std::initializer_list<const char*> names) {
+    std::set<std::string> out;
+    for (const char* n : names) out.insert(Lower(n));
+    return out;
+}
+
+// Functions a client statement may call: plain scalar and aggregate functions
+// that can neither read files nor build texts of unbounded size.
+const std::set<std::string>& AllowedFunctions() {
+    static const std::set<std::string> names = LowerSet({
+        "count", "sum", "total", "max", "min", "avg", "upper", "lower", "trim", "ltrim", "rtrim",
+        "length", "substr", "substring", "coalesce", "ifnull", "nullif", "iif", "abs", "round",
+        "instr", "replace", "date", "datetime", "strftime", "julianday", "like", "glob",
+        "group_concat", "typeof", "cast"});
+    return names;
+}
+
+std::string FormatNumber(double v, bool twoDecimals) {
+    char buf[64];
+    if (twoDecimals) std::snprintf(buf, sizeof buf, "%.2f", v);
+    else std::snprintf(buf, sizeof buf, "%.15g", v);
+    return buf;
+}
+
+std::string Upper(const char* s) {
+    std::string out = s ? s : "";
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+}  // namespace
+
+std::string QuoteIdentifier(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out.push_back('"');
+        out.push_back(c);
+    }
+    return out + "\"";
+}
+
+std::string ResultSet::value(size_t row, const std::string& column) const {
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i] == column) return rows.at(row).at(i);
+    return {};
+}
+
+void ReadRows(sqlite3_stmt* stmt, ResultSet& out, size_t maxRows) {
+    const int n = sqlite3_column_count(stmt);
+    std::vector<std::string> types(n);
+    out.columns.clear();
+    for (int i = 0; i < n; ++i) {
+        const char* name = sqlite3_column_name(stmt, i);
+        out.columns.emplace_back(name ? name : "");
+        types[i] = Upper(sqlite3_column_decltype(stmt, i));
+    }
+    while (out.rows.size() < maxRows) {
+        int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE) break;
+        if (rc != SQLITE_ROW) throw std::runtime_error(sqlite3_errmsg(sqlite3_db_handle(stmt)));
+        std::vector<std::string> row(n);
+        for (int i = 0; i < n; ++i) {
+            const int t = sqlite3_column_type(stmt, i);
+            if (t == SQLITE_NULL) continue;
+            const std::string& decl = types[i];
+            if (decl == "BOOLEAN") {
+                row[i] = sqlite3_column_int64(stmt, i) != 0 ? "True" : "False";
+            } else if (decl.rfind("DECIMAL", 0) == 0 && (t == SQLITE_INTEGER || t == SQLITE_FLOAT)) {
+                row[i] = FormatNumber(sqlite3_column_double(stmt, i), true);
+            } else if (t == SQLITE_INTEGER) {
+                row[i] = std::to_string(sqlite3_column_int64(stmt, i));
+            } else if (t == SQLITE_FLOAT) {
+                row[i] = FormatNumber(sqlite3_column_double(stmt, i), false);
+            } else if (t == SQLITE_TEXT) {
+                std::string text(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
+                                 sqlite3_column_bytes(stmt, i));
+                row[i] = (decl == "DATE" || decl == "DATETIME") ? IsoToFrenchDate(text) : std::move(text);
+            }
+        }
+        out.rows.push_back(std::move(row));
+    }
+}
+
+// ---- guard ---------------------------------------------------------------
+
+struct Session::Guard {
+    bool active = false;
+    bool allowWrite = false;
+    std::string denied;  // what the last refusal was about
+    std::chrono::steady_clock::time_point deadline{};
+    bool timing = false;
+};
+
+static int Authorize(void* user, int action, const char* a1, const char* a2, const char*, const char*) {
+    auto* g = static_cast<Session::Guard*>(user);
+    if (!g->active) return SQLITE_OK;
+    auto table = [&](const char* name) { return Lower(name ? name : ""); };
+    switch (action) {
+        case SQLITE_SELECT:
+            return SQLITE_OK;
+        case SQLITE_READ:
+            if (Database::ReadableTables().count(table(a1))) return SQLITE_OK;
+            g->denied = std::string("la table ") + (a1 ? a1 : "?");
+            return SQLITE_DENY;
+        case SQLITE_INSERT:
+        case SQLITE_UPDATE:
+        case SQLITE_DELETE:
+            if (g->allowWrite && Database::WritableTables().count(table(a1))) return SQLITE_OK;
+            g->denied = std::string("l'écriture dans la table ") + (a1 ? a1 : "?");
+            return SQLITE_DENY;
+        case SQLITE_FUNCTION:
+            if (AllowedFunctions().count(Lower(a2 ? a2 : ""))) return SQLITE_OK;
+            g->denied = std::string("la fonction ") + (a2 ? a2 : "?");
+            return SQLITE_DENY;
+        default:
+            g->denied = "cette opération";
+            return SQLITE_DENY;
+    }
+}
+
+static int Progress(void* user) {
+    auto* g = static_cast<Session::Guard*>(user);
+    return g->timing && std::chrono::steady_clock::now() > g->deadline ? 1 : 0;
+}
+
+// ---- database ------------------------------------------------------------
+
+const std::set<std::string>& Database::WritableTables() {
+    static const std::set<std::string> names = LowerSet({
+        "tVehicles", "tVO - Frevo", "tVO - Liens Images", "tClients", "tActions", "tVehiclesProfid",
+        "ListRubrics", "ListModels", "ListVersions"});
+    return names;
+}
+
+const std::set<std::string>& Database::ReadableTables() {
+    static const std::set<std::string> names = [] {
+        std::set<std::string> all = WritableTables();
+        for (const char* n : {"ListPars", "ListOptions", "tSites", "tCommerciaux"}) all.insert(Lower(n));
+        return all;
+    }();
+    return names;
+}
+
+Database::Database(std::string path, DatabaseOptions options)
+    : path_(std::move(path)), options_(options) {}
+
+Database::~Database() = default;
+
+Database::Lease::Lease(Database* o, std::unique_ptr<Session> s) : owner(o), session(std::move(s)) {}
+Database::Lease::Lease(Lease&& other) noexcept : owner(other.owner), session(std::move(other.session)) {}
+Database::Lease::~Lease() {
+    if (owner && session) owner->release(std::move(session));
+}
+
+Database::Lease Database::acquire() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!idle_.empty()) {
+            auto s = std::move(idle_.back());
+            idle_.pop_back();
+            return Lease(this, std::move(s));
+        }
+    }
+    return Lease(this, std::make_unique<Session>(path_, options_));
+}
+
+void Database::release(std::unique_ptr<Session> session) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (idle_.size() < 32) idle_.push_back(std::move(session));
+}
+
+// ---- session -------------------------------------------------------------
+
+Session::Session(const std::string& path, const DatabaseOptions& options)
+    : options_(options), guard_(std::make_unique<Guard>()) {
+    int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string why = db_ ? sqlite3_errmsg(db_) : "mémoire insuffisante";
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw std::runtime_error("ouverture de la base " + path + " impossible : " + why);
+    }
+    sqlite3_extended_result_codes(db_, 0);
+    sqlite3_busy_timeout(db_, options_.busyTimeoutMs);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, 4 * 1024 * 1024);
+    sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, 256 * 1024);
+    sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_set_authorizer(db_, Authorize, guard_.get());
+    sqlite3_progress_handler(db_, 2000, Progress, guard_.get());
+    exec("PRAGMA journal_mode=WAL");
+    exec("PRAGMA synchronous=FULL");
+    // A file that is not a database fails here rather than on the first request.
+    query("SELECT count(*) FROM sqlite_master");
+}
+
+Session::~Session() { sqlite3_close_v2(db_); }
+
+void Session::exec(const std::string& sql) {
+    char* err = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string why = err ? err : sqlite3_errmsg(db_);
+        sqlite3_free(err);
+        throw std::runtime_error(why);
+    }
+}
+
+ResultSet Session::query(const std::string& sql, const std::vector<std::string>& binds) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db_));
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> holder(stmt, sqlite3_finalize);
+    for (size_t i = 0; i < binds.size(); ++i)
+        sqlite3_bind_text(stmt, static_cast<int>(i + 1), binds[i].c_str(), -1, SQLITE_TRANSIENT);
+    ResultSet out;
+    ReadRows(stmt, out, static_cast<size_t>(-1));
+    return out;
+}
+
+void Session::armDeadline() {
+    guard_->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statementTimeMs);
+    guard_->timing = true;
+}
+
+Outcome Session::classify(int rc, const std::string& context) {
+    Outcome o;
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        o.status = Outcome::Status::Busy;
+        o.message = "WAIT_TIMEOUT : la base de données est occupée, la requête peut être répétée";
+    } else if (rc == SQLITE_INTERRUPT) {
+        o.status = Outcome::Status::Failed;
+        o.message = "Instruction interrompue : elle dépassait le temps d'exécution admis";
+    } else if (rc == SQLITE_AUTH) {
+        o.status = Outcome::Status::Refused;
+        o.message = "Instruction refusée : " + guard_->denied + " n'est pas accessible aux requêtes du client";
+    } else {
+        o.status = Outcome::Status::Failed;
+        o.message = "Erreur SQL : " + std::string(sqlite3_errmsg(db_)) + (context.empty() ? "" : " - " + context);
+    }
+    return o;
+}
+
+sqlite3_stmt* Session::prepareClient(const TranslatedSql& statement, bool write, Outcome& outcome) {
+    guard_->active = true;
+    guard_->allowWrite = write;
+    guard_->denied.clear();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(db_, statement.sql.c_str(), static_cast<int>(statement.sql.size()), &stmt, &tail);
+    if (rc != SQLITE_OK) {
+        outcome = classify(rc, statement.sql.substr(0, 200));
+        sqlite3_finalize(stmt);
+        guard_->active = false;
+        return nullptr;
+    }
+    if (!stmt || (tail && *tail)) {
+        sqlite3_finalize(stmt);
+        outcome.status = Outcome::Status::Refused;
+        outcome.message = "Une seule instruction SQL est admise par requête";
+        guard_->active = false;
+        return nullptr;
+    }
+    return stmt;
+}
+
+Outcome Session::runClientSelect(const TranslatedSql& statement, size_t maxRows) {
+    Outcome outcome;
+    if (statement.kind != StatementKind::Select) {
+        outcome.status = Outcome::Status::Refused;
+        outcome.message = "Instruction refusée : cette requête n'admet que SELECT";
+        return outcome;
+    }
+    sqlite3_stmt* stmt = prepareClient(statement, false, outcome);
+    if (!stmt) return outcome;
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> holder(stmt, sqlite3_finalize);
+    if (!sqlite3_stmt_readonly(stmt)) {
+        guard_->active = false;
+        outcome.status = Outcome::Status::Refused;
+        outcome.message = "Instruction refusée : cette requête n'admet que la lecture";
+        return outcome;
+    }
+    armDeadline();
+    try {
+        ReadRows(stmt, outcome.rows, std::min(maxRows, options_.maxRows));
+    } catch (const std::exception&) {
+        int rc = sqlite3_errcode(db_);
+        outcome = classify(rc, "");
+    }
+    guard_->timing = false;
+    guard_->active = false;
+    return outcome;
+}
+
+long long Session::allocateKey(const std::string& table, const std::string& column) {
+    ResultSet cols = query("SELECT name FROM pragma_table_info(?) WHERE lower(name) = lower(?)", {table, column});
+    if (cols.rows.empty())
+        throw std::invalid_argument("la colonne " + column + " n'existe pas dans la table " + table);
+    const std::string realColumn = cols.rows[0][0];
+    ResultSet last = query("SELECT LastValue FROM sysKeys WHERE TableName = ? AND ColumnName = ?",
+                           {Lower(table), Lower(realColumn)});
+    ResultSet top = query("SELECT max(CAST(" + QuoteIdentifier(realColumn) + " AS INTEGER)) FROM " +
+                          QuoteIdentifier(table));
+    long long next = 0;
+    if (!last.rows.empty()) next = std::stoll(last.rows[0][0]);
+    if (!top.rows.empty() && !top.rows[0][0].empty()) next = std::max(next, std::stoll(top.rows[0][0]));
+    ++next;
+    query("INSERT INTO sysKeys (TableName, ColumnName, LastValue) VALUES (?, ?, ?) "
+          "ON CONFLICT (TableName, ColumnName) DO UPDATE SET LastValue = excluded.LastValue",
+          {Lower(table), Lower(realColumn), std::to_string(next)});
+    return next;
+}
+
+Outcome Session::runClientWrite(const TranslatedSql& statement, const std::function<std::string()>& beforeCommit) {
+    Outcome outcome;
+    if (statement.kind != StatementKind::Insert && statement.kind != StatementKind::Update &&
+        statement.kind != StatementKind::Delete) {
+        outcome.status = Outcome::Status::Refused;
+        outcome.message = "Instruction refusée : cette requête n'admet que INSERT, UPDATE et DELETE";
+        return outcome;
+    }
+    // The write lock is taken first, so that the keys handed out and the row
+    // written belong to one transaction and no other writer can slip between.
+    int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return classify(rc, "");
+    auto rollback = [&] { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); };
+    try {
+        if (statement.usesNewId() || statement.usesNewIdBis()) {
+            if (!Database::WritableTables().count(Lower(statement.insertTable))) {
+                rollback();
+                outcome.status = Outcome::Status::Refused;
+                outcome.message = "Instruction refusée : l'écriture dans la table " + statement.insertTable +
+                                  " n'est pas accessible aux requêtes du client";
+                return outcome;
+            }
+            if (statement.usesNewId()) {
+                outcome.newId = allocateKey(statement.insertTable, statement.newIdColumn);
+                outcome.hasNewId = true;
+            }
+            if (statement.usesNewIdBis()) {
+                outcome.newIdBis = allocateKey(statement.insertTable, statement.newIdBisColumn);
+                outcome.hasNewIdBis = true;
+            }
+        }
+    } catch (const std::invalid_argument& e) {
+        rollback();
+        outcome.status = Outcome::Status::Failed;
+        outcome.message = std::string("Erreur SQL : ") + e.what();
+        return outcome;
+    } catch (const std::exception&) {
+        Outcome failed = classify(sqlite3_errcode(db_), "");
+        rollback();
+        return failed;
+    }
+    sqlite3_stmt* stmt = prepareClient(statement, true, outcome);
+    if (!stmt) {
+        rollback();
+        return outcome;
+    }
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> holder(stmt, sqlite3_finalize);
+    if (outcome.hasNewId) sqlite3_bind_int64(stmt, sqlite3_bind_parameter_index(stmt, ":NewID"), outcome.newId);
+    if (outcome.hasNewIdBis)
+        sqlite3_bind_int64(stmt, sqlite3_bind_parameter_index(stmt, ":NewIDbis"), outcome.newIdBis);
+    armDeadline();
+    rc = sqlite3_step(stmt);
+    guard_->timing = false;
+    guard_->active = false;
+    if (rc != SQLITE_DONE) {
+        Outcome failed = classify(rc, "");
+        holder.reset();
+        rollback();
+        return failed;
+    }
+    outcome.changes = sqlite3_changes(db_);
+    if (beforeCommit) {
+        std::string why = beforeCommit();
+        if (!why.empty()) {
+            holder.reset();
+            rollback();
+            outcome.status = Outcome::Status::Failed;
+            outcome.message = why;
+            return outcome;
+        }
+    }
+    holder.reset();
+    rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        Outcome failed = classify(rc, "");
+        rollback();
+        return failed;
+    }
+    return outcome;
+}
+
+}  // namespace stanor::dataservice

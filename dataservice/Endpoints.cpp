@@ -1,0 +1,346 @@
+#include "Endpoints.h"
+
+#include <cctype>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace stanor::dataservice {
+
+namespace {
+
+const char* kRoot = "Answer";
+
+bool IsInteger(const std::string& s) {
+    if (s.empty() || s.size() > 18) return false;
+    size_t i = (s[0] == '-') ? 1 : 0;
+    if (i == s.size()) return false;
+    for (; i < s.size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(s[i]))) return false;
+    return true;
+}
+
+std::string Root(const std::string& endpoint) { return std::string(kRoot) + " request=\"" + endpoint + "\""; }
+
+std::string Failure(const std::string& endpoint, const std::string& why) {
+    return XmlAnswer::Failure(Root(endpoint), {why});
+}
+
+// A photo file name as the client makes them: letters, digits, "-", "_", "."
+// and ending in ".jpg"; never a path.
+bool IsPhotoName(const std::string& name) {
+    if (name.size() < 5 || name.size() > 100 || name[0] == '.') return false;
+    for (unsigned char c : name)
+        if (!std::isalnum(c) && c != '-' && c != '_' && c != '.') return false;
+    std::string ext = name.substr(name.size() - 4);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".jpg" && name.find("..") == std::string::npos;
+}
+
+bool IsJpeg(const std::string& bytes) {
+    return bytes.size() >= 4 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+           static_cast<unsigned char>(bytes[1]) == 0xD8 && static_cast<unsigned char>(bytes[2]) == 0xFF;
+}
+
+const FormPart* FindPart(const std::vector<FormPart>& parts, const std::string& name, size_t nth = 0) {
+    for (const FormPart& p : parts)
+        if (p.name == name && nth-- == 0) return &p;
+    return nullptr;
+}
+
+// The statement of a request: present, valid text, translated.
+bool TakeStatement(const QueryParams& p, const std::string& name, TranslatedSql& sql, std::string& why) {
+    if (!p.error.empty()) { why = p.error; return false; }
+    if (!p.has(name) || p.get(name).empty()) { why = "Paramètre " + name + " manquant"; return false; }
+    sql = TranslateSql(p.get(name));
+    if (!sql.ok()) { why = sql.error; return false; }
+    return true;
+}
+
+}  // namespace
+
+Endpoints::Endpoints(Database& db, std::string imagesDir, Clock clock)
+    : db_(db), imagesDir_(std::move(imagesDir)), clock_(std::move(clock)) {
+    if (!clock_) clock_ = [] { return std::chrono::system_clock::now(); };
+}
+
+std::string Endpoints::today() const {
+    std::time_t t = std::chrono::system_clock::to_time_t(clock_());
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%d/%m/%Y", &tm);
+    return buf;
+}
+
+void Endpoints::writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
+                          const std::vector<std::pair<std::string, std::string>>& extra) {
+    out.open(section);
+    for (size_t r = 0; r < rows.rows.size(); ++r) {
+        out.open(item);
+        for (size_t c = 0; c < rows.columns.size(); ++c) out.element(rows.columns[c], rows.rows[r][c]);
+        for (const auto& [name, column] : extra) out.element(name, rows.value(r, column));
+        out.close(item);
+    }
+    out.close(section);
+}
+
+// "User", "GNames" and "OptDates" of the record answers.
+void Endpoints::writeUser(XmlAnswer& out, Session& s, const std::string& userId, std::string& concession) {
+    ResultSet user;
+    if (IsInteger(userId))
+        user = s.query("SELECT UserConcession, UserSite, Name_, US1 FROM tUsers WHERE idUser = ?", {userId});
+    if (user.rows.empty())
+        out.logItem(userId.empty() ? "Paramètre UserID manquant" : "Utilisateur inconnu : " + userId);
+    out.open("User");
+    for (const char* name : {"UserConcession", "UserSite", "Name_", "US1"})
+        out.element(name, user.rows.empty() ? std::string() : user.value(0, name));
+    out.close("User");
+    concession = user.rows.empty() ? std::string() : user.value(0, "UserConcession");
+    out.open("GNames");
+    if (!user.rows.empty()) {
+        ResultSet groups = s.query("SELECT GName FROM tUserGroups WHERE idUser = ? ORDER BY rowid", {userId});
+        for (const auto& row : groups.rows) out.element("GName", row[0]);
+    }
+    out.close("GNames");
+    ResultSet opt = s.query("SELECT Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid "
+                            "FROM tOptDates WHERE Concession = ?", {concession});
+    out.open("OptDates");
+    for (const char* name : {"Opt_LimiteDateDeb", "Opt_LimiteDateDebFrevo", "Opt_LimiteDateDebProFid"})
+        out.element(name, opt.rows.empty() ? std::string() : opt.value(0, name));
+    out.element("Now", today());
+    out.close("OptDates");
+}
+
+std::string Endpoints::infoEquip(const QueryParams& p) {
+    if (!p.error.empty()) return Failure("AxInfoEquip", p.error);
+    const std::string conc = p.get("UserConcession");
+    XmlAnswer out(Root("AxInfoEquip"));
+    auto s = db_.acquire();
+    writeRows(out, "ParsS", "Pars",
+              s->query("SELECT type, text FROM ("
+                       " SELECT ParType AS type, ParText AS text, 0 AS src, ParIndex AS pos, rowid AS rid FROM ListPars"
+                       " UNION ALL"
+                       " SELECT RubricType, RubricText, 1, RubricIndex, rowid FROM ListRubrics)"
+                       " ORDER BY upper(type), src, pos, CASE WHEN text = '..' THEN 0 ELSE 1 END, text, rid"));
+    writeRows(out, "InfoComS", "InfoCom",
+              s->query("SELECT idCom, cNom, upper(Site) AS Site FROM tCommerciaux"
+                       " WHERE Concession = ? OR Concession IS NULL ORDER BY idCom", {conc}));
+    writeRows(out, "MarksS", "Marks",
+              s->query("SELECT DISTINCT VMarque AS vMark FROM ListModels ORDER BY upper(VMarque)"));
+    writeRows(out, "ModelsS", "Models",
+              s->query("SELECT VMarque AS vMark, VModele AS vModel FROM ListModels"
+                       " ORDER BY upper(VMarque), upper(VModele)"));
+    const std::string vnFilter = " FROM ListVersions WHERE VConcession = ? OR VConcession IS NULL";
+    writeRows(out, "VNMarksS", "VNMarks",
+              s->query("SELECT DISTINCT VMarque AS vnMark" + vnFilter + " ORDER BY upper(VMarque)", {conc}));
+    writeRows(out, "VNModelsS", "VNModels",
+              s->query("SELECT DISTINCT VMarque AS vnMark, VModele AS vnModel" + vnFilter +
+                       " ORDER BY upper(VMarque), upper(VModele)", {conc}));
+    writeRows(out, "VNVersionsS", "VNVersions",
+              s->query("SELECT DISTINCT VModele AS vnModel, VVersion AS vnVers" + vnFilter +
+                       " ORDER BY upper(VModele), VVersion", {conc}));
+    writeRows(out, "InfoSiteS", "InfoSite",
+              s->query("SELECT Site, Marques, MontantFraisDossier FROM tSites WHERE Concession = ? ORDER BY Site",
+                       {conc}));
+    ResultSet lists = s->query("SELECT DISTINCT OptList FROM ListOptions ORDER BY OptList");
+    for (const auto& row : lists.rows)
+        writeRows(out, row[0] + "S", row[0],
+                  s->query("SELECT Abbr, eText FROM ListOptions WHERE OptList = ? ORDER BY OptIndex", {row[0]}));
+    return out.finish();
+}
+
+std::string Endpoints::infoStruct(const QueryParams& p) {
+    if (!p.error.empty()) return Failure("AxInfoStruct", p.error);
+    XmlAnswer out(Root("AxInfoStruct"));
+    auto s = db_.acquire();
+    writeRows(out, "axStructS", "axStruct",
+              s->query("SELECT descInfo, idNum, txtInfo, vInfo, tag, defval, tInfo, tControl, width, \"left\", top,"
+                       " height, length, color, \"notNull\", enabled, fieldInfo FROM sysTabDesc"
+                       " WHERE Concession = ? OR Concession = '*' ORDER BY RowOrder", {p.get("UserConcession")}));
+    return out.finish();
+}
+
+std::string Endpoints::infoVO(const QueryParams& p) {
+    if (!p.error.empty()) return Failure("AxInfoVO", p.error);
+    const std::string id = p.get("idTVO");
+    XmlAnswer out(Root("AxInfoVO"));
+    auto s = db_.acquire();
+    std::string concession;
+    writeUser(out, *s, p.get("UserID"), concession);
+    ResultSet vehicle;
+    if (!IsInteger(id)) {
+        out.logItem("Identifiant de véhicule invalide : \"" + id + "\"");
+    } else if (std::stoll(id) > 0) {
+        vehicle = s->query("SELECT * FROM tVehicles WHERE idTVO = ?", {id});
+        if (vehicle.rows.empty()) out.logItem("Le véhicule " + id + " n'existe pas (ou plus)");
+    }
+    const std::string idVO = vehicle.rows.empty() ? std::string() : vehicle.value(0, "idVO");
+    // The cost total is the sum of the cost lines, whatever the column holds.
+    std::string total;
+    if (!idVO.empty()) {
+        ResultSet sum = s->query("SELECT CAST(coalesce(sum(MontantHT), 0) AS DECIMAL) AS Frevo FROM \"tVO - Frevo\" "
+                                 "WHERE idVO = ?", {idVO});
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.2f", sum.rows.empty() ? 0.0 : std::atof(sum.rows[0][0].c_str()));
+        total = buf;
+    }
+    out.open("tVO");
+    if (!vehicle.rows.empty()) {
+        for (size_t c = 0; c < vehicle.columns.size(); ++c)
+            out.element(vehicle.columns[c], vehicle.columns[c] == "Frevo" ? total : vehicle.rows[0][c]);
+        out.element("idtVO", vehicle.value(0, "idTVO"));
+    }
+    out.close("tVO");
+    ResultSet costs, photos;
+    if (!idVO.empty()) {
+        costs = s->query("SELECT * FROM \"tVO - Frevo\" WHERE idVO = ? ORDER BY DateFrevo, idFrevo", {idVO});
+        photos = s->query("SELECT * FROM \"tVO - Liens Images\" WHERE idVO = ? ORDER BY NumImage, idImage", {idVO});
+    }
+    writeRows(out, "FrevoS", "Frevo", costs);
+    writeRows(out, "ImageS", "Image", photos);
+    return out.finish();
+}
+
+std::string Endpoints::infoCL(const QueryParams& p) {
+    if (!p.error.empty()) return Failure("AxInfoCL", p.error);
+    const std::string id = p.get("idClient");
+    XmlAnswer out(Root("AxInfoCL"));
+    auto s = db_.acquire();
+    std::string concession;
+    writeUser(out, *s, p.get("UserID"), concession);
+    ResultSet customer, actions, vehicles;
+    if (!IsInteger(id)) {
+        out.logItem("Identifiant de client invalide : \"" + id + "\"");
+    } else if (std::stoll(id) > 0) {
+        customer = s->query("SELECT * FROM tClients WHERE idClient = ?", {id});
+        if (customer.rows.empty()) out.logItem("Le client " + id + " n'existe pas (ou plus)");
+        actions = s->query("SELECT * FROM tActions WHERE idClient = ? ORDER BY DateAction DESC, idAction DESC", {id});
+        vehicles = s->query("SELECT * FROM tVehiclesProfid WHERE idClient = ? ORDER BY idTVO", {id});
+    }
+    out.open("TVC");
+    if (!customer.rows.empty())
+        for (size_t c = 0; c < customer.columns.size(); ++c) out.element(customer.columns[c], customer.rows[0][c]);
+    out.close("TVC");
+    writeRows(out, "TActS", "TAct", actions);
+    writeRows(out, "TVehS", "TVeh", vehicles, {{"idtVO", "idTVO"}});
+    return out.finish();
+}
+
+std::string Endpoints::query(const QueryParams& p) {
+    TranslatedSql sql;
+    std::string why;
+    if (!TakeStatement(p, "SQL", sql, why)) return Failure("AxQuery", why);
+    size_t maxRows = db_.options().maxRows;
+    if (p.has("MaxRows")) {
+        const std::string m = p.get("MaxRows");
+        if (!IsInteger(m) || std::stoll(m) < 0) return Failure("AxQuery", "Valeur MaxRows invalide : \"" + m + "\"");
+        maxRows = static_cast<size_t>(std::stoll(m));
+    }
+    if (sql.kind != StatementKind::Select)
+        return Failure("AxQuery", std::string("Instruction refusée : AxQuery n'exécute que SELECT (reçu ") +
+                                      KindName(sql.kind) + ")");
+    Outcome o = db_.acquire()->runClientSelect(sql, maxRows);
+    if (!o.ok()) return Failure("AxQuery", o.message);
+    XmlAnswer out(Root("AxQuery"));
+    writeRows(out, "AXQueryS", "AXQuery", o.rows);
+    return out.finish();
+}
+
+std::string Endpoints::runWrite(const TranslatedSql& sql, const std::string& root,
+                                const std::function<std::string()>& beforeCommit) {
+    if (sql.kind == StatementKind::Select)
+        return Failure(root, "Instruction refusée : " + root + " n'exécute que INSERT, UPDATE et DELETE");
+    Outcome o = db_.acquire()->runClientWrite(sql, beforeCommit);
+    XmlAnswer out(Root(root));
+    if (!o.ok()) {
+        out.logItem(o.message);
+        return out.finish();
+    }
+    // An update that found no row stored nothing: saying so keeps the change pending on the client.
+    if (sql.kind == StatementKind::Update && o.changes == 0)
+        out.logItem("Aucun enregistrement n'a été modifié : l'enregistrement visé n'existe pas (ou plus)");
+    out.element("RowsAffected", std::to_string(o.changes));
+    if (o.hasNewId || o.hasNewIdBis) {
+        out.open("OutParams");
+        if (o.hasNewId) out.element("NewID", std::to_string(o.newId));
+        if (o.hasNewIdBis) out.element("NewIDbis", std::to_string(o.newIdBis));
+        out.close("OutParams");
+    }
+    return out.finish();
+}
+
+std::string Endpoints::execute(const QueryParams& p, const std::string& endpoint) {
+    TranslatedSql sql;
+    std::string why;
+    if (!TakeStatement(p, "SQLExecute", sql, why)) return Failure(endpoint, why);
+    return runWrite(sql, endpoint);
+}
+
+std::string Endpoints::upload(const std::vector<FormPart>& parts) {
+    const FormPart* name = FindPart(parts, "NFImage");
+    const FormPart* mini = FindPart(parts, "NFImageMini");
+    const FormPart* stmt = FindPart(parts, "SQLExecute");
+    const FormPart* file1 = FindPart(parts, "File", 0);
+    const FormPart* file2 = FindPart(parts, "File", 1);
+    if (!name || !mini || !stmt || !file1 || !file2)
+        return Failure("AxInsert", "Envoi de photo incomplet : les champs NFImage, NFImageMini, SQLExecute et "
+                                   "deux fichiers File sont attendus");
+    if (!IsPhotoName(name->content) || !IsPhotoName(mini->content))
+        return Failure("AxInsert", "Nom de photo refusé : \"" + name->content.substr(0, 60) + "\" / \"" +
+                                       mini->content.substr(0, 60) + "\"");
+    for (const FormPart* f : {file1, file2}) {
+        if (!IsJpeg(f->content)) return Failure("AxInsert", "Le fichier envoyé n'est pas une image JPEG");
+        if (f->content.size() > kMaxPhotoBytes) return Failure("AxInsert", "Photo trop volumineuse");
+    }
+    auto text = ClientTextToUtf8(stmt->content);
+    if (!text) return Failure("AxInsert", "Le champ SQLExecute contient des caractères invalides");
+    TranslatedSql sql = TranslateSql(*text);
+    if (!sql.ok()) return Failure("AxInsert", sql.error);
+    if (sql.kind != StatementKind::Insert)
+        return Failure("AxInsert", "Instruction refusée : l'envoi de photo n'admet qu'un INSERT");
+    // The files are written under temporary names and moved into place inside
+    // the transaction: a refused statement leaves no file, a failed write no row.
+    const std::vector<std::pair<const FormPart*, std::string>> files = {{file1, name->content}, {file2, mini->content}};
+    auto store = [&]() -> std::string {
+        std::error_code ec;
+        fs::create_directories(imagesDir_, ec);
+        std::vector<fs::path> temps;
+        for (const auto& [part, fileName] : files) {
+            fs::path temp = fs::path(imagesDir_) / ("." + fileName + ".part");
+            std::ofstream o(temp, std::ios::binary | std::ios::trunc);
+            o.write(part->content.data(), static_cast<std::streamsize>(part->content.size()));
+            o.close();
+            temps.push_back(temp);
+            if (!o) {
+                for (const auto& t : temps) fs::remove(t, ec);
+                return "Écriture de la photo impossible dans le dossier des images";
+            }
+        }
+        for (size_t i = 0; i < files.size(); ++i) {
+            fs::rename(temps[i], fs::path(imagesDir_) / files[i].second, ec);
+            if (ec) {
+                for (const auto& t : temps) fs::remove(t, ec);
+                return "Écriture de la photo impossible dans le dossier des images";
+            }
+        }
+        return {};
+    };
+    return runWrite(sql, "AxInsert", store);
+}
+
+std::string Endpoints::sendSms(const std::vector<FormPart>& parts) {
+    const FormPart* to = FindPart(parts, "destinataire");
+    const FormPart* text = FindPart(parts, "texte");
+    if (!to || !text || to->content.empty()) return "Erreur : les champs destinataire et texte sont attendus";
+    auto message = ClientTextToUtf8(text->content);
+    if (!message) return "Erreur : le texte du message n'est pas en UTF-8";
+    auto s = db_.acquire();
+    s->query("INSERT INTO sysSmsLog (Received, Destinataire, Texte) VALUES (datetime('now', 'localtime'), ?, ?)",
+             {to->content, *message});
+    return "telephonySmsSend successfull";
+}
+
+}  // namespace stanor::dataservice

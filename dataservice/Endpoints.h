@@ -1,0 +1,61 @@
+#pragma once
+// The requests of the client and the XML answers they get. Each function takes
+// the decoded parameters and returns the whole answer body (ISO-8859-1); every
+// failure is answered as "LogItems"/"LogItem" text inside a normal answer.
+
+#include "Database.h"
+#include "TextCodec.h"
+#include "XmlAnswer.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace stanor::dataservice {
+
+using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+// One part of a multipart form.
+struct FormPart {
+    std::string name;
+    std::string filename;
+    std::string content;
+};
+
+class Endpoints {
+public:
+    Endpoints(Database& db, std::string imagesDir, Clock clock);
+
+    std::string infoEquip(const QueryParams& p);
+    std::string infoStruct(const QueryParams& p);
+    std::string infoVO(const QueryParams& p);
+    std::string infoCL(const QueryParams& p);
+    std::string query(const QueryParams& p);
+    // "AxUpdate" and "AxInsert" given as GET: one INSERT, UPDATE or DELETE.
+    std::string execute(const QueryParams& p, const std::string& endpoint);
+    // The photo upload to "AxInsert": both files go to the images folder, then
+    // the statement runs; the files are in place only when the statement committed.
+    std::string upload(const std::vector<FormPart>& parts);
+    // Development stand-in of the text-message gateway: records the message.
+    std::string sendSms(const std::vector<FormPart>& parts);
+
+    // Today as "dd/mm/yyyy" by the service's clock.
+    std::string today() const;
+
+    static constexpr size_t kMaxPhotoBytes = 4096000;
+
+private:
+    void writeUser(XmlAnswer& out, Session& s, const std::string& userId, std::string& concession);
+    void writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
+                   const std::vector<std::pair<std::string, std::string>>& extra = {});
+    std::string runWrite(const TranslatedSql& sql, const std::string& root,
+                         const std::function<std::string()>& beforeCommit = {});
+
+    Database& db_;
+    std::string imagesDir_;
+    Clock clock_;
+};
+
+
+}  // namespace stanor::dataservice

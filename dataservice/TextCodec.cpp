@@ -1,0 +1,177 @@
+#include "TextCodec.h"
+
+#include <cstdio>
+
+namespace stanor::dataservice {
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool IsAllowedControl(unsigned char c) { return c == '\t' || c == '\r' || c == '\n'; }
+
+bool HasForbiddenControl(std::string_view utf8) {
+    for (unsigned char c : utf8)
+        if (c < 0x20 && !IsAllowedControl(c)) return true;
+    return false;
+}
+
+}  // namespace
+
+std::string QueryParams::get(const std::string& name) const {
+    auto it = values.find(name);
+    return it == values.end() ? std::string() : it->second;
+}
+
+std::string PercentDecode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            int hi = HexValue(text[i + 1]), lo = HexValue(text[i + 2]);
+            if (hi >= 0 && lo >= 0) {
+                out.push_back(static_cast<char>(hi * 16 + lo));
+                i += 2;
+                continue;
+            }
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+bool IsValidUtf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        int extra;
+        unsigned int cp;
+        if (c < 0x80) { ++i; continue; }
+        if (c >= 0xC2 && c <= 0xDF) { extra = 1; cp = c & 0x1F; }
+        else if (c >= 0xE0 && c <= 0xEF) { extra = 2; cp = c & 0x0F; }
+        else if (c >= 0xF0 && c <= 0xF4) { extra = 3; cp = c & 0x07; }
+        else return false;
+        if (i + extra >= s.size()) return false;
+        for (int k = 1; k <= extra; ++k) {
+            unsigned char d = static_cast<unsigned char>(s[i + k]);
+            if ((d & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+std::optional<std::string> Latin1ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (unsigned char c : bytes) {
+        if ((c < 0x20 && !IsAllowedControl(c)) || c == 0x7F || (c >= 0x80 && c <= 0x9F))
+            return std::nullopt;
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> ClientTextToUtf8(std::string_view bytes) {
+    if (IsValidUtf8(bytes)) {
+        if (HasForbiddenControl(bytes)) return std::nullopt;
+        return std::string(bytes);
+    }
+    return Latin1ToUtf8(bytes);
+}
+
+std::string Utf8ToLatin1(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) { out.push_back(static_cast<char>(c)); ++i; continue; }
+        int len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        if (len == 2 && i + 1 < s.size()) {
+            unsigned int cp = ((c & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
+            out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
+        } else {
+            out.push_back('?');
+        }
+        i += len;
+    }
+    return out;
+}
+
+QueryParams ParseQuery(std::string_view query) {
+    QueryParams params;
+    size_t pos = 0;
+    while (pos <= query.size()) {
+        size_t amp = query.find('&', pos);
+        if (amp == std::string_view::npos) amp = query.size();
+        std::string_view part = query.substr(pos, amp - pos);
+        pos = amp + 1;
+        if (part.empty()) continue;
+        size_t eq = part.find('=');
+        if (eq == std::string_view::npos || eq == 0) {
+            params.error = "Paramètre mal formé dans la requête : \"" +
+                           std::string(part.substr(0, 60)) + "\"";
+            return params;
+        }
+        std::string name = PercentDecode(part.substr(0, eq));
+        std::string raw = PercentDecode(part.substr(eq + 1));
+        auto value = ClientTextToUtf8(raw);
+        if (!value || !ClientTextToUtf8(name)) {
+            params.error = "Le paramètre \"" + name.substr(0, 40) +
+                           "\" contient des caractères invalides (codes de contrôle ou "
+                           "texte qui n'est ni UTF-8 ni ISO-8859-1)";
+            return params;
+        }
+        if (params.values.count(name)) {
+            params.error = "Le paramètre \"" + name.substr(0, 40) + "\" est donné plusieurs fois";
+            return params;
+        }
+        params.values.emplace(std::move(name), std::move(*value));
+    }
+    return params;
+}
+
+bool IsValidDate(int year, int month, int day) {
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int days = kDays[month - 1];
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (month == 2 && leap) days = 29;
+    return day <= days;
+}
+
+std::string IsoToFrenchDate(const std::string& iso) {
+    int y, m, d, hh = 0, mm = 0, ss = 0;
+    char tail;
+    if (iso.size() == 10 && std::sscanf(iso.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) == 3 &&
+        iso[4] == '-' && iso[7] == '-') {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d, m, y);
+        return buf;
+    }
+    if (iso.size() >= 16 && iso[4] == '-' && iso[7] == '-' && (iso[10] == ' ' || iso[10] == 'T')) {
+        int n = std::sscanf(iso.c_str(), "%4d-%2d-%2d%*c%2d:%2d:%2d", &y, &m, &d, &hh, &mm, &ss);
+        if (n >= 5) {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", d, m, y, hh, mm, n == 6 ? ss : 0);
+            return buf;
+        }
+    }
+    return iso;
+}
+
+}  // namespace stanor::dataservice

@@ -1,0 +1,55 @@
+#pragma once
+// Text conversions at the edges of the data service: the raw query string of a
+// request, the character sets (the database keeps UTF-8, answers are
+// ISO-8859-1) and the date forms (ISO in the database, dd/mm/yyyy on the wire).
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace stanor::dataservice {
+
+// Parameters of a request, by name (names compared exactly).
+struct QueryParams {
+    std::map<std::string, std::string> values;
+    std::string error;  // non-empty when the query string could not be read
+
+    bool has(const std::string& name) const { return values.count(name) != 0; }
+    std::string get(const std::string& name) const;
+};
+
+// Splits a raw query string (the part after "?") into parameters. Percent
+// escapes are decoded once; "+" stays a plus sign (the client sends it as
+// typed); a "%" that does not start an escape is kept as it stands, so texts
+// holding a percent sign survive. Refused, with a French reason in `error`:
+// a part without "=", a parameter given twice, an escaped NUL or control
+// character, and text that is neither UTF-8 nor printable ISO-8859-1.
+// Values come back as UTF-8.
+QueryParams ParseQuery(std::string_view query);
+
+// Decodes percent escapes (no "+" conversion); malformed escapes stay as text.
+std::string PercentDecode(std::string_view text);
+
+// Bytes that are valid UTF-8.
+bool IsValidUtf8(std::string_view bytes);
+
+// ISO-8859-1 bytes to UTF-8. Returns nothing when the text holds control
+// characters other than TAB, CR and LF, including the C1 range 0x80-0x9F that
+// ISO-8859-1 leaves undefined.
+std::optional<std::string> Latin1ToUtf8(std::string_view bytes);
+
+// Client text (UTF-8 when valid, else ISO-8859-1) to UTF-8; nothing when invalid.
+std::optional<std::string> ClientTextToUtf8(std::string_view bytes);
+
+// UTF-8 to ISO-8859-1; characters outside ISO-8859-1 become "?".
+std::string Utf8ToLatin1(std::string_view utf8);
+
+// "yyyy-mm-dd" or "yyyy-mm-dd hh:mm[:ss]" to "dd/mm/yyyy" or "dd/mm/yyyy hh:mm:ss";
+// any other text is returned unchanged.
+std::string IsoToFrenchDate(const std::string& iso);
+
+// A calendar date is valid (1 <= month <= 12, day within the month, leap years).
+bool IsValidDate(int year, int month, int day);
+
+}  // namespace stanor::dataservice
