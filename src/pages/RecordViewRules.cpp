@@ -65,8 +65,12 @@ namespace {
 QDate shortDate(const QString& text) { return QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy")); }
 } // namespace
 
-int daysInStock(const QString& dateOrdre, const QString& dateEntree, const QDate& serverNow)
+int daysInStock(const QString& ordre, const QString& entree, const QDate& serverNow)
 {
+    // A date picker with no date shows its empty mask: that is no text.
+    const QString mask = QStringLiteral("__/__/____");
+    const QString dateOrdre = ordre == mask ? QString() : ordre;
+    const QString dateEntree = entree == mask ? QString() : entree;
     double days = 0;
     if (!dateOrdre.isEmpty() && !dateEntree.isEmpty()) {
         const QDate to = shortDate(dateOrdre), from = shortDate(dateEntree);

@@ -71,6 +71,7 @@ TEST(RecordViewRules, DaysInStock)
         {"15/03/2026", "", 0},              // order alone counts nothing
         {"", "31/02/2026", 0},              // not a date
         {"", "__/__/____", 0},              // the empty mask of a date picker
+        {"__/__/____", "29/11/2026", 10},   // no order date yet
         {"", "20/12/2026", 0},              // entry after the server date
     };
     for (const Row& r : rows)

@@ -1,0 +1,156 @@
+#include "pages/RecordView.h"
+
+#include "pages/RecordViewRules.h"
+#include "pages/UpdateTabDesc.h"
+#include "toolkit/Controls.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QTabWidget>
+#include <exception>
+
+namespace stanor::pages {
+
+RecordView* RecordView::of(QWidget* form, const std::function<RecordViewHost()>& makeHost)
+{
+    if (!form)
+        return nullptr;
+    if (auto* view = form->findChild<RecordView*>(QString(), Qt::FindDirectChildrenOnly))
+        return view;
+    HeaderStrip::ensure(form);
+    return new RecordView(form, makeHost ? makeHost() : RecordViewHost{});
+}
+
+RecordView::RecordView(QWidget* form, RecordViewHost host)
+    : QObject(form), host_(std::move(host)), form_(form)
+{
+}
+
+void RecordView::trace(const QString& text) const
+{
+    if (host_.trace)
+        host_.trace(text);
+}
+
+void RecordView::reportFault(const QString& what)
+{
+    lastFault_ = QStringLiteral("UpdateView : ") + what;
+    trace(lastFault_);
+    // Shown like a request error, so that support sees why the record stopped.
+    form_.setCaption(QStringLiteral("LbDebugInfo0"), lastFault_);
+    form_.setVisible(QStringLiteral("PanelWarning"), true);
+}
+
+void RecordView::UpdateView(bool reloadFiles)
+{
+    lastFault_.clear();
+    try {
+        run(reloadFiles);
+    } catch (const std::exception& e) {
+        reportFault(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        reportFault(QStringLiteral("erreur inconnue"));
+    }
+    state_.PageFilling = false;
+}
+
+void RecordView::requestRecords()
+{
+    const QString base = host_.baseHRef ? host_.baseHRef() : QString();
+    const QString user = host_.idUser ? host_.idUser() : QString();
+    const QString dir = host_.traceDir ? host_.traceDir() : QString();
+    auto file = [&dir](const char* name) {
+        return dir.isEmpty() ? QString::fromLatin1(name) : dir + QLatin1Char('/') + QLatin1String(name);
+    };
+    const QString vehicle = form_.caption(QStringLiteral("LbIdTVO"));
+    if (!vehicle.isEmpty()) {
+        state_.UrlInfoVO = base + QStringLiteral("AxInfoVO?XMLC_OutputFormat=XML&idTVO=") + vehicle +
+                           QStringLiteral("&UserID=") + user;
+        form_.setCaption(QStringLiteral("LbDebugInfo1"), state_.UrlInfoVO);
+        const int n = captionId(vehicle);
+        state_.FlagNewEnreg = n <= 0;
+        trace(QStringLiteral("UpdateView FlagNewEnreg -> %1 - %2").arg(traceBool(state_.FlagNewEnreg)).arg(n));
+        if (host_.httpExecute)
+            host_.httpExecute(state_.UrlInfoVO, file("XmlVO.xml"));
+    }
+    const QString customer = form_.caption(QStringLiteral("LbIDCustomer"));
+    if (!customer.isEmpty()) {
+        state_.UrlInfoCL = base + QStringLiteral("AxInfoCL?XMLC_OutputFormat=XML&UserID=") + user;
+        form_.setCaption(QStringLiteral("LbDebugInfo1"), state_.UrlInfoCL);
+        const int n = captionId(customer);
+        state_.FlagNewEnreg = n <= 0;
+        state_.NewVehicle = false;
+        trace(QStringLiteral("UpdateView FlagNewEnreg -> %1 - %2").arg(traceBool(state_.FlagNewEnreg)).arg(n));
+        if (host_.httpExecute)
+            host_.httpExecute(state_.UrlInfoCL, file("XmlCL.xml"));
+    }
+}
+
+void RecordView::run(bool reloadFiles)
+{
+    const int params = host_.paramCount ? host_.paramCount() : 0;
+    form_.setCaption(QStringLiteral("LbDebugInfo3"),
+                     QStringLiteral("[%1]").arg(params) + form_.caption(QStringLiteral("LbHttpRoot")) +
+                         QStringLiteral(" - ") + (host_.baseHRef ? host_.baseHRef() : QString()) +
+                         QStringLiteral(" - ") + form_.caption(QStringLiteral("LbIdTVO")));
+    requestRecords();
+    UpdateHints(!form_.caption(QStringLiteral("LbIDCustomer")).isEmpty());
+    UpdateTabDesc(reloadFiles, true);
+    if (host_.getDataImages)
+        host_.getDataImages();
+    if (host_.tabsChange)
+        host_.tabsChange();
+    showCommands();
+}
+
+void RecordView::UpdateTabDesc(bool reloadFiles, bool describePages)
+{
+    pages::UpdateTabDesc pass(state_, form_, host_);
+    try {
+        pass.run(reloadFiles, describePages);
+    } catch (...) {
+        state_.PageFilling = false;
+        throw;
+    }
+}
+
+void RecordView::showCommands()
+{
+    const UserRights& r = state_.rights;
+    const CommandVisibility v =
+        commandVisibility(state_.KindSuffix, r.RightSuperAdmin, r.RightCompta,
+                          isTestUser(host_.idUser ? host_.idUser() : QString(), state_.UserName));
+    form_.setVisible(QStringLiteral("JvXPBtnNewVO"), v.newRecord);
+    form_.setVisible(QStringLiteral("JvXPBtnSuppr"), v.remove);
+    form_.setVisible(QStringLiteral("JvXPBtnSweep"), v.sweep);
+    form_.setVisible(QStringLiteral("PanelCompta"), v.accounting);
+    form_.setVisible(QStringLiteral("JvXPBtnSMS"), v.textMessage);
+    form_.setVisible(QStringLiteral("LbInfoOptions"), v.options);
+
+    if (r.RightSuperAdmin) {
+        if (host_.superAdminDisplay) {
+            host_.superAdminDisplay(true);
+        } else {
+            for (const char* name : {"LbDebugInfo0", "LbDebugInfo1", "LbDebugInfo2", "LbDebugInfo3", "LbHttpRoot",
+                                     "LbBaseHRef"})
+                form_.setVisible(QString::fromLatin1(name), true);
+        }
+    }
+    if (state_.KindSuffix == kKindCL) {
+        form_.setEnabled(QStringLiteral("aSite"), form_.text(QStringLiteral("aSite")).isEmpty() || r.RightSuperAdmin);
+        form_.setEnabled(QStringLiteral("aidCom"),
+                         form_.text(QStringLiteral("aidCom")).isEmpty() || r.RightSuperAdmin);
+    }
+}
+
+void RecordView::UpdateHints(bool customer)
+{
+    for (const char* name : {"JvXPBtnActualize", "JvXPBtnNewVO", "JvXPBtnPrint", "JvXPBtnSuppr", "JvXPNext", "JvXPPrev"}) {
+        QWidget* w = form_.widget(QString::fromLatin1(name));
+        if (!w)
+            continue;
+        w->setToolTip(adaptHint(w->toolTip(), customer));
+    }
+}
+
+}  // namespace stanor::pages

@@ -1,0 +1,95 @@
+#pragma once
+// What the record view keeps between records (the state of the main form
+// that showing a record reads and writes) and what it asks of the form and of
+// the other subsystems (run parameters, requests, trace, later rules).
+
+#include "pages/TabModel.h"
+#include "service/TXml.h"
+
+#include <QDate>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QLabel;
+class QWidget;
+
+namespace stanor::toolkit {
+class ComboBox;
+class ListBox;
+}  // namespace stanor::toolkit
+
+namespace stanor::pages {
+
+struct RecordViewState {
+    Pages pages;
+    UserRights rights;
+    DateOptions dates;
+
+    service::TXml RecordXml;    // the record answer (vehicle, then customer)
+    service::TXml CustomerXml;  // "XmlCL.xml"
+    service::TXml StructXml;    // "XmlStruct.xml"
+    service::TXml EquipXml;     // "XmlEquip.xml"
+
+    bool FlagNewEnreg = false;  // a record is being created
+    bool NewVehicle = false;    // a customer vehicle is being created
+    bool PageFilling = false;   // values are being loaded: change events do nothing
+    int SelectedVehicle = 0;    // 0-based position of the customer vehicle shown
+    int VehicleState = 0;       // 0 no vehicle, 1 one shown, -1 none selected
+    int FirstPage = 0;
+
+    QString KindSuffix;
+    QString RecordElement = QStringLiteral("tVO");
+    QString TypeVO;
+    QString FrevoValue;
+    QString IdVO;
+    QString UserName;
+    QString UserUS1;
+    QString SiteFilter;
+    QString LastTypeVersion;
+    QString UrlInfoVO;
+    QString UrlInfoCL;
+
+    // Convenience for the handlers of other subsystems.
+    bool GetDataRights(const QString& tags) const { return rights.GetDataRights(tags); }
+};
+
+// The form and the neighbouring subsystems, as the record view uses them.
+struct RecordViewHost {
+    std::function<void(const QString&)> trace;
+    // The trace folder as a local directory path (answer files live there).
+    std::function<QString()> traceDir;
+    std::function<QString()> baseHRef;
+    std::function<QString()> idUser;
+    std::function<int()> idTypeVO;
+    std::function<int()> paramCount;
+    std::function<QString()> userConcession;
+    std::function<QString()> userSite;
+    // The "User" section replaces the dealership and the sites of the run parameters.
+    std::function<void(const QString& concession, const QString& site)> setUserParams;
+    // Sends a GET and writes its answer into the file (local path).
+    std::function<void(const QString& url, const QString& file)> httpExecute;
+    std::function<QDate()> today;
+
+    // Later subsystems; each may be left empty.
+    std::function<bool(int page)> testPageUpdate;
+    std::function<void()> updateTVAetMarges;
+    std::function<void()> getDataImages;
+    std::function<void()> tabsChange;
+    std::function<void(bool superAdmin)> superAdminDisplay;
+
+    // Reference lists: fills the field's combo box or list box and selects its
+    // value; starts a description pass (the remembered mark and model).
+    std::function<void(TsDesc&, toolkit::ComboBox*)> fillCombo;
+    std::function<void(TsDesc&, toolkit::ListBox*)> fillList;
+    std::function<void()> beginPass;
+    std::function<void(const QString&)> setLastTypeVersion;
+    // Attaches the generic field events to a bound control (keeping the
+    // handlers its design binds).
+    std::function<void(QWidget* control, int controlType, const TsDesc&)> attachEvents;
+    // The caption label that the design placed beside a control, if any: a
+    // row's caption reuses it instead of adding a second label.
+    std::function<QLabel*(const QWidget* control)> designedCaption;
+};
+
+}  // namespace stanor::pages
