@@ -113,6 +113,8 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
     bool timedOut = false;
     readTimer.setSingleShot(true);
     connect(&readTimer, &QTimer::timeout, &loop, [&] {
+        if (reply->isFinished())
+            return;  // finished while a nested request was running
         timedOut = true;
         reply->abort();
     });
@@ -136,14 +138,24 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
         connect(reply, &QNetworkReply::requestSent, &loop,
                 [status] { status(QStringLiteral("Requête envoyée")); });
     }
+    connect(reply, &QNetworkReply::finished, &readTimer, &QTimer::stop);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     progress();
     if (!reply->isFinished())
         loop.exec();
     readTimer.stop();
+    // The loop also ends when the application quits: an unfinished reply is
+    // a failed request, never a short answer.
+    bool interrupted = false;
+    if (!reply->isFinished()) {
+        interrupted = true;
+        reply->abort();
+    }
 
     Transfer result;
-    if (timedOut) {
+    if (interrupted) {
+        result.error = QStringLiteral("Requête interrompue");
+    } else if (timedOut) {
         result.error = QStringLiteral("Délai de lecture dépassé (%1 ms)").arg(timeoutMs);
     } else if (reply->error() != QNetworkReply::NoError) {
         result.error = TransferError(*reply);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QHttpMultiPart>
 #include <QTemporaryDir>
+#include <QCoreApplication>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -291,6 +292,7 @@ TEST_F(DataServiceClientTest, EventsKeepRunningAndNestedRequestsKeepTheirOwnResu
         if (++ticks != 3)
             return;
         pendingDuringTick = client().pendingRequests();
+        host.idle = 301;  // the idle rule must not drop the pending request's connection
         client().HttpExecute(url("inner?x=1"), innerFile);
         innerSaw = host.error;
         server.release();
@@ -331,4 +333,40 @@ TEST_F(DataServiceClientTest, UnwritableAnswerFileIsAnError)
     client().HttpExecute(url("AxInfoVO?x=1"), dir.filePath("missing-folder/XmlVO.xml"));
     EXPECT_TRUE(host.error.startsWith("Exception : ")) << host.error.toStdString();
     EXPECT_TRUE(host.panelWarning);
+}
+
+TEST_F(DataServiceClientTest, AnswerBytesSurviveTheRoundTripWhateverTheirEncoding)
+{
+    std::string every;
+    for (int b = 0; b < 256; ++b)
+        every += static_cast<char>(b);
+    const std::string utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>\xc3\xa9</r>";
+    for (const std::string& body : {every, utf8}) {
+        server.answers({body});
+        client().HttpExecute(url("AxInfoVO?x=1"), file);
+        EXPECT_EQ(ReadBytes(file), QByteArray::fromStdString(body));
+        EXPECT_EQ(host.error, "");
+    }
+}
+
+TEST_F(DataServiceClientTest, QuittingTheApplicationDuringARequestIsAFailure)
+{
+    server.handle([&](const httplib::Request&, httplib::Response& res) {
+        server.waitForRelease();
+        res.set_content("<late/>", "text/xml");
+    });
+    WriteBytes(file, "old answer");
+    QTimer::singleShot(20, [] { QCoreApplication::exit(0); });
+    client().HttpExecute(url("AxInfoVO?x=1"), file);
+    server.release();
+    EXPECT_TRUE(host.error.startsWith("Exception : ")) << host.error.toStdString();
+    EXPECT_EQ(ReadBytes(file), "old answer");
+
+    // Running the application loop once clears the quit request for the next tests.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    server.handle({});
+    server.answers({"<r/>"});
+    client().HttpExecute(url("AxInfoVO?x=1"), file);
+    EXPECT_EQ(ReadBytes(file), "<r/>");
 }
