@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Times stanor-photo side by side with the usual tools, using the shared peers bench
+# (PEERS_DIR, default /work/shared/bench). Results go to RESULTS (default build/bench-peers).
+#   bench/images/run-peers.sh [BUILD_DIR] [image.jpg ...]
+set -euo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+ROOT=$(cd "$HERE/../.." && pwd)
+BUILD=${1:-$ROOT/build}
+[ $# -gt 0 ] && shift
+PEERS_DIR=${PEERS_DIR:-/work/shared/bench}
+TOOL=$BUILD/bin/stanor-photo
+[ -x "$TOOL" ] || { echo "run-peers.sh: build stanor-photo first ($TOOL)" >&2; exit 1; }
+[ -x "$PEERS_DIR/peers.sh" ] || { echo "run-peers.sh: no peers bench in $PEERS_DIR" >&2; exit 1; }
+export BENCH_WORK=${BENCH_WORK:-$BUILD/bench-peers}
+export RESULTS=${RESULTS:-$BENCH_WORK/results}
+mkdir -p "$BENCH_WORK"
+Q=${QUALITY:-85}
+# The bench's blur is sigma 5 over its whole zone: radius 5, a band as thick as the zone.
+export OURS_NAME=${OURS_NAME:-stanor-photo}
+export OURS_CMD="$TOOL resize IN OUT/main.jpg OUT/thumb.jpg --quality $Q"
+export OURS_BLUR_CMD="$TOOL blur IN OUT/blur.jpg --zone ${ZONE:-220,210,200,60} --radius 5 --thickness 100000 --quality $Q"
+export OURS_STARTUP_CMD="$TOOL --version"
+exec "$PEERS_DIR/peers.sh" "$@"
