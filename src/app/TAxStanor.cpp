@@ -1,5 +1,7 @@
 #include "TAxStanor.h"
 
+#include "pages/RecordView.h"
+#include "pages/RecordViewHostOf.h"
 #include "platform/FileVersion.h"
 #include "service/DataServiceClient.h"
 #include "service/ProxySetup.h"
@@ -355,8 +357,10 @@ void TAxStanor::ShowDefaultError(const QString& message) {
 // 12 hours unless Ctrl is held; failures leave the earlier answers in place.
 void TAxStanor::UpdateParams() { service::UpdateParams(Http(), Requests()); }
 
-// Shows the record named by LbIdTVO / LbIDCustomer; the record view fills this.
-void TAxStanor::UpdateView(bool reload) { Q_UNUSED(reload); }
+// Shows the record named by LbIdTVO / LbIDCustomer on its pages.
+void TAxStanor::UpdateView(bool reload) {
+    pages::RecordView::of(this, [this] { return pages::recordViewHostOf(*this); })->UpdateView(reload);
+}
 
 // Duplicate-customer check run when DblDelay runs out; the duplicate check fills this.
 void TAxStanor::HttpGetDblInfo() {}

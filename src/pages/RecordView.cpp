@@ -58,9 +58,8 @@ void RecordView::requestRecords()
 {
     const QString base = host_.baseHRef ? host_.baseHRef() : QString();
     const QString user = host_.idUser ? host_.idUser() : QString();
-    const QString dir = host_.traceDir ? host_.traceDir() : QString();
-    auto file = [&dir](const char* name) {
-        return dir.isEmpty() ? QString::fromLatin1(name) : dir + QLatin1Char('/') + QLatin1String(name);
+    auto file = [this](const char* name) {
+        return host_.answerPath ? host_.answerPath(QString::fromLatin1(name)) : QString::fromLatin1(name);
     };
     const QString vehicle = form_.caption(QStringLiteral("LbIdTVO"));
     if (!vehicle.isEmpty()) {

@@ -57,8 +57,8 @@ struct RecordViewState {
 // The form and the neighbouring subsystems, as the record view uses them.
 struct RecordViewHost {
     std::function<void(const QString&)> trace;
-    // The trace folder as a local directory path (answer files live there).
-    std::function<QString()> traceDir;
+    // Full path of an answer file in the trace folder.
+    std::function<QString(const QString& name)> answerPath;
     std::function<QString()> baseHRef;
     std::function<QString()> idUser;
     std::function<int()> idTypeVO;

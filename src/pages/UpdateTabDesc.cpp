@@ -55,8 +55,7 @@ void UpdateTabDesc::trace(const QString& text) const
 
 QString UpdateTabDesc::answerFile(const QString& name) const
 {
-    const QString dir = h_.traceDir ? h_.traceDir() : QString();
-    return dir.isEmpty() ? name : dir + QLatin1Char('/') + name;
+    return h_.answerPath ? h_.answerPath(name) : name;
 }
 
 void UpdateTabDesc::run(bool reloadFiles, bool describePages)

@@ -154,7 +154,7 @@ protected:
         add<toolkit::NumberEdit>(sheet(8), "vKMS");
 
         host.trace = [this](const QString& t) { traces << t; };
-        host.traceDir = [this] { return dir.path(); };
+        host.answerPath = [this](const QString& name) { return dir.filePath(name); };
         host.baseHRef = [] { return QStringLiteral("http://127.0.0.1:1/"); };
         host.idUser = [] { return QStringLiteral("2"); };
         host.idTypeVO = [this] { return idTypeVO; };
