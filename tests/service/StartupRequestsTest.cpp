@@ -5,10 +5,10 @@
 #include "service/RequestCatalogue.h"
 #include "service/UpdateParams.h"
 
-#include "MapSettingsStore.h"
 #include "TestHost.h"
 #include "TestServer.h"
 #include "platform/Environment.h"
+#include "platform/MemorySettingsStore.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -48,7 +48,7 @@ TEST(SetupProxy, TakesTheUsersInternetSettingsOrTheEnvironment)
         {"nothing", Store::None, "", false},
     };
     for (const Case& c : cases) {
-        MapSettingsStore store;
+        stanor::platform::MemorySettingsStore store;
         if (c.store != Store::None) {
             store.createKey(kInternetSettingsKey);
             store.setValue(kInternetSettingsKey, "ProxyServer", {ValueType::String, address, 0});
@@ -83,7 +83,7 @@ TEST(SetupProxy, TakesTheUsersInternetSettingsOrTheEnvironment)
 
 TEST(SetupProxy, AValueOfTheWrongTypeIsAnError)
 {
-    MapSettingsStore store;
+    stanor::platform::MemorySettingsStore store;
     store.setValue(kInternetSettingsKey, "ProxyEnable", {ValueType::String, "1", 0});
     stanor::platform::ScriptedEnvironment env;
     TestHost host;
