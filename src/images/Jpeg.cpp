@@ -48,12 +48,16 @@ std::string sizeText(std::uint64_t w, std::uint64_t h) {
     return std::to_string(w) + " x " + std::to_string(h);
 }
 
-void checkSize(std::uint64_t w, std::uint64_t h) {
+}  // namespace
+
+void checkPictureSize(std::uint64_t w, std::uint64_t h) {
     if (w == 0 || h == 0) throw ImageError("Image vide (" + sizeText(w, h) + " pixels)");
     if (w * h > kMaxPixels)
         throw ImageError("Image trop grande : " + sizeText(w, h) + " pixels (au plus " +
                          std::to_string(kMaxPixels / 1'000'000) + " mégapixels)");
 }
+
+namespace {
 
 // CMYK as written by most tools (inverted, Adobe style) to blue, green, red.
 void cmykToBgr(const std::uint8_t* in, std::uint8_t* out, int width) {
@@ -196,7 +200,7 @@ void readJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& h
 void decodeJpeg(const std::uint8_t* data, std::size_t size, Bitmap& out, const RowsDecoded& progress) {
     Decoder d;
     if (!readHeader(d, data, size)) failJpeg(d.err.message);
-    checkSize(d.cinfo.image_width, d.cinfo.image_height);
+    checkPictureSize(d.cinfo.image_width, d.cinfo.image_height);
     const bool cmyk = d.cinfo.jpeg_color_space == JCS_CMYK || d.cinfo.jpeg_color_space == JCS_YCCK;
     d.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     out.resizeUninitialized(int(d.cinfo.image_width), int(d.cinfo.image_height));
@@ -278,7 +282,7 @@ Bitmap decodePpm(const std::vector<std::uint8_t>& data) {
     if (maxval == 0 || maxval > 255) throw bad("valeur maximale non prise en charge (1 à 255)");
     if (pos >= data.size() || !std::isspace(data[pos])) throw bad("en-tête incomplet");
     ++pos;
-    checkSize(w, h);
+    checkPictureSize(w, h);
     if (data.size() - pos < w * h * 3) throw bad("données tronquées");
     Bitmap bmp(static_cast<int>(w), static_cast<int>(h));
     const std::uint8_t* in = data.data() + pos;

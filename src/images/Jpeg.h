@@ -38,6 +38,9 @@ private:
     std::size_t size_ = 0;
 };
 
+// Refuses (ImageError) an empty picture or one above kMaxPixels.
+void checkPictureSize(std::uint64_t width, std::uint64_t height);
+
 // Reads width and height from a JPEG header only.
 void readJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& height);
 

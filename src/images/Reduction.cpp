@@ -41,12 +41,12 @@ ReducedPhoto reducePicture(Bitmap& picture, Simd simd, int threads) {
 ReducedPhoto reduceJpegData(const std::uint8_t* jpeg, std::size_t size, Simd simd, int threads) {
     int w = 0, h = 0;
     readJpegSize(jpeg, size, w, h);
+    checkPictureSize(std::uint64_t(w), std::uint64_t(h));  // before any buffer is sized from it
     Bitmap source;
     if (w == kPhotoWidth && h == kPhotoHeight) {
         decodeJpeg(jpeg, size, source);
         return reducePicture(source, simd, threads);
     }
-    if (w < 1 || h < 1) throw ImageError("Source bitmap too small");
     std::vector<Bitmap> out = resampleWhileFilling(
         source, w, h, {{kPhotoWidth, kPhotoHeight}, {kMiniWidth, kMiniHeight}}, lanczos3(),
         [&](const std::function<void(int)>& rows) { decodeJpeg(jpeg, size, source, rows); }, simd, threads);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <thread>
 
@@ -282,8 +283,20 @@ std::vector<Bitmap> resampleWhileFilling(Bitmap& src, int sw, int sh,
         }
     };
 
+    // A helper that fails (out of memory) stops the others; the error reaches the caller.
+    std::exception_ptr helperError;
+    std::mutex errorLock;
+    auto helper = [&] {
+        try {
+            horizontal();
+        } catch (...) {
+            std::lock_guard<std::mutex> lock(errorLock);
+            if (!helperError) helperError = std::current_exception();
+            nextPair.store(pairs);
+        }
+    };
     std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t) helpers.emplace_back(horizontal);
+    for (int t = 1; t < threads; ++t) helpers.emplace_back(helper);
     try {
         fill([&](int rows) {
             available.store(std::min(rows, sh), std::memory_order_release);
@@ -297,8 +310,9 @@ std::vector<Bitmap> resampleWhileFilling(Bitmap& src, int sw, int sh,
         for (std::thread& t : helpers) t.join();
         throw;
     }
-    horizontal();
+    helper();
     for (std::thread& t : helpers) t.join();
+    if (helperError) std::rethrow_exception(helperError);
 
     // Vertical passes of every target, their rows numbered one after the other.
     std::vector<std::vector<ContributorList>> vertical;

@@ -61,6 +61,22 @@ TEST(Reduction, ResamplingWhileDecodingGivesTheReferencePixels) {
     EXPECT_THROW(reduceJpegData(cut.data(), cut.size()), ImageError);
 }
 
+TEST(Reduction, ADecompressionBombIsRefusedBeforeAnyBufferIsSized) {
+    std::vector<std::uint8_t> bomb = encodeJpeg(photoLike(16, 16));
+    for (std::size_t i = 0; i + 8 < bomb.size(); ++i)
+        if (bomb[i] == 0xFF && bomb[i + 1] == 0xC0) {
+            bomb[i + 5] = bomb[i + 7] = 0xEA;  // 60000 = 0xEA60
+            bomb[i + 6] = bomb[i + 8] = 0x60;
+            break;
+        }
+    try {
+        reduceJpegData(bomb.data(), bomb.size());
+        FAIL();
+    } catch (const ImageError& e) {
+        EXPECT_NE(std::string(e.what()).find("60000 x 60000"), std::string::npos) << e.what();
+    }
+}
+
 TEST(Reduction, WritesBothFilesAndReportsProgress) {
     ScratchDir dir;
     writeJpegFile(photoLike(800, 600), dir.file("source.jpg"));

@@ -6,6 +6,7 @@
 #include "images/Resample.h"
 #include "images/ResampleFast.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <optional>
@@ -185,7 +186,8 @@ int runPhotoTool(const std::vector<std::string>& args, std::ostream& out, std::o
         return kUsage;
     }
     const std::string& cmd = args[0];
-    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+    if (cmd == "help" || std::find(args.begin(), args.end(), "--help") != args.end() ||
+        std::find(args.begin(), args.end(), "-h") != args.end()) {
         out << kHelp;
         return kOk;
     }
