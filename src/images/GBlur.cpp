@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <immintrin.h>
 #include <vector>
 
 namespace stanor::images {
@@ -15,42 +16,116 @@ void check24(const Bitmap& bmp) {
     if (bmp.bitsPerPixel() != 24) throw ImageError("GBlur only works for 24-bit bitmaps");
 }
 
-// Blurs a line of `count` pixels of 3 bytes, `step` bytes apart. `padded` is scratch space.
-void blurLine(const GaussKernel& k, std::uint8_t* line, int count, std::size_t step,
-              std::vector<std::int32_t>& padded, std::vector<double>& sums) {
+inline std::uint8_t truncateChannel(double s) {
+    return s >= 255.0 ? 255 : s < 0.0 ? 0 : std::uint8_t(std::trunc(s));
+}
+
+// Blurs a line of `count` pixels of 3 bytes, `step` bytes apart, one channel value at a time.
+void blurLinePlain(const GaussKernel& k, std::uint8_t* line, int count, std::size_t step,
+                   std::vector<double>& sums) {
     const int size = k.size;
-    // The line with `size` copies of each edge pixel on both sides: position i - j is then
-    // read without a bounds check, and reads the edge pixel where it falls outside.
-    padded.resize(std::size_t(count + 2 * size) * 3);
-    for (int p = -size; p < count + size; ++p) {
-        const std::uint8_t* px = line + std::size_t(std::clamp(p, 0, count - 1)) * step;
-        std::int32_t* out = padded.data() + std::size_t(p + size) * 3;
-        out[0] = px[0];
-        out[1] = px[1];
-        out[2] = px[2];
-    }
     sums.resize(std::size_t(count) * 3);
     for (int i = 0; i < count; ++i) {
-        double s0 = 0.0, s1 = 0.0, s2 = 0.0;
-        for (int j = -size; j <= size; ++j) {
-            const double w = k.at(j);
-            const std::int32_t* v = padded.data() + std::size_t(i - j + size) * 3;
-            s0 += w * v[0];
-            s1 += w * v[1];
-            s2 += w * v[2];
-        }
-        double* out = sums.data() + std::size_t(i) * 3;
-        out[0] = s0;
-        out[1] = s1;
-        out[2] = s2;
-    }
-    for (int i = 0; i < count; ++i) {
-        std::uint8_t* px = line + std::size_t(i) * step;
         for (int c = 0; c < 3; ++c) {
-            const double s = sums[std::size_t(i) * 3 + std::size_t(c)] + k.tolerance;
-            px[c] = s >= 255.0 ? 255 : s < 0.0 ? 0 : std::uint8_t(std::trunc(s));
+            double s = 0.0;
+            for (int j = -size; j <= size; ++j) {
+                const int at = std::clamp(i - j, 0, count - 1);  // the edge pixel repeats
+                s += double(k.at(j)) * line[std::size_t(at) * step + std::size_t(c)];
+            }
+            sums[std::size_t(i) * 3 + std::size_t(c)] = s;
         }
     }
+    for (int i = 0; i < count; ++i)
+        for (int c = 0; c < 3; ++c)
+            line[std::size_t(i) * step + std::size_t(c)] = truncateChannel(sums[std::size_t(i) * 3 + std::size_t(c)] + k.tolerance);
+}
+
+// The line as doubles, four lanes per pixel (blue, green, red, 0), with `size` copies of each
+// edge pixel on both sides, so that position i - j is read without a bounds check.
+struct PaddedLine {
+    std::vector<double> v;
+    double* load(const std::uint8_t* line, int count, std::size_t step, int size) {
+        v.resize(std::size_t(count + 2 * size) * 4 + 4);
+        double* base = v.data();
+        // Aligned to 32 bytes for the vector loads.
+        base += (4 - (reinterpret_cast<std::uintptr_t>(base) / sizeof(double)) % 4) % 4;
+        for (int p = -size; p < count + size; ++p) {
+            const std::uint8_t* px = line + std::size_t(std::clamp(p, 0, count - 1)) * step;
+            double* out = base + std::size_t(p + size) * 4;
+            out[0] = px[0], out[1] = px[1], out[2] = px[2], out[3] = 0.0;
+        }
+        return base;
+    }
+};
+
+void blurLineSse2(const GaussKernel& k, const double* w, const double* padded, std::uint8_t* line,
+                  int count, std::size_t step) {
+    const int size = k.size;
+    const __m128d tol = _mm_set1_pd(k.tolerance), lo = _mm_setzero_pd(), hi = _mm_set1_pd(255.0);
+    for (int i = 0; i < count; ++i) {
+        __m128d a = _mm_setzero_pd(), b = _mm_setzero_pd();
+        const double* v = padded + std::size_t(i + 2 * size) * 4;  // position i - (-size)
+        for (int j = 0; j <= 2 * size; ++j, v -= 4) {
+            const __m128d wj = _mm_set1_pd(w[j]);
+            a = _mm_add_pd(a, _mm_mul_pd(wj, _mm_load_pd(v)));
+            b = _mm_add_pd(b, _mm_mul_pd(wj, _mm_load_pd(v + 2)));
+        }
+        a = _mm_min_pd(_mm_max_pd(_mm_add_pd(a, tol), lo), hi);
+        b = _mm_min_pd(_mm_max_pd(_mm_add_pd(b, tol), lo), hi);
+        const int bg = _mm_cvtsi128_si32(_mm_packs_epi32(_mm_cvttpd_epi32(a), _mm_setzero_si128()));
+        std::uint8_t* px = line + std::size_t(i) * step;
+        px[0] = std::uint8_t(bg & 0xFF);
+        px[1] = std::uint8_t((bg >> 16) & 0xFF);
+        px[2] = std::uint8_t(_mm_cvttsd_si32(b));
+    }
+}
+
+__attribute__((target("avx2"))) void blurLineAvx2(const GaussKernel& k, const double* w,
+                                                   const double* padded, std::uint8_t* line,
+                                                   int count, std::size_t step) {
+    const int size = k.size;
+    const __m256d tol = _mm256_set1_pd(k.tolerance), lo = _mm256_setzero_pd(), hi = _mm256_set1_pd(255.0);
+#define STORE_PIXEL(i, sum)                                                              \
+    do {                                                                                 \
+        const __m128i t = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(_mm256_add_pd(sum, tol), lo), hi)); \
+        std::uint8_t* px = line + std::size_t(i) * step;                                 \
+        px[0] = std::uint8_t(_mm_cvtsi128_si32(t));                                      \
+        px[1] = std::uint8_t(_mm_extract_epi32(t, 1));                                   \
+        px[2] = std::uint8_t(_mm_extract_epi32(t, 2));                                   \
+    } while (0)
+    int i = 0;
+    // Four pixels at a time share each weight; each keeps its own sum in the same order.
+    for (; i + 4 <= count; i += 4) {
+        __m256d a0 = _mm256_setzero_pd(), a1 = a0, a2 = a0, a3 = a0;
+        const double* v = padded + std::size_t(i + 2 * size) * 4;
+        for (int j = 0; j <= 2 * size; ++j, v -= 4) {
+            const __m256d wj = _mm256_broadcast_sd(w + j);
+            a0 = _mm256_add_pd(a0, _mm256_mul_pd(wj, _mm256_load_pd(v)));
+            a1 = _mm256_add_pd(a1, _mm256_mul_pd(wj, _mm256_load_pd(v + 4)));
+            a2 = _mm256_add_pd(a2, _mm256_mul_pd(wj, _mm256_load_pd(v + 8)));
+            a3 = _mm256_add_pd(a3, _mm256_mul_pd(wj, _mm256_load_pd(v + 12)));
+        }
+        STORE_PIXEL(i, a0);
+        STORE_PIXEL(i + 1, a1);
+        STORE_PIXEL(i + 2, a2);
+        STORE_PIXEL(i + 3, a3);
+    }
+    for (; i < count; ++i) {
+        __m256d a = _mm256_setzero_pd();
+        const double* v = padded + std::size_t(i + 2 * size) * 4;
+        for (int j = 0; j <= 2 * size; ++j, v -= 4)
+            a = _mm256_add_pd(a, _mm256_mul_pd(_mm256_broadcast_sd(w + j), _mm256_load_pd(v)));
+        STORE_PIXEL(i, a);
+    }
+}
+#undef STORE_PIXEL
+
+// Rows, then columns; a column is blurred in place through its stride, which reads the same
+// values as copying it to a line buffer first.
+template <class LineFn>
+void blurRowsThenColumns(Bitmap& bmp, LineFn&& blurLine) {
+    for (int y = 0; y < bmp.height(); ++y) blurLine(bmp.scanLine(y), bmp.width(), std::size_t(3));
+    for (int x = 0; x < bmp.width(); ++x) blurLine(bmp.scanLine(0) + x * 3, bmp.height(), bmp.stride());
 }
 
 // Which side of the line from (x1, y1) to (x2, y2) the pixel (x, y) lies on: positive above a
@@ -99,20 +174,32 @@ GaussKernel makeGaussKernel(double radius) {
     return k;
 }
 
-void GBlur(Bitmap& bmp, double radius) {
+void GBlurPlain(Bitmap& bmp, double radius) {
     check24(bmp);
     if (bmp.empty()) return;
     const GaussKernel k = makeGaussKernel(radius);
-    std::vector<std::int32_t> padded;
     std::vector<double> sums;
-    for (int y = 0; y < bmp.height(); ++y) blurLine(k, bmp.scanLine(y), bmp.width(), 3, padded, sums);
-    // Columns are copied into a line buffer, blurred as a row and copied back.
-    std::vector<std::uint8_t> column(std::size_t(bmp.height()) * 3);
-    for (int x = 0; x < bmp.width(); ++x) {
-        for (int y = 0; y < bmp.height(); ++y) std::memcpy(&column[std::size_t(y) * 3], bmp.scanLine(y) + x * 3, 3);
-        blurLine(k, column.data(), bmp.height(), 3, padded, sums);
-        for (int y = 0; y < bmp.height(); ++y) std::memcpy(bmp.scanLine(y) + x * 3, &column[std::size_t(y) * 3], 3);
-    }
+    blurRowsThenColumns(bmp, [&](std::uint8_t* line, int count, std::size_t step) {
+        blurLinePlain(k, line, count, step, sums);
+    });
+}
+
+void GBlur(Bitmap& bmp, double radius, Simd simd) {
+    check24(bmp);
+    if (bmp.empty()) return;
+    const GaussKernel k = makeGaussKernel(radius);
+    // Weights in the order the sums take them, j = -size .. size, as doubles.
+    std::vector<double> w;
+    for (int j = -k.size; j <= k.size; ++j) w.push_back(k.at(j));
+    const bool avx2 = resolveSimd(simd) == Simd::Avx2;
+    PaddedLine padded;
+    blurRowsThenColumns(bmp, [&](std::uint8_t* line, int count, std::size_t step) {
+        const double* p = padded.load(line, count, step, k.size);
+        if (avx2)
+            blurLineAvx2(k, w.data(), p, line, count, step);
+        else
+            blurLineSse2(k, w.data(), p, line, count, step);
+    });
 }
 
 void BlurBand(const Bitmap& source, Bitmap& bmp, bool leftToRight, int thickness, double radius) {

@@ -2,6 +2,7 @@
 // Gaussian blur of 24-bit bitmaps and the slanted band used to hide licence plates.
 
 #include "images/Bitmap.h"
+#include "images/ResampleFast.h"
 
 #include <array>
 
@@ -20,7 +21,10 @@ struct GaussKernel {
 GaussKernel makeGaussKernel(double radius);
 
 // Blurs every row, then every column, in place. Throws "GBlur only works for 24-bit bitmaps".
-void GBlur(Bitmap& bmp, double radius);
+// The channels of a pixel share one vector; each sum is the same as GBlurPlain's, term by term.
+void GBlur(Bitmap& bmp, double radius, Simd simd = Simd::Best);
+// The reference implementation, one channel value at a time.
+void GBlurPlain(Bitmap& bmp, double radius);
 
 // Blurs bmp, then puts back from source (the unblurred copy, same size) every pixel outside
 // the band of vertical thickness `thickness` along the zone's diagonal: falling from top left

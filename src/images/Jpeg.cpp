@@ -132,12 +132,12 @@ struct Encoder {
     }
 };
 
-bool compress(Encoder& e, const Bitmap& bmp, const JpegWriteOptions& options) {
+bool compress(Encoder& e, int width, int height, const RowSource& row, const JpegWriteOptions& options) {
     if (setjmp(e.err.jump)) return false;
     jpeg_create_compress(&e.cinfo);
     jpeg_mem_dest(&e.cinfo, &e.buffer, &e.size);
-    e.cinfo.image_width = JDIMENSION(bmp.width());
-    e.cinfo.image_height = JDIMENSION(bmp.height());
+    e.cinfo.image_width = JDIMENSION(width);
+    e.cinfo.image_height = JDIMENSION(height);
     e.cinfo.input_components = 3;
     e.cinfo.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&e.cinfo);
@@ -149,8 +149,8 @@ bool compress(Encoder& e, const Bitmap& bmp, const JpegWriteOptions& options) {
     if (options.progressive) jpeg_simple_progression(&e.cinfo);
     jpeg_start_compress(&e.cinfo, TRUE);
     while (e.cinfo.next_scanline < e.cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(bmp.scanLine(int(e.cinfo.next_scanline)));
-        jpeg_write_scanlines(&e.cinfo, &row, 1);
+        JSAMPROW line = const_cast<JSAMPROW>(row(int(e.cinfo.next_scanline)));
+        jpeg_write_scanlines(&e.cinfo, &line, 1);
     }
     jpeg_finish_compress(&e.cinfo);
     return true;
@@ -205,18 +205,21 @@ void decodeJpeg(const std::uint8_t* data, std::size_t size, Bitmap& out, const R
     d.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     out.resizeUninitialized(int(d.cinfo.image_width), int(d.cinfo.image_height));
     std::vector<std::uint8_t> cmykRow(cmyk ? std::size_t(out.width()) * 4 : 0);
-    if (!readPixels(d, out, cmyk ? cmykRow.data() : nullptr, &progress)) {
-        out = Bitmap();
-        failJpeg(d.err.message);
-    }
+    // On failure the rows already decoded stay: other threads may still be reading them.
+    if (!readPixels(d, out, cmyk ? cmykRow.data() : nullptr, &progress)) failJpeg(d.err.message);
 }
 
 std::vector<std::uint8_t> encodeJpeg(const Bitmap& bmp, const JpegWriteOptions& options) {
-    if (bmp.empty()) throw ImageError("Image vide : rien à enregistrer");
+    return encodeJpegRows(bmp.width(), bmp.height(), [&](int y) { return bmp.scanLine(y); }, options);
+}
+
+std::vector<std::uint8_t> encodeJpegRows(int width, int height, const RowSource& row,
+                                         const JpegWriteOptions& options) {
+    if (width <= 0 || height <= 0) throw ImageError("Image vide : rien à enregistrer");
     if (options.quality != -1 && (options.quality < 1 || options.quality > 100))
         throw ImageError("Qualité JPEG invalide : " + std::to_string(options.quality) + " (1 à 100)");
     Encoder e;
-    if (!compress(e, bmp, options))
+    if (!compress(e, width, height, row, options))
         throw ImageError(std::string("Échec de la compression JPEG : ") + e.err.message);
     return std::vector<std::uint8_t>(e.buffer, e.buffer + e.size);
 }

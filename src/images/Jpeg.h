@@ -54,6 +54,11 @@ inline void decodeJpeg(const std::vector<std::uint8_t>& data, Bitmap& out,
     decodeJpeg(data.data(), data.size(), out, progress);
 }
 std::vector<std::uint8_t> encodeJpeg(const Bitmap& bmp, const JpegWriteOptions& options = {});
+// Encodes a width x height picture whose rows are handed out, top to bottom, by row(y); row may
+// block until the row is ready, or throw to abandon the work.
+using RowSource = std::function<const std::uint8_t*(int y)>;
+std::vector<std::uint8_t> encodeJpegRows(int width, int height, const RowSource& row,
+                                         const JpegWriteOptions& options = {});
 
 Bitmap readJpegFile(const std::string& path);
 void writeJpegFile(const Bitmap& bmp, const std::string& path, const JpegWriteOptions& options = {});

@@ -1,5 +1,7 @@
 #include "TestImages.h"
 #include "images/GBlur.h"
+#include "images/Jpeg.h"
+#include "images/ZoneBlur.h"
 
 #include <gtest/gtest.h>
 
@@ -128,4 +130,37 @@ TEST(BlurBand, BandHasTheVerticalThicknessAndAThickerOneCoversTheZone) {
 TEST(BlurBand, SizesMustMatch) {
     Bitmap a = checker(10, 10), b = checker(9, 10);
     EXPECT_THROW(BlurBand(a, b, true, 3, 2), ImageError);
+}
+
+TEST(GBlur, VectorPathsGiveTheReferencePixels) {
+    std::vector<Simd> units{Simd::Sse2};
+    if (resolveSimd(Simd::Avx2) == Simd::Avx2) units.push_back(Simd::Avx2);
+    std::uint32_t seed = 40;
+    for (auto [w, h] : {std::pair{31, 17}, std::pair{1, 9}, std::pair{7, 1}, std::pair{200, 60}, std::pair{3, 3}})
+        for (double r : {1.0, 2.0, 5.0, 7.5, 10.0, 40.0}) {
+            const Bitmap src = randomBitmap(w, h, ++seed);
+            Bitmap want = src;
+            GBlurPlain(want, r);
+            for (Simd unit : units) {
+                Bitmap got = src;
+                GBlur(got, r, unit);
+                ASSERT_TRUE(got == want) << w << "x" << h << " radius " << r << " simd " << int(unit);
+            }
+        }
+}
+
+TEST(ZoneBlur, EncodingWhileDecodingGivesTheSameFileAsOneStepAfterTheOther) {
+    const std::vector<std::uint8_t> jpeg = encodeJpeg(photoLike(640, 480), {85});
+    for (ZoneBlurSpec z : {ZoneBlurSpec{220, 210, 200, 60, 5, 30, true}, ZoneBlurSpec{0, 0, 640, 480, 2, 100, false},
+                           ZoneBlurSpec{639, 479, 1, 1, 5, 30, true}, ZoneBlurSpec{0, 470, 50, 10, 10, 3, false}}) {
+        Bitmap pic;
+        decodeJpeg(jpeg, pic);
+        blurZone(pic, z);
+        EXPECT_EQ(blurZoneInJpeg(jpeg.data(), jpeg.size(), z, {85}), encodeJpeg(pic, {85})) << z.x << "," << z.y;
+    }
+    // Zones outside the picture or empty, and damaged data, fail cleanly.
+    for (ZoneBlurSpec z : {ZoneBlurSpec{600, 0, 41, 10}, ZoneBlurSpec{-1, 0, 10, 10}, ZoneBlurSpec{0, 0, 0, 10}})
+        EXPECT_THROW(blurZoneInJpeg(jpeg.data(), jpeg.size(), z, {}), ImageError);
+    const std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + long(jpeg.size() / 2));
+    EXPECT_THROW(blurZoneInJpeg(cut.data(), cut.size(), {10, 400, 20, 20}, {}), ImageError);
 }

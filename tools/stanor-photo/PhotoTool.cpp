@@ -5,8 +5,10 @@
 #include "images/Reduction.h"
 #include "images/Resample.h"
 #include "images/ResampleFast.h"
+#include "images/ZoneBlur.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <map>
 #include <optional>
@@ -156,25 +158,41 @@ int cmdResample(const std::vector<std::string>& in) {
     return kOk;
 }
 
+bool isPpm(const std::string& path) {
+    return path.size() >= 4 && std::equal(path.end() - 4, path.end(), ".ppm", [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
 int cmdBlur(const std::vector<std::string>& in) {
     Args a(in, 1, {"zone", "radius", "thickness", "quality"}, {"rising"});
     a.expect(2, "SRC DST --zone X,Y,L,H");
     const auto zoneText = a.get("zone");
     if (!zoneText) throw UsageError("la zone est obligatoire : --zone X,Y,L,H");
     const std::vector<int> z = parseList(*zoneText, ',', 4, "zone");
-    const int radius = a.get("radius") ? parseInt(*a.get("radius"), "rayon", 1, 100) : 5;
-    const int thickness = a.get("thickness") ? parseInt(*a.get("thickness"), "épaisseur", 1, 100000) : 30;
-    const JpegWriteOptions jo = jpegOptions(a);
     if (z[2] < 1 || z[3] < 1) throw UsageError("zone vide : \"" + *zoneText + "\"");
-    Bitmap pic = readPicture(a.positional[0]);
-    if (std::int64_t(z[0]) + z[2] > pic.width() || std::int64_t(z[1]) + z[3] > pic.height())
-        throw ImageError("zone en dehors de l'image (" + std::to_string(pic.width()) + " x " +
-                         std::to_string(pic.height()) + ") : \"" + *zoneText + "\"");
-    const Bitmap source = pic.copyRect(z[0], z[1], z[2], z[3]);
-    Bitmap zone = source;
-    BlurBand(source, zone, !a.get("rising"), thickness, radius);
-    pic.paste(zone, z[0], z[1]);
-    writePicture(pic, a.positional[1], jo);
+    ZoneBlurSpec spec;
+    spec.x = z[0], spec.y = z[1], spec.width = z[2], spec.height = z[3];
+    spec.radius = a.get("radius") ? parseInt(*a.get("radius"), "rayon", 1, 100) : 5;
+    spec.thickness = a.get("thickness") ? parseInt(*a.get("thickness"), "épaisseur", 1, 1'000'000) : 30;
+    spec.leftToRight = !a.get("rising");
+    const JpegWriteOptions jo = jpegOptions(a);
+    const std::string& src = a.positional[0];
+    const std::string& dst = a.positional[1];
+    if (!isPpm(src) && !isPpm(dst)) {
+        const FileBytes bytes(src);
+        std::vector<std::uint8_t> out;
+        try {
+            out = blurZoneInJpeg(bytes.data(), bytes.size(), spec, jo);
+        } catch (const ImageError& e) {
+            throw ImageError(src + " : " + e.what());
+        }
+        writeFileBytes(dst, out);
+        return kOk;
+    }
+    Bitmap pic = readPicture(src);
+    blurZone(pic, spec);
+    writePicture(pic, dst, jo);
     return kOk;
 }
 

@@ -1,0 +1,80 @@
+#include "images/ZoneBlur.h"
+
+#include "images/GBlur.h"
+
+#include <atomic>
+#include <exception>
+#include <thread>
+
+namespace stanor::images {
+
+namespace {
+void checkZone(const ZoneBlurSpec& z, int width, int height) {
+    if (z.width < 1 || z.height < 1) throw ImageError("Zone vide");
+    if (z.x < 0 || z.y < 0 || std::int64_t(z.x) + z.width > width || std::int64_t(z.y) + z.height > height)
+        throw ImageError("Zone en dehors de l'image (" + std::to_string(width) + " x " +
+                         std::to_string(height) + ")");
+}
+}  // namespace
+
+void blurZone(Bitmap& picture, const ZoneBlurSpec& z) {
+    checkZone(z, picture.width(), picture.height());
+    const Bitmap source = picture.copyRect(z.x, z.y, z.width, z.height);
+    Bitmap zone = source;
+    BlurBand(source, zone, z.leftToRight, z.thickness, z.radius);
+    picture.paste(zone, z.x, z.y);
+}
+
+std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t size,
+                                         const ZoneBlurSpec& z, const JpegWriteOptions& options) {
+    int width = 0, height = 0;
+    readJpegSize(jpeg, size, width, height);
+    checkPictureSize(std::uint64_t(width), std::uint64_t(height));
+    checkZone(z, width, height);
+
+    Bitmap picture;
+    constexpr int kAbort = -1;
+    std::atomic<int> available{0};
+    auto waitRows = [&](int rows) {
+        int have = available.load(std::memory_order_acquire);
+        while (have != kAbort && have < rows) {
+            available.wait(have, std::memory_order_acquire);
+            have = available.load(std::memory_order_acquire);
+        }
+        if (have == kAbort) throw ImageError("Décodage interrompu");
+    };
+
+    // The encoder runs on a second thread; the zone is blurred there once its rows are decoded.
+    std::vector<std::uint8_t> out;
+    std::exception_ptr encodeError;
+    std::thread encoder([&] {
+        try {
+            out = encodeJpegRows(width, height, [&](int y) {
+                if (y == z.y) {
+                    waitRows(z.y + z.height);
+                    blurZone(picture, z);
+                }
+                waitRows(y + 1);
+                return picture.scanLine(y);
+            }, options);
+        } catch (...) {
+            encodeError = std::current_exception();
+        }
+    });
+    try {
+        decodeJpeg(jpeg, size, picture, [&](int rows) {
+            available.store(rows, std::memory_order_release);
+            available.notify_all();
+        });
+    } catch (...) {
+        available.store(kAbort, std::memory_order_release);
+        available.notify_all();
+        encoder.join();
+        throw;
+    }
+    encoder.join();
+    if (encodeError) std::rethrow_exception(encodeError);
+    return out;
+}
+
+}  // namespace stanor::images

@@ -1,0 +1,25 @@
+#pragma once
+// Blurring the plate zone of a JPEG photo in one go: the photo is decoded, the zone's band
+// blurred as the blurring window does it, and the result encoded again, the encoder starting on
+// the first rows while the decoder is still working on the last ones.
+
+#include "images/Jpeg.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace stanor::images {
+
+struct ZoneBlurSpec {
+    int x = 0, y = 0, width = 0, height = 0;
+    double radius = 5;
+    int thickness = 30;
+    bool leftToRight = true;
+};
+
+// Throws ImageError for an empty zone or one outside the picture (the picture's size is named).
+void blurZone(Bitmap& picture, const ZoneBlurSpec& zone);
+std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t size,
+                                         const ZoneBlurSpec& zone, const JpegWriteOptions& options);
+
+}  // namespace stanor::images
