@@ -163,7 +163,7 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
         result.ok = true;
         result.body = reply->readAll();
     }
-    reply->deleteLater();
+    delete reply;  // finished or aborted, and outside its own signals
     return result;
 }
 
@@ -246,34 +246,36 @@ void DataServiceClient::HttpPost(const QString& url, const QString& fileName,
 {
     const QString finished = EscapeBlanksAndHashes(url);
     host_.writeTrace(QStringLiteral("HttpPost : ") + finished + QStringLiteral(" -> ") + fileName);
-    applyIdleRule();
-
+    const HttpResult posted = PostForm(finished, std::move(form));
     QString body;
     QString lead;
-    if (!form) {
-        lead = QStringLiteral("Exception : formulaire absent") + kTransferFailed;
-        body = kTransferFailed;
+    if (posted.ok) {
+        body = QString::fromLatin1(posted.body);
     } else {
-        // The form must outlive the reply; it is released when this call ends.
-        const Transfer t = transfer(*http1_, baseRequest(finished), Verb::Post, form.get(),
-                                    options_.readTimeoutMs, true);
-        if (t.ok) {
-            body = QString::fromLatin1(t.body);
-        } else {
-            // A failed transfer is reported as a failure, not only written to the file.
-            body = kTransferFailed;
-            lead = QStringLiteral("Exception : ") + t.error + kTransferFailed;
-            host_.writeTrace(QStringLiteral("HttpPost Exception : ") + t.error);
-        }
+        // A failed transfer is reported as a failure, not only written to the file.
+        body = kTransferFailed;
+        lead = QStringLiteral("Exception : ") + posted.error + kTransferFailed;
+        host_.writeTrace(QStringLiteral("HttpPost Exception : ") + posted.error);
     }
     storeAnswer(body, fileName, lead);
 }
 
-Download DataServiceClient::DownloadPhoto(const QString& url)
+HttpResult DataServiceClient::PostForm(const QString& url, std::unique_ptr<QHttpMultiPart> form)
+{
+    applyIdleRule();
+    if (!form)
+        return HttpResult{false, {}, QStringLiteral("formulaire absent")};
+    // The form must outlive the reply; it is released when this call ends.
+    const Transfer t = transfer(*http1_, baseRequest(EscapeBlanksAndHashes(url)), Verb::Post,
+                                form.get(), options_.readTimeoutMs, true);
+    return HttpResult{t.ok, t.body, t.error};
+}
+
+HttpResult DataServiceClient::DownloadPhoto(const QString& url)
 {
     const Transfer t = transfer(*http2_, baseRequest(EscapeBlanksAndHashes(url)), Verb::Get,
                                 nullptr, 0, false);
-    return Download{t.ok, t.body, t.error};
+    return HttpResult{t.ok, t.body, t.error};
 }
 
 void DataServiceClient::SetProxy(const ProxyAddress& proxy)

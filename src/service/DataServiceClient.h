@@ -42,8 +42,8 @@ struct ClientOptions {
     const platform::Clock* clock = nullptr;
 };
 
-// Result of a photo download.
-struct Download {
+// Result of a download or of a form posted outside the data service.
+struct HttpResult {
     bool ok = false;
     QByteArray body;
     QString error;
@@ -65,7 +65,11 @@ public:
     // every case.
     void HttpPost(const QString& url, const QString& fileName, std::unique_ptr<QHttpMultiPart> form);
     // GET a photo into memory with the second client (no read time-out).
-    Download DownloadPhoto(const QString& url);
+    HttpResult DownloadPhoto(const QString& url);
+    // POST a form with the first client (idle rule and read time-out apply)
+    // and give back the answer or the error, leaving the status labels alone:
+    // for senders that handle their answer themselves (the text-message gateway).
+    HttpResult PostForm(const QString& url, std::unique_ptr<QHttpMultiPart> form);
 
     // The proxy of both clients (set once by the start-up sequence).
     void SetProxy(const ProxyAddress& proxy);

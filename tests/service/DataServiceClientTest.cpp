@@ -1,4 +1,5 @@
 #include "service/DataServiceClient.h"
+#include "service/MultipartForm.h"
 
 #include "TestHost.h"
 #include "TestServer.h"
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace stanor::service;
 using namespace stanor::service::test;
@@ -232,17 +234,48 @@ TEST_F(DataServiceClientTest, IdleConnectionIsDroppedAfterFiveMinutesAndCookiesA
 namespace {
 std::unique_ptr<QHttpMultiPart> PhotoForm()
 {
-    auto form = std::make_unique<QHttpMultiPart>(QHttpMultiPart::FormDataType);
-    for (const char* name : {"NFImage", "SQLExecute"}) {
-        QHttpPart part;
-        part.setHeader(QNetworkRequest::ContentDispositionHeader,
-                       QStringLiteral("form-data; name=\"%1\"").arg(name));
-        part.setBody("v");
-        form->append(part);
-    }
-    return form;
+    MultipartForm form;
+    form.addText("NFImage", "12.jpg");
+    form.addText("SQLExecute", "v");
+    return form.release();
 }
 }  // namespace
+
+TEST_F(DataServiceClientTest, MultipartFormsCarryTextsAndFiles)
+{
+    const QString photo = dir.filePath("12.jpg");
+    WriteBytes(photo, QByteArray("\xff\xd8photo\0\xff\xd9", 10));
+    MultipartForm form;
+    form.addText("NFImage", QString::fromUtf8("12 é.jpg"));
+    form.addText("MAX_FILE_SIZE", "4096000");
+    ASSERT_TRUE(form.addFile("File", photo));
+    EXPECT_FALSE(form.addFile("File", dir.filePath("absent.jpg")));
+    form.addFileBytes("Mini", "12m.jpg", "mini");
+
+    std::map<std::string, std::pair<std::string, std::string>> parts;  // name -> file name, content
+    server.handle([&](const httplib::Request& req, httplib::Response& res) {
+        for (const auto& [name, part] : req.files)
+            parts[name] = {part.filename, part.content};
+        res.set_content("<ok/>", "text/xml");
+    });
+    client().HttpPost(url("AxInsert"), dir.filePath("XmlAXInsert.xml"), form.release());
+    EXPECT_EQ(host.error, "");
+    EXPECT_EQ(parts.size(), 4u);
+    EXPECT_EQ(parts["NFImage"].second, "12 \xe9.jpg");
+    EXPECT_EQ(parts["MAX_FILE_SIZE"].second, "4096000");
+    EXPECT_EQ(parts["File"], std::make_pair(std::string("12.jpg"), std::string("\xff\xd8photo\0\xff\xd9", 10)));
+    EXPECT_EQ(parts["Mini"], std::make_pair(std::string("12m.jpg"), std::string("mini")));
+
+    // A form posted to a gateway gives its answer back and leaves the labels alone.
+    host.setRequestError("earlier");
+    const HttpResult sent = client().PostForm(url("tools/smssend/smssend.php5"), PhotoForm());
+    EXPECT_TRUE(sent.ok);
+    EXPECT_EQ(sent.body, "<ok/>");
+    const HttpResult failed = client().PostForm("http://127.0.0.1:1/tools", PhotoForm());
+    EXPECT_FALSE(failed.ok);
+    EXPECT_FALSE(failed.error.isEmpty());
+    EXPECT_EQ(host.error, "earlier");
+}
 
 TEST_F(DataServiceClientTest, MultipartPostStoresTheAnswerAndReportsFailedTransfers)
 {
@@ -318,10 +351,10 @@ TEST_F(DataServiceClientTest, PhotoDownloadsGoThroughTheSecondClient)
         else
             res.status = 404;
     });
-    const Download ok = client().DownloadPhoto(url("images/12 a.jpg"));
+    const HttpResult ok = client().DownloadPhoto(url("images/12 a.jpg"));
     EXPECT_TRUE(ok.ok);
     EXPECT_EQ(ok.body, QByteArray("\xff\xd8\0\xff\xd9", 5));
-    const Download missing = client().DownloadPhoto(url("images/13.jpg"));
+    const HttpResult missing = client().DownloadPhoto(url("images/13.jpg"));
     EXPECT_FALSE(missing.ok);
     EXPECT_EQ(missing.error.left(12), "HTTP/1.1 404");
     EXPECT_EQ(host.error, "");  // downloads leave the status labels alone
