@@ -1,5 +1,7 @@
 #include "pages/TabModel.h"
 
+#include "service/TextTools.h"
+
 #include <QRegularExpression>
 
 #include <cmath>
@@ -70,12 +72,7 @@ int twipsToPixels(int twips) {
 }
 
 QString decodeEntities(const QString& text, bool withCr) {
-    QString s = text;
-    s.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    s.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
-    s.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
-    if (withCr) s.replace(QStringLiteral("&cr;"), QStringLiteral("\r\n"));
-    return s;
+    return service::DecodeXmlText(text, withCr ? service::CrDecoding::Decode : service::CrDecoding::Keep);
 }
 
 int controlTag(int page, int index) { return (page - 1) * 10000 + index; }

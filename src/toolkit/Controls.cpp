@@ -11,14 +11,33 @@ namespace stanor::toolkit {
 
 // ---- Edit, NumberEdit -------------------------------------------------------
 
+namespace {
+
+// The limit applies to typing: a longer value set by code is shown whole
+// (and may be shortened by the user), never cut on loading.
+void fitLimit(QLineEdit* e, int limit, qsizetype incoming) {
+    const int cap = limit == 0 ? 32767 : limit;
+    e->setMaxLength(static_cast<int>(std::max<qsizetype>(cap, incoming)));
+}
+
+}  // namespace
+
+
 Edit::Edit(QWidget* parent) : QLineEdit(parent), FieldControl(this) {
     QLineEdit::setMaxLength(32767);
+    events()->setClickOnRelease(true);
     connect(this, &QLineEdit::textChanged, events(), &FieldEvents::changed);
+    connect(this, &QLineEdit::textEdited, this, [this] { fitLimit(this, maxLength(), QLineEdit::text().size()); });
+}
+
+void Edit::setText(const QString& t) {
+    fitLimit(this, maxLength(), t.size());
+    QLineEdit::setText(t);
 }
 
 void Edit::setMaxLength(int n) {
     FieldControl::setMaxLength(n);
-    QLineEdit::setMaxLength(maxLength() == 0 ? 32767 : maxLength());
+    fitLimit(this, maxLength(), QLineEdit::text().size());
 }
 
 NumberEdit::NumberEdit(QWidget* parent) : Edit(parent) {
@@ -85,12 +104,17 @@ ComboBox::ComboBox(bool listOnly, QWidget* parent) : QComboBox(parent), FieldCon
 void ComboBox::hookLineEdit() {
     if (QLineEdit* le = lineEdit()) {
         events()->watch(le);
-        le->setMaxLength(maxLength() == 0 ? 32767 : maxLength());
+        fitLimit(le, maxLength(), le->text().size());
+        if (!le->property("limitHooked").toBool()) {
+            le->setProperty("limitHooked", true);
+            connect(le, &QLineEdit::textEdited, this, [this, le] { fitLimit(le, maxLength(), le->text().size()); });
+        }
     }
 }
 
 void ComboBox::setText(const QString& t) {
-    if (isEditable()) {
+    if (QLineEdit* le = lineEdit()) {
+        fitLimit(le, maxLength(), t.size());
         setEditText(t);
         return;
     }
@@ -99,7 +123,7 @@ void ComboBox::setText(const QString& t) {
 
 void ComboBox::setMaxLength(int n) {
     FieldControl::setMaxLength(n);
-    if (QLineEdit* le = lineEdit()) le->setMaxLength(maxLength() == 0 ? 32767 : maxLength());
+    if (QLineEdit* le = lineEdit()) fitLimit(le, maxLength(), le->text().size());
 }
 
 void ComboBox::setListOnly(bool listOnly) {
@@ -139,25 +163,31 @@ QString Memo::text() const {
 void Memo::setText(const QString& t) {
     QString plain = t;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    loaded_ = t.size();
+    loading_ = true;
     setPlainText(plain);
+    loading_ = false;
 }
 
 void Memo::setMaxLength(int n) {
     FieldControl::setMaxLength(n);
-    enforceLimit();
+    loaded_ = text().size();
 }
 
-// Characters past the limit are dropped, counting a line break as CR LF.
+// Typed characters past the limit are dropped, counting a line break as CR
+// LF; a longer value set by code stays whole.
 void Memo::enforceLimit() {
-    if (trimming_ || maxLength() == 0) return;
+    if (trimming_ || loading_ || maxLength() == 0) return;
     const QString t = text();
-    if (t.size() <= maxLength()) return;
-    QString cut = t.left(maxLength());
+    const qsizetype cap = std::max<qsizetype>(maxLength(), loaded_);
+    if (t.size() <= cap) return;
+    QString cut = t.left(cap);
     if (cut.endsWith(u'\r')) cut.chop(1);
     trimming_ = true;
     QTextCursor c = textCursor();
     const int pos = c.position();
-    setText(cut);
+    QString plain = cut;
+    setPlainText(plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     c = textCursor();
     c.setPosition(std::min(pos, static_cast<int>(toPlainText().size())));
     setTextCursor(c);

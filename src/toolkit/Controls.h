@@ -24,7 +24,8 @@ class Edit : public QLineEdit, public FieldControl {
 public:
     explicit Edit(QWidget* parent = nullptr);
     QString text() const override { return QLineEdit::text(); }
-    void setText(const QString& t) override { QLineEdit::setText(t); }
+    // Shows the value whole, even past the typing limit.
+    void setText(const QString& t) override;
     void setMaxLength(int n) override;
 };
 
@@ -105,6 +106,8 @@ public:
 private:
     void enforceLimit();
     bool trimming_ = false;
+    bool loading_ = false;
+    qsizetype loaded_ = 0;  // length of the value last set by code
 };
 
 // A multi-select list; items carry their text only (keys live in the field's ListKeys).

@@ -81,6 +81,9 @@ bool FieldEvents::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusOut:
         if (watched == control_) emit exited();
         break;
+    case QEvent::MouseButtonRelease:
+        if (clickOnRelease_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) emit clicked();
+        break;
     case QEvent::MouseButtonDblClick:
         emit doubleClicked();
         break;

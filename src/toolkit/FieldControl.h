@@ -24,6 +24,8 @@ public:
     // Also watch a child that receives the keys, focus or clicks (a line edit
     // inside a combo box, a memo's viewport).
     void watch(QObject* part);
+    // Controls without a click of their own (edits) report a mouse release as a click.
+    void setClickOnRelease(bool on) { clickOnRelease_ = on; }
 
     // The virtual-key code of a Qt key event (0 when it has none).
     static int virtualKey(const QKeyEvent* e);
@@ -43,6 +45,7 @@ protected:
 
 private:
     QWidget* control_;
+    bool clickOnRelease_ = false;
 };
 
 class FieldControl {

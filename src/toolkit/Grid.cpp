@@ -38,6 +38,8 @@ Grid::Grid(QWidget* parent) : QTableWidget(parent), FieldControl(this) {
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setDefaultSectionSize(20);
+    connect(this, &QTableWidget::cellClicked, this, &Grid::cellClick);
+    connect(this, &QTableWidget::cellChanged, this, &Grid::cellChange);
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col, int prevRow, int prevCol) {
         if (moving_ || row < 0) return;
         bool allow = true;

@@ -56,6 +56,9 @@ signals:
     // The current cell is about to move; a handler may refuse by clearing allow.
     void beforeSelect(int row, int col, bool& allow);
     void selectCell(int row, int col);
+    void cellClick(int row, int col);
+    // The text of a cell changed (by an edit or by code).
+    void cellChange(int row, int col);
 
 private:
     friend class GridDelegate;

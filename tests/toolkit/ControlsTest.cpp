@@ -98,16 +98,31 @@ TEST(Controls, ComboBoxListOnlyAndEditable) {
     EXPECT_EQ(list.text(), QString());
 }
 
-TEST(Controls, MemoLimitAndLineBreaks) {
+TEST(Controls, LimitsApplyToTypingNotToLoadedValues) {
     Memo m;
-    m.setText(QStringLiteral("ligne 1\r\nligne 2"));
-    EXPECT_EQ(m.text(), QStringLiteral("ligne 1\r\nligne 2"));
     m.setMaxLength(8);
-    EXPECT_EQ(m.text(), QStringLiteral("ligne 1"));  // the cut never leaves half a CR LF
-    QSignalSpy changed(m.events(), &FieldEvents::changed);
-    m.setText(QStringLiteral("abcdefghijklmnop"));
-    EXPECT_EQ(m.text(), QStringLiteral("abcdefgh"));
-    EXPECT_GE(changed.count(), 1);
+    m.setText(QStringLiteral("ligne 1\r\nligne 2"));  // a stored value is never cut
+    EXPECT_EQ(m.text(), QStringLiteral("ligne 1\r\nligne 2"));
+    Memo typed;
+    typed.setMaxLength(8);
+    QTest::keyClicks(&typed, QStringLiteral("ligne 1"));
+    QTest::keyClick(&typed, Qt::Key_Return);
+    EXPECT_EQ(typed.text(), QStringLiteral("ligne 1"));  // the cut never leaves half a CR LF
+    QTest::keyClicks(&typed, QStringLiteral("xyz"));
+    EXPECT_EQ(typed.text(), QStringLiteral("ligne 1x"));
+
+    Edit e;
+    e.setMaxLength(5);
+    e.setText(QStringLiteral("Marseille"));
+    EXPECT_EQ(e.text(), QStringLiteral("Marseille"));
+    e.setCursorPosition(9);
+    QTest::keyClick(&e, Qt::Key_Backspace);
+    QTest::keyClicks(&e, QStringLiteral("ab"));  // shortened by the user, it may not grow again
+    EXPECT_EQ(e.text(), QStringLiteral("Marseill"));
+    Edit fresh;
+    fresh.setMaxLength(5);
+    QTest::keyClicks(&fresh, QStringLiteral("Marseille"));
+    EXPECT_EQ(fresh.text(), QStringLiteral("Marse"));
 }
 
 TEST(Controls, ListBoxSelection) {

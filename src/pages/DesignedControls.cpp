@@ -1,0 +1,256 @@
+// Building the designed controls on the sheets. Controls are direct children
+// of their sheet (or of PanelCompta), as the tab descriptions look them up
+// there by name; they are placed in labelled groups, group by group in the
+// shortest column, grids across the whole sheet.
+
+#include "pages/DesignedControls.h"
+
+#include "toolkit/Controls.h"
+#include "toolkit/Grid.h"
+
+#include <QFrame>
+#include <QHeaderView>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace stanor::pages {
+
+namespace {
+
+using K = DesignedKind;
+using namespace stanor::toolkit;
+
+constexpr int kRow = 22;       // layout row
+constexpr int kControlH = 20;  // one-row control
+constexpr int kMargin = 6;
+constexpr int kTitleH = 18;
+constexpr int kGroupGap = 8;
+constexpr char kCaptionProperty[] = "designedCaption";
+
+int columnsOf(int sheet) {
+    switch (sheet) {
+    case 1: case 3: case 4: return 4;
+    default: return 3;
+    }
+}
+
+// List-like controls carry their caption above them.
+bool captionAbove(K kind) {
+    return kind == K::ListBox || kind == K::ListView || kind == K::Image || kind == K::Grid;
+}
+
+QWidget* createControl(const DesignedControl& d, QWidget* parent) {
+    const QString caption = QString::fromUtf8(d.caption);
+    FieldControl* field = nullptr;
+    QWidget* w = nullptr;
+    switch (d.kind) {
+    case K::Date: field = new DatePicker(parent); break;
+    case K::ComboList: field = new ComboBox(true, parent); break;
+    case K::ComboEdit: field = new ComboBox(false, parent); break;
+    case K::Memo: {
+        auto* m = new Memo(parent);
+        if (d.rows == 1) {
+            m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            m->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            m->setLineWrapMode(QPlainTextEdit::NoWrap);
+            m->document()->setDocumentMargin(1);
+        }
+        m->setReadOnly(d.flags & Designed::ReadOnly);
+        field = m;
+        break;
+    }
+    case K::Number: field = new NumberEdit(parent); break;
+    case K::Edit: field = new Edit(parent); break;
+    case K::ListBox: field = new ListBox(parent); break;
+    case K::Grid: field = new Grid(parent); break;
+    case K::Button: field = new FlatButton(caption, QString::fromUtf8(d.hint), parent); break;
+    case K::Label: field = new Label(caption, parent); break;
+    case K::ListView: {
+        auto* v = new QTreeWidget(parent);
+        v->setRootIsDecorated(false);
+        v->setHeaderHidden(false);
+        v->setColumnCount(0);
+        w = v;
+        break;
+    }
+    case K::Image: {
+        auto* img = new QLabel(parent);
+        img->setFrameShape(QFrame::StyledPanel);
+        img->setAlignment(Qt::AlignCenter);
+        img->setScaledContents(false);
+        w = img;
+        break;
+    }
+    case K::Panel: {
+        auto* f = new QFrame(parent);
+        f->setFrameShape(QFrame::StyledPanel);
+        w = f;
+        break;
+    }
+    }
+    if (field) {
+        w = field->widget();
+        if (d.maxLength > 0) field->setMaxLength(d.maxLength);
+    }
+    w->setObjectName(QString::fromLatin1(d.name));
+    if (d.flags & Designed::Disabled) w->setEnabled(false);
+    if (d.flags & Designed::Hidden) w->setHidden(true);
+    return w;
+}
+
+// Places the controls of one group (or of PanelCompta) in a column.
+class ColumnPlacer {
+public:
+    ColumnPlacer(DesignedSheets& out, int x, int y, int width) : out_(out), x_(x), y_(y), width_(width) {}
+    int y() const { return y_; }
+
+    void title(QWidget* parent, const QString& text) {
+        auto* l = new QLabel(text, parent);
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+        l->setGeometry(x_, y_, width_, kTitleH);
+        y_ += kTitleH + 2;
+    }
+
+    QWidget* place(const DesignedControl& d, QWidget* parent) {
+        QWidget* w = createControl(d, parent);
+        out_.add(QString::fromLatin1(d.name), w);
+        const QString caption = QString::fromUtf8(d.caption);
+        const int labelW = width_ * 42 / 100;
+        const int h = d.rows * kRow - (kRow - kControlH);
+
+        if (d.flags & Designed::Overlay) {
+            w->setGeometry(x_, y_, width_, h);
+            return w;
+        }
+        if (d.flags & Designed::Beside && last_) {
+            const QRect r = last_->geometry();
+            last_->setGeometry(r.x(), r.y(), r.width() - 30, r.height());
+            w->setGeometry(r.right() - 26, r.y(), 28, kControlH);
+            return w;
+        }
+        if (d.kind == K::Label || d.kind == K::Button || d.kind == K::Panel) {
+            w->setGeometry(x_, y_, d.kind == K::Button ? std::min(width_, 170) : width_, h);
+        } else if (captionAbove(d.kind)) {
+            if (!caption.isEmpty()) {
+                caption_(d, parent, w, QRect(x_, y_, width_, kTitleH - 2));
+                y_ += kTitleH;
+            }
+            w->setGeometry(x_, y_, width_, h);
+        } else {
+            if (!caption.isEmpty()) caption_(d, parent, w, QRect(x_, y_ + 2, labelW - 4, kControlH - 2));
+            w->setGeometry(x_ + labelW, y_, width_ - labelW, h);
+        }
+        y_ += h + (kRow - kControlH);
+        last_ = w;
+        return w;
+    }
+
+    static int heightOf(const DesignedControl& d) {
+        if (d.flags & (Designed::Beside | Designed::Overlay)) return 0;
+        const int caption = captionAbove(d.kind) && *d.caption ? kTitleH : 0;
+        return caption + d.rows * kRow;
+    }
+
+private:
+    static void caption_(const DesignedControl& d, QWidget* parent, QWidget* control, const QRect& r) {
+        auto* l = new QLabel(QString::fromUtf8(d.caption), parent);
+        l->setObjectName(QStringLiteral("lbl") + QString::fromLatin1(d.name));
+        l->setToolTip(l->text());
+        l->setGeometry(r);
+        if (d.flags & Designed::Hidden) l->setHidden(true);
+        control->setProperty(kCaptionProperty, QVariant::fromValue<QObject*>(l));
+    }
+
+    DesignedSheets& out_;
+    int x_, y_, width_;
+    QWidget* last_ = nullptr;
+};
+
+QWidget* findSheet(QTabWidget* tabs, int n) {
+    const QString name = QStringLiteral("Sheet%1").arg(n, 2, 10, QChar(u'0'));
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->widget(i)->objectName() == name) return tabs->widget(i);
+    return tabs->findChild<QWidget*>(name);
+}
+
+// The entries [begin, end) of one sheet, cut into groups.
+void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> entries, int width,
+                DesignedSheets& out) {
+    const int ncols = columnsOf(number);
+    const int colW = (width - kMargin * (ncols + 1)) / ncols;
+    std::vector<int> colY(ncols, kMargin);
+
+    size_t i = 0;
+    while (i < entries.size()) {
+        size_t j = i;
+        while (j < entries.size() && QLatin1String(entries[j]->group) == QLatin1String(entries[i]->group)) ++j;
+        const QString group = QString::fromUtf8(entries[i]->group);
+        const bool wide = std::any_of(entries.begin() + i, entries.begin() + j,
+                                      [](const DesignedControl* d) { return d->kind == K::Grid; });
+        if (wide) {
+            const int y = *std::max_element(colY.begin(), colY.end());
+            ColumnPlacer band(out, kMargin, y, width - 2 * kMargin);
+            if (!group.isEmpty()) band.title(sheet, group);
+            for (size_t k = i; k < j; ++k) band.place(*entries[k], sheet);
+            std::fill(colY.begin(), colY.end(), band.y() + kGroupGap);
+        } else {
+            const int c = static_cast<int>(std::min_element(colY.begin(), colY.end()) - colY.begin());
+            ColumnPlacer col(out, kMargin + c * (colW + kMargin), colY[c], colW);
+            if (!group.isEmpty()) col.title(sheet, group);
+            QWidget* panel = nullptr;
+            std::unique_ptr<ColumnPlacer> inPanel;
+            for (size_t k = i; k < j; ++k) {
+                const DesignedControl& d = *entries[k];
+                if (d.kind == K::Panel) {
+                    int h = kMargin;
+                    for (size_t m = k + 1; m < j && (entries[m]->flags & Designed::OnPanel); ++m)
+                        h += ColumnPlacer::heightOf(*entries[m]);
+                    DesignedControl sized = d;
+                    sized.rows = (h + kRow - 1) / kRow;
+                    panel = col.place(sized, sheet);
+                    inPanel = std::make_unique<ColumnPlacer>(out, 4, 4, colW - 8);
+                } else if ((d.flags & Designed::OnPanel) && panel) {
+                    inPanel->place(d, panel);
+                } else {
+                    col.place(d, sheet);
+                }
+            }
+            colY[c] = col.y() + kGroupGap;
+        }
+        i = j;
+    }
+}
+
+}  // namespace
+
+QLabel* designedCaption(const QWidget* control) {
+    if (!control) return nullptr;
+    return qobject_cast<QLabel*>(control->property(kCaptionProperty).value<QObject*>());
+}
+
+DesignedSheets buildDesignedControls(QTabWidget* tabs, QStringList* faults) {
+    DesignedSheets out;
+    if (!tabs) {
+        if (faults) *faults << QStringLiteral("contrôles : pas de classeur d'onglets");
+        return out;
+    }
+    const int width = std::max(600, tabs->width() - 8);
+    for (int n = 1; n <= 9; ++n) {
+        std::vector<const DesignedControl*> entries;
+        for (const DesignedControl& d : designedControls())
+            if (d.sheet == n) entries.push_back(&d);
+        QWidget* sheet = findSheet(tabs, n);
+        if (!sheet) {
+            if (faults) *faults << QStringLiteral("contrôles : onglet Sheet%1 absent").arg(n, 2, 10, QChar(u'0'));
+            continue;
+        }
+        buildSheet(sheet, n, std::move(entries), width, out);
+    }
+    return out;
+}
+
+}  // namespace stanor::pages
