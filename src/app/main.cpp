@@ -3,6 +3,7 @@
 #include "TAxStanor.h"
 #include "InstanceStartup.h"
 
+#include "images/UnitBlur.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/QtDialogs.h"
 #include "platform/RegFileStore.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     app::TAxStanor form(ctx);
     qtDialogs.setParent(&form);
     // The plate-blurring form is created here, after the main form.
+    images::TFrmBlur frmBlur(dialogs, &form);
 
     platform::InstanceServer server;
     app::connectInstanceServer(server, form);
