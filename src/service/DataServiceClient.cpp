@@ -193,8 +193,8 @@ void DataServiceClient::storeAnswer(const QString& body, const QString& fileName
         // A lost answer is a failure: the caller must not read the old file as this answer.
         const QString error = QStringLiteral("Exception : impossible d'écrire %1 : %2")
                                   .arg(fileName, file.errorString());
+        host_.setRequestError(error);  // before the trace, which may fail in turn
         host_.writeTrace(error);
-        host_.setRequestError(error);
         return;
     }
     host_.setRequestError(leadText + LogItemsText(body));
@@ -255,9 +255,10 @@ void DataServiceClient::HttpPost(const QString& url, const QString& fileName,
         // A failed transfer is reported as a failure, not only written to the file.
         body = kTransferFailed;
         lead = QStringLiteral("Exception : ") + posted.error + kTransferFailed;
-        host_.writeTrace(QStringLiteral("HttpPost Exception : ") + posted.error);
     }
     storeAnswer(body, fileName, lead);
+    if (!posted.ok)
+        host_.writeTrace(QStringLiteral("HttpPost Exception : ") + posted.error);
 }
 
 HttpResult DataServiceClient::PostForm(const QString& url, std::unique_ptr<QHttpMultiPart> form)
