@@ -9,15 +9,24 @@ namespace stanor::images {
 
 namespace {
 constexpr std::size_t kSpare = 4;
-constexpr std::size_t kHugeFrom = std::size_t(4) << 20;
-}
+constexpr std::size_t kHugeFrom = std::size_t(1) << 20;
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+
+std::size_t mappedSize(std::size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+}  // namespace
 
 std::uint8_t* allocatePixels(std::size_t bytes) {
     if (bytes < kHugeFrom) return new std::uint8_t[bytes];
-    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    // Mapped on a huge-page boundary, so that the system can back it with huge pages.
+    const std::size_t size = mappedSize(bytes);
+    void* p = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
-    madvise(p, bytes, MADV_HUGEPAGE);
-    return static_cast<std::uint8_t*>(p);
+    auto* base = static_cast<std::uint8_t*>(p);
+    const std::size_t lead = (kHugePage - reinterpret_cast<std::uintptr_t>(base) % kHugePage) % kHugePage;
+    if (lead) munmap(base, lead);
+    munmap(base + lead + size, kHugePage - lead);
+    madvise(base + lead, size, MADV_HUGEPAGE);
+    return base + lead;
 }
 
 void releasePixels(std::uint8_t* p, std::size_t bytes) {
@@ -25,7 +34,7 @@ void releasePixels(std::uint8_t* p, std::size_t bytes) {
     if (bytes < kHugeFrom)
         delete[] p;
     else
-        munmap(p, bytes);
+        munmap(p, mappedSize(bytes));
 }
 
 void Bitmap::Release::operator()(std::uint8_t* p) const { releasePixels(p, bytes); }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -39,5 +41,37 @@ void parallelFor(int count, int threads, int chunk, Body&& body) {
     run();
     for (std::thread& t : pool) t.join();
 }
+
+// How many rows of a picture being decoded are ready; readers block (without spinning) until
+// the rows they need are there, or the producer gave up.
+class RowGate {
+public:
+    void publish(int rows) {
+        {
+            std::lock_guard<std::mutex> lock(m_);
+            rows_ = rows;
+        }
+        cv_.notify_all();
+    }
+    void abort() {
+        {
+            std::lock_guard<std::mutex> lock(m_);
+            aborted_ = true;
+        }
+        cv_.notify_all();
+    }
+    // False when the producer gave up before `rows` rows were ready.
+    bool waitFor(int rows) {
+        std::unique_lock<std::mutex> lock(m_);
+        cv_.wait(lock, [&] { return aborted_ || rows_ >= rows; });
+        return !aborted_ || rows_ >= rows;
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    int rows_ = 0;
+    bool aborted_ = false;
+};
 
 }  // namespace stanor::images

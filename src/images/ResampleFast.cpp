@@ -253,12 +253,11 @@ std::vector<Bitmap> resampleWhileFilling(Bitmap& src, int sw, int sh,
     std::vector<Bitmap> works;
     for (const Size& t : targets) {
         plans.emplace_back(computeContributions(sw, t.width, filter.filter, filter.support), sw);
-        works.emplace_back(t.width, sh);
+        works.emplace_back();
+        works.back().resizeUninitialized(t.width, sh);  // every byte is written by the pass
     }
 
-    // Rows of src filled so far; kAbort when filling failed.
-    constexpr int kAbort = -1;
-    std::atomic<int> available{0};
+    RowGate available;  // rows of src filled so far
     std::atomic<int> nextPair{0};
     const int pairs = (sh + 1) / 2;
 
@@ -270,12 +269,7 @@ std::vector<Bitmap> resampleWhileFilling(Bitmap& src, int sw, int sh,
             const int p = nextPair.fetch_add(1);
             if (p >= pairs) return;
             const int r0 = 2 * p, r1 = std::min(r0 + 1, sh - 1);
-            int have = available.load(std::memory_order_acquire);
-            while (have != kAbort && have <= r1) {
-                available.wait(have, std::memory_order_acquire);
-                have = available.load(std::memory_order_acquire);
-            }
-            if (have == kAbort) return;
+            if (!available.waitFor(r1 + 1)) return;
             rows.load(src.scanLine(r0), src.scanLine(r1), simd);
             for (std::size_t t = 0; t < plans.size(); ++t)
                 horizontalPair(plans[t], rows, works[t].scanLine(r0),
@@ -298,15 +292,14 @@ std::vector<Bitmap> resampleWhileFilling(Bitmap& src, int sw, int sh,
     std::vector<std::thread> helpers;
     for (int t = 1; t < threads; ++t) helpers.emplace_back(helper);
     try {
+        // Helpers are woken for whole batches of row pairs, not for every row.
+        int told = 0;
         fill([&](int rows) {
-            available.store(std::min(rows, sh), std::memory_order_release);
-            available.notify_all();
+            if (rows - told >= 32) available.publish(told = std::min(rows, sh));
         });
-        available.store(sh, std::memory_order_release);
-        available.notify_all();
+        available.publish(sh);
     } catch (...) {
-        available.store(kAbort, std::memory_order_release);
-        available.notify_all();
+        available.abort();
         for (std::thread& t : helpers) t.join();
         throw;
     }

@@ -1,6 +1,7 @@
 #include "images/ZoneBlur.h"
 
 #include "images/GBlur.h"
+#include "images/Parallel.h"
 
 #include <atomic>
 #include <exception>
@@ -33,15 +34,18 @@ std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t s
     checkZone(z, width, height);
 
     Bitmap picture;
-    constexpr int kAbort = -1;
-    std::atomic<int> available{0};
+    RowGate available;
+    int ready = 0;  // rows the encoder knows to be decoded (its own thread only)
     auto waitRows = [&](int rows) {
-        int have = available.load(std::memory_order_acquire);
-        while (have != kAbort && have < rows) {
-            available.wait(have, std::memory_order_acquire);
-            have = available.load(std::memory_order_acquire);
-        }
-        if (have == kAbort) throw ImageError("Décodage interrompu");
+        if (ready >= rows) return;
+        // Wait for a batch at once rather than row by row.
+        const int want = std::min(height, std::max(rows, ready + 32));
+        if (available.waitFor(want))
+            ready = want;
+        else if (available.waitFor(rows))
+            ready = rows;
+        else
+            throw ImageError("Décodage interrompu");
     };
 
     // The encoder runs on a second thread; the zone is blurred there once its rows are decoded.
@@ -62,13 +66,9 @@ std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t s
         }
     });
     try {
-        decodeJpeg(jpeg, size, picture, [&](int rows) {
-            available.store(rows, std::memory_order_release);
-            available.notify_all();
-        });
+        decodeJpeg(jpeg, size, picture, [&](int rows) { available.publish(rows); });
     } catch (...) {
-        available.store(kAbort, std::memory_order_release);
-        available.notify_all();
+        available.abort();
         encoder.join();
         throw;
     }
