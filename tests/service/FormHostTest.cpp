@@ -102,20 +102,6 @@ TEST_F(FormHostTest, RequestErrorsShowInTheWarningPanel)
     EXPECT_TRUE(f.PanelWarning->isHidden());
 }
 
-TEST_F(FormHostTest, TheProxyOfTheInternetSettingsIsShownAndUsed)
-{
-    store.createKey(kInternetSettingsKey);
-    store.writeDword(kInternetSettingsKey, "ProxyEnable", 1);
-    store.writeString(kInternetSettingsKey, "ProxyServer", QStringLiteral("127.0.0.1:%1").arg(server.port()));
-    start();
-    const QString shown = QStringLiteral("127.0.0.1 - %1 - ").arg(server.port());
-    EXPECT_EQ(form->LbDebugInfo1->text(), shown);
-    EXPECT_TRUE(form->LbVersion->text().endsWith(QStringLiteral("-127.0.0.1:%1-").arg(server.port())))
-        << form->LbVersion->text().toStdString();
-    // The start-up requests went through the proxy: absolute addresses.
-    EXPECT_EQ(server.seen().front().target.rfind("http://127.0.0.1:", 0), 0u) << server.seen().front().target;
-}
-
 TEST_F(FormHostTest, AProxyEnableOfTheWrongTypeStopsTheStartUpWithTheErrorBox)
 {
     store.createKey(kInternetSettingsKey);

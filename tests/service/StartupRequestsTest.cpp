@@ -91,36 +91,6 @@ TEST(SetupProxy, AValueOfTheWrongTypeIsAnError)
     EXPECT_THROW(SetupProxy(client, host, store, env), stanor::platform::SettingsError);
 }
 
-TEST(UpdateParams, TwoStartsWithinTwelveHoursFetchTheListsOnce)
-{
-    TestServer server;
-    server.answers({"<axStructS/>"});
-    QTemporaryDir dir;
-    TestHost host;
-    host.serviceParams = {server.base(), "C1", "", "u1", dir.path()};
-    const RequestCatalogue catalogue(host.params());
-
-    auto start = [&] {
-        DataServiceClient client(host, QuickOptions());  // a new process each time
-        const size_t before = server.seen().size();
-        UpdateParams(client, catalogue);
-        std::vector<std::string> targets;
-        for (size_t i = before; i < server.seen().size(); ++i)
-            targets.push_back(server.seen()[i].target);
-        return targets;
-    };
-    const std::vector<std::string> both = {
-        "/AxInfoEquip?XMLC_OutputFormat=XML&UserConcession=C1&idClient=",
-        "/AxInfoStruct?XMLC_OutputFormat=XML&UserConcession=C1&idClient=",
-    };
-    EXPECT_EQ(start(), both);
-    EXPECT_TRUE(start().empty());
-    host.ctrl = true;
-    EXPECT_EQ(start(), both);
-    EXPECT_TRUE(QFile::exists(catalogue.answerPath(answer::kEquip)));
-    EXPECT_TRUE(QFile::exists(catalogue.answerPath(answer::kStruct)));
-}
-
 TEST(UpdateParams, AnUnreachableServiceKeepsTheEarlierAnswers)
 {
     QTemporaryDir dir;

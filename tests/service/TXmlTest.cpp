@@ -140,24 +140,3 @@ TEST(TXml, GetReadsFromTheOpenedSectionAndKeepsLatin1Text)
     EXPECT_TRUE(xml.Rest().isEmpty());
 }
 
-TEST(TXml, MalformedAndBinaryTextNeverBreaksTheScanner)
-{
-    const QString texts[] = {
-        QString(), QStringLiteral("<"), QStringLiteral("</"), QStringLiteral("<<<>>>"),
-        QStringLiteral("<R></R"), QStringLiteral("<R><R><R></R>"),
-        QString::fromLatin1("\0<R>\xff\0</R>", 10),
-    };
-    for (const QString& t : texts) {
-        TXml xml;
-        xml.Text = t;
-        for (const QString& name : {QStringLiteral("R"), QString(), QStringLiteral("<")}) {
-            XmlFind(xml, name);
-            int guard = 0;
-            while (XmlNext(xml, name) && ++guard < 100) {
-                QString v;
-                XmlGet(xml, name, v);
-            }
-            EXPECT_LT(guard, 100) << t.toStdString();
-        }
-    }
-}
