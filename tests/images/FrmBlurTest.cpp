@@ -4,6 +4,7 @@
 #include "images/UnitBlur.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -130,6 +131,24 @@ TEST_F(FrmBlur, TrackBarsAndInversionReblurFromTheUnblurredCopy) {
     drag(form.Image1, {400, 300}, {460, 340});
     EXPECT_TRUE(shown(form.Image2) == withFirst.copyRect(400, 300, 60, 40));
     EXPECT_TRUE(shown(form.Image1).copyRect(50, 50, 80, 40) == withFirst.copyRect(50, 50, 80, 40));
+}
+
+TEST_F(FrmBlur, KeysOnTheTrackBarsMoveThemByTheirSteps) {
+    drag(form.Image1, {50, 50}, {130, 90});
+    auto key = [](QWidget* w, int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+    };
+    key(form.TrackBar1, Qt::Key_Right);
+    EXPECT_EQ(form.TrackBar1->value(), 6);
+    key(form.TrackBar2, Qt::Key_Up);
+    EXPECT_EQ(form.TrackBar2->value(), 35);  // line size 5
+    const Bitmap zone = photo.copyRect(50, 50, 80, 40);
+    Bitmap want = zone;
+    BlurBand(zone, want, true, 35, 6);
+    EXPECT_TRUE(shown(form.Image3) == want);
+    for (int i = 0; i < 10; ++i) key(form.TrackBar1, Qt::Key_Right);
+    EXPECT_EQ(form.TrackBar1->value(), 10);  // the maximum holds
 }
 
 TEST_F(FrmBlur, TrackBarsDoNothingBeforeAZone) {

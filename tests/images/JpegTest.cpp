@@ -68,6 +68,18 @@ TEST(Jpeg, ProgressiveGivesTheSamePixelsAsBaseline) {
     EXPECT_NE(progressive, encodeJpeg(src));
 }
 
+TEST(Jpeg, MarkersSuchAsExifAreIgnored) {
+    const Bitmap src = photoLike(40, 30);
+    std::vector<std::uint8_t> plain = encodeJpeg(src), tagged = plain;
+    // An APP1 "Exif" segment right after the start-of-image marker, as cameras write it.
+    std::vector<std::uint8_t> app1{0xFF, 0xE1, 0x00, 0x10, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8};
+    tagged.insert(tagged.begin() + 2, app1.begin(), app1.end());
+    Bitmap a, b;
+    decodeJpeg(plain, a);
+    decodeJpeg(tagged, b);
+    EXPECT_TRUE(a == b);
+}
+
 TEST(Jpeg, DamagedOrForeignDataIsRefusedWithAClearError) {
     const std::vector<std::uint8_t> good = encodeJpeg(photoLike(64, 64));
     const std::vector<std::uint8_t> truncated(good.begin(), good.begin() + long(good.size() / 2));
