@@ -78,16 +78,15 @@ DataServiceClient::DataServiceClient(ServiceHost& host, ClientOptions options, Q
     if (options_.attempts < 1)
         options_.attempts = 1;
 
-    // No credentials are ever supplied: each request asking for them fails.
     connect(http1_.get(), &QNetworkAccessManager::authenticationRequired, this,
             [this](QNetworkReply*, QAuthenticator*) {
-                host_.writeTrace(QStringLiteral("on IdHTTP1SelectAuthorization"));
-                host_.writeTrace(QStringLiteral("on IdHTTP1Authorization"));
+                IdHTTP1SelectAuthorization();
+                IdHTTP1Authorization();
             });
     connect(http1_.get(), &QNetworkAccessManager::proxyAuthenticationRequired, this,
             [this](const QNetworkProxy&, QAuthenticator*) {
-                host_.writeTrace(QStringLiteral("on IdHTTP1SelectProxyAuthorization"));
-                host_.writeTrace(QStringLiteral("on IdHTTP1ProxyAuthorization"));
+                IdHTTP1SelectProxyAuthorization();
+                IdHTTP1ProxyAuthorization();
             });
 }
 
@@ -129,7 +128,7 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
         // error must not escape: a trace that cannot be written is skipped.
         auto status = [this](const QString& text) {
             try {
-                host_.writeTrace(QStringLiteral("Status : ") + text);
+                IdHTTP1Status(text);
             } catch (...) {
             }
         };
@@ -165,6 +164,31 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
     }
     delete reply;  // finished or aborted, and outside its own signals
     return result;
+}
+
+void DataServiceClient::IdHTTP1Status(const QString& statusText)
+{
+    host_.writeTrace(QStringLiteral("Status : ") + statusText);
+}
+
+void DataServiceClient::IdHTTP1Authorization()
+{
+    host_.writeTrace(QStringLiteral("on IdHTTP1Authorization"));
+}
+
+void DataServiceClient::IdHTTP1ProxyAuthorization()
+{
+    host_.writeTrace(QStringLiteral("on IdHTTP1ProxyAuthorization"));
+}
+
+void DataServiceClient::IdHTTP1SelectAuthorization()
+{
+    host_.writeTrace(QStringLiteral("on IdHTTP1SelectAuthorization"));
+}
+
+void DataServiceClient::IdHTTP1SelectProxyAuthorization()
+{
+    host_.writeTrace(QStringLiteral("on IdHTTP1SelectProxyAuthorization"));
 }
 
 void DataServiceClient::applyIdleRule()

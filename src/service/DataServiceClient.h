@@ -79,6 +79,14 @@ public:
     // Number of requests in progress (more than one when nested).
     int pendingRequests() const { return pending_; }
 
+    // Events of the data-service client: each only writes its trace entry;
+    // no credentials are ever supplied, so a request asking for them fails.
+    void IdHTTP1Status(const QString& statusText);
+    void IdHTTP1Authorization();
+    void IdHTTP1ProxyAuthorization();
+    void IdHTTP1SelectAuthorization();
+    void IdHTTP1SelectProxyAuthorization();
+
 private:
     struct Transfer {
         bool ok = false;

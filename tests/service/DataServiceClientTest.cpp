@@ -160,6 +160,9 @@ TEST_F(DataServiceClientTest, TransportFailuresKeepTheOldAnswerFile)
         {"status", [&] { server.handle([](const httplib::Request&, httplib::Response& res) {
              res.status = 500; res.set_content("<LogItems><LogItem>x</LogItem></LogItems>", "text/xml"); }); },
          url("AxInfoVO?x=1"), "Exception : HTTP/1.1 500 Internal Server Error"},
+        {"authentication", [&] { server.handle([](const httplib::Request&, httplib::Response& res) {
+             res.status = 401; res.set_header("WWW-Authenticate", "Basic realm=\"ax\""); }); },
+         url("AxInfoVO?x=1"), "Exception : HTTP/1.1 401 Unauthorized"},
         {"silent", [&] { server.handle([&](const httplib::Request&, httplib::Response&) {
              server.waitForRelease(); }); },
          url("AxInfoVO?x=1"), QString::fromUtf8("Exception : Délai de lecture dépassé (150 ms)")},
@@ -174,6 +177,11 @@ TEST_F(DataServiceClientTest, TransportFailuresKeepTheOldAnswerFile)
         EXPECT_EQ(ReadBytes(file), "old answer") << c.name;
         ASSERT_EQ(host.traced("HttpExecute Exception : ").size(), 1) << c.name;
         EXPECT_EQ(host.traced("HttpExecute Exception : ").front().mid(24), host.error.mid(12)) << c.name;
+        if (std::string(c.name) == "authentication") {
+            // Asked for credentials, the client gives none and only traces.
+            EXPECT_EQ(host.traced("on IdHTTP1"),
+                      (QStringList{"on IdHTTP1SelectAuthorization", "on IdHTTP1Authorization"}));
+        }
     }
     server.release();
 }
