@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -105,11 +106,17 @@ int DataService::start() {
 }
 
 void DataService::run() {
-    if (server_) server_->listen_after_bind();
+    running_ = true;
+    if (server_ && !stopRequested_) server_->listen_after_bind();
+    running_ = false;
 }
 
 void DataService::stop() {
-    if (server_) server_->stop();
+    stopRequested_ = true;
+    if (!server_) return;
+    // run() may be between its check and the start of listening: wait for one or the other.
+    while (running_ && !server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (server_->is_running()) server_->stop();
 }
 
 void DataService::routes() {

@@ -36,7 +36,8 @@ public:
     // Creates the database from the demo data when needed, draws missing demo
     // photos and binds the socket. Returns the port bound. Throws on failure.
     int start();
-    // Serves until stop() is called (from any thread or a signal watcher).
+    // Serves until stop() is called (from any thread or a signal watcher); a
+    // stop() that comes before run() makes run() return at once.
     void run();
     void stop();
 
@@ -52,6 +53,8 @@ private:
     std::unique_ptr<Endpoints> endpoints_;
     std::unique_ptr<httplib::Server> server_;
     int port_ = 0;
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> running_{false};
 };
 
 }  // namespace stanor::dataservice

@@ -5,7 +5,8 @@
 --   DATETIME  stored as ISO text 'yyyy-mm-dd hh:mm:ss', answered "dd/mm/yyyy hh:mm:ss"
 --   DECIMAL   stored as a number, answered with "." and two decimals
 --   BOOLEAN   stored as 0/1, answered "True"/"False"
---   INTEGER, TEXT as they are.
+--   INTEGER, TEXT as they are; texts compare without regard to case (COLLATE NOCASE),
+--   as the desktop dialect of the client's statements does.
 -- Tables whose name starts with "sys" belong to the service itself; statements
 -- sent by the client may neither read nor write them.
 
@@ -16,48 +17,48 @@ CREATE TABLE tVehicles (
   idTVO INTEGER PRIMARY KEY,
   idVO INTEGER UNIQUE,
   TypeVO INTEGER,
-  StatutVD TEXT,
-  StatutVN TEXT,
+  StatutVD TEXT COLLATE NOCASE,
+  StatutVN TEXT COLLATE NOCASE,
   NVO INTEGER,
-  Immatriculation TEXT,
-  Chassis TEXT,
-  InfoMarque TEXT,
-  InfoModele TEXT,
-  InfoVersion TEXT,
-  InfoTypeVersion TEXT,
-  InfoCouleur TEXT,
-  InfoCouleurInt TEXT,
-  InfoOptions TEXT,
-  InfoEquiInterieur TEXT,
-  InfoEquiExterieur TEXT,
-  InfoEquiSecurite TEXT,
-  InfoComplement TEXT,
-  Carrosserie TEXT,
-  Energie TEXT,
-  BoiteVitesse TEXT,
-  NbPortes TEXT,
+  Immatriculation TEXT COLLATE NOCASE,
+  Chassis TEXT COLLATE NOCASE,
+  InfoMarque TEXT COLLATE NOCASE,
+  InfoModele TEXT COLLATE NOCASE,
+  InfoVersion TEXT COLLATE NOCASE,
+  InfoTypeVersion TEXT COLLATE NOCASE,
+  InfoCouleur TEXT COLLATE NOCASE,
+  InfoCouleurInt TEXT COLLATE NOCASE,
+  InfoOptions TEXT COLLATE NOCASE,
+  InfoEquiInterieur TEXT COLLATE NOCASE,
+  InfoEquiExterieur TEXT COLLATE NOCASE,
+  InfoEquiSecurite TEXT COLLATE NOCASE,
+  InfoComplement TEXT COLLATE NOCASE,
+  Carrosserie TEXT COLLATE NOCASE,
+  Energie TEXT COLLATE NOCASE,
+  BoiteVitesse TEXT COLLATE NOCASE,
+  NbPortes TEXT COLLATE NOCASE,
   NbPlaces INTEGER,
   CV INTEGER,
   KMS INTEGER,
   MEC DATE,
-  Origine TEXT,
-  OrigineVendeur TEXT,
-  Site TEXT,
-  Vendeur TEXT,
-  Acheteur TEXT,
-  CP TEXT,
-  Destination TEXT,
-  LieuStockage TEXT,
-  Utilisateur TEXT,
-  Commentaires TEXT,
-  CodeRemise TEXT,
-  NomImage TEXT,
-  FlagPrepaEsthetique TEXT,
-  FlagPrepaCarrosserie TEXT,
-  FlagPrepaMecanique TEXT,
-  FlagEligible TEXT,
-  FlagVendu TEXT,
-  FlagNonDiffuse TEXT,
+  Origine TEXT COLLATE NOCASE,
+  OrigineVendeur TEXT COLLATE NOCASE,
+  Site TEXT COLLATE NOCASE,
+  Vendeur TEXT COLLATE NOCASE,
+  Acheteur TEXT COLLATE NOCASE,
+  CP TEXT COLLATE NOCASE,
+  Destination TEXT COLLATE NOCASE,
+  LieuStockage TEXT COLLATE NOCASE,
+  Utilisateur TEXT COLLATE NOCASE,
+  Commentaires TEXT COLLATE NOCASE,
+  CodeRemise TEXT COLLATE NOCASE,
+  NomImage TEXT COLLATE NOCASE,
+  FlagPrepaEsthetique TEXT COLLATE NOCASE,
+  FlagPrepaCarrosserie TEXT COLLATE NOCASE,
+  FlagPrepaMecanique TEXT COLLATE NOCASE,
+  FlagEligible BOOLEAN,
+  FlagVendu BOOLEAN,
+  FlagNonDiffuse BOOLEAN,
   DateEntree DATE,
   DateOrdre DATE,
   DateValidationGarantie DATE,
@@ -78,12 +79,12 @@ CREATE TABLE tVehicles (
   DateEchReglement DATE,
   DateRecFinancement DATE,
   ModeTVA INTEGER,
-  DureeGarantie TEXT,
-  TypeGarantie TEXT,
+  DureeGarantie TEXT COLLATE NOCASE,
+  TypeGarantie TEXT COLLATE NOCASE,
   PrixGarantie DECIMAL,
-  TypeFinancement TEXT,
-  TypeFinancementDelai TEXT,
-  Financeur TEXT,
+  TypeFinancement TEXT COLLATE NOCASE,
+  TypeFinancementDelai TEXT COLLATE NOCASE,
+  Financeur TEXT COLLATE NOCASE,
   VFinancement DECIMAL,
   ComFinPrevue DECIMAL,
   ComFinRecue DECIMAL,
@@ -92,16 +93,16 @@ CREATE TABLE tVehicles (
   PrixReprise DECIMAL,
   TPVO DECIMAL,
   MontantReprise DECIMAL,
-  CommentaireReprise TEXT,
-  Intermediaire TEXT,
+  CommentaireReprise TEXT COLLATE NOCASE,
+  Intermediaire TEXT COLLATE NOCASE,
   MtComIntermediaire DECIMAL,
   MtComVendeur DECIMAL,
-  ReprMarque TEXT,
-  ReprModele TEXT,
+  ReprMarque TEXT COLLATE NOCASE,
+  ReprModele TEXT COLLATE NOCASE,
   ReprNVO INTEGER,
   ReprPrix DECIMAL,
-  CFMemo TEXT,
-  SituationAchat TEXT,
+  CFMemo TEXT COLLATE NOCASE,
+  SituationAchat TEXT COLLATE NOCASE,
   MontantAchat DECIMAL,
   MontantAcompte DECIMAL,
   Solde DECIMAL,
@@ -114,7 +115,7 @@ CREATE TABLE tVehicles (
   FrevoExterne DECIMAL,
   FrevoPrevision DECIMAL,
   idOwner INTEGER,
-  Concession TEXT
+  Concession TEXT COLLATE NOCASE
 );
 CREATE INDEX tVehicles_Immatriculation ON tVehicles (Immatriculation);
 CREATE INDEX tVehicles_NVO ON tVehicles (NVO);
@@ -125,11 +126,11 @@ CREATE TABLE "tVO - Frevo" (
   idFrevo INTEGER PRIMARY KEY,
   idVO INTEGER,
   DateFrevo DATE,
-  LibelleFrevo TEXT,
-  NComptable TEXT,
-  NomFournisseur TEXT,
-  NFacture TEXT,
-  TypeFrevo TEXT,
+  LibelleFrevo TEXT COLLATE NOCASE,
+  NComptable TEXT COLLATE NOCASE,
+  NomFournisseur TEXT COLLATE NOCASE,
+  NFacture TEXT COLLATE NOCASE,
+  TypeFrevo TEXT COLLATE NOCASE,
   MontantHT DECIMAL
 );
 CREATE INDEX "tVO - Frevo_idVO" ON "tVO - Frevo" (idVO);
@@ -139,7 +140,7 @@ CREATE TABLE "tVO - Liens Images" (
   idImage INTEGER PRIMARY KEY,
   idVO INTEGER,
   NumImage INTEGER,
-  NomImage TEXT,
+  NomImage TEXT COLLATE NOCASE,
   DateImage DATETIME
 );
 CREATE INDEX "tVO - Liens Images_idVO" ON "tVO - Liens Images" (idVO);
@@ -147,42 +148,42 @@ CREATE INDEX "tVO - Liens Images_idVO" ON "tVO - Liens Images" (idVO);
 -- Customers, with their purchase plans.
 CREATE TABLE tClients (
   idClient INTEGER PRIMARY KEY,
-  CliCivilite TEXT,
-  CliNom TEXT,
-  CliPrenom TEXT,
-  CliAdresse1 TEXT,
-  CliAdresse2 TEXT,
-  CliCP TEXT,
-  CliVille TEXT,
-  CliPays TEXT,
-  CliEmail TEXT,
-  CliTelDom TEXT,
-  CliMobile TEXT,
-  CliTelBur TEXT,
-  CliProfession TEXT,
-  CliEmployeur TEXT,
-  CliObservations TEXT,
-  CliOrigine TEXT,
-  CliSituationFamille TEXT,
+  CliCivilite TEXT COLLATE NOCASE,
+  CliNom TEXT COLLATE NOCASE,
+  CliPrenom TEXT COLLATE NOCASE,
+  CliAdresse1 TEXT COLLATE NOCASE,
+  CliAdresse2 TEXT COLLATE NOCASE,
+  CliCP TEXT COLLATE NOCASE,
+  CliVille TEXT COLLATE NOCASE,
+  CliPays TEXT COLLATE NOCASE,
+  CliEmail TEXT COLLATE NOCASE,
+  CliTelDom TEXT COLLATE NOCASE,
+  CliMobile TEXT COLLATE NOCASE,
+  CliTelBur TEXT COLLATE NOCASE,
+  CliProfession TEXT COLLATE NOCASE,
+  CliEmployeur TEXT COLLATE NOCASE,
+  CliObservations TEXT COLLATE NOCASE,
+  CliOrigine TEXT COLLATE NOCASE,
+  CliSituationFamille TEXT COLLATE NOCASE,
   CliNbEnfants INTEGER,
   CliDateNaissance DATE,
   CliDateProchainAchat DATE,
-  PATypeVO TEXT,
-  PASegment TEXT,
-  PACarrosserie TEXT,
-  PAEnergie TEXT,
-  PAChoix1 TEXT,
-  PAChoix2 TEXT,
+  PATypeVO TEXT COLLATE NOCASE,
+  PASegment TEXT COLLATE NOCASE,
+  PACarrosserie TEXT COLLATE NOCASE,
+  PAEnergie TEXT COLLATE NOCASE,
+  PAChoix1 TEXT COLLATE NOCASE,
+  PAChoix2 TEXT COLLATE NOCASE,
   PADateSpirit DATE,
-  PAMarque1 TEXT,
-  PAModele1 TEXT,
-  PAMarque2 TEXT,
-  PAModele2 TEXT,
-  Site TEXT,
+  PAMarque1 TEXT COLLATE NOCASE,
+  PAModele1 TEXT COLLATE NOCASE,
+  PAMarque2 TEXT COLLATE NOCASE,
+  PAModele2 TEXT COLLATE NOCASE,
+  Site TEXT COLLATE NOCASE,
   idCom INTEGER,
   DateCreation DATE,
   idOwner INTEGER,
-  Concession TEXT
+  Concession TEXT COLLATE NOCASE
 );
 CREATE INDEX tClients_CliNom ON tClients (CliNom);
 CREATE INDEX tClients_CliMobile ON tClients (CliMobile);
@@ -197,7 +198,7 @@ CREATE TABLE tActions (
   idCom INTEGER,
   TypeAction INTEGER,
   SujetAction INTEGER,
-  CommentaireAction TEXT,
+  CommentaireAction TEXT COLLATE NOCASE,
   DateRelance DATE,
   idComRelance INTEGER,
   SujetRelance INTEGER,
@@ -210,12 +211,12 @@ CREATE TABLE tVehiclesProfid (
   idTVO INTEGER PRIMARY KEY,
   idClient INTEGER,
   NVO INTEGER,
-  TypeVO TEXT,
-  Immatriculation TEXT,
-  InfoMarque TEXT,
-  InfoModele TEXT,
-  InfoVersion TEXT,
-  InfoTypeVersion TEXT,
+  TypeVO TEXT COLLATE NOCASE,
+  Immatriculation TEXT COLLATE NOCASE,
+  InfoMarque TEXT COLLATE NOCASE,
+  InfoModele TEXT COLLATE NOCASE,
+  InfoVersion TEXT COLLATE NOCASE,
+  InfoTypeVersion TEXT COLLATE NOCASE,
   MEC DATE,
   KMS INTEGER,
   DateOrdre DATE,
@@ -224,18 +225,18 @@ CREATE TABLE tVehiclesProfid (
   DateNextSAV DATE,
   KmNextSAV INTEGER,
   DateFinGarantie DATE,
-  TypeFinancement TEXT,
-  AbbrFinancement TEXT,
+  TypeFinancement TEXT COLLATE NOCASE,
+  AbbrFinancement TEXT COLLATE NOCASE,
   MensualiteFinancement DECIMAL,
   DateFinFinancement DATE,
-  SatisfVehicle TEXT,
-  SatisfSAV TEXT,
-  LieuEntretien1 TEXT,
-  LieuEntretien2 TEXT,
-  Site TEXT,
-  Acheteur TEXT,
+  SatisfVehicle TEXT COLLATE NOCASE,
+  SatisfSAV TEXT COLLATE NOCASE,
+  LieuEntretien1 TEXT COLLATE NOCASE,
+  LieuEntretien2 TEXT COLLATE NOCASE,
+  Site TEXT COLLATE NOCASE,
+  Acheteur TEXT COLLATE NOCASE,
   idOwner INTEGER,
-  Concession TEXT
+  Concession TEXT COLLATE NOCASE
 );
 CREATE INDEX tVehiclesProfid_idClient ON tVehiclesProfid (idClient);
 CREATE INDEX tVehiclesProfid_Immatriculation ON tVehiclesProfid (Immatriculation);
@@ -243,63 +244,63 @@ CREATE INDEX tVehiclesProfid_Immatriculation ON tVehiclesProfid (Immatriculation
 -- Reference lists. ListRubrics is edited from the client by super-administrators;
 -- ListPars holds the fixed lists whose items are stored by position.
 CREATE TABLE ListRubrics (
-  RubricType TEXT NOT NULL,
+  RubricType TEXT COLLATE NOCASE NOT NULL,
   RubricIndex INTEGER DEFAULT 0,
-  RubricItem TEXT,
-  RubricText TEXT NOT NULL
+  RubricItem TEXT COLLATE NOCASE,
+  RubricText TEXT COLLATE NOCASE NOT NULL
 );
 CREATE TABLE ListPars (
-  ParType TEXT NOT NULL,
+  ParType TEXT COLLATE NOCASE NOT NULL,
   ParIndex INTEGER NOT NULL,
-  ParText TEXT NOT NULL
+  ParText TEXT COLLATE NOCASE NOT NULL
 );
 CREATE TABLE ListModels (
-  VMarque TEXT NOT NULL,
-  VModele TEXT NOT NULL
+  VMarque TEXT COLLATE NOCASE NOT NULL,
+  VModele TEXT COLLATE NOCASE NOT NULL
 );
 CREATE TABLE ListVersions (
-  VMarque TEXT NOT NULL,
-  VModele TEXT NOT NULL,
-  VVersion TEXT NOT NULL,
-  VConcession TEXT
+  VMarque TEXT COLLATE NOCASE NOT NULL,
+  VModele TEXT COLLATE NOCASE NOT NULL,
+  VVersion TEXT COLLATE NOCASE NOT NULL,
+  VConcession TEXT COLLATE NOCASE
 );
 -- Options offered by the list boxes: one list per OptList name.
 CREATE TABLE ListOptions (
-  OptList TEXT NOT NULL,
+  OptList TEXT COLLATE NOCASE NOT NULL,
   OptIndex INTEGER NOT NULL,
-  Abbr TEXT NOT NULL,
-  eText TEXT NOT NULL
+  Abbr TEXT COLLATE NOCASE NOT NULL,
+  eText TEXT COLLATE NOCASE NOT NULL
 );
 
 -- Sites of a dealership, the marks each sells and its file-handling fee.
 CREATE TABLE tSites (
-  Site TEXT NOT NULL,
-  Concession TEXT NOT NULL,
-  Marques TEXT,
+  Site TEXT COLLATE NOCASE NOT NULL,
+  Concession TEXT COLLATE NOCASE NOT NULL,
+  Marques TEXT COLLATE NOCASE,
   MontantFraisDossier DECIMAL
 );
 -- Salespeople and the sites where they work.
 CREATE TABLE tCommerciaux (
   idCom INTEGER PRIMARY KEY,
-  cNom TEXT NOT NULL,
-  Site TEXT,
-  Concession TEXT
+  cNom TEXT COLLATE NOCASE NOT NULL,
+  Site TEXT COLLATE NOCASE,
+  Concession TEXT COLLATE NOCASE
 );
 
 -- Users, their groups and the date options of each dealership.
 CREATE TABLE tUsers (
   idUser INTEGER PRIMARY KEY,
-  Name_ TEXT NOT NULL,
-  UserConcession TEXT,
-  UserSite TEXT,
-  US1 TEXT
+  Name_ TEXT COLLATE NOCASE NOT NULL,
+  UserConcession TEXT COLLATE NOCASE,
+  UserSite TEXT COLLATE NOCASE,
+  US1 TEXT COLLATE NOCASE
 );
 CREATE TABLE tUserGroups (
   idUser INTEGER NOT NULL,
-  GName TEXT NOT NULL
+  GName TEXT COLLATE NOCASE NOT NULL
 );
 CREATE TABLE tOptDates (
-  Concession TEXT PRIMARY KEY,
+  Concession TEXT COLLATE NOCASE PRIMARY KEY,
   Opt_LimiteDateDeb DATE,
   Opt_LimiteDateDebFrevo DATE,
   Opt_LimiteDateDebProFid DATE
@@ -308,17 +309,17 @@ CREATE TABLE tOptDates (
 -- Tab descriptions, per dealership ("*" = every dealership), in answer order.
 CREATE TABLE sysTabDesc (
   RowOrder INTEGER NOT NULL,
-  Concession TEXT NOT NULL,
-  descInfo TEXT, idNum TEXT, txtInfo TEXT, vInfo TEXT, tag TEXT, defval TEXT,
-  tInfo TEXT, tControl TEXT, width TEXT, "left" TEXT, top TEXT, height TEXT,
-  length TEXT, color TEXT, "notNull" TEXT, enabled TEXT, fieldInfo TEXT
+  Concession TEXT COLLATE NOCASE NOT NULL,
+  descInfo TEXT COLLATE NOCASE, idNum TEXT COLLATE NOCASE, txtInfo TEXT COLLATE NOCASE, vInfo TEXT COLLATE NOCASE, tag TEXT COLLATE NOCASE, defval TEXT COLLATE NOCASE,
+  tInfo TEXT COLLATE NOCASE, tControl TEXT COLLATE NOCASE, width TEXT COLLATE NOCASE, "left" TEXT COLLATE NOCASE, top TEXT COLLATE NOCASE, height TEXT COLLATE NOCASE,
+  length TEXT COLLATE NOCASE, color TEXT COLLATE NOCASE, "notNull" TEXT COLLATE NOCASE, enabled TEXT COLLATE NOCASE, fieldInfo TEXT COLLATE NOCASE
 );
 CREATE INDEX sysTabDesc_Order ON sysTabDesc (Concession, RowOrder);
 
 -- Last key handed out per table and column, so that keys are never reused.
 CREATE TABLE sysKeys (
-  TableName TEXT NOT NULL,
-  ColumnName TEXT NOT NULL,
+  TableName TEXT COLLATE NOCASE NOT NULL,
+  ColumnName TEXT COLLATE NOCASE NOT NULL,
   LastValue INTEGER NOT NULL,
   PRIMARY KEY (TableName, ColumnName)
 );
@@ -327,6 +328,6 @@ CREATE TABLE sysKeys (
 CREATE TABLE sysSmsLog (
   idSms INTEGER PRIMARY KEY,
   Received DATETIME,
-  Destinataire TEXT,
-  Texte TEXT
+  Destinataire TEXT COLLATE NOCASE,
+  Texte TEXT COLLATE NOCASE
 );

@@ -1,0 +1,122 @@
+#include "ServiceFixture.h"
+
+#include "DemoLoader.h"
+
+#include <QString>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace stanor::dataservice::test {
+
+std::string MakeTempDir() {
+    std::string pattern = (fs::temp_directory_path() / "stanor-ds-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
+    return pattern;
+}
+
+const std::string& TemplateDatabase() {
+    static const std::string path = [] {
+        std::string dir = MakeTempDir();
+        std::string db = dir + "/template.db";
+        CreateDemoDatabase(db, STANOR_DEMO_DIR);
+        std::atexit([] { fs::remove_all(fs::path(TemplateDatabase()).parent_path()); });
+        return db;
+    }();
+    return path;
+}
+
+void ServiceTest::StartService(DatabaseOptions options) {
+    dir_ = MakeTempDir();
+    db_ = dir_ + "/demo.db";
+    images_ = dir_ + "/images";
+    fs::copy_file(TemplateDatabase(), db_);
+    ServiceOptions o;
+    o.dbPath = db_;
+    o.imagesDir = images_;
+    o.port = 0;
+    o.logRequests = false;
+    o.database = options;
+    // The service's "now" is fixed: 9 December 2026, noon.
+    std::tm tm{};
+    tm.tm_year = 126; tm.tm_mon = 11; tm.tm_mday = 9; tm.tm_hour = 12; tm.tm_isdst = -1;
+    const auto fixed = std::chrono::system_clock::from_time_t(std::mktime(&tm));
+    o.clock = [fixed] { return fixed; };
+    service_ = std::make_unique<DataService>(o);
+    port_ = service_->start();
+    thread_ = std::make_unique<std::thread>([] { service_->run(); });
+}
+
+void ServiceTest::SetUpTestSuite() { StartService(); }
+
+void ServiceTest::TearDownTestSuite() {
+    if (service_) service_->stop();
+    if (thread_) thread_->join();
+    thread_.reset();
+    service_.reset();
+    fs::remove_all(dir_);
+}
+
+std::unique_ptr<httplib::Client> ServiceTest::Client() {
+    auto c = std::make_unique<httplib::Client>("127.0.0.1", port_);
+    c->set_url_encode(false);
+    c->set_read_timeout(10, 0);
+    return c;
+}
+
+std::string ServiceTest::Get(const std::string& request) {
+    std::string url = "/" + request;
+    std::string finished;
+    for (char c : url) {
+        if (c == ' ') finished += "%20";
+        else if (c == '#') finished += "%23";
+        else finished.push_back(c);
+    }
+    auto res = Client()->Get(finished.c_str());
+    if (!res) return "(pas de réponse)";
+    EXPECT_EQ(res->status, 200) << request;
+    return res->body;
+}
+
+std::string ServiceTest::Send(const std::string& endpoint, const std::string& statement) {
+    const std::string param = endpoint == "AxQuery" ? "SQL" : "SQLExecute";
+    return Get(endpoint + "?XMLC_OutputFormat=XML&" + param + "=" + statement + "&idClient=");
+}
+
+std::string ServiceTest::Scalar(const std::string& sql) {
+    Database db(db_);
+    ResultSet r = db.acquire()->query(sql);
+    return r.rows.empty() || r.rows[0].empty() ? std::string("(aucune ligne)") : r.rows[0][0];
+}
+
+long long ServiceTest::Count(const std::string& table, const std::string& where) {
+    return std::stoll(Scalar("SELECT count(*) FROM " + QuoteIdentifier(table) + " WHERE " + where));
+}
+
+service::TXml ServiceTest::Scan(const std::string& body) {
+    service::TXml xml;
+    xml.Text = QString::fromLatin1(body.data(), static_cast<qsizetype>(body.size()));
+    return xml;
+}
+
+std::string ServiceTest::LogItems(const std::string& body) {
+    service::TXml xml = Scan(body);
+    service::XmlFind(xml, "LogItems");
+    std::string out;
+    while (service::XmlNext(xml, "LogItem")) out += xml.Item.toStdString() + " - ";
+    return out;
+}
+
+std::string ServiceTest::NewId(const std::string& body) {
+    service::TXml xml = Scan(body);
+    service::XmlFind(xml, "OutParams");
+    QString value;
+    service::XmlGet(xml, "NewID", value);
+    return value.toStdString();
+}
+
+}  // namespace stanor::dataservice::test

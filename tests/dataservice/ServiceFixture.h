@@ -1,0 +1,56 @@
+#pragma once
+// A data service running in this process on a free loopback port, over a fresh
+// copy of the demo database for each group of tests, spoken to over real HTTP.
+
+#include "DataService.h"
+#include "service/TXml.h"
+
+#include <httplib.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace stanor::dataservice::test {
+
+// The demo database built once per test process from the repository's text files.
+const std::string& TemplateDatabase();
+
+// A fresh, empty temporary folder (removed by the caller).
+std::string MakeTempDir();
+
+class ServiceTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    static void StartService(DatabaseOptions options = {});
+
+    // GET of BaseHRef + `request`, finished as the client does: blanks become
+    // %20 and "#" becomes %23; the rest is sent as it stands.
+    static std::string Get(const std::string& request);
+    // The client's statement sent to an endpoint ("AxUpdate", "AxInsert", "AxQuery").
+    static std::string Send(const std::string& endpoint, const std::string& statement);
+    // A value of the database, read directly.
+    static std::string Scalar(const std::string& sql);
+    static long long Count(const std::string& table, const std::string& where = "1");
+
+    // The answer scanned as the client scans it.
+    static service::TXml Scan(const std::string& body);
+    // Texts of the LogItem items of an answer, joined by " - " as the client shows them.
+    static std::string LogItems(const std::string& body);
+    // "NewID" of an answer's "OutParams".
+    static std::string NewId(const std::string& body);
+
+    static std::unique_ptr<httplib::Client> Client();
+
+    static inline std::string dir_;
+    static inline std::string db_;
+    static inline std::string images_;
+    static inline int port_ = 0;
+    static inline std::unique_ptr<DataService> service_;
+    static inline std::unique_ptr<std::thread> thread_;
+};
+
+}  // namespace stanor::dataservice::test
