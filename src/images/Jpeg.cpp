@@ -2,11 +2,13 @@
 
 #include <cctype>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <csetjmp>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include <fcntl.h>
 #include <jpeglib.h>
@@ -188,6 +190,172 @@ FileBytes::FileBytes(const std::string& path) {
 
 FileBytes::~FileBytes() {
     if (data_) munmap(const_cast<std::uint8_t*>(data_), size_);
+}
+
+namespace {
+
+bool readCoefficients(Decoder& d, jvirt_barray_ptr*& coefs) {
+    if (setjmp(d.err.jump)) return false;
+    coefs = jpeg_read_coefficients(&d.cinfo);
+    return true;
+}
+
+// Decodes rows y0..y1-1 (full width) and keeps columns x0..x1-1 of them in `area`.
+bool decodeArea(Decoder& d, int x0, int y0, int x1, int y1, std::uint8_t* row, Bitmap& area) {
+    if (setjmp(d.err.jump)) return false;
+    d.cinfo.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&d.cinfo);
+    if (y0 > 0) jpeg_skip_scanlines(&d.cinfo, JDIMENSION(y0));
+    for (int y = y0; y < y1; ++y) {
+        JSAMPROW r = row;
+        if (jpeg_read_scanlines(&d.cinfo, &r, 1) != 1) {
+            std::strcpy(d.err.message, "données manquantes");
+            return false;
+        }
+        std::memcpy(area.scanLine(y - y0), row + std::size_t(x0) * 3, std::size_t(x1 - x0) * 3);
+    }
+    return true;
+}
+
+// The sampling and quantisation of a photo, copied out of its decoder.
+struct CodingLayout {
+    bool hasTable[NUM_QUANT_TBLS] = {};
+    UINT16 table[NUM_QUANT_TBLS][DCTSIZE2] = {};
+    int hSamp[3] = {}, vSamp[3] = {}, tableNo[3] = {};
+    explicit CodingLayout(const jpeg_decompress_struct& src) {
+        for (int t = 0; t < NUM_QUANT_TBLS; ++t)
+            if (src.quant_tbl_ptrs[t]) {
+                hasTable[t] = true;
+                std::memcpy(table[t], src.quant_tbl_ptrs[t]->quantval, sizeof(table[t]));
+            }
+        for (int c = 0; c < 3; ++c) {
+            hSamp[c] = src.comp_info[c].h_samp_factor;
+            vSamp[c] = src.comp_info[c].v_samp_factor;
+            tableNo[c] = src.comp_info[c].quant_tbl_no;
+        }
+    }
+};
+
+// Encodes `area` with the given sampling and quantisation tables.
+bool encodeLike(Encoder& e, const CodingLayout& src, const Bitmap& area) {
+    if (setjmp(e.err.jump)) return false;
+    jpeg_create_compress(&e.cinfo);
+    jpeg_mem_dest(&e.cinfo, &e.buffer, &e.size);
+    e.cinfo.image_width = JDIMENSION(area.width());
+    e.cinfo.image_height = JDIMENSION(area.height());
+    e.cinfo.input_components = 3;
+    e.cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&e.cinfo);
+    for (int t = 0; t < NUM_QUANT_TBLS; ++t) {
+        if (!src.hasTable[t]) continue;
+        if (!e.cinfo.quant_tbl_ptrs[t]) e.cinfo.quant_tbl_ptrs[t] = jpeg_alloc_quant_table(reinterpret_cast<j_common_ptr>(&e.cinfo));
+        std::memcpy(e.cinfo.quant_tbl_ptrs[t]->quantval, src.table[t], sizeof(src.table[t]));
+    }
+    for (int c = 0; c < 3; ++c) {
+        e.cinfo.comp_info[c].h_samp_factor = src.hSamp[c];
+        e.cinfo.comp_info[c].v_samp_factor = src.vSamp[c];
+        e.cinfo.comp_info[c].quant_tbl_no = src.tableNo[c];
+    }
+    jpeg_start_compress(&e.cinfo, TRUE);
+    while (e.cinfo.next_scanline < e.cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(area.scanLine(int(e.cinfo.next_scanline)));
+        jpeg_write_scanlines(&e.cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&e.cinfo);
+    return true;
+}
+
+// Copies every block of the area's coefficients into the photo's, at the area's place.
+bool copyBlocks(Decoder& photo, jvirt_barray_ptr* dst, Decoder& area, jvirt_barray_ptr* src, int x0, int y0) {
+    if (setjmp(photo.err.jump)) return false;
+    if (setjmp(area.err.jump)) return false;
+    const int mcuW = DCTSIZE * photo.cinfo.max_h_samp_factor, mcuH = DCTSIZE * photo.cinfo.max_v_samp_factor;
+    for (int c = 0; c < 3; ++c) {
+        const jpeg_component_info& pc = photo.cinfo.comp_info[c];
+        const jpeg_component_info& ac = area.cinfo.comp_info[c];
+        const JDIMENSION bx0 = JDIMENSION(x0 / mcuW * pc.h_samp_factor), by0 = JDIMENSION(y0 / mcuH * pc.v_samp_factor);
+        for (JDIMENSION by = 0; by < ac.height_in_blocks && by0 + by < pc.height_in_blocks; ++by) {
+            JBLOCKARRAY to = (*photo.cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&photo.cinfo), dst[c], by0 + by, 1, TRUE);
+            JBLOCKARRAY from = (*area.cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&area.cinfo), src[c], by, 1, FALSE);
+            for (JDIMENSION bx = 0; bx < ac.width_in_blocks && bx0 + bx < pc.width_in_blocks; ++bx)
+                std::memcpy(to[0][bx0 + bx], from[0][bx], sizeof(JBLOCK));
+        }
+    }
+    return true;
+}
+
+bool writeCoefficients(Encoder& e, Decoder& photo, jvirt_barray_ptr* coefs) {
+    if (setjmp(e.err.jump)) return false;
+    if (setjmp(photo.err.jump)) return false;
+    jpeg_create_compress(&e.cinfo);
+    jpeg_mem_dest(&e.cinfo, &e.buffer, &e.size);
+    jpeg_copy_critical_parameters(&photo.cinfo, &e.cinfo);
+    jpeg_write_coefficients(&e.cinfo, coefs);
+    jpeg_finish_compress(&e.cinfo);
+    return true;
+}
+
+}  // namespace
+
+bool patchJpegArea(const std::uint8_t* data, std::size_t size, const JpegArea& rect,
+                   const AreaEdit& edit, std::vector<std::uint8_t>& out) {
+    Decoder photo;
+    if (!readHeader(photo, data, size)) failJpeg(photo.err.message);
+    const int w = int(photo.cinfo.image_width), h = int(photo.cinfo.image_height);
+    checkPictureSize(std::uint64_t(w), std::uint64_t(h));
+    if (photo.cinfo.jpeg_color_space != JCS_YCbCr || photo.cinfo.num_components != 3 ||
+        photo.cinfo.data_precision != 8)
+        return false;
+    if (rect.width < 1 || rect.height < 1 || rect.x < 0 || rect.y < 0 || rect.x + rect.width > w ||
+        rect.y + rect.height > h)
+        throw ImageError("Zone en dehors de l'image (" + sizeText(std::uint64_t(w), std::uint64_t(h)) + ")");
+
+    // The area: the rectangle widened to whole MCUs (minimum coded units).
+    const int mcuW = DCTSIZE * photo.cinfo.max_h_samp_factor, mcuH = DCTSIZE * photo.cinfo.max_v_samp_factor;
+    const int x0 = rect.x / mcuW * mcuW, y0 = rect.y / mcuH * mcuH;
+    const int x1 = std::min(w, (rect.x + rect.width + mcuW - 1) / mcuW * mcuW);
+    const int y1 = std::min(h, (rect.y + rect.height + mcuH - 1) / mcuH * mcuH);
+
+    // The area is decoded, edited and coded again on a second thread while this one reads the
+    // photo's coefficients; the two only meet to copy the area's blocks.
+    const CodingLayout layout(photo.cinfo);
+    std::vector<std::uint8_t> areaJpeg;
+    std::exception_ptr areaError;
+    std::thread areaWork([&] {
+        try {
+            Bitmap area(x1 - x0, y1 - y0);
+            {
+                Decoder pixels;
+                std::vector<std::uint8_t> row(std::size_t(w) * 3);
+                if (!readHeader(pixels, data, size) || !decodeArea(pixels, x0, y0, x1, y1, row.data(), area))
+                    failJpeg(pixels.err.message);
+            }
+            edit(area, {rect.x - x0, rect.y - y0, rect.width, rect.height});
+            Encoder areaEnc;
+            if (!encodeLike(areaEnc, layout, area))
+                throw ImageError(std::string("Échec de la compression JPEG : ") + areaEnc.err.message);
+            areaJpeg.assign(areaEnc.buffer, areaEnc.buffer + areaEnc.size);
+        } catch (...) {
+            areaError = std::current_exception();
+        }
+    });
+    jvirt_barray_ptr* photoCoefs = nullptr;
+    const bool read = readCoefficients(photo, photoCoefs);
+    areaWork.join();
+    if (!read) failJpeg(photo.err.message);
+    if (areaError) std::rethrow_exception(areaError);
+
+    Decoder areaDec;
+    jvirt_barray_ptr* areaCoefs = nullptr;
+    if (!readHeader(areaDec, areaJpeg.data(), areaJpeg.size()) || !readCoefficients(areaDec, areaCoefs))
+        failJpeg(areaDec.err.message);
+    if (!copyBlocks(photo, photoCoefs, areaDec, areaCoefs, x0, y0)) failJpeg(photo.err.message);
+
+    Encoder result;
+    if (!writeCoefficients(result, photo, photoCoefs))
+        throw ImageError(std::string("Échec de la compression JPEG : ") + result.err.message + photo.err.message);
+    out.assign(result.buffer, result.buffer + result.size);
+    return true;
 }
 
 void readJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& height) {

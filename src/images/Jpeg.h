@@ -60,6 +60,19 @@ using RowSource = std::function<const std::uint8_t*(int y)>;
 std::vector<std::uint8_t> encodeJpegRows(int width, int height, const RowSource& row,
                                          const JpegWriteOptions& options = {});
 
+// Replaces the pixels of the rectangle (x, y, w, h) of a JPEG photo by what `edit` makes of
+// them, re-encoding only the blocks that cover the rectangle with the photo's own quantisation;
+// every other block keeps its coded data, so the rest of the photo loses nothing. `edit` gets
+// the decoded pixels of the block-aligned area around the rectangle and the rectangle's position
+// inside it. Returns false, touching nothing, for a photo that is not three-component YCbCr
+// (the caller then re-encodes the whole picture).
+struct JpegArea {
+    int x, y, width, height;
+};
+using AreaEdit = std::function<void(Bitmap& area, const JpegArea& inside)>;
+bool patchJpegArea(const std::uint8_t* data, std::size_t size, const JpegArea& rect,
+                   const AreaEdit& edit, std::vector<std::uint8_t>& out);
+
 Bitmap readJpegFile(const std::string& path);
 void writeJpegFile(const Bitmap& bmp, const std::string& path, const JpegWriteOptions& options = {});
 

@@ -33,6 +33,17 @@ std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t s
     checkPictureSize(std::uint64_t(width), std::uint64_t(height));
     checkZone(z, width, height);
 
+    // Without a quality of its own, only the blocks around the zone are coded again.
+    if (options.quality == -1 && options.subsample && !options.progressive) {
+        std::vector<std::uint8_t> out;
+        const auto blurInside = [&](Bitmap& area, const JpegArea& inside) {
+            ZoneBlurSpec local = z;
+            local.x = inside.x, local.y = inside.y;
+            blurZone(area, local);
+        };
+        if (patchJpegArea(jpeg, size, {z.x, z.y, z.width, z.height}, blurInside, out)) return out;
+    }
+
     Bitmap picture;
     RowGate available;
     int ready = 0;  // rows the encoder knows to be decoded (its own thread only)

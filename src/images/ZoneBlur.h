@@ -18,6 +18,8 @@ struct ZoneBlurSpec {
 };
 
 // Throws ImageError for an empty zone or one outside the picture (the picture's size is named).
+// With the encoder's default options, the photo keeps its own coding outside the blocks that
+// cover the zone (nothing is lost there); with a quality of its own the whole photo is encoded.
 void blurZone(Bitmap& picture, const ZoneBlurSpec& zone);
 std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t size,
                                          const ZoneBlurSpec& zone, const JpegWriteOptions& options);

@@ -164,3 +164,35 @@ TEST(ZoneBlur, EncodingWhileDecodingGivesTheSameFileAsOneStepAfterTheOther) {
     const std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + long(jpeg.size() / 2));
     EXPECT_THROW(blurZoneInJpeg(cut.data(), cut.size(), {10, 400, 20, 20}, {}), ImageError);
 }
+
+TEST(ZoneBlur, WithoutAQualityOnlyTheBlocksOfTheZoneAreCodedAgain) {
+    for (bool progressive : {false, true}) {
+        JpegWriteOptions o{85};
+        o.progressive = progressive;
+        const std::vector<std::uint8_t> jpeg = encodeJpeg(photoLike(333, 250), o);
+        Bitmap before;
+        decodeJpeg(jpeg, before);
+        const ZoneBlurSpec z{101, 77, 90, 40, 5, 100, true};
+        const std::vector<std::uint8_t> out = blurZoneInJpeg(jpeg.data(), jpeg.size(), z, {});
+        Bitmap after, want = before;
+        decodeJpeg(out, after);
+        blurZone(want, z);
+        ASSERT_EQ(after.width(), 333);
+        // Outside the 16-pixel blocks around the zone (and their chroma neighbours) nothing moved.
+        long inside = 0, outsideChanged = 0;
+        double diff = 0;
+        for (int y = 0; y < 250; ++y)
+            for (int x = 0; x < 333; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    const int a = after.scanLine(y)[x * 3 + c], b = before.scanLine(y)[x * 3 + c];
+                    if (x >= z.x && x < z.x + z.width && y >= z.y && y < z.y + z.height) {
+                        ++inside;
+                        diff += std::abs(a - int(want.scanLine(y)[x * 3 + c]));
+                    } else if (x < 96 - 2 || x >= 192 + 2 || y < 64 - 2 || y >= 128 + 2) {
+                        outsideChanged += a != b;
+                    }
+                }
+        EXPECT_EQ(outsideChanged, 0) << progressive;
+        EXPECT_LT(diff / double(inside), 3.0) << progressive;  // the blur is there, as coded again
+    }
+}

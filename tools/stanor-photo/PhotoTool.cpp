@@ -33,7 +33,8 @@ constexpr const char* kHelp = R"(Usage : stanor-photo COMMANDE ...
       Box, Triangle, Hermite, Bell, B-Spline, Lanczos3, Mitchell
   blur SRC DST --zone X,Y,L,H [--radius R] [--thickness E] [--rising] [--quality Q]
       floute la bande de la zone comme la fenêtre de floutage (rayon 5, épaisseur 30,
-      bande descendante sauf avec --rising)
+      bande descendante sauf avec --rising) ; sans --quality, seuls les blocs JPEG de la
+      zone sont recodés et le reste de la photo est gardé tel quel
 
   --quality Q   qualité JPEG 1 à 100 (par défaut celle de l'encodeur)
   --threads N   nombre de fils de calcul (par défaut un par cœur)
