@@ -50,7 +50,9 @@ void connectInstanceServer(platform::InstanceServer& server, TAxStanor& form) {
     });
     QObject::connect(&server, &platform::InstanceServer::quitRequested, &form, [&form] {
         qInfo("ProjStanor: fermeture demandée");
-        form.close();
+        // Quit outright once the window agreed to close, so that a window shown
+        // again in between (a "show" from a new start) cannot keep the process up.
+        if (form.close()) QCoreApplication::quit();
     });
 }
 

@@ -133,13 +133,13 @@ public:
     void SetSuperAdminDisplay(bool superAdmin);
     bool LbVersionIsRed() const { return versionRed_; }
 
-    // ---- Filled by later work ----
-    void UpdateParams();
-    void UpdateView(bool reload);
-    void HttpGetDblInfo();
-    void HttpGetSearchInfo();
-    void SetProxy();
-    void HttpDisconnect();
+    // ---- Filled by later work (virtual so that tests can watch the calls) ----
+    virtual void UpdateParams();
+    virtual void UpdateView(bool reload);
+    virtual void HttpGetDblInfo();
+    virtual void HttpGetSearchInfo();
+    virtual void SetProxy();
+    virtual void HttpDisconnect();
 
     // ---- Data-service access: the form is the host of every request ----
     service::DataServiceClient& Http();

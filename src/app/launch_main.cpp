@@ -1,10 +1,12 @@
 // projstanor-launch: the outside launcher. Writes run parameters into the
 // settings store, then asks the running ProjStanor to reload them, or starts
 // ProjStanor when none runs; --quit asks the running instance to close.
+#include "platform/Paths.h"
 #include "platform/RegFileStore.h"
 #include "platform/SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
@@ -38,7 +40,8 @@ const char* kHelp =
     "\n"
     "Environnement : PROJSTANOR_REGISTRY (fichier de registre, sinon\n"
     "~/.config/ProjStanor/registry.reg), PROJSTANOR_CLIENT (programme à\n"
-    "démarrer, sinon ProjStanor à côté de ce lanceur).\n"
+    "démarrer, sinon ProjStanor à côté de ce lanceur). Les messages du programme\n"
+    "démarré vont dans ~/.local/state/ProjStanor/ProjStanor.out.\n"
     "\n"
     "Code de sortie : 0 réussite, 1 ligne de commande incorrecte, 2 registre\n"
     "illisible ou non modifiable, 3 instance injoignable ou démarrage impossible.\n";
@@ -119,7 +122,16 @@ int main(int argc, char** argv) {
         say(QStringLiteral("programme introuvable : %1").arg(program));
         return kInstance;
     }
-    if (!QProcess::startDetached(program, {})) {
+    // The client outlives the launcher: its output goes to a file of its own,
+    // never to the launcher's streams, which close when the launcher ends.
+    QDir().mkpath(stateDir());
+    const QString output = stateDir() + QStringLiteral("/ProjStanor.out");
+    QProcess client;
+    client.setProgram(program);
+    client.setStandardInputFile(QProcess::nullDevice());
+    client.setStandardOutputFile(output, QIODevice::Append);
+    client.setStandardErrorFile(output, QIODevice::Append);
+    if (!client.startDetached()) {
         say(QStringLiteral("démarrage impossible de %1").arg(program));
         return kInstance;
     }

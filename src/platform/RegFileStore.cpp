@@ -32,7 +32,9 @@ RegDocument RegFileStore::load() const {
 
 void RegFileStore::save(const RegDocument& doc) const {
     const QFileInfo info(path_);
-    if (info.exists() && !info.isWritable())
+    // A file without write permission is read-only even for a superuser, who
+    // could otherwise replace it.
+    if (info.exists() && (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner)))
         fail(QStringLiteral("Le fichier de registre %1 est en lecture seule").arg(path_));
     if (!QDir().mkpath(info.absolutePath()))
         fail(QStringLiteral("Création impossible du dossier %1").arg(info.absolutePath()));
