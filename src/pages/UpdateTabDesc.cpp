@@ -373,10 +373,13 @@ void UpdateTabDesc::setUpControl(TsDesc& d, QWidget* w, int n, int index, bool r
         if (!d.ListName.isEmpty())
             trace(QStringLiteral("CBoxEvents : ") + d.ListName + QStringLiteral(" - ") + d.ListKey);
         if (cb) {
-            if (h_.fillCombo)
+            if (h_.fillCombo) {
                 h_.fillCombo(d, cb);
-            else
-                cb->setText(d.CurrentValue);
+            } else if (!d.CurrentValue.isEmpty()) {
+                // Without reference lists the value is still shown.
+                cb->addItem(d.CurrentValue);
+                cb->setCurrentIndex(cb->count() - 1);
+            }
         }
         if (d.Length != 0)
             fc->setMaxLength(d.Length);

@@ -17,6 +17,9 @@
 #include <gtest/gtest.h>
 #include <map>
 
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace rvtest {
 
 using namespace stanor;

@@ -1,0 +1,106 @@
+#pragma once
+// The data service on a free loopback port with a fresh demo database, and a
+// main form whose run parameters point at it.
+
+#include "app/TAxStanor.h"
+#include "DataService.h"
+#include "platform/MemorySettingsStore.h"
+
+#include <QDir>
+#include <ostream>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+#include <thread>
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace e2e {
+
+using namespace stanor;
+
+class RunningService {
+public:
+    explicit RunningService(const QString& root)
+    {
+        dataservice::ServiceOptions o;
+        o.dbPath = (root + QStringLiteral("/demo.db")).toStdString();
+        o.imagesDir = (root + QStringLiteral("/images")).toStdString();
+        o.demoDir = STANOR_DEMO_SOURCE;
+        o.port = 0;
+        o.logRequests = false;
+        service = std::make_unique<dataservice::DataService>(o);
+        port = service->start();
+        thread = std::thread([this] { service->run(); });
+    }
+    ~RunningService()
+    {
+        service->stop();
+        if (thread.joinable())
+            thread.join();
+    }
+    QString baseHRef() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port); }
+
+    std::unique_ptr<dataservice::DataService> service;
+    std::thread thread;
+    int port = 0;
+};
+
+// A form with scripted platform services and its trace on.
+class FormRun {
+public:
+    FormRun(const QString& root, const QString& baseHRef)
+    {
+        traceDir = root + QStringLiteral("/trace");
+        QDir().mkpath(traceDir);
+        env.vars[QStringLiteral("Windir")] = root;
+        QFile log(traceDir + QStringLiteral("/TAXStanor.log"));
+        log.open(QIODevice::WriteOnly);
+        set("BaseHRef", baseHRef);
+        set("HttpRoot", baseHRef);
+        set("URLImages", baseHRef + QStringLiteral("images/"));
+        set("idUser", QStringLiteral("1"));
+        set("UserConcession", QStringLiteral("ALV"));
+        set("UserSite", QStringLiteral("#"));
+        set("Trace", QStringLiteral("1"));
+        set("TraceRepTemp", traceDir);
+    }
+    void set(const char* name, const QString& value)
+    {
+        store.writeString(platform::kStanorKey, QString::fromLatin1(name), value);
+    }
+    app::TAxStanor& start()
+    {
+        form = std::make_unique<app::TAxStanor>(app::AppContext{store, clock, dialogs, keyboard, env, false});
+        form->resize(825, 623);
+        for (int i = 0; i < 3; ++i)
+            form->Timer1Timer();
+        return *form;
+    }
+    // The trace entries since the last call, without their dates.
+    QStringList newTrace()
+    {
+        QFile f(traceDir + QStringLiteral("/TAXStanor.log"));
+        QStringList out;
+        if (!f.open(QIODevice::ReadOnly))
+            return out;
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        for (qsizetype i = seen; i < lines.size(); ++i)
+            if (lines[i].size() > 22)
+                out << QString::fromLatin1(lines[i].mid(22)).trimmed();
+        seen = lines.size() - 1;
+        return out;
+    }
+
+    QString traceDir;
+    platform::MemorySettingsStore store;
+    platform::ManualClock clock;
+    platform::ScriptedDialogs dialogs;
+    platform::ScriptedKeyboard keyboard;
+    platform::ScriptedEnvironment env;
+    std::unique_ptr<app::TAxStanor> form;
+    qsizetype seen = 0;
+};
+
+}  // namespace e2e

@@ -1,0 +1,107 @@
+// From the run parameters to the screen: the main form shows the demo used
+// vehicle, then, on the reload message, a demonstrator, a new vehicle and a
+// customer, against the data service running on loopback.
+#include "E2eService.h"
+
+#include "toolkit/FieldControl.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+using namespace e2e;
+
+namespace {
+
+class RecordViewE2e : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        service = std::make_unique<RunningService>(tmp.path());
+        run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());
+    }
+    QString text(const char* name)
+    {
+        auto* fc = toolkit::asFieldControl(run->form->findChild<QWidget*>(QString::fromLatin1(name)));
+        return fc ? fc->text() : QStringLiteral("<absent>");
+    }
+    bool tabShown(int page) { return run->form->Tabs->isTabVisible(page - 1); }
+    // Reload as the launcher asks it, after changing the run parameters.
+    void reload(std::initializer_list<std::pair<const char*, QString>> params)
+    {
+        for (const auto& [name, value] : params)
+            run->set(name, value);
+        run->newTrace();
+        run->form->OnMsgActualize();
+    }
+
+    QTemporaryDir tmp;
+    std::unique_ptr<RunningService> service;
+    std::unique_ptr<FormRun> run;
+};
+
+}  // namespace
+
+TEST_F(RecordViewE2e, DemoUsedVehicleThenDemonstratorNewVehicleAndCustomer)
+{
+    run->set("idTVO", QStringLiteral("1"));
+    run->set("idClient", QString());
+    run->set("idTypeVO", QStringLiteral("1"));
+    auto& form = run->start();
+
+    QStringList trace = run->newTrace();
+    for (const char* line : {"dans UpdateTabDesc : 1", "dans UpdateTabDesc : 2", "dans UpdateTabDesc : 3",
+                             "on UpdateTabDesc : 1 - 1", "Ajout desc Onglet : 1", "Trait. desc Onglet : 1 -1 0",
+                             "premier Ajout desc Onglet : 1 -1 0", "z2 Ajout desc Onglet : VO_P1 - NVO",
+                             "UpdateView FlagNewEnreg -> 0 - 1"})
+        EXPECT_TRUE(trace.contains(QString::fromLatin1(line))) << line;
+    EXPECT_TRUE(form.LbDebugInfo0->text().isEmpty()) << form.LbDebugInfo0->text().toStdString();
+    EXPECT_TRUE(tabShown(1));
+    EXPECT_FALSE(tabShown(2));
+    EXPECT_FALSE(tabShown(7));
+    EXPECT_EQ(form.Tabs->currentIndex(), 0);
+    EXPECT_EQ(text("cNVO"), QStringLiteral("1201"));
+    EXPECT_EQ(text("cImmatriculation"), QStringLiteral("AB123CD"));
+    EXPECT_EQ(text("cPrixVente"), QStringLiteral("12500.00"));
+    EXPECT_EQ(text("xcInfoNVO"), QStringLiteral("1201"));
+    EXPECT_EQ(text("xcInfoTitre"), QStringLiteral("RENAULT - CLIO 1.5 DCI 90 Zen"));
+    EXPECT_EQ(text("xcInfoField3"), QStringLiteral("69 jours"));  // 01/10/2026 to the service's date
+    EXPECT_EQ(form.JvXPBtnNewVO->text(), QStringLiteral("VO"));
+    EXPECT_EQ(form.LbIdTVO->text(), QStringLiteral("1"));
+
+    reload({{"idTVO", QStringLiteral("4")}, {"idTypeVO", QStringLiteral("3")}});
+    trace = run->newTrace();
+    EXPECT_TRUE(trace.contains(QStringLiteral("on UpdateTabDesc : 3 - 4")));
+    EXPECT_TRUE(trace.contains(QStringLiteral("Ajout desc Onglet : 2")));
+    EXPECT_TRUE(tabShown(2));
+    EXPECT_FALSE(tabShown(1));
+    EXPECT_EQ(form.Tabs->currentIndex(), 1);
+    EXPECT_EQ(text("cVDNVO"), QStringLiteral("2101"));
+    EXPECT_EQ(text("xcInfoNVO"), QStringLiteral("2101"));
+    EXPECT_EQ(form.JvXPBtnNewVO->text(), QStringLiteral("VD"));
+    EXPECT_TRUE(form.JvXPBtnNewVO->isHidden());
+
+    reload({{"idTVO", QStringLiteral("6")}, {"idTypeVO", QStringLiteral("2")}});
+    trace = run->newTrace();
+    EXPECT_TRUE(trace.contains(QStringLiteral("Ajout desc Onglet : 3")));
+    EXPECT_TRUE(tabShown(3));
+    EXPECT_EQ(text("cVNNVO"), QStringLiteral("3101"));
+    EXPECT_EQ(form.JvXPBtnNewVO->text(), QStringLiteral("VN"));
+    EXPECT_FALSE(form.JvXPBtnSweep->isHidden());  // the demo user is a super-administrator
+
+    reload({{"idTVO", QString()}, {"idClient", QStringLiteral("1")}});
+    trace = run->newTrace();
+    EXPECT_TRUE(trace.contains(QStringLiteral("Ajout desc Onglet : 7")));
+    EXPECT_TRUE(tabShown(7));
+    EXPECT_TRUE(tabShown(8));
+    EXPECT_TRUE(tabShown(9));
+    EXPECT_FALSE(tabShown(1));
+    EXPECT_EQ(form.Tabs->currentIndex(), 6);
+    EXPECT_FALSE(text("aCliNom").isEmpty());
+    EXPECT_FALSE(text("xcIdentity").isEmpty());
+    EXPECT_EQ(form.JvXPBtnNewVO->text(), QStringLiteral("CL"));
+    EXPECT_EQ(form.JvXPBtnActualize->toolTip(), QStringLiteral("rechargement des informations du client"));
+    EXPECT_TRUE(form.LbDebugInfo0->text().isEmpty()) << form.LbDebugInfo0->text().toStdString();
+}
