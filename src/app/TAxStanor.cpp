@@ -1,5 +1,6 @@
 #include "TAxStanor.h"
 
+#include "pages/DesignedPagesWiring.h"
 #include "pages/RecordView.h"
 #include "pages/RecordViewHostOf.h"
 #include "platform/FileVersion.h"
@@ -53,6 +54,9 @@ int integerOr(const QString& text, int fallback) {
 TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx), trace_(ctx.clock) {
     buildControls();
     // Designed controls of the sheets are added here, before the creation event.
+    auto* view = pages::RecordView::of(this, [this] { return pages::recordViewHostOf(*this); });
+    pages::wireRecordView(*pages::DesignedPages::build(Tabs, [this](const QString& t) { WriteTrace(t); }),
+                          view->state(), view->host());
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
