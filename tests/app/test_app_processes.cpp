@@ -161,18 +161,46 @@ TEST_F(ProcessTest, LauncherRefusesBadArgumentsAndABadStore) {
     EXPECT_TRUE(err.contains("ligne 4")) << err.constData();
 }
 
-TEST_F(ProcessTest, MalformedStoreIsReportedAndTheClientKeepsRunning) {
-    writeStore("\"Trace\"=\"1\n");
-    QProcess* client = start(kClient);
-    QByteArray err;
+TEST_F(ProcessTest, BadStoresAreReportedAndTheClientKeepsRunning) {
+    const struct {
+        QByteArray body;
+        bool readOnly;
+        const char* expected[2];
+    } cases[] = {
+        {"\"Trace\"=\"1\n", false, {"lecture dans la base de registres.", "ligne 4"}},
+        {"\"Trace\"=dword:00000001\n", false, {"lecture dans la base de registres.", "\"Trace\""}},
+        {"\"idTVO\"=\"9\"\n", true, {"l'écriture dans la base de registre.", "lecture seule"}},
+    };
+    for (const auto& c : cases) {
+        writeStore(c.body);
+        if (c.readOnly) QFile::setPermissions(registry, QFileDevice::ReadOwner);
+        QProcess* client = start(kClient);
+        QByteArray err;
+        EXPECT_TRUE(waitFor([&] {
+            err += client->readAllStandardError();
+            return err.contains(c.expected[0]) && err.contains(c.expected[1]);
+        })) << err.constData();
+        EXPECT_EQ(client->state(), QProcess::Running) << "never a crash";
+        client->kill();
+        client->waitForFinished();
+        QFile::setPermissions(registry, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
+TEST_F(ProcessTest, SecondStartWithAnUnreadableStoreShowsTheReadBoxAndEnds) {
+    writeStore("\"idTVO\"=\"9\"\n");
+    QProcess* first = start(kClient);
     ASSERT_TRUE(waitFor([&] {
-        err += client->readAllStandardError();
-        return err.contains("registre");
+        return RegFileStore(registry).readDword(kStanorKey, QStringLiteral("FirstFormHandle")).has_value();
     }));
-    EXPECT_TRUE(err.contains("lecture dans la base de registres.")) << err.constData();
-    EXPECT_TRUE(err.contains("ligne 4")) << "the box names the faulty line";
-    EXPECT_EQ(client->state(), QProcess::Running) << "never a crash";
-    client->kill();
+    QFile f(registry);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("\"FirstFormHandle\"=\"not a number\"\n");  // now a string where a DWORD is read
+    f.close();
+    QByteArray err;
+    EXPECT_EQ(run(kClient, {}, &err), 0);
+    EXPECT_TRUE(err.contains("lecture dans la base de registre.")) << err.constData();
+    EXPECT_EQ(first->state(), QProcess::Running);
 }
 
 int main(int argc, char** argv) {

@@ -1,10 +1,13 @@
 // Paths, file versions, the instance lock and the instance messages.
+#include "platform/Environment.h"
 #include "platform/FileVersion.h"
 #include "platform/Paths.h"
 #include "platform/SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -27,6 +30,33 @@ TEST(Paths, WindowsPathsBecomeLocalOnes) {
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(localPath(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+}
+
+TEST(Environment, WindowsFoldersHaveLinuxMeaningsWhenUnset) {
+    QTemporaryDir dir;
+    for (const char* v : {"Windir", "WINDIR", "ProgramFiles", "PROGRAMFILES"}) qunsetenv(v);
+    qputenv("XDG_STATE_HOME", dir.path().toLocal8Bit());
+    const QString program = dir.filePath(QStringLiteral("bin/ProjStanor"));
+    QDir().mkpath(dir.filePath(QStringLiteral("bin")));
+    QFile exe(program);
+    ASSERT_TRUE(exe.open(QIODevice::WriteOnly));
+    exe.write(QByteArray(STANOR_FILE_VERSION_MARKER) + "3.1.4.1" + '\0');
+    exe.close();
+
+    SystemEnvironment env(program);
+    const QString windir = env.get(QStringLiteral("Windir"));
+    EXPECT_EQ(windir, dir.path() + QStringLiteral("/ProjStanor/Windows"));
+    EXPECT_TRUE(QFileInfo(localPath(windir + QStringLiteral("\\TEMP"))).isDir());
+    EXPECT_TRUE(QFileInfo(localPath(windir + QStringLiteral("\\Downloaded Program Files"))).isDir());
+    EXPECT_EQ(GetFileVersion(env.get(QStringLiteral("ProgramFiles")) + QStringLiteral("\\Stanor\\ProjStanor.exe")),
+              QStringLiteral("3.1.4.1"))
+        << "the installed program answers for ProgramFiles\\Stanor\\ProjStanor.exe";
+    EXPECT_EQ(env.get(QStringLiteral("windir")), windir);
+
+    qputenv("WINDIR", "/elsewhere");
+    EXPECT_EQ(env.get(QStringLiteral("Windir")), QStringLiteral("/elsewhere")) << "a set variable wins";
+    qunsetenv("WINDIR");
+    qunsetenv("XDG_STATE_HOME");
 }
 
 TEST(FileVersion, ReadsTheEmbeddedRecordOnly) {
