@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace e2e;
@@ -104,4 +105,44 @@ TEST_F(RecordViewE2e, DemoUsedVehicleThenDemonstratorNewVehicleAndCustomer)
     EXPECT_EQ(form.JvXPBtnNewVO->text(), QStringLiteral("CL"));
     EXPECT_EQ(form.JvXPBtnActualize->toolTip(), QStringLiteral("rechargement des informations du client"));
     EXPECT_TRUE(form.LbDebugInfo0->text().isEmpty()) << form.LbDebugInfo0->text().toStdString();
+}
+
+TEST_F(RecordViewE2e, NegativeIdentifierStillAsksAndMarksANewRecord)
+{
+    run->set("idTVO", QStringLiteral("1"));
+    run->set("idTypeVO", QStringLiteral("1"));
+    auto& form = run->start();
+    run->newTrace();
+    form.LbIdTVO->setText(QStringLiteral("-3"));
+    form.UpdateView(false);
+    const QStringList trace = run->newTrace();
+    EXPECT_TRUE(trace.contains(QStringLiteral("UpdateView FlagNewEnreg -> -1 - -3")));
+    EXPECT_TRUE(std::any_of(trace.begin(), trace.end(), [](const QString& l) {
+        return l.startsWith(QStringLiteral("HttpExecute : ")) && l.contains(QStringLiteral("AxInfoVO")) &&
+               l.contains(QStringLiteral("idTVO=-3"));
+    }));
+    // A record being created shows the defaults: the entry date "now" is today.
+    EXPECT_FALSE(text("cDateEntree").isEmpty());
+    EXPECT_EQ(text("cNVO"), QString());
+    EXPECT_FALSE(form.findChild<QWidget*>(QStringLiteral("PanelWarning"))->isVisibleTo(&form));
+}
+
+TEST_F(RecordViewE2e, NoIdentifierSendsNothingAndRebuildsFromTheAnswerFiles)
+{
+    run->set("idTVO", QStringLiteral("2"));
+    run->set("idTypeVO", QStringLiteral("1"));
+    auto& form = run->start();
+    const QString nvo = text("cNVO");
+    EXPECT_EQ(nvo, QStringLiteral("1202"));
+    run->newTrace();
+    form.LbIdTVO->setText(QString());
+    form.LbIDCustomer->setText(QString());
+    form.UpdateView(true);
+    const QStringList trace = run->newTrace();
+    EXPECT_FALSE(std::any_of(trace.begin(), trace.end(),
+                             [](const QString& l) { return l.startsWith(QStringLiteral("HttpExecute")); }));
+    EXPECT_TRUE(trace.contains(QStringLiteral("dans UpdateTabDesc : 1")));
+    EXPECT_EQ(text("cNVO"), nvo);
+    // The record's own key comes back into the caption from the answer file.
+    EXPECT_EQ(form.LbIdTVO->text(), QStringLiteral("2"));
 }
