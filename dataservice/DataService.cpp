@@ -81,7 +81,9 @@ int DataService::start() {
         if (options_.demoDir.empty()) throw std::runtime_error("base introuvable et aucun dossier de démonstration");
         CreateDemoDatabase(options_.dbPath, options_.demoDir);
     }
-    db_ = std::make_unique<Database>(options_.dbPath, options_.database);
+    DatabaseOptions dbOptions = options_.database;
+    dbOptions.backgroundCheckpoints = true;
+    db_ = std::make_unique<Database>(options_.dbPath, dbOptions);
     db_->acquire();  // fails early when the file is no database
     if (!options_.imagesDir.empty()) EnsureDemoPhotos(*db_, options_.imagesDir);
     endpoints_ = std::make_unique<Endpoints>(*db_, options_.imagesDir, options_.clock);
@@ -93,6 +95,7 @@ int DataService::start() {
     server_->set_write_timeout(10, 0);
     server_->set_keep_alive_max_count(1000);
     server_->set_keep_alive_timeout(30);
+    server_->set_tcp_nodelay(true);  // small answers must not wait for delayed acknowledgements
     routes();
     if (options_.port == 0) {
         port_ = server_->bind_to_any_port(options_.bindAddress);
@@ -107,8 +110,33 @@ int DataService::start() {
 
 void DataService::run() {
     running_ = true;
-    if (server_ && !stopRequested_) server_->listen_after_bind();
+    if (server_ && !stopRequested_) {
+        checkpointer_ = std::thread([this] { checkpoints(); });
+        server_->listen_after_bind();
+        {
+            std::lock_guard<std::mutex> lock(checkpointMutex_);
+            stopRequested_ = true;
+        }
+        checkpointWake_.notify_all();
+        checkpointer_.join();
+    }
     running_ = false;
+}
+
+// Moves committed pages from the log into the database file once a second,
+// and once more on the way out.
+void DataService::checkpoints() {
+    auto session = db_->acquire();
+    std::unique_lock<std::mutex> lock(checkpointMutex_);
+    for (;;) {
+        checkpointWake_.wait_for(lock, std::chrono::seconds(1), [this] { return stopRequested_.load(); });
+        try {
+            session->exec("PRAGMA wal_checkpoint(PASSIVE)");
+        } catch (const std::exception& e) {
+            logLine(std::string("point de contrôle du journal impossible : ") + e.what());
+        }
+        if (stopRequested_) return;
+    }
 }
 
 void DataService::stop() {

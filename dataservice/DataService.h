@@ -6,6 +6,9 @@
 #include "Endpoints.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <functional>
 #include <memory>
 #include <string>
@@ -53,7 +56,12 @@ private:
     std::unique_ptr<Endpoints> endpoints_;
     std::unique_ptr<httplib::Server> server_;
     int port_ = 0;
+    void checkpoints();
+
     std::atomic<bool> stopRequested_{false};
+    std::thread checkpointer_;
+    std::mutex checkpointMutex_;
+    std::condition_variable checkpointWake_;
     std::atomic<bool> running_{false};
 };
 

@@ -181,7 +181,7 @@ Database::Lease Database::acquire() {
             return Lease(this, std::move(s));
         }
     }
-    return Lease(this, std::make_unique<Session>(path_, options_));
+    return Lease(this, std::make_unique<Session>(path_, options_, &writeQueue_));
 }
 
 void Database::release(std::unique_ptr<Session> session) {
@@ -191,8 +191,8 @@ void Database::release(std::unique_ptr<Session> session) {
 
 // ---- session -------------------------------------------------------------
 
-Session::Session(const std::string& path, const DatabaseOptions& options)
-    : options_(options), guard_(std::make_unique<Guard>()) {
+Session::Session(const std::string& path, const DatabaseOptions& options, std::timed_mutex* writeQueue)
+    : options_(options), guard_(std::make_unique<Guard>()), writeQueue_(writeQueue ? writeQueue : &ownQueue_) {
     int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string why = db_ ? sqlite3_errmsg(db_) : "mémoire insuffisante";
@@ -210,12 +210,22 @@ Session::Session(const std::string& path, const DatabaseOptions& options)
     sqlite3_set_authorizer(db_, Authorize, guard_.get());
     sqlite3_progress_handler(db_, 2000, Progress, guard_.get());
     exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA synchronous=FULL");
+    // In WAL mode NORMAL syncs at checkpoints, not at every commit: a committed
+    // change survives the process being killed (it is in the log the system
+    // holds); only a power cut could take back the last commits, never corrupt.
+    exec("PRAGMA synchronous=NORMAL");
+    // Checkpoints (the only moments that sync) run on the service's checkpoint
+    // thread, not inside a request that happens to commit the 1000th page.
+    if (options_.backgroundCheckpoints) exec("PRAGMA wal_autocheckpoint=0");
     // A file that is not a database fails here rather than on the first request.
     query("SELECT count(*) FROM sqlite_master");
 }
 
-Session::~Session() { sqlite3_close_v2(db_); }
+Session::~Session() {
+    for (auto& [sql, stmt] : cache_) sqlite3_finalize(stmt);
+    for (auto& [sql, stmt] : selectCache_) sqlite3_finalize(stmt);
+    sqlite3_close_v2(db_);
+}
 
 void Session::exec(const std::string& sql) {
     char* err = nullptr;
@@ -227,10 +237,19 @@ void Session::exec(const std::string& sql) {
 }
 
 ResultSet Session::query(const std::string& sql, const std::vector<std::string>& binds) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+    // The service's own statements repeat with every request: each is prepared
+    // once per connection and reset after use.
+    sqlite3_stmt*& cached = cache_[sql];
+    if (!cached && sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &cached, nullptr) != SQLITE_OK) {
+        cached = nullptr;
+        cache_.erase(sql);
         throw std::runtime_error(sqlite3_errmsg(db_));
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> holder(stmt, sqlite3_finalize);
+    }
+    sqlite3_stmt* stmt = cached;
+    struct Reset {
+        sqlite3_stmt* s;
+        ~Reset() { sqlite3_reset(s); sqlite3_clear_bindings(s); }
+    } reset{stmt};
     for (size_t i = 0; i < binds.size(); ++i)
         sqlite3_bind_text(stmt, static_cast<int>(i + 1), binds[i].c_str(), -1, SQLITE_TRANSIENT);
     ResultSet out;
@@ -291,14 +310,30 @@ Outcome Session::runClientSelect(const TranslatedSql& statement, size_t maxRows)
         outcome.message = "Instruction refusée : cette requête n'admet que SELECT";
         return outcome;
     }
-    sqlite3_stmt* stmt = prepareClient(statement, false, outcome);
-    if (!stmt) return outcome;
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> holder(stmt, sqlite3_finalize);
-    if (!sqlite3_stmt_readonly(stmt)) {
-        guard_->active = false;
-        outcome.status = Outcome::Status::Refused;
-        outcome.message = "Instruction refusée : cette requête n'admet que la lecture";
-        return outcome;
+    // Searches repeat: a read statement already prepared (and authorized, in
+    // read mode) on this connection is reused; the guard stays on while it runs.
+    sqlite3_stmt* stmt = nullptr;
+    auto found = selectCache_.find(statement.sql);
+    if (found != selectCache_.end()) {
+        stmt = found->second;
+        guard_->active = true;
+        guard_->allowWrite = false;
+        guard_->denied.clear();
+    } else {
+        stmt = prepareClient(statement, false, outcome);
+        if (!stmt) return outcome;
+        if (!sqlite3_stmt_readonly(stmt)) {
+            sqlite3_finalize(stmt);
+            guard_->active = false;
+            outcome.status = Outcome::Status::Refused;
+            outcome.message = "Instruction refusée : cette requête n'admet que la lecture";
+            return outcome;
+        }
+        if (selectCache_.size() >= 32) {
+            for (auto& [sql, old] : selectCache_) sqlite3_finalize(old);
+            selectCache_.clear();
+        }
+        selectCache_.emplace(statement.sql, stmt);
     }
     armDeadline();
     try {
@@ -307,6 +342,7 @@ Outcome Session::runClientSelect(const TranslatedSql& statement, size_t maxRows)
         int rc = sqlite3_errcode(db_);
         outcome = classify(rc, "");
     }
+    sqlite3_reset(stmt);
     guard_->timing = false;
     guard_->active = false;
     return outcome;
@@ -339,8 +375,12 @@ Outcome Session::runClientWrite(const TranslatedSql& statement, const std::funct
         outcome.message = "Instruction refusée : cette requête n'admet que INSERT, UPDATE et DELETE";
         return outcome;
     }
-    // The write lock is taken first, so that the keys handed out and the row
-    // written belong to one transaction and no other writer can slip between.
+    // Writers of this process queue on a mutex instead of polling SQLite's lock,
+    // which keeps their waits short and fair; the busy time-out is left for
+    // writers of other processes. The write lock is then taken first, so that the
+    // keys handed out and the row written belong to one transaction.
+    std::unique_lock<std::timed_mutex> queue(*writeQueue_, std::defer_lock);
+    if (!queue.try_lock_for(std::chrono::milliseconds(options_.busyTimeoutMs))) return classify(SQLITE_BUSY, "");
     int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return classify(rc, "");
     auto rollback = [&] { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); };

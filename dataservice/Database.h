@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -47,6 +48,7 @@ struct DatabaseOptions {
     int busyTimeoutMs = 2000;      // a writer waits this long for the lock, then WAIT_TIMEOUT
     int statementTimeMs = 4000;    // a statement running longer is interrupted
     size_t maxRows = 5000;         // upper bound of any answer, whatever MaxRows asks
+    bool backgroundCheckpoints = false;  // set when a checkpoint thread runs (the service's)
 };
 
 class Session;
@@ -88,6 +90,7 @@ private:
     std::string path_;
     DatabaseOptions options_;
     std::mutex mutex_;
+    std::timed_mutex writeQueue_;
     std::vector<std::unique_ptr<Session>> idle_;
 };
 
@@ -95,7 +98,8 @@ private:
 // client's statements go through runClient*, which apply the guard.
 class Session {
 public:
-    Session(const std::string& path, const DatabaseOptions& options);
+    // `writeQueue` orders the writers of one Database; a session of its own when null.
+    Session(const std::string& path, const DatabaseOptions& options, std::timed_mutex* writeQueue = nullptr);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -127,6 +131,10 @@ private:
     sqlite3* db_ = nullptr;
     DatabaseOptions options_;
     std::unique_ptr<Guard> guard_;
+    std::unordered_map<std::string, sqlite3_stmt*> cache_;        // the service's own statements
+    std::unordered_map<std::string, sqlite3_stmt*> selectCache_;  // the client's searches
+    std::timed_mutex ownQueue_;
+    std::timed_mutex* writeQueue_;
 };
 
 // Reads every row of a prepared statement into wire form (at most maxRows).

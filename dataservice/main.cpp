@@ -3,6 +3,9 @@
 
 #include "DataService.h"
 #include "DemoLoader.h"
+#include "DemoPhotos.h"
+
+#include <filesystem>
 
 #include <csignal>
 #include <cstring>
@@ -23,13 +26,15 @@ void Usage() {
     std::cerr << "usage : stanor-dataservice --db FICHIER --images DOSSIER [--port N] [--bind ADRESSE]\n"
                  "                          [--demo DOSSIER] [--quiet]\n"
                  "        stanor-dataservice --db FICHIER --load-tabdesc FICHIER.tsv\n"
+                 "        stanor-dataservice --db FICHIER --create-only [--images DOSSIER]\n"
                  "  --db        la base SQLite ; créée depuis les données de démonstration si absente\n"
                  "  --images    le dossier des photos (servies sous /images/)\n"
                  "  --port      le port d'écoute (8080 par défaut, 0 = un port libre)\n"
                  "  --bind      l'adresse d'écoute (127.0.0.1 par défaut)\n"
                  "  --demo      le dossier des données de démonstration\n"
                  "  --quiet     pas de ligne de journal par requête\n"
-                 "  --load-tabdesc  remplace les descriptions d'onglets de la base et s'arrête\n";
+                 "  --load-tabdesc  remplace les descriptions d'onglets de la base et s'arrête\n"
+                 "  --create-only   crée la base (et les photos) de démonstration puis s'arrête\n";
 }
 
 }  // namespace
@@ -38,6 +43,7 @@ int main(int argc, char** argv) {
     ServiceOptions options;
     options.demoDir = STANOR_DEMO_DIR;
     std::string tabdesc;
+    bool createOnly = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&]() -> std::string {
@@ -60,10 +66,11 @@ int main(int argc, char** argv) {
         else if (arg == "--demo") options.demoDir = value();
         else if (arg == "--quiet") options.logRequests = false;
         else if (arg == "--load-tabdesc") tabdesc = value();
+        else if (arg == "--create-only") createOnly = true;
         else if (arg == "--help" || arg == "-h") { Usage(); return 0; }
         else { std::cerr << "option inconnue : " << arg << "\n"; Usage(); return 2; }
     }
-    if (options.dbPath.empty() || (tabdesc.empty() && options.imagesDir.empty())) {
+    if (options.dbPath.empty() || (tabdesc.empty() && !createOnly && options.imagesDir.empty())) {
         Usage();
         return 2;
     }
@@ -71,6 +78,14 @@ int main(int argc, char** argv) {
         if (!tabdesc.empty()) {
             LoadTabDescriptions(options.dbPath, tabdesc);
             std::cerr << "descriptions d'onglets chargées depuis " << tabdesc << "\n";
+            return 0;
+        }
+        if (createOnly) {
+            if (!std::filesystem::exists(options.dbPath)) CreateDemoDatabase(options.dbPath, options.demoDir);
+            if (!options.imagesDir.empty()) {
+                Database db(options.dbPath);
+                EnsureDemoPhotos(db, options.imagesDir);
+            }
             return 0;
         }
         // SIGINT and SIGTERM are taken by a watcher thread, which stops the

@@ -1,0 +1,47 @@
+// Cost of translating the client's statements and of writing an answer.
+#include "SqlDialect.h"
+#include "TextCodec.h"
+#include "XmlAnswer.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace stanor::dataservice;
+
+static void BM_TranslateSearch(benchmark::State& state) {
+    const std::string sql =
+        "SELECT TypeVO, idTVO as VO_ID, StatutVD, NVO as VO_NO, Immatriculation AS VO_IMMAT, [InfoMarque], [InfoModele], "
+        "InfoVersion AS VO_VERSION, Acheteur AS VO_BUYER, DateOrdre AS VO_ORDRE, Immatriculation AS VO_Result, Site as "
+        "VO_SITE, Concession, idOwner FROM TVehicles WHERE (TypeVO=2) and (isnull(StatutVD)) and (SITE='NORD') and "
+        "(Immatriculation like '%AB%') ORDER BY Immatriculation, DateOrdre desc";
+    for (auto _ : state) benchmark::DoNotOptimize(TranslateSql(sql));
+}
+BENCHMARK(BM_TranslateSearch);
+
+static void BM_TranslateInsert(benchmark::State& state) {
+    const std::string sql =
+        "Insert into tVehicles (NVO,Site,InfoMarque,InfoModele,InfoVersion,DateEntree,MEC,KMS,PrixVente,Commentaires, "
+        "idTVO, TypeVO, idVO, idOwner, Concession) Values (1300,'NORD','VW','GOLF','GOLF 1.5 TSI',#12/01/2026#,"
+        "#05/12/2019#,84500,12500.00,'l''auto propre',:NewID, 1, :NewIDbis,2, 'ALV')";
+    for (auto _ : state) benchmark::DoNotOptimize(TranslateSql(sql));
+}
+BENCHMARK(BM_TranslateInsert);
+
+static void BM_ParseQuery(benchmark::State& state) {
+    const std::string q = "XMLC_OutputFormat=XML&SQLExecute=Update%20tVehicles%20set%20Commentaires='caf%E9%20%22noir"
+                          "%22%0D%0Aet%20cr%C3%A8me'%20where%20(idTVO=1)&idClient=";
+    for (auto _ : state) benchmark::DoNotOptimize(ParseQuery(q));
+}
+BENCHMARK(BM_ParseQuery);
+
+static void BM_WriteRecordAnswer(benchmark::State& state) {
+    for (auto _ : state) {
+        XmlAnswer a("Answer request=\"AxInfoVO\"");
+        a.open("tVO");
+        for (int i = 0; i < 110; ++i) a.element("Field" + std::to_string(i), "Valeur & texte accentué <" + std::to_string(i));
+        a.close("tVO");
+        benchmark::DoNotOptimize(a.finish());
+    }
+}
+BENCHMARK(BM_WriteRecordAnswer);
+
+BENCHMARK_MAIN();

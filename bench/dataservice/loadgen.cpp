@@ -1,0 +1,121 @@
+// Load generator for the data service: N concurrent keep-alive connections on
+// loopback send one kind of request for a bounded count, then the answer times
+// are reported as p50 / p99 / max, with the failed requests (no answer, an HTTP
+// error or a LogItem in the answer).
+//
+//   stanor-dataservice-load --port N [--host 127.0.0.1] [--connections 8] [--requests 4000]
+//                           [--vehicles 10000] [--scenario infovo|query|update|all]
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::string host = "127.0.0.1";
+    int port = 0;
+    int connections = 8;
+    int requests = 4000;
+    int vehicles = 10000;
+    std::string scenario = "all";
+};
+
+// The request of a scenario; `n` varies the record so the cache does not answer alone.
+std::string Request(const std::string& scenario, std::mt19937& rng, const Options& o) {
+    std::uniform_int_distribution<int> vehicle(101, 100 + o.vehicles);
+    if (scenario == "infovo")
+        return "/AxInfoVO?XMLC_OutputFormat=XML&idTVO=" + std::to_string(vehicle(rng)) + "&UserID=1&idClient=";
+    if (scenario == "query")
+        return "/AxQuery?XMLC_OutputFormat=XML&SQL=SELECT%20TypeVO,%20idTVO%20as%20VO_ID,%20StatutVD,%20NVO%20as%20VO_NO,"
+               "%20Immatriculation%20AS%20VO_IMMAT,%20[InfoMarque],%20[InfoModele],%20InfoVersion%20AS%20VO_VERSION,"
+               "%20Acheteur%20AS%20VO_BUYER,%20DateOrdre%20AS%20VO_ORDRE,%20Immatriculation%20AS%20VO_Result,%20Site"
+               "%20as%20VO_SITE,%20Concession,%20idOwner%20FROM%20TVehicles%20WHERE%20(Immatriculation%20like%20"
+               "'%25AB%25')%20ORDER%20BY%20Immatriculation,%20DateOrdre%20desc&MaxRows=50&idClient=";
+    std::uniform_int_distribution<int> km(0, 250000);
+    return "/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update%20tVehicles%20set%20KMS=" + std::to_string(km(rng)) +
+           "%20where%20(idTVO=" + std::to_string(vehicle(rng)) + ")&idClient=";
+}
+
+double Percentile(std::vector<double>& v, double p) {
+    if (v.empty()) return 0;
+    size_t k = static_cast<size_t>(p * (v.size() - 1) + 0.5);
+    std::nth_element(v.begin(), v.begin() + k, v.end());
+    return v[k];
+}
+
+int Run(const std::string& scenario, const Options& o) {
+    std::vector<std::vector<double>> times(o.connections);
+    std::atomic<int> failures{0}, next{0};
+    std::vector<std::thread> threads;
+    // Every connection is opened and used once before the clock starts, so that
+    // the figures are those of requests, not of connection set-up.
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    auto started = std::chrono::steady_clock::now();
+    for (int c = 0; c < o.connections; ++c)
+        threads.emplace_back([&, c] {
+            httplib::Client client(o.host, o.port);
+            client.set_url_encode(false);
+            client.set_keep_alive(true);
+            client.set_tcp_nodelay(true);
+            client.set_read_timeout(10, 0);
+            std::mt19937 rng(1234u + c);
+            client.Get("/AxInfoStruct?XMLC_OutputFormat=XML&UserConcession=ALV");
+            if (++ready == o.connections) {
+                started = std::chrono::steady_clock::now();
+                go = true;
+            }
+            while (!go) std::this_thread::yield();
+            while (next.fetch_add(1) < o.requests) {
+                const std::string path = Request(scenario, rng, o);
+                const auto t0 = std::chrono::steady_clock::now();
+                auto res = client.Get(path.c_str());
+                const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+                times[c].push_back(ms);
+                if (!res || res->status != 200 || res->body.find("<LogItem>") != std::string::npos) ++failures;
+            }
+        });
+    for (auto& t : threads) t.join();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::vector<double> all;
+    for (auto& t : times) all.insert(all.end(), t.begin(), t.end());
+    const size_t count = all.size();
+    const double p50 = Percentile(all, 0.50), p99 = Percentile(all, 0.99);
+    const double max = all.empty() ? 0 : *std::max_element(all.begin(), all.end());
+    std::printf("%-8s requests=%zu connections=%d p50=%.2f ms p99=%.2f ms max=%.2f ms rate=%.0f/s failed=%d\n",
+                scenario.c_str(), count, o.connections, p50, p99, max, count / seconds, failures.load());
+    return failures.load();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string a = argv[i], v = argv[i + 1];
+        if (a == "--host") o.host = v;
+        else if (a == "--port") o.port = std::atoi(v.c_str());
+        else if (a == "--connections") o.connections = std::max(1, std::atoi(v.c_str()));
+        else if (a == "--requests") o.requests = std::clamp(std::atoi(v.c_str()), 1, 1000000);
+        else if (a == "--vehicles") o.vehicles = std::max(1, std::atoi(v.c_str()));
+        else if (a == "--scenario") o.scenario = v;
+        else { std::fprintf(stderr, "option inconnue : %s\n", a.c_str()); return 2; }
+    }
+    // Loopback only: the load is never sent anywhere else.
+    if (o.port <= 0 || (o.host != "127.0.0.1" && o.host != "localhost" && o.host != "::1")) {
+        std::fprintf(stderr, "usage : stanor-dataservice-load --port N [--host 127.0.0.1] [--scenario all]\n");
+        return 2;
+    }
+    int failed = 0;
+    for (const char* s : {"infovo", "query", "update"})
+        if (o.scenario == "all" || o.scenario == s) failed += Run(s, o);
+    return failed == 0 ? 0 : 1;
+}
