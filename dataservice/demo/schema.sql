@@ -331,3 +331,15 @@ CREATE TABLE sysSmsLog (
   Destinataire TEXT COLLATE NOCASE,
   Texte TEXT COLLATE NOCASE
 );
+
+-- A record that goes takes its sub-records with it: the client deletes a
+-- vehicle's photos and costs itself before the vehicle, but the sweep of
+-- cancelled orders and the deletion of a customer name the main table only.
+CREATE TRIGGER tVehicles_Delete AFTER DELETE ON tVehicles BEGIN
+  DELETE FROM "tVO - Frevo" WHERE idVO = old.idVO;
+  DELETE FROM "tVO - Liens Images" WHERE idVO = old.idVO;
+END;
+CREATE TRIGGER tClients_Delete AFTER DELETE ON tClients BEGIN
+  DELETE FROM tActions WHERE idClient = old.idClient;
+  DELETE FROM tVehiclesProfid WHERE idClient = old.idClient;
+END;

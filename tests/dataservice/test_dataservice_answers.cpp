@@ -175,6 +175,7 @@ TEST_F(DataServiceAnswers, CustomerRecordWithActionsAndVehicles) {
     EXPECT_EQ(Field(xml, "Immatriculation"), "AA111BB");
     EXPECT_EQ(Field(xml, "idtVO"), "1");
     // A customer without vehicles: nothing to read, the value stays as it was.
+    ASSERT_EQ(LogItems(Send("AxUpdate", "Delete * From tVehiclesProfid where idTVo=4")), "");
     xml = Scan(Get("AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=3"));
     XmlFind(xml, "TVeh");
     QString kept = "avant";

@@ -85,9 +85,13 @@ TEST_F(DataServiceStatements, EveryClientFormHasItsIntendedEffect) {
         // Customer vehicle removed, sweep of cancelled orders without buyer.
         {"customer vehicle removed", "AxUpdate", "Delete * From tVehiclesProfid where idTVo=3",
          "SELECT count(*) FROM tVehiclesProfid WHERE idTVO=3", "0"},
+        {"cost line of the cancelled order", "AxInsert",
+         "Insert into [tVO - Frevo] (DateFrevo, TypeFrevo, MontantHT, idVO, idFrevo ) Values (#09/01/2026#,'interne', 10.00, 1007, :NewID)",
+         "SELECT count(*) FROM \"tVO - Frevo\" WHERE idVO=1007", "1"},
         {"sweep", "AxUpdate",
          "DELETE * FROM tVehicles WHERE (((TypeVO)=2) AND ((Acheteur) Is Null) AND ((DateAnnulation) Is Not Null));",
-         "SELECT group_concat(idTVO) FROM tVehicles WHERE TypeVO=2", "4,5,6"},
+         "SELECT group_concat(idTVO) || ' ' || (SELECT count(*) FROM \"tVO - Frevo\" WHERE idVO=1007) FROM tVehicles WHERE TypeVO=2",
+         "4,5,6 0"},
         // Record deletion chain of a vehicle, then of a customer.
         {"vehicle photos", "AxUpdate", "Delete * From [tVO - Liens Images] where idVO=1003",
          "SELECT count(*) FROM tVehicles WHERE idVO=1003", "1"},
@@ -95,8 +99,9 @@ TEST_F(DataServiceStatements, EveryClientFormHasItsIntendedEffect) {
          "SELECT count(*) FROM \"tVO - Frevo\" WHERE idVO=1003", "0"},
         {"vehicle", "AxUpdate", "Delete * From [tVehicles] where idVO=1003", "SELECT count(*) FROM tVehicles WHERE idVO=1003",
          "0"},
-        {"customer", "AxUpdate", "Delete * From [tClients] where idClient=3", "SELECT count(*) FROM tClients WHERE idClient=3",
-         "0"},
+        {"customer, with its actions and vehicles", "AxUpdate", "Delete * From [tClients] where idClient=3",
+         "SELECT (SELECT count(*) FROM tClients WHERE idClient=3) + (SELECT count(*) FROM tActions WHERE idClient=3) + "
+         "(SELECT count(*) FROM tVehiclesProfid WHERE idClient=3)", "0"},
     };
     for (const StatementCase& c : cases) {
         const std::string body = Send(c.endpoint, c.statement);
@@ -130,15 +135,15 @@ TEST_F(DataServiceStatements, InsertsGetNewKeysThatAreNeverReused) {
     EXPECT_EQ(Scalar("SELECT DateCreation FROM tClients WHERE idClient=4"), "09/12/2026");
     body = Send("AxInsert",
                 "Insert into TVehiclesProfid (Immatriculation,InfoMarque,InfoModele,idClient, idTVO, NVO, idOwner, Concession) "
-                "Values ('GG444HH','VW','GOLF',4, :NewID, :NewIDbis,2, 'ALV')");
-    EXPECT_EQ(NewId(body), "4");
-    EXPECT_EQ(Scalar("SELECT NVO FROM tVehiclesProfid WHERE idTVO=4"), "4");
+                "Values ('HH555JJ','VW','GOLF',4, :NewID, :NewIDbis,2, 'ALV')");
+    EXPECT_EQ(NewId(body), "5");
+    EXPECT_EQ(Scalar("SELECT NVO FROM tVehiclesProfid WHERE idTVO=5"), "5");
     // The new customer answers like any other.
     stanor::service::TXml xml = Scan(Get("AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=4"));
     stanor::service::XmlFind(xml, "TVeh");
     QString plate;
     stanor::service::XmlGet(xml, "Immatriculation", plate);
-    EXPECT_EQ(plate, "GG444HH");
+    EXPECT_EQ(plate, "HH555JJ");
 }
 
 TEST_F(DataServiceStatements, SearchStatementsOfEveryMode) {
