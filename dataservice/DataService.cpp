@@ -94,7 +94,7 @@ int DataService::start() {
     server_->set_read_timeout(10, 0);
     server_->set_write_timeout(10, 0);
     server_->set_keep_alive_max_count(1000);
-    server_->set_keep_alive_timeout(30);
+    server_->set_keep_alive_timeout(5);
     server_->set_tcp_nodelay(true);  // small answers must not wait for delayed acknowledgements
     routes();
     if (options_.port == 0) {

@@ -28,7 +28,7 @@ struct ServiceOptions {
     Clock clock;                         // the service's "now"; the system clock when unset
     DatabaseOptions database;
     size_t maxBodyBytes = 12 * 1024 * 1024;
-    int threads = 8;
+    int threads = 16;                    // each open keep-alive connection holds one
 };
 
 class DataService {

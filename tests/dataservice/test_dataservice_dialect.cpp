@@ -128,3 +128,48 @@ TEST(DataServiceDates, IsoAnswersAsFrenchDates) {
     EXPECT_TRUE(IsValidDate(2024, 2, 29));
     EXPECT_FALSE(IsValidDate(2023, 2, 29));
 }
+
+// The demo data files: the full tab descriptions replace the minimal set when
+// present, and a malformed file is refused with its name and line.
+#include "DemoLoader.h"
+#include "Database.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+TEST(DataServiceDemoData, FullTabDescriptionsReplaceTheMinimalSet) {
+    std::string dir = (fs::temp_directory_path() / "stanor-demo-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(dir.data()));
+    fs::copy(STANOR_DEMO_DIR, dir + "/demo", fs::copy_options::recursive);
+    {
+        std::ofstream full(dir + "/demo/tabdesc_full.tsv");
+        full << "# test\n"
+                "Concession\tdescInfo\tidNum\ttxtInfo\tvInfo\ttag\tdefval\ttInfo\ttControl\twidth\tleft\ttop\theight\t"
+                "length\tcolor\tnotNull\tenabled\tfieldInfo\n"
+                "ALV\t_TVO\t0\tPrix & remise\tpVO0\ttVehicles\tc\n"
+                "\t_TCL\t0\tClient\tpCL0\ttClients\ta\t\t\t\t\t\t\t\t\t\t\t\n";
+    }
+    CreateDemoDatabase(dir + "/demo.db", dir + "/demo");
+    Database db(dir + "/demo.db");
+    ResultSet rows = db.acquire()->query("SELECT Concession, txtInfo, tInfo FROM sysTabDesc ORDER BY RowOrder");
+    ASSERT_EQ(rows.rows.size(), 2u);
+    EXPECT_EQ(rows.rows[0][0], "ALV");
+    EXPECT_EQ(rows.rows[0][1], "Prix & remise");
+    EXPECT_EQ(rows.rows[0][2], "");   // a missing trailing cell is an empty text
+    EXPECT_EQ(rows.rows[1][0], "*");  // an empty dealership means every dealership
+
+    std::ofstream(dir + "/bad.tsv") << "descInfo\tidNum\n_TVO\t0\textra\n";
+    try {
+        ReadTsv(dir + "/bad.tsv", "x");
+        ADD_FAILURE() << "a line with more cells than the header was accepted";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("ligne 2"), std::string::npos) << e.what();
+    }
+    std::ofstream(dir + "/unknown.tsv") << "descInfo\tnotAnElement\n";
+    EXPECT_THROW(LoadTabDescriptions(dir + "/demo.db", dir + "/unknown.tsv"), std::runtime_error);
+    EXPECT_EQ(db.acquire()->query("SELECT count(*) FROM sysTabDesc").rows[0][0], "2");  // left as it was
+    fs::remove_all(dir);
+}
