@@ -2,6 +2,7 @@
 
 #include "DemoLoader.h"
 #include "DemoPhotos.h"
+#include "ReportPdf.h"
 #include "XmlAnswer.h"
 
 #include <httplib.h>
@@ -180,6 +181,16 @@ void DataService::routes() {
             else if (endpoint == "AxInfoCL") body = endpoints_->infoCL(p);
             else if (endpoint == "AxQuery") body = endpoints_->query(p);
             else if (endpoint == "AxUpdate" || endpoint == "AxInsert") body = endpoints_->execute(p, endpoint);
+            else if (endpoint == "ReportPDF") {
+                if (!p.error.empty()) {
+                    body = XmlAnswer::Failure("Answer", {p.error});
+                } else {
+                    Report report = BuildReport(*db_->acquire(), p.get("rptSelect"), p.get("rptName"),
+                                                endpoints_->today());
+                    body = report.ok ? report.body : XmlAnswer::Failure("Answer", {report.body});
+                    if (report.ok) type = "application/pdf";
+                }
+            }
             else body = XmlAnswer::Failure("Answer", {"Requête inconnue du service de données : " +
                                                       req.path.substr(0, 80)});
         } else {
