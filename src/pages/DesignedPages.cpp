@@ -113,6 +113,21 @@ void DesignedPages::installCascades() {
             titre();
         });
     }
+    // The customer's site: salespeople of the action grid and filter, and
+    // the purchase-plan models sold (or not) at that site.
+    handlers_.set(QStringLiteral("aSiteChange"), [=, this](EventArgs& a) {
+        hooks_.CBoxChange(a.sender);
+        auto* site = qobject_cast<ComboBox*>(a.sender);
+        if (site && lists_.sources().siteFilter) *lists_.sources().siteFilter = site->text();
+        if (auto* grid = sheets_.as<toolkit::Grid>(QStringLiteral("ngAction"))) {
+            lists_.LoadInfoNxComboBoxColumn(QStringLiteral("InfoCom"), grid->columnByName(QStringLiteral("idCom")));
+            lists_.LoadInfoNxComboBoxColumn(QStringLiteral("InfoCom"),
+                                            grid->columnByName(QStringLiteral("idComRelance")));
+        }
+        lists_.LoadInfoNxComboBox(QStringLiteral("InfoCom"), combo("aidCom"));
+        lists_.UpdateLBox(sheets_.as<toolkit::ListBox>(QStringLiteral("cPAPAChoix1")), true);
+        lists_.UpdateLBox(sheets_.as<toolkit::ListBox>(QStringLiteral("cPAPAChoix2")), false);
+    });
     handlers_.set(QStringLiteral("vInfoModeleChange"), [this](EventArgs& a) { hooks_.CBoxChange(a.sender); });
     for (const char* h : {"cInfoVesionChange", "cVNInfoVersionChange", "cVDInfoVersionChange"}) {
         handlers_.set(QString::fromLatin1(h), [=, this](EventArgs& a) {

@@ -74,12 +74,15 @@ bool FieldEvents::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     }
+    // A combo box's line edit passes focus on to its combo: report once. A
+    // drop-down (calendar, item list) taking the focus is no exit.
     case QEvent::FocusIn:
-        // A combo box's line edit passes focus on to its combo; report once.
-        if (watched == control_) emit entered();
+        if (watched == control_ && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+            emit entered();
         break;
     case QEvent::FocusOut:
-        if (watched == control_) emit exited();
+        if (watched == control_ && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+            emit exited();
         break;
     case QEvent::MouseButtonRelease:
         if (clickOnRelease_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) emit clicked();

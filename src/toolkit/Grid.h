@@ -15,12 +15,12 @@ namespace stanor::toolkit {
 enum class ColumnKind { Text, Date, Number, Combo, Memo, Image };
 
 struct GridColumn {
-    QString name;      // looked up by the code ("idCom", "DateAction")
-    QString header;    // shown caption
+    QString name{};    // looked up by the code ("idCom", "DateAction")
+    QString header{};  // shown caption
     ColumnKind kind = ColumnKind::Text;
     int width = 80;
-    QString displayFormat;  // numbers: "0", "0.00", "# ##0.00"
-    QStringList items;      // combo columns: the choices
+    QString displayFormat{};  // numbers: "0", "0.00", "# ##0.00"
+    QStringList items{};      // combo columns: the choices
     bool readOnly = false;
     int maxLength = 0;
 };

@@ -262,7 +262,10 @@ struct LoadedForm : Form {
         s.kindSuffix = &kind;
         s.siteFilter = &site;
         s.lastTypeVersion = &lastType;
-        s.siteText = [] { return QStringLiteral("LYON"); };
+        s.siteText = [this] {
+            const QString t = get<ComboBox>("aSite")->text();
+            return t.isEmpty() ? QStringLiteral("LYON") : t;
+        };
         s.setInfoOptions = [this](const QString& t) { infoOptions = t; };
         pages->connectState(s);
         pages->setTestPageUpdate([this](int p) { tested.push_back(p); });
@@ -411,4 +414,26 @@ TEST(Sheets, MissingSheetIsAFaultNotACrash) {
     EXPECT_EQ(p->sheets().control(QStringLiteral("cVDNVO")), nullptr);
     EXPECT_FALSE(trace.isEmpty());
     EXPECT_EQ(DesignedPages::build(&tabs), p);
+}
+
+TEST(Sheets, CustomerSiteReloadsSalespeopleAndPlans) {
+    LoadedForm f;
+    auto* grid = f.get<Grid>("ngAction");
+    grid->setColumns({GridColumn{.name = QStringLiteral("idCom")}, GridColumn{.name = QStringLiteral("idComRelance")}});
+    TsDesc& site = f.claim("aSite", "Site", 111, 2, "LYON");
+    TsDesc& plans = f.claim("cPAPAChoix1", "PAChoix1", 110, 2, ";GOLF;", "PAChoix1");
+    auto* aSite = f.get<ComboBox>("aSite");
+    EXPECT_EQ(plans.ListKeys, QStringLiteral(";OCTAVIA"));  // LYON sells SKODA
+    {
+        const QSignalBlocker quiet(aSite);
+        aSite->addItem(QStringLiteral("nice"));
+    }
+    aSite->setCurrentIndex(aSite->count() - 1);
+    EXPECT_EQ(site.CurrentValue, QStringLiteral("nice"));
+    EXPECT_EQ(f.site, QStringLiteral("nice"));
+    EXPECT_EQ(grid->columnByName(QStringLiteral("idComRelance"))->items, QStringList{QStringLiteral("Durand")});
+    EXPECT_EQ(f.get<ComboBox>("aidCom")->count(), 1);
+    // The plan lists follow the site the filter names (no "InfoSite" item here: "VW").
+    EXPECT_EQ(plans.ListKeys, QStringLiteral(";TIGUAN;GOLF"));
+    EXPECT_TRUE(f.get<ListBox>("cPAPAChoix1")->isSelected(1));
 }
