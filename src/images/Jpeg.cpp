@@ -91,25 +91,25 @@ bool readHeader(Decoder& d, const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-bool readPixels(Decoder& d, Bitmap& out, std::uint8_t* cmykRow, const RowsDecoded* progress) {
+bool readPixels(Decoder& d, RowSink& sink, std::uint8_t* cmykRow) {
     if (setjmp(d.err.jump)) return false;
     jpeg_start_decompress(&d.cinfo);
-    const int height = int(d.cinfo.output_height);
+    const int height = int(d.cinfo.output_height), width = int(d.cinfo.output_width);
     constexpr int kBatch = 16;
     JSAMPROW rows[kBatch];
     int done = 0;
     while (done < height) {
         int want = height - done < kBatch ? height - done : kBatch;
-        for (int i = 0; i < want; ++i) rows[i] = cmykRow ? cmykRow : out.scanLine(done + i);
         if (cmykRow) want = 1;
+        for (int i = 0; i < want; ++i) rows[i] = cmykRow ? cmykRow : sink.row(done + i);
         int got = int(jpeg_read_scanlines(&d.cinfo, rows, JDIMENSION(want)));
         if (got <= 0) {
             std::strcpy(d.err.message, "données manquantes");
             return false;
         }
-        if (cmykRow) cmykToBgr(cmykRow, out.scanLine(done), out.width());
+        if (cmykRow) cmykToBgr(cmykRow, sink.row(done), width);
         done += got;
-        if (progress && *progress) (*progress)(done);
+        sink.rowsDone(done);
     }
     jpeg_finish_decompress(&d.cinfo);
     return true;
@@ -365,16 +365,30 @@ void readJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& h
     height = int(d.cinfo.image_height);
 }
 
-void decodeJpeg(const std::uint8_t* data, std::size_t size, Bitmap& out, const RowsDecoded& progress) {
+void decodeJpegRows(const std::uint8_t* data, std::size_t size, RowSink& sink) {
     Decoder d;
     if (!readHeader(d, data, size)) failJpeg(d.err.message);
     checkPictureSize(d.cinfo.image_width, d.cinfo.image_height);
     const bool cmyk = d.cinfo.jpeg_color_space == JCS_CMYK || d.cinfo.jpeg_color_space == JCS_YCCK;
     d.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    out.resizeUninitialized(int(d.cinfo.image_width), int(d.cinfo.image_height));
-    std::vector<std::uint8_t> cmykRow(cmyk ? std::size_t(out.width()) * 4 : 0);
+    sink.begin(int(d.cinfo.image_width), int(d.cinfo.image_height));
+    std::vector<std::uint8_t> cmykRow(cmyk ? std::size_t(d.cinfo.image_width) * 4 : 0);
+    if (!readPixels(d, sink, cmyk ? cmykRow.data() : nullptr)) failJpeg(d.err.message);
+}
+
+void decodeJpeg(const std::uint8_t* data, std::size_t size, Bitmap& out, const RowsDecoded& progress) {
+    struct ToBitmap : RowSink {
+        Bitmap& out;
+        const RowsDecoded& progress;
+        ToBitmap(Bitmap& o, const RowsDecoded& p) : out(o), progress(p) {}
+        void begin(int w, int h) override { out.resizeUninitialized(w, h); }
+        std::uint8_t* row(int y) override { return out.scanLine(y); }
+        void rowsDone(int rows) override {
+            if (progress) progress(rows);
+        }
+    } sink(out, progress);
     // On failure the rows already decoded stay: other threads may still be reading them.
-    if (!readPixels(d, out, cmyk ? cmykRow.data() : nullptr, &progress)) failJpeg(d.err.message);
+    decodeJpegRows(data, size, sink);
 }
 
 std::vector<std::uint8_t> encodeJpeg(const Bitmap& bmp, const JpegWriteOptions& options) {

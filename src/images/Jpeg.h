@@ -23,6 +23,18 @@ struct JpegWriteOptions {
 // Called while decoding with the number of rows of the bitmap already filled.
 using RowsDecoded = std::function<void(int rows)>;
 
+// Where decoded rows go, for a caller that keeps only a few of them at a time.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void begin(int /*width*/, int /*height*/) {}
+    // The buffer for row y (3 bytes a pixel, readable 4 bytes past the row); may block until
+    // the caller has room, or throw to abandon the decoding.
+    virtual std::uint8_t* row(int y) = 0;
+    // Rows 0 .. rows-1 are complete.
+    virtual void rowsDone(int rows) = 0;
+};
+
 // A whole file, mapped read-only into memory. Failures raise ImageError naming the file.
 class FileBytes {
 public:
@@ -53,6 +65,8 @@ inline void decodeJpeg(const std::vector<std::uint8_t>& data, Bitmap& out,
                        const RowsDecoded& progress = {}) {
     decodeJpeg(data.data(), data.size(), out, progress);
 }
+// The same, row by row into a sink.
+void decodeJpegRows(const std::uint8_t* data, std::size_t size, RowSink& sink);
 std::vector<std::uint8_t> encodeJpeg(const Bitmap& bmp, const JpegWriteOptions& options = {});
 // Encodes a width x height picture whose rows are handed out, top to bottom, by row(y); row may
 // block until the row is ready, or throw to abandon the work.

@@ -30,9 +30,7 @@ ReducedPhoto reducePicture(Bitmap& picture, Simd simd, int threads) {
     std::vector<Size> targets;
     if (!keep) targets.push_back({kPhotoWidth, kPhotoHeight});
     targets.push_back({kMiniWidth, kMiniHeight});
-    std::vector<Bitmap> out = resampleWhileFilling(picture, picture.width(), picture.height(), targets,
-                                                   lanczos3(), [](const std::function<void(int)>&) {},
-                                                   simd, threads);
+    std::vector<Bitmap> out = resampleTo(picture, targets, lanczos3(), simd, threads);
     r.photo = keep ? picture : std::move(out.front());
     r.miniature = std::move(out.back());
     return r;
@@ -47,9 +45,9 @@ ReducedPhoto reduceJpegData(const std::uint8_t* jpeg, std::size_t size, Simd sim
         decodeJpeg(jpeg, size, source);
         return reducePicture(source, simd, threads);
     }
-    std::vector<Bitmap> out = resampleWhileFilling(
-        source, w, h, {{kPhotoWidth, kPhotoHeight}, {kMiniWidth, kMiniHeight}}, lanczos3(),
-        [&](const std::function<void(int)>& rows) { decodeJpeg(jpeg, size, source, rows); }, simd, threads);
+    std::vector<Bitmap> out = resampleStream(
+        w, h, {{kPhotoWidth, kPhotoHeight}, {kMiniWidth, kMiniHeight}}, lanczos3(),
+        [&](RowSink& sink) { decodeJpegRows(jpeg, size, sink); }, simd, threads);
     return {std::move(out[0]), std::move(out[1])};
 }
 

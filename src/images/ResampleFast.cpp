@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <condition_variable>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -118,11 +119,22 @@ __attribute__((target("avx2"))) void horizontalPairAvx2(const HorizontalPlan& pl
         const std::int32_t* off = plan.offset.data() + std::size_t(g) * std::size_t(taps) * kGroup;
         const float* w = plan.weight.data() + std::size_t(g) * std::size_t(taps) * kGroup;
         __m256 a0 = _mm256_setzero_ps(), a1 = a0, a2 = a0, a3 = a0;
-        for (int k = 0; k < taps; ++k, off += kGroup, w += kGroup) {
-            a0 = _mm256_add_ps(a0, _mm256_mul_ps(_mm256_broadcast_ss(w + 0), _mm256_load_ps(rows + off[0])));
-            a1 = _mm256_add_ps(a1, _mm256_mul_ps(_mm256_broadcast_ss(w + 1), _mm256_load_ps(rows + off[1])));
-            a2 = _mm256_add_ps(a2, _mm256_mul_ps(_mm256_broadcast_ss(w + 2), _mm256_load_ps(rows + off[2])));
-            a3 = _mm256_add_ps(a3, _mm256_mul_ps(_mm256_broadcast_ss(w + 3), _mm256_load_ps(rows + off[3])));
+        if (plan.consecutive[std::size_t(g)]) {
+            const std::int32_t* st = plan.start.data() + std::size_t(g) * kGroup;
+            const float *p0 = rows + st[0], *p1 = rows + st[1], *p2 = rows + st[2], *p3 = rows + st[3];
+            for (int k = 0; k < taps; ++k, w += kGroup, p0 += kPairLanes, p1 += kPairLanes, p2 += kPairLanes, p3 += kPairLanes) {
+                a0 = _mm256_add_ps(a0, _mm256_mul_ps(_mm256_broadcast_ss(w + 0), _mm256_load_ps(p0)));
+                a1 = _mm256_add_ps(a1, _mm256_mul_ps(_mm256_broadcast_ss(w + 1), _mm256_load_ps(p1)));
+                a2 = _mm256_add_ps(a2, _mm256_mul_ps(_mm256_broadcast_ss(w + 2), _mm256_load_ps(p2)));
+                a3 = _mm256_add_ps(a3, _mm256_mul_ps(_mm256_broadcast_ss(w + 3), _mm256_load_ps(p3)));
+            }
+        } else {
+            for (int k = 0; k < taps; ++k, off += kGroup, w += kGroup) {
+                a0 = _mm256_add_ps(a0, _mm256_mul_ps(_mm256_broadcast_ss(w + 0), _mm256_load_ps(rows + off[0])));
+                a1 = _mm256_add_ps(a1, _mm256_mul_ps(_mm256_broadcast_ss(w + 1), _mm256_load_ps(rows + off[1])));
+                a2 = _mm256_add_ps(a2, _mm256_mul_ps(_mm256_broadcast_ss(w + 2), _mm256_load_ps(rows + off[2])));
+                a3 = _mm256_add_ps(a3, _mm256_mul_ps(_mm256_broadcast_ss(w + 3), _mm256_load_ps(rows + off[3])));
+            }
         }
         __m256i p01 = _mm256_packs_epi32(_mm256_cvtps_epi32(a0), _mm256_cvtps_epi32(a1));
         __m256i p23 = _mm256_packs_epi32(_mm256_cvtps_epi32(a2), _mm256_cvtps_epi32(a3));
@@ -192,6 +204,14 @@ HorizontalPlan::HorizontalPlan(const std::vector<ContributorList>& lists, int wi
     const std::size_t n = std::size_t(groups) * std::size_t(taps) * kGroup;
     offset.assign(n, 0);
     weight.assign(n, 0.0f);
+    consecutive.assign(std::size_t(groups), 1);
+    start.assign(std::size_t(groups) * kGroup, 0);
+    for (int i = 0; i < dstWidth; ++i) {
+        const ContributorList& l = lists[std::size_t(i)];
+        for (std::size_t k = 1; k < l.size(); ++k)
+            if (l[k].pixel != l[0].pixel + int(k)) consecutive[std::size_t(i / kGroup)] = 0;
+        if (!l.empty()) start[std::size_t(i)] = l[0].pixel * kPairLanes;
+    }
     for (int i = 0; i < dstWidth; ++i) {
         const ContributorList& l = lists[std::size_t(i)];
         const int g = i / kGroup, lane = i % kGroup;
@@ -209,10 +229,12 @@ HorizontalPlan::HorizontalPlan(const std::vector<ContributorList>& lists, int wi
 
 void RowPairBuffer::Free::operator()(float* p) const { ::operator delete[](p, std::align_val_t(32)); }
 
-RowPairBuffer::RowPairBuffer(int width)
+RowPairBuffer::RowPairBuffer(int width, int tail)
     : width_(width),
-      data_(static_cast<float*>(::operator new[](sizeof(float) * std::size_t(std::max(width, 1)) * kPairLanes,
-                                                  std::align_val_t(32)))) {}
+      data_(static_cast<float*>(::operator new[](sizeof(float) * std::size_t(std::max(width, 1) + tail) * kPairLanes,
+                                                  std::align_val_t(32)))) {
+    std::fill_n(data_.get() + std::size_t(width) * kPairLanes, std::size_t(tail) * kPairLanes, 0.0f);
+}
 
 void RowPairBuffer::load(const std::uint8_t* row0, const std::uint8_t* row1, Simd simd) {
     if (resolveSimd(simd) == Simd::Avx2)
@@ -241,73 +263,202 @@ void verticalRow(const ContributorList& list, const Bitmap& work, std::uint8_t* 
     }
 }
 
-std::vector<Bitmap> resampleWhileFilling(Bitmap& src, int sw, int sh,
-                                         const std::vector<Size>& targets, const FilterEntry& filter,
-                                         const std::function<void(const std::function<void(int)>&)>& fill,
-                                         Simd simd, int threads) {
+namespace {
+
+constexpr int kRingRows = 64;  // rows of a streamed source kept at a time (even)
+
+// Horizontal passes of every target over the source's row pairs, for one source that is either
+// whole (`full`) or streamed through a ring of rows by a producer.
+class HorizontalStage {
+public:
+    HorizontalStage(const Bitmap* full, int sw, int sh, const std::vector<Size>& targets,
+                    const FilterEntry& filter, Simd simd)
+        : full_(full), sw_(sw), sh_(sh), pairs_((sh + 1) / 2), simd_(simd),
+          published_(full ? sh : 0), pairDone_(std::size_t(pairs_), 0) {
+        for (const Size& t : targets) {
+            plans_.emplace_back(computeContributions(sw, t.width, filter.filter, filter.support), sw);
+            works_.emplace_back();
+            works_.back().resizeUninitialized(t.width, sh);  // every byte is written by the pass
+        }
+        if (!full) ring_.resize(std::size_t(kRingRows) * std::size_t(sw) * 3 + 4);
+    }
+
+    std::vector<Bitmap>& works() { return works_; }
+
+    // A consumer thread: takes pairs in turn, waiting for their rows.
+    void consume() {
+        Scratch scratch(*this);
+        for (;;) {
+            const int p = nextPair_.fetch_add(1);
+            if (p >= pairs_) return;
+            {
+                std::unique_lock<std::mutex> lock(m_);
+                cv_.wait(lock, [&] { return aborted_ || published_ >= rowsFor(p); });
+                if (aborted_) return;
+            }
+            process(p, scratch);
+        }
+    }
+
+    void abort() {
+        {
+            std::lock_guard<std::mutex> lock(m_);
+            aborted_ = true;
+        }
+        cv_.notify_all();
+    }
+
+    // The producer's side.
+    std::uint8_t* rowForWriting(int y, void* scratchPtr) {
+        if (y >= kRingRows) {
+            // The slot still holds row y - kRingRows until its pair is done; help meanwhile.
+            const int q = (y - kRingRows) / 2;
+            auto& scratch = *static_cast<Scratch*>(scratchPtr);
+            for (;;) {
+                {
+                    std::lock_guard<std::mutex> lock(m_);
+                    if (aborted_) throw ImageError("Rééchantillonnage interrompu");
+                    if (pairDone_[std::size_t(q)]) break;
+                }
+                const int p = claimReady();
+                if (p >= 0) {
+                    process(p, scratch);
+                    continue;
+                }
+                std::unique_lock<std::mutex> lock(m_);
+                cv_.wait(lock, [&] { return aborted_ || pairDone_[std::size_t(q)]; });
+            }
+        }
+        return ring_.data() + std::size_t(y % kRingRows) * std::size_t(sw_) * 3;
+    }
+    void publish(int rows) {
+        {
+            std::lock_guard<std::mutex> lock(m_);
+            published_ = std::min(rows, sh_);
+        }
+        cv_.notify_all();
+    }
+
+    struct Scratch {
+        explicit Scratch(const HorizontalStage& s) : rows(s.sw_, s.maxTaps()) {
+            for (const Bitmap& w : s.works_) spare.resize(std::max(spare.size(), w.stride() + 16));
+        }
+        RowPairBuffer rows;
+        std::vector<std::uint8_t> spare;
+    };
+
+private:
+    int maxTaps() const {
+        int n = 0;
+        for (const HorizontalPlan& p : plans_) n = std::max(n, p.taps);
+        return n;
+    }
+    int rowsFor(int p) const { return std::min(2 * p + 2, sh_); }
+    const std::uint8_t* rowAt(int y) const {
+        return full_ ? full_->scanLine(y) : ring_.data() + std::size_t(y % kRingRows) * std::size_t(sw_) * 3;
+    }
+
+    // The next unclaimed pair if its rows are there, else -1.
+    int claimReady() {
+        int p = nextPair_.load();
+        while (p < pairs_) {
+            {
+                std::lock_guard<std::mutex> lock(m_);
+                if (published_ < rowsFor(p)) return -1;
+            }
+            if (nextPair_.compare_exchange_weak(p, p + 1)) return p;
+        }
+        return -1;
+    }
+
+    void process(int p, Scratch& scratch) {
+        const int r0 = 2 * p, r1 = std::min(r0 + 1, sh_ - 1);
+        scratch.rows.load(rowAt(r0), rowAt(r1), simd_);
+        for (std::size_t t = 0; t < plans_.size(); ++t)
+            horizontalPair(plans_[t], scratch.rows, works_[t].scanLine(r0),
+                           r1 > r0 ? works_[t].scanLine(r1) : scratch.spare.data(), simd_);
+        {
+            std::lock_guard<std::mutex> lock(m_);
+            pairDone_[std::size_t(p)] = 1;
+        }
+        if (!full_) cv_.notify_all();
+    }
+
+    const Bitmap* full_;
+    const int sw_, sh_, pairs_;
+    const Simd simd_;
+    std::vector<HorizontalPlan> plans_;
+    std::vector<Bitmap> works_;
+    std::vector<std::uint8_t> ring_;
+    std::atomic<int> nextPair_{0};
+    std::mutex m_;
+    std::condition_variable cv_;
+    int published_;
+    bool aborted_ = false;
+    std::vector<char> pairDone_;
+};
+
+std::vector<Bitmap> runResample(const Bitmap* full, int sw, int sh, const std::vector<Size>& targets,
+                                const FilterEntry& filter, const std::function<void(RowSink&)>* produce,
+                                Simd simd, int threads) {
     if (sw < 1 || sh < 1) throw ImageError("Source bitmap too small");
     simd = resolveSimd(simd);
     threads = workerCount(threads);
-
-    std::vector<HorizontalPlan> plans;
-    std::vector<Bitmap> works;
-    for (const Size& t : targets) {
-        plans.emplace_back(computeContributions(sw, t.width, filter.filter, filter.support), sw);
-        works.emplace_back();
-        works.back().resizeUninitialized(t.width, sh);  // every byte is written by the pass
-    }
-
-    RowGate available;  // rows of src filled so far
-    std::atomic<int> nextPair{0};
-    const int pairs = (sh + 1) / 2;
-
-    auto horizontal = [&] {
-        RowPairBuffer rows(sw);
-        std::vector<std::uint8_t> spare;
-        for (const Bitmap& w : works) spare.resize(std::max(spare.size(), w.stride() + 16));
-        for (;;) {
-            const int p = nextPair.fetch_add(1);
-            if (p >= pairs) return;
-            const int r0 = 2 * p, r1 = std::min(r0 + 1, sh - 1);
-            if (!available.waitFor(r1 + 1)) return;
-            rows.load(src.scanLine(r0), src.scanLine(r1), simd);
-            for (std::size_t t = 0; t < plans.size(); ++t)
-                horizontalPair(plans[t], rows, works[t].scanLine(r0),
-                               r1 > r0 ? works[t].scanLine(r1) : spare.data(), simd);
-        }
-    };
+    HorizontalStage stage(full, sw, sh, targets, filter, simd);
 
     // A helper that fails (out of memory) stops the others; the error reaches the caller.
     std::exception_ptr helperError;
     std::mutex errorLock;
     auto helper = [&] {
         try {
-            horizontal();
+            stage.consume();
         } catch (...) {
-            std::lock_guard<std::mutex> lock(errorLock);
-            if (!helperError) helperError = std::current_exception();
-            nextPair.store(pairs);
+            {
+                std::lock_guard<std::mutex> lock(errorLock);
+                if (!helperError) helperError = std::current_exception();
+            }
+            stage.abort();
         }
     };
     std::vector<std::thread> helpers;
     for (int t = 1; t < threads; ++t) helpers.emplace_back(helper);
-    try {
-        // Helpers are woken for whole batches of row pairs, not for every row.
-        int told = 0;
-        fill([&](int rows) {
-            if (rows - told >= 32) available.publish(told = std::min(rows, sh));
-        });
-        available.publish(sh);
-    } catch (...) {
-        available.abort();
-        for (std::thread& t : helpers) t.join();
-        throw;
+    if (produce) {
+        struct Sink : RowSink {
+            HorizontalStage& stage;
+            HorizontalStage::Scratch scratch;
+            int told = 0, done = 0, height;
+            Sink(HorizontalStage& s, int h) : stage(s), scratch(s), height(h) {}
+            std::uint8_t* row(int y) override {
+                if (y >= kRingRows) {
+                    // The row that held this slot must be finished and known to the helpers.
+                    const int need = std::min((y - kRingRows) / 2 * 2 + 2, height);
+                    if (done < need) throw ImageError("Rangées demandées avant la fin des précédentes");
+                    if (told < need) stage.publish(told = done);
+                }
+                return stage.rowForWriting(y, &scratch);
+            }
+            void rowsDone(int rows) override {
+                done = rows;
+                // Helpers are woken for batches of rows, not for every row.
+                if (rows - told >= 16) stage.publish(told = rows);
+            }
+        };
+        try {
+            Sink sink(stage, sh);
+            (*produce)(sink);
+            stage.publish(sh);
+        } catch (...) {
+            stage.abort();
+            for (std::thread& t : helpers) t.join();
+            throw;
+        }
     }
     helper();
     for (std::thread& t : helpers) t.join();
     if (helperError) std::rethrow_exception(helperError);
 
     // Vertical passes of every target, their rows numbered one after the other.
+    std::vector<Bitmap>& works = stage.works();
     std::vector<std::vector<ContributorList>> vertical;
     std::vector<Bitmap> out;
     std::vector<int> firstRow;
@@ -330,15 +481,26 @@ std::vector<Bitmap> resampleWhileFilling(Bitmap& src, int sw, int sh,
     return out;
 }
 
+}  // namespace
+
+std::vector<Bitmap> resampleTo(const Bitmap& src, const std::vector<Size>& targets,
+                               const FilterEntry& filter, Simd simd, int threads) {
+    return runResample(&src, src.width(), src.height(), targets, filter, nullptr, simd, threads);
+}
+
+std::vector<Bitmap> resampleStream(int sw, int sh, const std::vector<Size>& targets,
+                                   const FilterEntry& filter,
+                                   const std::function<void(RowSink&)>& produce, Simd simd,
+                                   int threads) {
+    return runResample(nullptr, sw, sh, targets, filter, &produce, simd, threads);
+}
+
 void ResampleBitmapFast(Bitmap& src, Bitmap& dst, FilterFunction filter, float support, Simd simd,
                         int threads) {
     if (src.width() < 1 || src.height() < 1) throw ImageError("Source bitmap too small");
     src.setBitsPerPixel(24);
     const FilterEntry entry{"", filter, support};
-    std::vector<Bitmap> out = resampleWhileFilling(src, src.width(), src.height(),
-                                                   {{dst.width(), dst.height()}}, entry,
-                                                   [](const std::function<void(int)>&) {}, simd, threads);
-    dst = std::move(out.front());
+    dst = std::move(resampleTo(src, {{dst.width(), dst.height()}}, entry, simd, threads).front());
 }
 
 }  // namespace stanor::images

@@ -4,6 +4,7 @@
 // channels and neighbouring pixels in vector lanes, and the rows spread over the cores.
 
 #include "images/Bitmap.h"
+#include "images/Jpeg.h"
 #include "images/Resample.h"
 
 #include <cstdint>
@@ -29,13 +30,19 @@ struct HorizontalPlan {
     int groups = 0;
     std::vector<std::int32_t> offset;
     std::vector<float> weight;
+    // Groups whose four columns each read consecutive pixels (all but the mirrored borders):
+    // their contributors are walked from `start` (a float offset per column) without the offset
+    // table; padding taps then read past the row, into the buffer's zeroed tail.
+    std::vector<char> consecutive;
+    std::vector<std::int32_t> start;
 };
 
 // Two source rows as floats, pixel by pixel: 4 lanes of row 0 (blue, green, red, spare),
 // then 4 lanes of row 1.
 class RowPairBuffer {
 public:
-    explicit RowPairBuffer(int width);
+    // `tail` zeroed pixels follow the row, for padding taps that read past its end.
+    explicit RowPairBuffer(int width, int tail = 0);
     void load(const std::uint8_t* row0, const std::uint8_t* row1, Simd simd);
     const float* data() const { return data_.get(); }
 
@@ -58,15 +65,19 @@ struct Size {
     int height = 0;
 };
 
-// Resamples one source to several sizes while the source is still being filled: `fill` runs on
-// the calling thread, fills src row by row from the top and reports each row count it reached
-// (rows below that count must stay unchanged); the horizontal passes run on the other threads
-// meanwhile, then everyone finishes the rest. If fill throws, the work stops and the error
-// propagates. Same pixels as ResampleBitmap for each target.
-std::vector<Bitmap> resampleWhileFilling(Bitmap& src, int srcWidth, int srcHeight,
-                                         const std::vector<Size>& targets, const FilterEntry& filter,
-                                         const std::function<void(const std::function<void(int)>&)>& fill,
-                                         Simd simd = Simd::Best, int threads = 0);
+// Resamples one source to several sizes, same pixels as ResampleBitmap for each target.
+std::vector<Bitmap> resampleTo(const Bitmap& src, const std::vector<Size>& targets,
+                               const FilterEntry& filter, Simd simd = Simd::Best, int threads = 0);
+
+// The same for a source that arrives row by row: `produce` runs on the calling thread and
+// writes the srcWidth x srcHeight source, top to bottom, into the sink it is given (typically
+// decodeJpegRows). Only a small ring of rows is kept: the horizontal passes run on the other
+// threads as rows arrive, and the producer helps when the ring is full. If produce throws, the
+// work stops and the error propagates.
+std::vector<Bitmap> resampleStream(int srcWidth, int srcHeight, const std::vector<Size>& targets,
+                                   const FilterEntry& filter,
+                                   const std::function<void(RowSink&)>& produce,
+                                   Simd simd = Simd::Best, int threads = 0);
 
 // Same result as ResampleBitmap. threads 0 means one per core.
 void ResampleBitmapFast(Bitmap& src, Bitmap& dst, FilterFunction filter, float support,

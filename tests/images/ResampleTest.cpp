@@ -175,27 +175,38 @@ TEST(ResampleFast, BitIdenticalToTheReference) {
     }
 }
 
-TEST(ResampleFast, SeveralTargetsWhileTheSourceIsFilled) {
+TEST(ResampleFast, SeveralTargetsFromAStreamedSource) {
+    // Taller than the ring of rows kept, odd height, and rows handed over in uneven batches.
     const Bitmap full = randomBitmap(300, 201, 77);
-    Bitmap src;
-    auto out = resampleWhileFilling(src, 300, 201, {{64, 48}, {12, 9}}, lanczos3(),
-                                    [&](const std::function<void(int)>& rows) {
-                                        src.resize(300, 201);
-                                        for (int y = 0; y < 201; ++y) {
-                                            std::copy_n(full.scanLine(y), full.stride(), src.scanLine(y));
-                                            if (y % 5 == 4) rows(y + 1);
-                                        }
-                                    });
-    EXPECT_TRUE(out[0] == plain(full, 64, 48, lanczos3()));
-    EXPECT_TRUE(out[1] == plain(full, 12, 9, lanczos3()));
-
-    // A failure while filling stops the helpers and reaches the caller.
-    Bitmap other;
-    EXPECT_THROW(resampleWhileFilling(other, 300, 201, {{64, 48}}, lanczos3(),
-                                      [&](const std::function<void(int)>& rows) {
-                                          other.resize(300, 201);
-                                          rows(40);
-                                          throw ImageError("coupé");
-                                      }),
+    const auto produce = [&](RowSink& sink) {
+        for (int y = 0; y < 201; ++y) {
+            std::copy_n(full.scanLine(y), full.stride(), sink.row(y));
+            if (y % 7 == 6 || y == 200) sink.rowsDone(y + 1);
+        }
+    };
+    for (int threads : {1, 2, 3}) {
+        auto out = resampleStream(300, 201, {{64, 48}, {12, 9}}, lanczos3(), produce, Simd::Best, threads);
+        EXPECT_TRUE(out[0] == plain(full, 64, 48, lanczos3())) << threads;
+        EXPECT_TRUE(out[1] == plain(full, 12, 9, lanczos3())) << threads;
+    }
+    // Rows asked for far ahead of the ones reported done are refused rather than waited for.
+    EXPECT_THROW(resampleStream(300, 201, {{64, 48}}, lanczos3(),
+                                [&](RowSink& sink) {
+                                    for (int y = 0; y < 201; ++y) sink.row(y);
+                                    sink.rowsDone(201);
+                                }),
                  ImageError);
+    // A failure while producing stops the helpers and reaches the caller.
+    for (int threads : {1, 2}) {
+        EXPECT_THROW(resampleStream(300, 201, {{64, 48}}, lanczos3(),
+                                    [&](RowSink& sink) {
+                                        for (int y = 0; y < 150; ++y) {
+                                            sink.row(y);
+                                            sink.rowsDone(y + 1);
+                                        }
+                                        throw ImageError("coupé");
+                                    },
+                                    Simd::Best, threads),
+                     ImageError);
+    }
 }
