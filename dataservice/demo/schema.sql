@@ -56,7 +56,7 @@ CREATE TABLE tVehicles (
   FlagPrepaEsthetique TEXT COLLATE NOCASE,
   FlagPrepaCarrosserie TEXT COLLATE NOCASE,
   FlagPrepaMecanique TEXT COLLATE NOCASE,
-  FlagEligible BOOLEAN,
+  FlagEligible TEXT COLLATE NOCASE,
   FlagVendu BOOLEAN,
   FlagNonDiffuse BOOLEAN,
   DateEntree DATE,
@@ -211,7 +211,7 @@ CREATE TABLE tVehiclesProfid (
   idTVO INTEGER PRIMARY KEY,
   idClient INTEGER,
   NVO INTEGER,
-  TypeVO TEXT COLLATE NOCASE,
+  TypeVO INTEGER,            -- position in the list "TypeVO"
   Immatriculation TEXT COLLATE NOCASE,
   InfoMarque TEXT COLLATE NOCASE,
   InfoModele TEXT COLLATE NOCASE,
