@@ -134,9 +134,12 @@ TEST(DataServiceDates, IsoAnswersAsFrenchDates) {
 #include "DemoLoader.h"
 #include "Database.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -171,5 +174,70 @@ TEST(DataServiceDemoData, FullTabDescriptionsReplaceTheMinimalSet) {
     std::ofstream(dir + "/unknown.tsv") << "descInfo\tnotAnElement\n";
     EXPECT_THROW(LoadTabDescriptions(dir + "/demo.db", dir + "/unknown.tsv"), std::runtime_error);
     EXPECT_EQ(db.acquire()->query("SELECT count(*) FROM sysTabDesc").rows[0][0], "2");  // left as it was
+    fs::remove_all(dir);
+}
+
+// The tab descriptions in use (the full set when present) against the demo
+// schema and lists: every field the client may write names a column of its
+// page's table, and every list a field draws from is in the reference lists.
+TEST(DataServiceDemoData, TabDescriptionsMatchTheSchemaAndTheLists) {
+    std::string dir = (fs::temp_directory_path() / "stanor-demo-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(dir.data()));
+    CreateDemoDatabase(dir + "/demo.db", STANOR_DEMO_DIR);
+    Database db(dir + "/demo.db");
+    auto s = db.acquire();
+    auto upper = [](std::string t) {
+        for (char& c : t) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return t;
+    };
+    auto columns = [&](const std::string& table) {
+        std::set<std::string> names;
+        for (const auto& r : s->query("SELECT name FROM pragma_table_info(?)", {table}).rows) names.insert(upper(r[0]));
+        return names;
+    };
+    std::set<std::string> lists;
+    for (const auto& r : s->query("SELECT ParType FROM ListPars UNION SELECT RubricType FROM ListRubrics").rows)
+        lists.insert(upper(r[0]));
+    std::set<std::string> options;
+    for (const auto& r : s->query("SELECT DISTINCT OptList FROM ListOptions").rows) options.insert(r[0]);
+
+    // Page key -> (kind, page number).
+    std::map<std::string, std::pair<std::string, std::string>> pages;
+    for (const auto& r : s->query("SELECT vInfo, descInfo, idNum FROM sysTabDesc WHERE descInfo IN "
+                                  "('_TVO', '_TVD', '_TVN', '_TCL')").rows)
+        pages[r[0]] = {r[1], r[2]};
+    const auto vehicle = columns("tVehicles"), customer = columns("tClients"), owned = columns("tVehiclesProfid"),
+               costs = columns("tVO - Frevo"), actions = columns("tActions");
+    int fields = 0;
+    for (const auto& r : s->query("SELECT descInfo, vInfo, tag, tInfo, tControl, fieldInfo FROM sysTabDesc").rows) {
+        const std::string& page = r[0];
+        const std::string name = r[1].substr(0, r[1].find(';'));
+        const bool ownElement = r[1].find(';') != std::string::npos;
+        const std::string& control = r[4];
+        const std::set<std::string>* table = nullptr;
+        if (page == "gFrev") table = &costs;
+        else if (page == "gAct") table = &actions;
+        else if (pages.count(page))
+            table = pages[page].first != "_TCL" ? &vehicle : pages[page].second == "8" ? &owned : &customer;
+        else continue;
+        ++fields;
+        const bool written = control != "104" && control != "120" && !ownElement &&
+                             upper(name).find("FDM") == std::string::npos && upper(r[2]).find("READONLY") == std::string::npos;
+        if (written) {
+            EXPECT_TRUE(table->count(upper(name))) << page << " writes " << name << ", which is no column";
+        }
+        // The list of a combo or list box.
+        std::string key = name, info = r[5];
+        if (info.find(';') != std::string::npos) key = info.substr(info.find(';') + 1);
+        const std::string k = upper(key);
+        if (control == "110" && k != "PACHOIX1" && k != "PACHOIX2") {
+            EXPECT_TRUE(options.count(key)) << page << " " << name << " lists options " << key << ", which do not exist";
+        }
+        if ((control == "111" || control == "112") && !(r[3] == "3" && control != "112") &&
+            k != "INFOTYPEVERSION" && k != "INFOMODELE" && k != "INFOMARQUE" && k != "IDCOM") {
+            EXPECT_TRUE(lists.count(k)) << page << " " << name << " draws from the list " << key << ", which does not exist";
+        }
+    }
+    EXPECT_GT(fields, 40);
     fs::remove_all(dir);
 }
