@@ -16,6 +16,13 @@ using namespace stanor;
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ProjStanor"));
+    // The registration switches of the Windows automation server: the program
+    // offers no automation class, so registering or unregistering has nothing
+    // to do and the process ends at once, as it does there after the work.
+    for (const QString& arg : QCoreApplication::arguments().mid(1)) {
+        const QString sw = arg.mid(arg.startsWith(u'/') || arg.startsWith(u'-') ? 1 : 0).toLower();
+        if (sw == u"regserver" || sw == u"unregserver") return 0;
+    }
 
     platform::RegFileStore store(platform::RegFileStore::defaultPath());
     platform::SystemEnvironment env(QCoreApplication::applicationFilePath());

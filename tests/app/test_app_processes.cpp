@@ -156,6 +156,11 @@ TEST_F(ProcessTest, LauncherRefusesBadArgumentsAndABadStore) {
     EXPECT_EQ(help->exitCode(), 0);
     EXPECT_TRUE(help->readAllStandardOutput().contains("--set NOM=VALEUR"));
 
+    // The client's registration switches end it before it touches anything.
+    EXPECT_EQ(run(kClient, {"/REGSERVER"}), 0);
+    EXPECT_EQ(run(kClient, {"-unregserver"}), 0);
+    EXPECT_FALSE(QFile::exists(registry));
+
     writeStore("\"idTVO\"=dword:zz\n");
     EXPECT_EQ(run(kLauncher, {"--set", "idTVO=1"}, &err), 2);
     EXPECT_TRUE(err.contains("ligne 4")) << err.constData();
