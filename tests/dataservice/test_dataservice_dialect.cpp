@@ -241,3 +241,25 @@ TEST(DataServiceDemoData, TabDescriptionsMatchTheSchemaAndTheLists) {
     EXPECT_GT(fields, 40);
     fs::remove_all(dir);
 }
+
+// Arbitrary bytes never crash the translator or the query-string reader, and a
+// text the translator accepts is one statement of the four kinds.
+#include <random>
+
+TEST(DataServiceDialect, ArbitraryTextIsRefusedOrTranslatedNeverMishandled) {
+    std::mt19937 rng(20261209);
+    const std::string alphabet = "SELECTINSERTUPDATEDELETEFROMWHERE isNull(xTrue)False[]#'\";:-/*%&=+01239 \r\n\t\x80\xC3\xA9";
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        const int len = static_cast<int>(rng() % 60);
+        for (int k = 0; k < len; ++k) text.push_back(alphabet[rng() % alphabet.size()]);
+        if (i % 3 == 0) text = "Update t set a=" + text;
+        TranslatedSql t = TranslateSql(text);
+        if (t.ok()) {
+            EXPECT_NE(t.kind, StatementKind::Other) << text;
+        } else {
+            EXPECT_FALSE(t.error.empty()) << text;
+        }
+        ParseQuery(text);
+    }
+}
