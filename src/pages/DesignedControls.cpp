@@ -8,6 +8,7 @@
 #include "toolkit/Controls.h"
 #include "toolkit/Grid.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QTabWidget>
@@ -100,6 +101,24 @@ QWidget* createControl(const DesignedControl& d, QWidget* parent) {
     return w;
 }
 
+// Keeps a caption label shown exactly while its control is.
+class CaptionFollower : public QObject {
+public:
+    CaptionFollower(QWidget* control, QLabel* label) : QObject(control), label_(label) {
+        control->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::ShowToParent) label_->show();
+        else if (e->type() == QEvent::HideToParent) label_->hide();
+        return false;
+    }
+
+private:
+    QLabel* label_;
+};
+
 // Places the controls of one group (or of PanelCompta) in a column.
 class ColumnPlacer {
 public:
@@ -163,6 +182,7 @@ private:
         l->setGeometry(r);
         if (d.flags & Designed::Hidden) l->setHidden(true);
         control->setProperty(kCaptionProperty, QVariant::fromValue<QObject*>(l));
+        new CaptionFollower(control, l);
     }
 
     DesignedSheets& out_;
@@ -200,7 +220,10 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
         } else {
             const int c = static_cast<int>(std::min_element(colY.begin(), colY.end()) - colY.begin());
             ColumnPlacer col(out, kMargin + c * (colW + kMargin), colY[c], colW);
-            if (!group.isEmpty()) col.title(sheet, group);
+            // A group of controls hidden at design (indicators) carries no title.
+            const bool allHidden = std::all_of(entries.begin() + i, entries.begin() + j,
+                                               [](const DesignedControl* d) { return d->flags & Designed::Hidden; });
+            if (!group.isEmpty() && !allHidden) col.title(sheet, group);
             QWidget* panel = nullptr;
             std::unique_ptr<ColumnPlacer> inPanel;
             for (size_t k = i; k < j; ++k) {

@@ -186,6 +186,14 @@ TEST(Sheets, EveryDesignedControlOnItsSheetWithKindLimitAndState) {
     EXPECT_EQ(f.get<Label>("LbPanelCompta")->text(), QStringLiteral("Suivi Comptabilité"));
     EXPECT_EQ(f.get<FlatButton>("czVDOptions")->hint(), QStringLiteral("sélection des options"));
     EXPECT_EQ(designedCaption(f.get<QWidget>("cMBrute"))->text(), QStringLiteral("Marge brute:"));
+    // A caption is shown exactly while its control is.
+    QLabel* caption = designedCaption(f.get<QWidget>("DblNom"));
+    ASSERT_NE(caption, nullptr);
+    EXPECT_TRUE(caption->isHidden());
+    f.get<QWidget>("DblNom")->show();
+    EXPECT_FALSE(caption->isHidden());
+    f.get<QWidget>("cNomImage")->hide();
+    EXPECT_TRUE(designedCaption(f.get<QWidget>("cNomImage"))->isHidden());
 }
 
 TEST(Sheets, LaidOutInsideTheSheetWithoutOverlaps) {
