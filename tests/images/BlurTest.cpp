@@ -165,6 +165,26 @@ TEST(ZoneBlur, EncodingWhileDecodingGivesTheSameFileAsOneStepAfterTheOther) {
     EXPECT_THROW(blurZoneInJpeg(cut.data(), cut.size(), {10, 400, 20, 20}, {}), ImageError);
 }
 
+TEST(ZoneBlur, WithoutAQualityAZoneAtTheOddEdgesIsCodedAgainToo) {
+    // 333 x 250 is no whole number of 16 x 16 units: the last blocks are partial.
+    const std::vector<std::uint8_t> jpeg = encodeJpeg(photoLike(333, 250), {85});
+    Bitmap before, after;
+    decodeJpeg(jpeg, before);
+    const ZoneBlurSpec z{300, 230, 33, 20, 3, 100, false};
+    decodeJpeg(blurZoneInJpeg(jpeg.data(), jpeg.size(), z, {}), after);
+    Bitmap want = before;
+    blurZone(want, z);
+    double diff = 0, moved = 0;
+    for (int y = 230; y < 250; ++y)
+        for (int x = 300; x < 333; ++x) {
+            diff += std::abs(int(after.scanLine(y)[x * 3 + 2]) - int(want.scanLine(y)[x * 3 + 2]));
+            moved += std::abs(int(after.scanLine(y)[x * 3 + 2]) - int(before.scanLine(y)[x * 3 + 2]));
+        }
+    EXPECT_LT(diff / (33 * 20), 4.0);
+    EXPECT_GT(moved / (33 * 20), 10.0);  // the checker pattern is gone
+    EXPECT_TRUE(after.copyRect(0, 0, 333, 200) == before.copyRect(0, 0, 333, 200));
+}
+
 TEST(ZoneBlur, WithoutAQualityOnlyTheBlocksOfTheZoneAreCodedAgain) {
     for (bool progressive : {false, true}) {
         JpegWriteOptions o{85};
