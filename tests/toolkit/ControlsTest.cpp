@@ -1,6 +1,7 @@
 #include "toolkit/Controls.h"
 #include "toolkit/Grid.h"
 #include "toolkit/WinColor.h"
+#include "toolkit/WordCompletion.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -210,4 +211,24 @@ TEST(Grid, TypedColumnsEditAndSelect) {
     QObject::connect(&g, &Grid::beforeSelect, [](int row, int, bool& allow) { allow = row != 1; });
     g.setCurrentCell(1, 0);
     EXPECT_EQ(g.currentRow(), 0);
+}
+
+TEST(Controls, WordCompletionOffersTheAttachedWords) {
+    WordCompletion words;
+    words.setWords({QStringLiteral("Rouge"), QStringLiteral("Rose"), QStringLiteral("Bleu")});
+    EXPECT_EQ(words.complete(QStringLiteral("ro")), QStringLiteral("Rouge"));
+    EXPECT_EQ(words.complete(QStringLiteral("x")), QString());
+    EXPECT_EQ(words.complete(QString()), QString());
+
+    ComboBox first(false), second(false);
+    words.attach(&first);
+    EXPECT_NE(first.lineEdit()->completer(), nullptr);
+    words.attach(&second);  // one combo box at a time
+    EXPECT_EQ(first.lineEdit()->completer(), nullptr);
+    EXPECT_NE(second.lineEdit()->completer(), nullptr);
+    words.setEnabled(false);
+    EXPECT_EQ(second.lineEdit()->completer(), nullptr);
+    ComboBox listOnly(true);
+    words.attach(&listOnly);  // list-only boxes search their items themselves
+    EXPECT_EQ(words.attached(), &listOnly);
 }
