@@ -56,6 +56,12 @@ void ReductionJPG(const std::string& source, const Bitmap* picture, const std::s
     auto memo = [&](const std::string& line) {
         if (options.memo) options.memo(line);
     };
+    // A name without ".jpg" would give the miniature the photo's own name, and the miniature
+    // would overwrite the photo; a path would write outside the folder.
+    if (miniatureName(targetName) == targetName)
+        throw ImageError("Nom de cliché invalide (il doit finir par .jpg) : " + targetName);
+    if (targetName.find_first_of("/\\") != std::string::npos)
+        throw ImageError("Nom de cliché invalide (un nom de fichier sans dossier) : " + targetName);
     const std::string label = source.empty() ? "\"image floutée\"" : source;
     memo("Réduction & Transferts de : " + label + " vers : " + targetName);
     memo("Lecture de : " + label);

@@ -98,6 +98,12 @@ TEST(Reduction, WritesBothFilesAndReportsProgress) {
     EXPECT_EQ(memo[1], "Lecture de : \"image floutée\"");
     EXPECT_TRUE(std::filesystem::exists(dir.file("V0000001-01m.jpg")));
 
+    // A name the miniature would share, or one with a folder, is refused before any work.
+    for (const char* bad : {"V0001234-03", "V0001234-03.jpeg", "../V0001234-03.jpg", "a/b.jpg"}) {
+        memo.clear();
+        EXPECT_THROW(ReductionJPG(dir.file("source.jpg"), nullptr, bad, o), ImageError) << bad;
+        EXPECT_TRUE(memo.empty()) << bad;
+    }
     // An unreadable source writes nothing.
     EXPECT_THROW(ReductionJPG(dir.file("absent.jpg"), nullptr, "X.jpg", o), ImageError);
     EXPECT_FALSE(std::filesystem::exists(dir.file("X.jpg")));
