@@ -20,14 +20,15 @@ std::string MakeTempDir() {
 }
 
 const std::string& TemplateDatabase() {
-    static const std::string path = [] {
-        std::string dir = MakeTempDir();
-        std::string db = dir + "/template.db";
-        CreateDemoDatabase(db, STANOR_DEMO_DIR);
+    // Kept on the heap so that it outlives the function statics when the
+    // clean-up below runs at exit.
+    static const std::string* path = [] {
+        auto* db = new std::string(MakeTempDir() + "/template.db");
+        CreateDemoDatabase(*db, STANOR_DEMO_DIR);
         std::atexit([] { fs::remove_all(fs::path(TemplateDatabase()).parent_path()); });
         return db;
     }();
-    return path;
+    return *path;
 }
 
 void ServiceTest::StartService(DatabaseOptions options) {
