@@ -10,6 +10,7 @@
 #include <ostream>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -22,14 +23,16 @@ using namespace stanor;
 
 class RunningService {
 public:
-    explicit RunningService(const QString& root)
+    // log, when given, receives the service's line per request (with its time).
+    explicit RunningService(const QString& root, std::function<void(const std::string&)> log = {})
     {
         dataservice::ServiceOptions o;
         o.dbPath = (root + QStringLiteral("/demo.db")).toStdString();
         o.imagesDir = (root + QStringLiteral("/images")).toStdString();
         o.demoDir = STANOR_DEMO_SOURCE;
         o.port = 0;
-        o.logRequests = false;
+        o.logRequests = bool(log);
+        o.log = std::move(log);
         service = std::make_unique<dataservice::DataService>(o);
         port = service->start();
         thread = std::thread([this] { service->run(); });
