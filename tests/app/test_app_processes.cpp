@@ -129,6 +129,21 @@ TEST_F(ProcessTest, OneStartTracesItsParametersAndPublishesItself) {
     EXPECT_EQ(first->exitCode(), 0);
 }
 
+TEST_F(ProcessTest, FirstStartWithoutAStoreCreatesTheKeyAndPublishesItself) {
+    QProcess* first = start(kClient);
+    ASSERT_TRUE(waitFor([&] {
+        return RegFileStore(registry).readString(kStanorKey, kSocketValueName).size() > 0;
+    }));
+    RegFileStore store(registry);
+    for (const char* name : {"FirstApplicationHandle", "FirstFormHandle"})
+        EXPECT_TRUE(store.readDword(kStanorKey, QString::fromLatin1(name)).has_value()) << name;
+    EXPECT_EQ(store.readString(kStanorKey, QStringLiteral("Version")), QStringLiteral(STANOR_FILE_VERSION));
+    EXPECT_EQ(run(kLauncher, {"--quit"}), 0);
+    ASSERT_TRUE(first->waitForFinished(20000));
+    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_FALSE(first->readAllStandardError().contains("registre")) << "no error box";
+}
+
 TEST_F(ProcessTest, LauncherStartsTheClientWhenNoneRuns) {
     traceOn();
     QByteArray err;
