@@ -228,6 +228,8 @@ void DataService::routes() {
         std::string why = "Erreur interne du service de données";
         try {
             if (ep) std::rethrow_exception(ep);
+        } catch (const DatabaseBusy&) {
+            why = "WAIT_TIMEOUT : la base de données est occupée, la requête peut être répétée";
         } catch (const std::exception& e) {
             why += std::string(" : ") + e.what();
         } catch (...) {

@@ -77,6 +77,7 @@ void ReadRows(sqlite3_stmt* stmt, ResultSet& out, size_t maxRows) {
     while (out.rows.size() < maxRows) {
         int rc = sqlite3_step(stmt);
         if (rc == SQLITE_DONE) break;
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) throw DatabaseBusy(sqlite3_errmsg(sqlite3_db_handle(stmt)));
         if (rc != SQLITE_ROW) throw std::runtime_error(sqlite3_errmsg(sqlite3_db_handle(stmt)));
         std::vector<std::string> row(n);
         for (int i = 0; i < n; ++i) {
@@ -240,10 +241,15 @@ ResultSet Session::query(const std::string& sql, const std::vector<std::string>&
     // The service's own statements repeat with every request: each is prepared
     // once per connection and reset after use.
     sqlite3_stmt*& cached = cache_[sql];
-    if (!cached && sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &cached, nullptr) != SQLITE_OK) {
-        cached = nullptr;
-        cache_.erase(sql);
-        throw std::runtime_error(sqlite3_errmsg(db_));
+    if (!cached) {
+        int rc = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &cached, nullptr);
+        if (rc != SQLITE_OK) {
+            std::string why = sqlite3_errmsg(db_);
+            cached = nullptr;
+            cache_.erase(sql);
+            if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) throw DatabaseBusy(why);
+            throw std::runtime_error(why);
+        }
     }
     sqlite3_stmt* stmt = cached;
     struct Reset {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -18,6 +19,12 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace stanor::dataservice {
+
+// Raised by the service's own queries when the database stayed locked beyond
+// the busy time-out; answered with the WAIT_TIMEOUT mark the client retries on.
+struct DatabaseBusy : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 // Rows of a query, every value already in its wire form (dates "dd/mm/yyyy",
 // decimals with "." and two decimals, booleans "True"/"False", NULL as "").

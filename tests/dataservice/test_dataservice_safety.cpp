@@ -118,6 +118,12 @@ TEST(DataServiceSafetyBusy, ADatabaseBusyBeyondItsTimeOutAnswersWaitTimeout) {
             ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
             const std::string body = Send("AxUpdate", "Update tVehicles set KMS=1 where (idTVO=1)");
             EXPECT_NE(body.find("WAIT_TIMEOUT"), std::string::npos) << body;
+            // The service's own writes say the same.
+            auto sms = Client()->Post("/tools/smssend/smssend.php5",
+                                      httplib::MultipartFormDataItems{{"destinataire", "+33600000000", "", ""},
+                                                                      {"texte", "test", "", ""}});
+            ASSERT_TRUE(sms);
+            EXPECT_NE(sms->body.find("WAIT_TIMEOUT"), std::string::npos) << sms->body;
             // Reads go on while another writer holds the lock.
             EXPECT_EQ(LogItems(Get("AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient=")), "");
             sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
