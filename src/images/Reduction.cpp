@@ -1,7 +1,6 @@
 #include "images/Reduction.h"
 
 #include <cctype>
-#include <thread>
 
 namespace stanor::images {
 
@@ -81,25 +80,9 @@ void ReductionJPG(const std::string& source, const Bitmap* picture, const std::s
     }
 
     const std::string dir = options.dir.empty() || options.dir.back() == '/' ? options.dir : options.dir + "/";
-    // The miniature is encoded on a second thread while the photo is.
-    std::vector<std::uint8_t> photoJpeg, miniJpeg;
-    std::exception_ptr miniError;
-    std::thread mini([&] {
-        try {
-            miniJpeg = encodeJpeg(r.miniature, options.jpeg);
-        } catch (...) {
-            miniError = std::current_exception();
-        }
-    });
-    try {
-        photoJpeg = encodeJpeg(r.photo, options.jpeg);
-    } catch (...) {
-        mini.join();
-        throw;
-    }
-    mini.join();
+    const std::vector<std::uint8_t> photoJpeg = encodeJpeg(r.photo, options.jpeg);
+    const std::vector<std::uint8_t> miniJpeg = encodeJpeg(r.miniature, options.jpeg);
     writeFileBytes(dir + targetName, photoJpeg);
-    if (miniError) std::rethrow_exception(miniError);
     writeFileBytes(dir + miniatureName(targetName), miniJpeg);
 }
 

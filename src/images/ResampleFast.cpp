@@ -265,25 +265,36 @@ void verticalRow(const ContributorList& list, const Bitmap& work, std::uint8_t* 
 
 namespace {
 
-constexpr int kRingRows = 64;  // rows of a streamed source kept at a time (even)
+// A streamed source is kept in a ring of rows: the whole picture when it is small, else as many
+// rows as fit in this many bytes, so that a helper thread held up by the system rarely makes the
+// producer wait for a slot.
+int ringRowsFor(int sw, int sh, std::size_t ringBytes) {
+    const std::size_t stride = std::size_t(sw) * 3;
+    int rows = int(std::min<std::size_t>(std::size_t(sh) + 1, std::max<std::size_t>(64, ringBytes / stride)));
+    return rows & ~1;  // even, so that both rows of a pair have their own slots
+}
+
+// Vertical passes below this many multiply-adds run on the calling thread alone.
+constexpr double kParallelVertical = 16e6;
 
 // Horizontal passes of every target over the source's row pairs, for one source that is either
 // whole (`full`) or streamed through a ring of rows by a producer.
 class HorizontalStage {
 public:
     HorizontalStage(const Bitmap* full, int sw, int sh, const std::vector<Size>& targets,
-                    const FilterEntry& filter, Simd simd)
+                    const FilterEntry& filter, Simd simd, std::size_t ringBytes)
         : full_(full), sw_(sw), sh_(sh), pairs_((sh + 1) / 2), simd_(simd),
-          published_(full ? sh : 0), pairDone_(std::size_t(pairs_), 0) {
+          ringRows_(ringRowsFor(sw, sh, ringBytes)), published_(full ? sh : 0), pairDone_(std::size_t(pairs_), 0) {
         for (const Size& t : targets) {
             plans_.emplace_back(computeContributions(sw, t.width, filter.filter, filter.support), sw);
             works_.emplace_back();
             works_.back().resizeUninitialized(t.width, sh);  // every byte is written by the pass
         }
-        if (!full) ring_.resize(std::size_t(kRingRows) * std::size_t(sw) * 3 + 4);
+        if (!full) ring_.resizeUninitialized(sw, ringRows_);
     }
 
     std::vector<Bitmap>& works() { return works_; }
+    int ringRows() const { return ringRows_; }
 
     // A consumer thread: takes pairs in turn, waiting for their rows.
     void consume() {
@@ -310,9 +321,9 @@ public:
 
     // The producer's side.
     std::uint8_t* rowForWriting(int y, void* scratchPtr) {
-        if (y >= kRingRows) {
-            // The slot still holds row y - kRingRows until its pair is done; help meanwhile.
-            const int q = (y - kRingRows) / 2;
+        if (y >= ringRows_) {
+            // The slot still holds row y - ringRows until its pair is done; help meanwhile.
+            const int q = (y - ringRows_) / 2;
             auto& scratch = *static_cast<Scratch*>(scratchPtr);
             for (;;) {
                 {
@@ -329,7 +340,7 @@ public:
                 cv_.wait(lock, [&] { return aborted_ || pairDone_[std::size_t(q)]; });
             }
         }
-        return ring_.data() + std::size_t(y % kRingRows) * std::size_t(sw_) * 3;
+        return ring_.scanLine(y % ringRows_);
     }
     void publish(int rows) {
         {
@@ -355,7 +366,7 @@ private:
     }
     int rowsFor(int p) const { return std::min(2 * p + 2, sh_); }
     const std::uint8_t* rowAt(int y) const {
-        return full_ ? full_->scanLine(y) : ring_.data() + std::size_t(y % kRingRows) * std::size_t(sw_) * 3;
+        return full_ ? full_->scanLine(y) : ring_.scanLine(y % ringRows_);
     }
 
     // The next unclaimed pair if its rows are there, else -1.
@@ -389,7 +400,8 @@ private:
     const Simd simd_;
     std::vector<HorizontalPlan> plans_;
     std::vector<Bitmap> works_;
-    std::vector<std::uint8_t> ring_;
+    const int ringRows_;
+    Bitmap ring_;
     std::atomic<int> nextPair_{0};
     std::mutex m_;
     std::condition_variable cv_;
@@ -400,11 +412,11 @@ private:
 
 std::vector<Bitmap> runResample(const Bitmap* full, int sw, int sh, const std::vector<Size>& targets,
                                 const FilterEntry& filter, const std::function<void(RowSink&)>* produce,
-                                Simd simd, int threads) {
+                                Simd simd, int threads, std::size_t ringBytes) {
     if (sw < 1 || sh < 1) throw ImageError("Source bitmap too small");
     simd = resolveSimd(simd);
     threads = workerCount(threads);
-    HorizontalStage stage(full, sw, sh, targets, filter, simd);
+    HorizontalStage stage(full, sw, sh, targets, filter, simd, ringBytes);
 
     // A helper that fails (out of memory) stops the others; the error reaches the caller.
     std::exception_ptr helperError;
@@ -429,9 +441,9 @@ std::vector<Bitmap> runResample(const Bitmap* full, int sw, int sh, const std::v
             int told = 0, done = 0, height;
             Sink(HorizontalStage& s, int h) : stage(s), scratch(s), height(h) {}
             std::uint8_t* row(int y) override {
-                if (y >= kRingRows) {
+                if (y >= stage.ringRows()) {
                     // The row that held this slot must be finished and known to the helpers.
-                    const int need = std::min((y - kRingRows) / 2 * 2 + 2, height);
+                    const int need = std::min((y - stage.ringRows()) / 2 * 2 + 2, height);
                     if (done < need) throw ImageError("Rangées demandées avant la fin des précédentes");
                     if (told < need) stage.publish(told = done);
                 }
@@ -470,7 +482,10 @@ std::vector<Bitmap> runResample(const Bitmap* full, int sw, int sh, const std::v
         firstRow.push_back(total);
         total += t.height;
     }
-    parallelFor(total, threads, 8, [&](int begin, int end) {
+    double work = 0;
+    for (std::size_t t = 0; t < targets.size(); ++t)
+        for (const ContributorList& l : vertical[t]) work += double(l.size()) * double(works[t].stride());
+    parallelFor(total, work < kParallelVertical ? 1 : threads, 8, [&](int begin, int end) {
         for (int r = begin; r < end; ++r) {
             std::size_t t = 0;
             while (t + 1 < firstRow.size() && r >= firstRow[t + 1]) ++t;
@@ -485,14 +500,14 @@ std::vector<Bitmap> runResample(const Bitmap* full, int sw, int sh, const std::v
 
 std::vector<Bitmap> resampleTo(const Bitmap& src, const std::vector<Size>& targets,
                                const FilterEntry& filter, Simd simd, int threads) {
-    return runResample(&src, src.width(), src.height(), targets, filter, nullptr, simd, threads);
+    return runResample(&src, src.width(), src.height(), targets, filter, nullptr, simd, threads, 0);
 }
 
 std::vector<Bitmap> resampleStream(int sw, int sh, const std::vector<Size>& targets,
                                    const FilterEntry& filter,
                                    const std::function<void(RowSink&)>& produce, Simd simd,
-                                   int threads) {
-    return runResample(nullptr, sw, sh, targets, filter, &produce, simd, threads);
+                                   int threads, std::size_t ringBytes) {
+    return runResample(nullptr, sw, sh, targets, filter, &produce, simd, threads, ringBytes);
 }
 
 void ResampleBitmapFast(Bitmap& src, Bitmap& dst, FilterFunction filter, float support, Simd simd,

@@ -73,11 +73,13 @@ std::vector<Bitmap> resampleTo(const Bitmap& src, const std::vector<Size>& targe
 // writes the srcWidth x srcHeight source, top to bottom, into the sink it is given (typically
 // decodeJpegRows). Only a small ring of rows is kept: the horizontal passes run on the other
 // threads as rows arrive, and the producer helps when the ring is full. If produce throws, the
-// work stops and the error propagates.
+// work stops and the error propagates. The ring holds the whole source when it is small, else
+// about ringBytes of rows (at least 64).
 std::vector<Bitmap> resampleStream(int srcWidth, int srcHeight, const std::vector<Size>& targets,
                                    const FilterEntry& filter,
                                    const std::function<void(RowSink&)>& produce,
-                                   Simd simd = Simd::Best, int threads = 0);
+                                   Simd simd = Simd::Best, int threads = 0,
+                                   std::size_t ringBytes = std::size_t(3) << 20);
 
 // Same result as ResampleBitmap. threads 0 means one per core.
 void ResampleBitmapFast(Bitmap& src, Bitmap& dst, FilterFunction filter, float support,

@@ -184,8 +184,9 @@ TEST(ResampleFast, SeveralTargetsFromAStreamedSource) {
             if (y % 7 == 6 || y == 200) sink.rowsDone(y + 1);
         }
     };
+    const std::size_t ring = 300 * 3 * 64;  // 64 rows, so that the ring wraps
     for (int threads : {1, 2, 3}) {
-        auto out = resampleStream(300, 201, {{64, 48}, {12, 9}}, lanczos3(), produce, Simd::Best, threads);
+        auto out = resampleStream(300, 201, {{64, 48}, {12, 9}}, lanczos3(), produce, Simd::Best, threads, ring);
         EXPECT_TRUE(out[0] == plain(full, 64, 48, lanczos3())) << threads;
         EXPECT_TRUE(out[1] == plain(full, 12, 9, lanczos3())) << threads;
     }
@@ -194,7 +195,8 @@ TEST(ResampleFast, SeveralTargetsFromAStreamedSource) {
                                 [&](RowSink& sink) {
                                     for (int y = 0; y < 201; ++y) sink.row(y);
                                     sink.rowsDone(201);
-                                }),
+                                },
+                                Simd::Best, 2, ring),
                  ImageError);
     // A failure while producing stops the helpers and reaches the caller.
     for (int threads : {1, 2}) {
@@ -206,7 +208,7 @@ TEST(ResampleFast, SeveralTargetsFromAStreamedSource) {
                                         }
                                         throw ImageError("coupé");
                                     },
-                                    Simd::Best, threads),
+                                    Simd::Best, threads, ring),
                      ImageError);
     }
 }
