@@ -445,3 +445,19 @@ TEST(Sheets, CustomerSiteReloadsSalespeopleAndPlans) {
     EXPECT_EQ(plans.ListKeys, QStringLiteral(";TIGUAN;GOLF"));
     EXPECT_TRUE(f.get<ListBox>("cPAPAChoix1")->isSelected(1));
 }
+
+TEST(Sheets, FirstRowOfPageOneRecordsItsChanges) {
+    // Its tag is 0, the same as an unclaimed control's.
+    LoadedForm f;
+    TsDesc& d = fieldAt(f.state[1], 0);
+    d.FieldName = QStringLiteral("NVO");
+    d.ControlType = 109;
+    auto* nvo = f.get<NumberEdit>("cNVO");
+    nvo->setTag(controlTag(1, 0));
+    EXPECT_EQ(nvo->tag(), 0);
+    d.Control = nvo;
+    f.pages->attachEvents(nvo, 109, d);
+    nvo->setText(QStringLiteral("1201"));
+    EXPECT_EQ(d.CurrentValue, QStringLiteral("1201"));
+    EXPECT_EQ(f.tested, std::vector<int>{1});
+}
