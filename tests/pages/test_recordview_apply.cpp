@@ -34,6 +34,7 @@ std::vector<Row> descriptions()
     rows.push_back(fieldRow("pVO1", "Cache", "Caché", 2, 109, "SVO", 0));        // no control, width 0
     rows.push_back(fieldRow("pVO1", "Lecture", "Lecture", 2, 109, "COMPTA"));    // created without rights
     rows.push_back(fieldRow("pVO1", "Bizarre", "Bizarre", 2, 777, "SVO", 80, 100, 350)); // unknown type
+    rows.push_back(fieldRow("pVO1", "Secret", "Secret", 2, 109, "SVO", 80, 100, 380).set("enabled", "3"));
     rows.push_back(fieldRow("pVO1", "DateEntree", "Entrée", 1, 109));
     rows.push_back(fieldRow("pVO1", "DateOrdre", "Ordre", 1, 109));
     rows.push_back(fieldRow("pVO6", "ListImageVO", "Photos du véhicule", 2, 120));
@@ -267,4 +268,28 @@ TEST_F(Apply, HintsAndCommandsFollowTheRecord)
     view->UpdateView(false);
     EXPECT_EQ(w("JvXPBtnActualize")->toolTip(), QStringLiteral("rechargement des informations du véhicule"));
     EXPECT_TRUE(w("JvXPBtnSuppr")->isHidden());
+}
+
+TEST_F(Apply, AlwaysHiddenRowCreatesHiddenControlAndCaption)
+{
+    show("1", "");
+    ASSERT_NE(w("cSecret"), nullptr);
+    EXPECT_FALSE(w("cSecret")->isVisibleTo(sheet(1)));
+    EXPECT_FALSE(w("LbcSecret")->isVisibleTo(sheet(1)));
+    EXPECT_TRUE(w("cNumeroParc")->isVisibleTo(sheet(1)));
+}
+
+TEST_F(Apply, AnswerWithoutRecordDoesNotKeepThePreviousKind)
+{
+    write("XmlVO.xml", recordXml("tVO", {{"TypeVO", "2"}, {"StatutVD", "DEMO"}, {"idVO", "1004"}}));
+    idTypeVO = 3;
+    show("4", "");
+    ASSERT_EQ(view->state().KindSuffix, QStringLiteral("_TVD"));
+    // The next answer carries no record: its kind comes from the run parameter alone.
+    write("XmlVO.xml", recordXml("", {}));
+    idTypeVO = 1;
+    show("-1", "");
+    EXPECT_EQ(view->state().KindSuffix, QStringLiteral("_TVO"));
+    EXPECT_EQ(view->state().TypeVO, QStringLiteral("1"));
+    EXPECT_TRUE(view->state().IdVO.isEmpty());
 }
