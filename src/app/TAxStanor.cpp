@@ -55,8 +55,7 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     buildControls();
     // Designed controls of the sheets are added here, before the creation event.
     auto* view = pages::RecordView::of(this, [this] { return pages::recordViewHostOf(*this); });
-    pages::wireRecordView(*pages::DesignedPages::build(Tabs, [this](const QString& t) { WriteTrace(t); }),
-                          view->state(), view->host());
+    pages::wireRecordView(*pages::DesignedPages::build(Tabs, [this](const QString& t) { WriteTrace(t); }), *view);
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);

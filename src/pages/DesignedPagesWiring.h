@@ -2,17 +2,20 @@
 // Ties the pages layer to the record view of the same form: the reference
 // lists read the record state (lists answer, kind, site, pages), and the
 // description pass fills combo and list boxes, attaches the generic events
-// and reuses the designed caption labels through the host's hooks.
+// and reuses the designed caption labels through the host's hooks; the
+// cascades refresh the record's title in the header.
 
 #include "pages/DesignedPages.h"
-#include "pages/RecordViewState.h"
+#include "pages/RecordView.h"
 #include "toolkit/Controls.h"
 
 #include <QLabel>
 
 namespace stanor::pages {
 
-inline void wireRecordView(DesignedPages& p, RecordViewState& s, RecordViewHost& h) {
+inline void wireRecordView(DesignedPages& p, RecordView& view) {
+    RecordViewState& s = view.state();
+    RecordViewHost& h = view.host();
     ListSources src;
     src.equipXml = &s.EquipXml;
     src.pages = &s.pages;
@@ -39,6 +42,7 @@ inline void wireRecordView(DesignedPages& p, RecordViewState& s, RecordViewHost&
     h.beginPass = [&p] { p.lists().beginPass(); };
     h.attachEvents = [&p](QWidget* w, int controlType, const TsDesc& d) { p.attachEvents(w, controlType, d); };
     h.designedCaption = [](const QWidget* w) { return designedCaption(w); };
+    p.setInfoTitre = [&view] { view.header().setInfoTitre(); };
 }
 
 }  // namespace stanor::pages

@@ -1,7 +1,7 @@
 // The designed controls on the nine sheets, their bindings, the generic field
 // events and the list cascades, driven through the controls.
 
-#include "pages/DesignedPages.h"
+#include "pages/DesignedPagesWiring.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Grid.h"
 
@@ -460,4 +460,32 @@ TEST(Sheets, FirstRowOfPageOneRecordsItsChanges) {
     nvo->setText(QStringLiteral("1201"));
     EXPECT_EQ(d.CurrentValue, QStringLiteral("1201"));
     EXPECT_EQ(f.tested, std::vector<int>{1});
+}
+
+TEST(Sheets, WiredToTheRecordViewTheMarkRefreshesTheTitle) {
+    Form f;
+    RecordView* view = RecordView::of(&f.window, {});
+    wireRecordView(*f.pages, *view);
+    RecordViewState& s = view->state();
+    s.KindSuffix = QStringLiteral("_TVO");
+    s.EquipXml.Text = QStringLiteral("<X><MarksS><Marks><vMark>AUDI</vMark></Marks><Marks><vMark>Vw</vMark></Marks>"
+                                     "</MarksS></X>");
+    TsDesc& d = fieldAt(s.pages[1], 0);
+    d.FieldName = d.ListKey = QStringLiteral("InfoMarque");
+    d.ControlType = 111;
+    d.CurrentValue = QStringLiteral("AUDI");
+    auto* mark = f.get<ComboBox>("cInfoMarque");
+    mark->setTag(controlTag(1, 0));
+    d.ComboBox = d.Control = mark;
+    view->host().beginPass();
+    view->host().fillCombo(d, mark);
+    view->host().attachEvents(mark, 111, d);
+    EXPECT_EQ(mark->count(), 2);
+    f.get<Memo>("cInfoVersion")->setText(QStringLiteral("1.6 TDI"));
+    mark->setCurrentIndex(1);
+    EXPECT_EQ(d.CurrentValue, QStringLiteral("Vw"));
+    auto* title = f.window.findChild<QWidget*>(QStringLiteral("xcInfoTitre"));
+    ASSERT_NE(asFieldControl(title), nullptr);
+    EXPECT_EQ(asFieldControl(title)->text(), QStringLiteral("VW - 1.6 TDI"));
+    EXPECT_EQ(view->host().designedCaption(mark), designedCaption(mark));
 }
