@@ -77,7 +77,8 @@ void UpdateTabDesc::prepare(bool reloadFiles)
     trace(QStringLiteral("dans UpdateTabDesc : 1"));
     // Values travel with "." and "dd/mm/yyyy" everywhere in this program: the
     // model formats them explicitly, so no process-wide setting is needed.
-    f_.setVisible(QStringLiteral("Panel1"), false);
+    // The search panel gives way to the record.
+    f_.setVisible(f_.widget(QStringLiteral("Panel1")) ? QStringLiteral("Panel1") : QStringLiteral("PanelSearch"), false);
     s_.RecordXml.Clear();
 
     const QString customerCaption = f_.caption(QStringLiteral("LbIDCustomer"));
