@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     const int repeat = std::max(1, envInt("REPEAT", 10));
     JpegWriteOptions q;
     q.quality = envInt("QUALITY", 85);
-    ZoneBlurSpec zone{220, 210, 200, 60, 5, 1 << 20, true};
+    ZoneBlurParams zone{220, 210, 200, 60, 5, 1 << 20, true};
     if (const char* z = std::getenv("ZONE")) std::sscanf(z, "%d,%d,%d,%d", &zone.x, &zone.y, &zone.width, &zone.height);
     try {
         std::vector<double> wall;

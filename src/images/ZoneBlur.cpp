@@ -10,7 +10,7 @@
 namespace stanor::images {
 
 namespace {
-void checkZone(const ZoneBlurSpec& z, int width, int height) {
+void checkZone(const ZoneBlurParams& z, int width, int height) {
     if (z.width < 1 || z.height < 1) throw ImageError("Zone vide");
     if (z.x < 0 || z.y < 0 || std::int64_t(z.x) + z.width > width || std::int64_t(z.y) + z.height > height)
         throw ImageError("Zone en dehors de l'image (" + std::to_string(width) + " x " +
@@ -18,7 +18,7 @@ void checkZone(const ZoneBlurSpec& z, int width, int height) {
 }
 }  // namespace
 
-void blurZone(Bitmap& picture, const ZoneBlurSpec& z) {
+void blurZone(Bitmap& picture, const ZoneBlurParams& z) {
     checkZone(z, picture.width(), picture.height());
     const Bitmap source = picture.copyRect(z.x, z.y, z.width, z.height);
     Bitmap zone = source;
@@ -27,7 +27,7 @@ void blurZone(Bitmap& picture, const ZoneBlurSpec& z) {
 }
 
 std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t size,
-                                         const ZoneBlurSpec& z, const JpegWriteOptions& options) {
+                                         const ZoneBlurParams& z, const JpegWriteOptions& options) {
     int width = 0, height = 0;
     readJpegSize(jpeg, size, width, height);
     checkPictureSize(std::uint64_t(width), std::uint64_t(height));
@@ -37,7 +37,7 @@ std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t s
     if (options.quality == -1 && options.subsample && !options.progressive) {
         std::vector<std::uint8_t> out;
         const auto blurInside = [&](Bitmap& area, const JpegArea& inside) {
-            ZoneBlurSpec local = z;
+            ZoneBlurParams local = z;
             local.x = inside.x, local.y = inside.y;
             blurZone(area, local);
         };

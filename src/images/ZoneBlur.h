@@ -10,7 +10,7 @@
 
 namespace stanor::images {
 
-struct ZoneBlurSpec {
+struct ZoneBlurParams {
     int x = 0, y = 0, width = 0, height = 0;
     double radius = 5;
     int thickness = 30;
@@ -20,8 +20,8 @@ struct ZoneBlurSpec {
 // Throws ImageError for an empty zone or one outside the picture (the picture's size is named).
 // With the encoder's default options, the photo keeps its own coding outside the blocks that
 // cover the zone (nothing is lost there); with a quality of its own the whole photo is encoded.
-void blurZone(Bitmap& picture, const ZoneBlurSpec& zone);
+void blurZone(Bitmap& picture, const ZoneBlurParams& zone);
 std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t size,
-                                         const ZoneBlurSpec& zone, const JpegWriteOptions& options);
+                                         const ZoneBlurParams& zone, const JpegWriteOptions& options);
 
 }  // namespace stanor::images

@@ -151,15 +151,15 @@ TEST(GBlur, VectorPathsGiveTheReferencePixels) {
 
 TEST(ZoneBlur, EncodingWhileDecodingGivesTheSameFileAsOneStepAfterTheOther) {
     const std::vector<std::uint8_t> jpeg = encodeJpeg(photoLike(640, 480), {85});
-    for (ZoneBlurSpec z : {ZoneBlurSpec{220, 210, 200, 60, 5, 30, true}, ZoneBlurSpec{0, 0, 640, 480, 2, 100, false},
-                           ZoneBlurSpec{639, 479, 1, 1, 5, 30, true}, ZoneBlurSpec{0, 470, 50, 10, 10, 3, false}}) {
+    for (ZoneBlurParams z : {ZoneBlurParams{220, 210, 200, 60, 5, 30, true}, ZoneBlurParams{0, 0, 640, 480, 2, 100, false},
+                           ZoneBlurParams{639, 479, 1, 1, 5, 30, true}, ZoneBlurParams{0, 470, 50, 10, 10, 3, false}}) {
         Bitmap pic;
         decodeJpeg(jpeg, pic);
         blurZone(pic, z);
         EXPECT_EQ(blurZoneInJpeg(jpeg.data(), jpeg.size(), z, {85}), encodeJpeg(pic, {85})) << z.x << "," << z.y;
     }
     // Zones outside the picture or empty, and damaged data, fail cleanly.
-    for (ZoneBlurSpec z : {ZoneBlurSpec{600, 0, 41, 10}, ZoneBlurSpec{-1, 0, 10, 10}, ZoneBlurSpec{0, 0, 0, 10}})
+    for (ZoneBlurParams z : {ZoneBlurParams{600, 0, 41, 10}, ZoneBlurParams{-1, 0, 10, 10}, ZoneBlurParams{0, 0, 0, 10}})
         EXPECT_THROW(blurZoneInJpeg(jpeg.data(), jpeg.size(), z, {}), ImageError);
     const std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + long(jpeg.size() / 2));
     EXPECT_THROW(blurZoneInJpeg(cut.data(), cut.size(), {10, 400, 20, 20}, {}), ImageError);
@@ -170,7 +170,7 @@ TEST(ZoneBlur, WithoutAQualityAZoneAtTheOddEdgesIsCodedAgainToo) {
     const std::vector<std::uint8_t> jpeg = encodeJpeg(photoLike(333, 250), {85});
     Bitmap before, after;
     decodeJpeg(jpeg, before);
-    const ZoneBlurSpec z{300, 230, 33, 20, 3, 100, false};
+    const ZoneBlurParams z{300, 230, 33, 20, 3, 100, false};
     decodeJpeg(blurZoneInJpeg(jpeg.data(), jpeg.size(), z, {}), after);
     Bitmap want = before;
     blurZone(want, z);
@@ -192,7 +192,7 @@ TEST(ZoneBlur, WithoutAQualityOnlyTheBlocksOfTheZoneAreCodedAgain) {
         const std::vector<std::uint8_t> jpeg = encodeJpeg(photoLike(333, 250), o);
         Bitmap before;
         decodeJpeg(jpeg, before);
-        const ZoneBlurSpec z{101, 77, 90, 40, 5, 100, true};
+        const ZoneBlurParams z{101, 77, 90, 40, 5, 100, true};
         const std::vector<std::uint8_t> out = blurZoneInJpeg(jpeg.data(), jpeg.size(), z, {});
         Bitmap after, want = before;
         decodeJpeg(out, after);

@@ -172,7 +172,7 @@ int cmdBlur(const std::vector<std::string>& in) {
     if (!zoneText) throw UsageError("la zone est obligatoire : --zone X,Y,L,H");
     const std::vector<int> z = parseList(*zoneText, ',', 4, "zone");
     if (z[2] < 1 || z[3] < 1) throw UsageError("zone vide : \"" + *zoneText + "\"");
-    ZoneBlurSpec spec;
+    ZoneBlurParams spec;
     spec.x = z[0], spec.y = z[1], spec.width = z[2], spec.height = z[3];
     spec.radius = a.get("radius") ? parseInt(*a.get("radius"), "rayon", 1, 100) : 5;
     spec.thickness = a.get("thickness") ? parseInt(*a.get("thickness"), "épaisseur", 1, 1'000'000) : 30;
