@@ -63,8 +63,9 @@ void RecordView::requestRecords()
     };
     const QString vehicle = form_.caption(QStringLiteral("LbIdTVO"));
     if (!vehicle.isEmpty()) {
-        state_.UrlInfoVO = base + QStringLiteral("AxInfoVO?XMLC_OutputFormat=XML&idTVO=") + vehicle +
-                           QStringLiteral("&UserID=") + user;
+        state_.UrlInfoVO = host_.infoVOUrl ? host_.infoVOUrl()
+                                           : base + QStringLiteral("AxInfoVO?XMLC_OutputFormat=XML&idTVO=") +
+                                                 vehicle + QStringLiteral("&UserID=") + user;
         form_.setCaption(QStringLiteral("LbDebugInfo1"), state_.UrlInfoVO);
         const int n = captionId(vehicle);
         state_.FlagNewEnreg = n <= 0;
@@ -74,7 +75,8 @@ void RecordView::requestRecords()
     }
     const QString customer = form_.caption(QStringLiteral("LbIDCustomer"));
     if (!customer.isEmpty()) {
-        state_.UrlInfoCL = base + QStringLiteral("AxInfoCL?XMLC_OutputFormat=XML&UserID=") + user;
+        state_.UrlInfoCL = host_.infoCLUrl ? host_.infoCLUrl()
+                                           : base + QStringLiteral("AxInfoCL?XMLC_OutputFormat=XML&UserID=") + user;
         form_.setCaption(QStringLiteral("LbDebugInfo1"), state_.UrlInfoCL);
         const int n = captionId(customer);
         state_.FlagNewEnreg = n <= 0;

@@ -26,6 +26,8 @@ RecordViewHost recordViewHostOf(Form& f)
         f.UserSite = site;
     };
     h.httpExecute = [&f](const QString& url, const QString& file) { f.HttpExecute(url, file); };
+    h.infoVOUrl = [&f] { return f.Requests().infoVO().url; };
+    h.infoCLUrl = [&f] { return f.Requests().infoCL().url; };
     h.today = [] { return QDate::currentDate(); };
     h.superAdminDisplay = [&f](bool on) { f.SetSuperAdminDisplay(on); };
     return h;

@@ -69,6 +69,10 @@ struct RecordViewHost {
     std::function<void(const QString& concession, const QString& site)> setUserParams;
     // Sends a GET and writes its answer into the file (local path).
     std::function<void(const QString& url, const QString& file)> httpExecute;
+    // Addresses of the vehicle and customer record requests, from the request
+    // catalogue; when left empty they are formed from baseHRef and idUser.
+    std::function<QString()> infoVOUrl;
+    std::function<QString()> infoCLUrl;
     std::function<QDate()> today;
 
     // Later subsystems; each may be left empty.
