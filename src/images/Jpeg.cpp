@@ -1,6 +1,7 @@
 #include "images/Jpeg.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
@@ -297,6 +298,9 @@ bool writeCoefficients(Encoder& e, Decoder& photo, jvirt_barray_ptr* coefs) {
 
 }  // namespace
 
+// Photos below this many pixels have their area coded again on the calling thread.
+constexpr std::uint64_t kAreaThreadPixels = 2'000'000;
+
 bool patchJpegArea(const std::uint8_t* data, std::size_t size, const JpegArea& rect,
                    const AreaEdit& edit, std::vector<std::uint8_t>& out) {
     Decoder photo;
@@ -316,12 +320,14 @@ bool patchJpegArea(const std::uint8_t* data, std::size_t size, const JpegArea& r
     const int x1 = std::min(w, (rect.x + rect.width + mcuW - 1) / mcuW * mcuW);
     const int y1 = std::min(h, (rect.y + rect.height + mcuH - 1) / mcuH * mcuH);
 
-    // The area is decoded, edited and coded again on a second thread while this one reads the
-    // photo's coefficients; the two only meet to copy the area's blocks.
+    // On a large photo the area is decoded, edited and coded again on a second thread while
+    // this one reads the photo's coefficients; the two only meet to copy the area's blocks. On a
+    // small one starting that thread costs about as much as the area work itself, so both steps
+    // run here, one after the other.
     const CodingLayout layout(photo.cinfo);
     std::vector<std::uint8_t> areaJpeg;
     std::exception_ptr areaError;
-    std::thread areaWork([&] {
+    const auto areaWork = [&] {
         try {
             Bitmap area(x1 - x0, y1 - y0);
             {
@@ -338,10 +344,17 @@ bool patchJpegArea(const std::uint8_t* data, std::size_t size, const JpegArea& r
         } catch (...) {
             areaError = std::current_exception();
         }
-    });
+    };
     jvirt_barray_ptr* photoCoefs = nullptr;
-    const bool read = readCoefficients(photo, photoCoefs);
-    areaWork.join();
+    bool read = false;
+    if (std::uint64_t(w) * std::uint64_t(h) < kAreaThreadPixels) {
+        read = readCoefficients(photo, photoCoefs);
+        if (read) areaWork();
+    } else {
+        std::thread areaThread(areaWork);
+        read = readCoefficients(photo, photoCoefs);
+        areaThread.join();
+    }
     if (!read) failJpeg(photo.err.message);
     if (areaError) std::rethrow_exception(areaError);
 
@@ -415,10 +428,29 @@ std::vector<std::uint8_t> readFileBytes(const std::string& path) {
 }
 
 void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) throw ImageError("Impossible d'écrire le fichier " + path);
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
+    // An existing file is written over in place and then cut to the new length, rather than
+    // emptied first: emptying gives its blocks back to the file system (which may discard them on
+    // the disk) only to take new ones a moment later, which costs more than the writing itself
+    // when the same photo is written again.
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) throw ImageError("Impossible d'écrire le fichier " + path);
+    bool ok = true;
+    const std::uint8_t* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (ok && left > 0) {
+        const ssize_t n = write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        p += n;
+        left -= std::size_t(n);
+    }
+    struct stat st {};
+    if (ok && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size != off_t(bytes.size()))
+        ok = ftruncate(fd, off_t(bytes.size())) == 0;
+    ok = close(fd) == 0 && ok;
     if (!ok) throw ImageError("Impossible d'écrire le fichier " + path);
 }
 

@@ -274,9 +274,6 @@ int ringRowsFor(int sw, int sh, std::size_t ringBytes) {
     return rows & ~1;  // even, so that both rows of a pair have their own slots
 }
 
-// Vertical passes below this many multiply-adds run on the calling thread alone.
-constexpr double kParallelVertical = 16e6;
-
 // Horizontal passes of every target over the source's row pairs, for one source that is either
 // whole (`full`) or streamed through a ring of rows by a producer.
 class HorizontalStage {
@@ -317,6 +314,14 @@ public:
             aborted_ = true;
         }
         cv_.notify_all();
+    }
+
+    // Waits until every pair has been through its horizontal passes; false when the work was
+    // given up.
+    bool waitAllDone() {
+        std::unique_lock<std::mutex> lock(m_);
+        cv_.wait(lock, [&] { return aborted_ || pairsFinished_ == pairs_; });
+        return !aborted_;
     }
 
     // The producer's side.
@@ -388,11 +393,13 @@ private:
         for (std::size_t t = 0; t < plans_.size(); ++t)
             horizontalPair(plans_[t], scratch.rows, works_[t].scanLine(r0),
                            r1 > r0 ? works_[t].scanLine(r1) : scratch.spare.data(), simd_);
+        bool last;
         {
             std::lock_guard<std::mutex> lock(m_);
             pairDone_[std::size_t(p)] = 1;
+            last = ++pairsFinished_ == pairs_;
         }
-        if (!full_) cv_.notify_all();
+        if (!full_ || last) cv_.notify_all();
     }
 
     const Bitmap* full_;
@@ -406,6 +413,7 @@ private:
     std::mutex m_;
     std::condition_variable cv_;
     int published_;
+    int pairsFinished_ = 0;
     bool aborted_ = false;
     std::vector<char> pairDone_;
 };
@@ -418,12 +426,44 @@ std::vector<Bitmap> runResample(const Bitmap* full, int sw, int sh, const std::v
     threads = workerCount(threads);
     HorizontalStage stage(full, sw, sh, targets, filter, simd, ringBytes);
 
-    // A helper that fails (out of memory) stops the others; the error reaches the caller.
+    // Vertical passes of every target, their rows numbered one after the other.
+    std::vector<Bitmap>& works = stage.works();
+    std::vector<std::vector<ContributorList>> vertical;
+    std::vector<Bitmap> out;
+    std::vector<int> firstRow;
+    int total = 0;
+    for (const Size& t : targets) {
+        vertical.push_back(computeContributions(sh, t.height, filter.filter, filter.support));
+        out.emplace_back();
+        out.back().resizeUninitialized(t.width, t.height);
+        firstRow.push_back(total);
+        total += t.height;
+    }
+    constexpr int kVerticalChunk = 8;
+    std::atomic<int> nextVertical{0};
+    auto verticalRows = [&] {
+        for (;;) {
+            const int begin = nextVertical.fetch_add(kVerticalChunk);
+            if (begin >= total) return;
+            const int end = std::min(begin + kVerticalChunk, total);
+            for (int r = begin; r < end; ++r) {
+                std::size_t t = 0;
+                while (t + 1 < firstRow.size() && r >= firstRow[t + 1]) ++t;
+                const int i = r - firstRow[t];
+                verticalRow(vertical[t][std::size_t(i)], works[t], out[t].scanLine(i), simd);
+            }
+        }
+    };
+
+    // A helper that fails (out of memory) stops the others; the error reaches the caller. Once
+    // every horizontal pass is done, the helpers and this thread share the vertical passes, so
+    // that no thread is started for those.
     std::exception_ptr helperError;
     std::mutex errorLock;
     auto helper = [&] {
         try {
             stage.consume();
+            if (stage.waitAllDone()) verticalRows();
         } catch (...) {
             {
                 std::lock_guard<std::mutex> lock(errorLock);
@@ -468,31 +508,6 @@ std::vector<Bitmap> runResample(const Bitmap* full, int sw, int sh, const std::v
     helper();
     for (std::thread& t : helpers) t.join();
     if (helperError) std::rethrow_exception(helperError);
-
-    // Vertical passes of every target, their rows numbered one after the other.
-    std::vector<Bitmap>& works = stage.works();
-    std::vector<std::vector<ContributorList>> vertical;
-    std::vector<Bitmap> out;
-    std::vector<int> firstRow;
-    int total = 0;
-    for (const Size& t : targets) {
-        vertical.push_back(computeContributions(sh, t.height, filter.filter, filter.support));
-        out.emplace_back();
-        out.back().resizeUninitialized(t.width, t.height);
-        firstRow.push_back(total);
-        total += t.height;
-    }
-    double work = 0;
-    for (std::size_t t = 0; t < targets.size(); ++t)
-        for (const ContributorList& l : vertical[t]) work += double(l.size()) * double(works[t].stride());
-    parallelFor(total, work < kParallelVertical ? 1 : threads, 8, [&](int begin, int end) {
-        for (int r = begin; r < end; ++r) {
-            std::size_t t = 0;
-            while (t + 1 < firstRow.size() && r >= firstRow[t + 1]) ++t;
-            const int i = r - firstRow[t];
-            verticalRow(vertical[t][std::size_t(i)], works[t], out[t].scanLine(i), simd);
-        }
-    });
     return out;
 }
 
