@@ -201,19 +201,27 @@ bool readCoefficients(Decoder& d, jvirt_barray_ptr*& coefs) {
     return true;
 }
 
-// Decodes rows y0..y1-1 (full width) and keeps columns x0..x1-1 of them in `area`.
-bool decodeArea(Decoder& d, int x0, int y0, int x1, int y1, std::uint8_t* row, Bitmap& area) {
+// Decodes rows y0..y1-1 and keeps columns x0..x1-1 of them in `area`. Only the columns from one
+// MCU before x0 to one MCU after x1 are decoded: the margin gives the chroma upsampling the same
+// neighbours it has in a full-width decode, so the kept pixels are the same. `row` holds a full
+// row of the photo.
+bool decodeArea(Decoder& d, int x0, int y0, int x1, int y1, int margin, std::uint8_t* row, Bitmap& area) {
     if (setjmp(d.err.jump)) return false;
     d.cinfo.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&d.cinfo);
+    const int w = int(d.cinfo.output_width);
+    JDIMENSION cropX = JDIMENSION(std::max(0, x0 - margin));
+    JDIMENSION cropW = JDIMENSION(std::min(w, x1 + margin)) - cropX;
+    if (cropW < JDIMENSION(w)) jpeg_crop_scanline(&d.cinfo, &cropX, &cropW);
     if (y0 > 0) jpeg_skip_scanlines(&d.cinfo, JDIMENSION(y0));
+    const std::size_t from = std::size_t(x0 - int(cropX)) * 3;
     for (int y = y0; y < y1; ++y) {
         JSAMPROW r = row;
         if (jpeg_read_scanlines(&d.cinfo, &r, 1) != 1) {
             std::strcpy(d.err.message, "données manquantes");
             return false;
         }
-        std::memcpy(area.scanLine(y - y0), row + std::size_t(x0) * 3, std::size_t(x1 - x0) * 3);
+        std::memcpy(area.scanLine(y - y0), row + from, std::size_t(x1 - x0) * 3);
     }
     return true;
 }
@@ -285,6 +293,51 @@ bool copyBlocks(Decoder& photo, jvirt_barray_ptr* dst, Decoder& area, jvirt_barr
     return true;
 }
 
+// Writes the photo's blocks covering columns cx0..cx1-1 and rows cy0..cy1-1 (whole MCUs from the
+// top left, cut at the photo's right and bottom edges) as a JPEG of their own, without decoding
+// them: the coefficients are taken as they are.
+bool writeCrop(Encoder& e, Decoder& photo, jvirt_barray_ptr* coefs, int cx0, int cy0, int cx1, int cy1) {
+    if (setjmp(e.err.jump)) return false;
+    if (setjmp(photo.err.jump)) return false;
+    jpeg_create_compress(&e.cinfo);
+    jpeg_mem_dest(&e.cinfo, &e.buffer, &e.size);
+    jpeg_copy_critical_parameters(&photo.cinfo, &e.cinfo);
+    e.cinfo.image_width = JDIMENSION(cx1 - cx0);
+    e.cinfo.image_height = JDIMENSION(cy1 - cy0);
+    const int maxH = photo.cinfo.max_h_samp_factor, maxV = photo.cinfo.max_v_samp_factor;
+    const int mcuW = DCTSIZE * maxH, mcuH = DCTSIZE * maxV;
+    const int n = photo.cinfo.num_components;
+    jvirt_barray_ptr crop[MAX_COMPONENTS] = {};
+    JDIMENSION cropW[MAX_COMPONENTS] = {}, cropH[MAX_COMPONENTS] = {};
+    const auto ceilDiv = [](long a, long b) { return JDIMENSION((a + b - 1) / b); };
+    for (int c = 0; c < n; ++c) {
+        const jpeg_component_info& pc = photo.cinfo.comp_info[c];
+        const long hs = pc.h_samp_factor, vs = pc.v_samp_factor;
+        // As the encoder counts them: blocks of the component, rounded up to whole MCUs.
+        cropW[c] = ceilDiv(ceilDiv(long(cx1 - cx0) * hs, maxH), DCTSIZE * hs) * JDIMENSION(hs);
+        cropH[c] = ceilDiv(ceilDiv(long(cy1 - cy0) * vs, maxV), DCTSIZE * vs) * JDIMENSION(vs);
+        crop[c] = (*e.cinfo.mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(&e.cinfo), JPOOL_IMAGE,
+                                                        TRUE, cropW[c], cropH[c], JDIMENSION(vs));
+    }
+    (*e.cinfo.mem->realize_virt_arrays)(reinterpret_cast<j_common_ptr>(&e.cinfo));
+    for (int c = 0; c < n; ++c) {
+        const jpeg_component_info& pc = photo.cinfo.comp_info[c];
+        const JDIMENSION hs = JDIMENSION(pc.h_samp_factor), vs = JDIMENSION(pc.v_samp_factor);
+        const JDIMENSION bx0 = JDIMENSION(cx0 / mcuW) * hs, by0 = JDIMENSION(cy0 / mcuH) * vs;
+        // The photo's arrays hold whole MCUs as well.
+        const JDIMENSION srcW = (pc.width_in_blocks + hs - 1) / hs * hs, srcH = (pc.height_in_blocks + vs - 1) / vs * vs;
+        for (JDIMENSION by = 0; by < cropH[c] && by0 + by < srcH; ++by) {
+            JBLOCKARRAY from = (*photo.cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&photo.cinfo), coefs[c], by0 + by, 1, FALSE);
+            JBLOCKARRAY to = (*e.cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&e.cinfo), crop[c], by, 1, TRUE);
+            const JDIMENSION count = std::min(cropW[c], srcW - bx0);
+            std::memcpy(to[0][0], from[0][bx0], sizeof(JBLOCK) * count);
+        }
+    }
+    jpeg_write_coefficients(&e.cinfo, crop);
+    jpeg_finish_compress(&e.cinfo);
+    return true;
+}
+
 bool writeCoefficients(Encoder& e, Decoder& photo, jvirt_barray_ptr* coefs) {
     if (setjmp(e.err.jump)) return false;
     if (setjmp(photo.err.jump)) return false;
@@ -327,13 +380,22 @@ bool patchJpegArea(const std::uint8_t* data, std::size_t size, const JpegArea& r
     const CodingLayout layout(photo.cinfo);
     std::vector<std::uint8_t> areaJpeg;
     std::exception_ptr areaError;
+    // On the calling thread the area's pixels come from the coefficients already read (the blocks
+    // around it, one MCU more on every side so that the chroma upsampling sees the same
+    // neighbours, are written out as a small JPEG of their own and decoded); on the second thread
+    // they are decoded from the photo itself.
+    const Encoder* around = nullptr;
+    int ax0 = 0, ay0 = 0;
     const auto areaWork = [&] {
         try {
             Bitmap area(x1 - x0, y1 - y0);
             {
                 Decoder pixels;
+                const std::uint8_t* from = around ? around->buffer : data;
+                const std::size_t fromSize = around ? std::size_t(around->size) : size;
                 std::vector<std::uint8_t> row(std::size_t(w) * 3);
-                if (!readHeader(pixels, data, size) || !decodeArea(pixels, x0, y0, x1, y1, row.data(), area))
+                if (!readHeader(pixels, from, fromSize) ||
+                    !decodeArea(pixels, x0 - ax0, y0 - ay0, x1 - ax0, y1 - ay0, mcuW, row.data(), area))
                     failJpeg(pixels.err.message);
             }
             edit(area, {rect.x - x0, rect.y - y0, rect.width, rect.height});
@@ -349,7 +411,15 @@ bool patchJpegArea(const std::uint8_t* data, std::size_t size, const JpegArea& r
     bool read = false;
     if (std::uint64_t(w) * std::uint64_t(h) < kAreaThreadPixels) {
         read = readCoefficients(photo, photoCoefs);
-        if (read) areaWork();
+        if (read) {
+            Encoder crop;
+            ax0 = std::max(0, x0 - mcuW), ay0 = std::max(0, y0 - mcuH);
+            if (!writeCrop(crop, photo, photoCoefs, ax0, ay0, std::min(w, x1 + mcuW), std::min(h, y1 + mcuH)))
+                throw ImageError(std::string("Échec de la compression JPEG : ") + crop.err.message + photo.err.message);
+            around = &crop;
+            areaWork();
+            around = nullptr;
+        }
     } else {
         std::thread areaThread(areaWork);
         read = readCoefficients(photo, photoCoefs);

@@ -216,3 +216,31 @@ TEST(ZoneBlur, WithoutAQualityOnlyTheBlocksOfTheZoneAreCodedAgain) {
         EXPECT_LT(diff / double(inside), 3.0) << progressive;  // the blur is there, as coded again
     }
 }
+
+TEST(ZoneBlur, TheAreaToCodeAgainHasThePixelsOfTheWholePhotoDecoded) {
+    // The edit sees the blocks around the zone exactly as a decode of the whole photo gives them,
+    // chroma upsampling at their borders included, in the middle of the photo and at its edges.
+    for (bool subsample : {true, false})
+        for (bool progressive : {false, true}) {
+            JpegWriteOptions o{85};
+            o.subsample = subsample;
+            o.progressive = progressive;
+            const std::vector<std::uint8_t> jpeg = encodeJpeg(photoLike(333, 250), o);
+            Bitmap whole;
+            decodeJpeg(jpeg, whole);
+            for (JpegArea rect : {JpegArea{101, 77, 90, 40}, JpegArea{0, 0, 20, 20}, JpegArea{300, 230, 33, 20},
+                                  JpegArea{0, 0, 333, 250}, JpegArea{5, 120, 1, 1}, JpegArea{0, 100, 333, 3}}) {
+                int calls = 0;
+                std::vector<std::uint8_t> out;
+                const bool patched = patchJpegArea(jpeg.data(), jpeg.size(), rect, [&](Bitmap& area, const JpegArea& inside) {
+                    ++calls;
+                    const int x0 = rect.x - inside.x, y0 = rect.y - inside.y;
+                    ASSERT_TRUE(x0 >= 0 && y0 >= 0 && x0 + area.width() <= 333 && y0 + area.height() <= 250);
+                    EXPECT_TRUE(area == whole.copyRect(x0, y0, area.width(), area.height()))
+                        << subsample << progressive << " " << rect.x << "," << rect.y;
+                }, out);
+                EXPECT_TRUE(patched);
+                EXPECT_EQ(calls, 1);
+            }
+        }
+}
