@@ -172,11 +172,11 @@ int cmdBlur(const std::vector<std::string>& in) {
     if (!zoneText) throw UsageError("la zone est obligatoire : --zone X,Y,L,H");
     const std::vector<int> z = parseList(*zoneText, ',', 4, "zone");
     if (z[2] < 1 || z[3] < 1) throw UsageError("zone vide : \"" + *zoneText + "\"");
-    ZoneBlurParams spec;
-    spec.x = z[0], spec.y = z[1], spec.width = z[2], spec.height = z[3];
-    spec.radius = a.get("radius") ? parseInt(*a.get("radius"), "rayon", 1, 100) : 5;
-    spec.thickness = a.get("thickness") ? parseInt(*a.get("thickness"), "épaisseur", 1, 1'000'000) : 30;
-    spec.leftToRight = !a.get("rising");
+    ZoneBlurParams params;
+    params.x = z[0], params.y = z[1], params.width = z[2], params.height = z[3];
+    params.radius = a.get("radius") ? parseInt(*a.get("radius"), "rayon", 1, 100) : 5;
+    params.thickness = a.get("thickness") ? parseInt(*a.get("thickness"), "épaisseur", 1, 1'000'000) : 30;
+    params.leftToRight = !a.get("rising");
     const JpegWriteOptions jo = jpegOptions(a);
     const std::string& src = a.positional[0];
     const std::string& dst = a.positional[1];
@@ -184,7 +184,7 @@ int cmdBlur(const std::vector<std::string>& in) {
         const FileBytes bytes(src);
         std::vector<std::uint8_t> out;
         try {
-            out = blurZoneInJpeg(bytes.data(), bytes.size(), spec, jo);
+            out = blurZoneInJpeg(bytes.data(), bytes.size(), params, jo);
         } catch (const ImageError& e) {
             throw ImageError(src + " : " + e.what());
         }
@@ -192,7 +192,7 @@ int cmdBlur(const std::vector<std::string>& in) {
         return kOk;
     }
     Bitmap pic = readPicture(src);
-    blurZone(pic, spec);
+    blurZone(pic, params);
     writePicture(pic, dst, jo);
     return kOk;
 }
