@@ -210,13 +210,13 @@ TEST_F(ProcessTest, BadStoresAreReportedAndTheClientKeepsRunning) {
 TEST_F(ProcessTest, SecondStartWithAnUnreadableStoreShowsTheReadBoxAndEnds) {
     writeStore("\"idTVO\"=\"9\"\n");
     QProcess* first = start(kClient);
+    // The socket name is the last value the first client publishes; only then
+    // is the store its own no more, and the handle can be spoiled without the
+    // first client's next write putting it back.
     ASSERT_TRUE(waitFor([&] {
-        return RegFileStore(registry).readDword(kStanorKey, QStringLiteral("FirstFormHandle")).has_value();
+        return RegFileStore(registry).readString(kStanorKey, kSocketValueName).size() > 0;
     }));
-    QFile f(registry);
-    ASSERT_TRUE(f.open(QIODevice::Append));
-    f.write("\"FirstFormHandle\"=\"not a number\"\n");  // now a string where a DWORD is read
-    f.close();
+    RegFileStore(registry).writeString(kStanorKey, QStringLiteral("FirstFormHandle"), QStringLiteral("not a number"));
     QByteArray err;
     EXPECT_EQ(run(kClient, {}, &err), 0);
     EXPECT_TRUE(err.contains("lecture dans la base de registre.")) << err.constData();
