@@ -28,7 +28,7 @@ RecordViewHost recordViewHostOf(Form& f)
     h.httpExecute = [&f](const QString& url, const QString& file) { f.HttpExecute(url, file); };
     h.infoVOUrl = [&f] { return f.Requests().infoVO().url; };
     h.infoCLUrl = [&f] { return f.Requests().infoCL().url; };
-    h.today = [] { return QDate::currentDate(); };
+    h.today = [&f] { return f.context().clock.today(); };
     h.superAdminDisplay = [&f](bool on) { f.SetSuperAdminDisplay(on); };
     return h;
 }

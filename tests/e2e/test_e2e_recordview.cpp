@@ -121,8 +121,10 @@ TEST_F(RecordViewE2e, NegativeIdentifierStillAsksAndMarksANewRecord)
         return l.startsWith(QStringLiteral("HttpExecute : ")) && l.contains(QStringLiteral("AxInfoVO")) &&
                l.contains(QStringLiteral("idTVO=-3"));
     }));
-    // A record being created shows the defaults: the entry date "now" is today.
-    EXPECT_FALSE(text("cDateEntree").isEmpty());
+    // A record being created shows the defaults: the entry date "now" is the
+    // day of the form's clock.
+    EXPECT_EQ(text("cDateEntree"), run->clock.today().toString(QStringLiteral("dd/MM/yyyy")));
+    EXPECT_NE(run->clock.today(), QDate::currentDate());
     EXPECT_EQ(text("cNVO"), QString());
     EXPECT_FALSE(form.findChild<QWidget*>(QStringLiteral("PanelWarning"))->isVisibleTo(&form));
 }
