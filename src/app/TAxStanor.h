@@ -49,6 +49,7 @@ public:
     QLabel* LbVersion = nullptr;
     QLabel* LbIdTVO = nullptr;
     QLabel* LbIDCustomer = nullptr;
+    QLabel* LbInfoOptions = nullptr;  // texts of the options chosen for a demonstrator or new vehicle
     QFrame* PanelWarning = nullptr;  // red panel across the top, shown while LbDebugInfo0 holds an error
     QFrame* PanelSplash = nullptr;
     QLabel* LbSplash = nullptr;

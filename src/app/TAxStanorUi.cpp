@@ -90,6 +90,11 @@ void TAxStanor::buildControls() {
     JvXPNext->setEnabled(false);
     JvXPPrev->setEnabled(false);
     JvXPBtnSweep->hide();
+    // The options chosen in the option list of a demonstrator or new vehicle,
+    // readable whatever sheet is shown; the record view shows it for those kinds.
+    LbInfoOptions = makeLabel(this, "LbInfoOptions", QRect(532, barTop, 289, barHeight));
+    LbInfoOptions->setWordWrap(true);
+    LbInfoOptions->hide();
 
     // Status row, always shown.
     const int statusTop = 598;

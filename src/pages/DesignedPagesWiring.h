@@ -30,7 +30,10 @@ inline void wireRecordView(DesignedPages& p, RecordView& view) {
         QWidget* tabs = qobject_cast<QWidget*>(p.parent());
         QWidget* form = tabs ? tabs->window() : nullptr;
         if (auto* label = form ? form->findChild<QLabel*>(QStringLiteral("LbInfoOptions")) : nullptr)
+        {
             label->setText(text);
+            label->setToolTip(text);  // the whole list when the caption is cut
+        }
     };
     src.trace = h.trace;
     p.connectState(src);

@@ -3,6 +3,7 @@
 // customer, against the data service running on loopback.
 #include "E2eService.h"
 
+#include "toolkit/Controls.h"
 #include "toolkit/FieldControl.h"
 
 #include <QLabel>
@@ -71,6 +72,7 @@ TEST_F(RecordViewE2e, DemoUsedVehicleThenDemonstratorNewVehicleAndCustomer)
     EXPECT_EQ(text("xcInfoField3"), QStringLiteral("69 jours"));  // 01/10/2026 to the service's date
     EXPECT_EQ(form.JvXPBtnNewVO->text(), QStringLiteral("VO"));
     EXPECT_EQ(form.LbIdTVO->text(), QStringLiteral("1"));
+    EXPECT_FALSE(form.LbInfoOptions->isVisibleTo(&form));  // only demonstrators and new vehicles
 
     reload({{"idTVO", QStringLiteral("4")}, {"idTypeVO", QStringLiteral("3")}});
     trace = run->newTrace();
@@ -91,6 +93,12 @@ TEST_F(RecordViewE2e, DemoUsedVehicleThenDemonstratorNewVehicleAndCustomer)
     EXPECT_EQ(text("cVNNVO"), QStringLiteral("3101"));
     EXPECT_EQ(form.JvXPBtnNewVO->text(), QStringLiteral("VN"));
     EXPECT_FALSE(form.JvXPBtnSweep->isHidden());  // the demo user is a super-administrator
+    // The chosen options read beside the toolbar, as the option list holds them.
+    auto* options = form.findChild<toolkit::ListBox*>(QStringLiteral("cVNInfoOptions"));
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(form.LbInfoOptions->isVisibleTo(&form));
+    EXPECT_FALSE(options->selectedTexts().isEmpty());
+    EXPECT_EQ(form.LbInfoOptions->text(), options->selectedTexts().join(QStringLiteral(" - ")));
 
     reload({{"idTVO", QString()}, {"idClient", QStringLiteral("1")}});
     trace = run->newTrace();
