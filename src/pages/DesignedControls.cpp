@@ -119,6 +119,35 @@ private:
     QLabel* label_;
 };
 
+// Gives a control the room of the label beside it only while that label is
+// shown, so that a date keeps its whole width while its marker is hidden.
+class BesideRoom : public QObject {
+public:
+    BesideRoom(QWidget* beside, QWidget* control, int room) : QObject(beside), control_(control), room_(room) {
+        beside->installEventFilter(this);
+        fit(!beside->isHidden());
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::ShowToParent) fit(true);
+        else if (e->type() == QEvent::HideToParent) fit(false);
+        return false;
+    }
+
+private:
+    void fit(bool narrow) {
+        if (narrow == narrow_) return;
+        QRect r = control_->geometry();
+        r.setWidth(r.width() + (narrow ? -room_ : room_));
+        control_->setGeometry(r);
+        narrow_ = narrow;
+    }
+    QWidget* control_;
+    int room_;
+    bool narrow_ = false;
+};
+
 // Places the controls of one group (or of PanelCompta) in a column.
 class ColumnPlacer {
 public:
@@ -147,8 +176,8 @@ public:
         }
         if (d.flags & Designed::Beside && last_) {
             const QRect r = last_->geometry();
-            last_->setGeometry(r.x(), r.y(), r.width() - 30, r.height());
             w->setGeometry(r.right() - 26, r.y(), 28, kControlH);
+            new BesideRoom(w, last_, 30);
             return w;
         }
         if (d.kind == K::Label || d.kind == K::Button || d.kind == K::Panel) {

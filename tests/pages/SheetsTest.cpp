@@ -214,6 +214,21 @@ TEST(Sheets, LaidOutInsideTheSheetWithoutOverlaps) {
     }
 }
 
+TEST(Sheets, AHiddenMarkerBesideADateLeavesItItsWholeWidth) {
+    Form f;
+    f.window.show();
+    auto* date = f.get<QWidget>("cVNDateFabrication");
+    auto* marker = f.get<QWidget>("LbDateFabrication");
+    const int whole = f.get<QWidget>("cVNDateCdeVW")->width();
+    EXPECT_TRUE(marker->isHidden());
+    EXPECT_EQ(date->width(), whole);
+    marker->show();
+    EXPECT_LT(date->width(), whole);
+    EXPECT_FALSE(date->geometry().intersects(marker->geometry()));
+    marker->hide();
+    EXPECT_EQ(date->width(), whole);
+}
+
 TEST(Sheets, EveryBindingReachesItsHandler) {
     Form f;
     for (const EventBinding& b : eventBindings())
