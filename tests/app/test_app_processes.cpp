@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,10 +51,15 @@ protected:
             }
             delete p;
         }
-        // A client started detached by the launcher is found by its published id.
+        // A client started detached by the launcher is found by its published id,
+        // and killed only if that process is still our client: process ids are
+        // reused quickly, and the id may by now name another test's process.
         try {
-            if (auto pid = RegFileStore(registry).readDword(kStanorKey, QStringLiteral("FirstApplicationHandle")))
-                ::kill(pid_t(*pid), SIGKILL);
+            if (auto pid = RegFileStore(registry).readDword(kStanorKey, QStringLiteral("FirstApplicationHandle"))) {
+                const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(*pid)).canonicalFilePath();
+                if (!exe.isEmpty() && exe == QFileInfo(kClient).canonicalFilePath())
+                    ::kill(pid_t(*pid), SIGKILL);
+            }
         } catch (...) {
         }
     }
