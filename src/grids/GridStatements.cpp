@@ -1,0 +1,46 @@
+#include "grids/GridStatements.h"
+
+#include "records/SqlLiterals.h"
+
+namespace stanor::grids {
+
+QString TestFraisFixes(const FixedCostInput& in) {
+    if (in.Kind != QLatin1String("VO") || !records::IsIdentifier(in.IdVO) || in.HasFixedCost) return {};
+    if (in.Destination.toUpper() != QLatin1String("PARTICULIERS")) return {};
+    bool ok = false;
+    const double fee = records::SqlNumber(in.SiteFee).toDouble(&ok);
+    if (!ok || fee == 0.0) return {};
+    return QStringLiteral("Insert into [tVO - Frevo] (DateFrevo, TypeFrevo, MontantHT, idVO, idFrevo ) ") +
+           QStringLiteral("Values (#") + in.Today.toString(QStringLiteral("MM/dd/yyyy")) +
+           QStringLiteral("#,'fixe', ") + QString::number(fee, 'f', 2) + QStringLiteral(", ") + in.IdVO +
+           QStringLiteral(", :NewID) ");
+}
+
+bool HasFixedCost(const QStringList& costTypes) {
+    for (const QString& t : costTypes)
+        if (t.toUpper() == QLatin1String("FIXE")) return true;
+    return false;
+}
+
+QString SiteFee(const QList<QPair<QString, QString>>& sites, const QString& site) {
+    const QString wanted = site.toUpper();
+    for (const auto& [name, fee] : sites)
+        if (name.toUpper() == wanted) return fee;
+    return {};
+}
+
+records::StatementChain CustomerVehicleDeleteStatements(const QString& idTVO) {
+    records::StatementChain out;
+    if (!records::IsIdentifier(idTVO))
+        out.Reason = QStringLiteral("l'identifiant du véhicule « %1 » n'est pas un nombre, rien n'est supprimé").arg(idTVO);
+    else
+        out.Statements << QStringLiteral("Delete * From tVehiclesProfid where idTVo=") + idTVO;
+    return out;
+}
+
+QString CustomerVehicleDeleteQuestion(const QString& registration, const QString& vehicle) {
+    return QStringLiteral("Veuillez confirmer la suppression de \"") + registration + QStringLiteral("\" - \"") +
+           vehicle + u'"';
+}
+
+}  // namespace stanor::grids
