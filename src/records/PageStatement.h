@@ -90,6 +90,8 @@ bool PageInserts(int page, bool flagNewEnreg, bool newVehicle);
 //   vehicle (":NewID", TypeVO, ":NewIDbis"); idClient and DateCreation for a
 //   customer (":NewID", today); idClient, idTVO, NVO for a customer vehicle
 //   (the customer, ":NewID", ":NewIDbis"); then idOwner and Concession.
+// The form does not ask while it is filling its pages (PageFilling): the
+// pending statement and the buttons then keep their state.
 PageStatement TestPageUpdate(int page, const std::vector<PageField>& fields, const RecordState& record);
 
 }  // namespace stanor::records
