@@ -186,7 +186,7 @@ void DataService::routes() {
                     body = XmlAnswer::Failure("Answer", {p.error});
                 } else {
                     Report report = BuildReport(*db_->acquire(), p.get("rptSelect"), p.get("rptName"),
-                                                endpoints_->today());
+                                                endpoints_->today(), options_.imagesDir);
                     body = report.ok ? report.body : XmlAnswer::Failure("Answer", {report.body});
                     if (report.ok) type = "application/pdf";
                 }

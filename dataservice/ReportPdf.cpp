@@ -1,23 +1,42 @@
 #include "ReportPdf.h"
 
-#include "TextCodec.h"
+#include "ReportSheets.h"
 
 #include <cctype>
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
 
 namespace stanor::dataservice {
 
 namespace {
 
-std::string PdfText(const std::string& utf8) {
-    std::string out;
-    for (char c : Utf8ToLatin1(utf8)) {
-        if (c == '(' || c == ')' || c == '\\') out.push_back('\\');
-        if (c == '\r') continue;
-        out.push_back(c == '\n' ? ' ' : c);
-    }
-    return out;
-}
+using sheets::VehicleKind;
+
+enum class Layout { Sales, Showroom, Margin, Customer };
+
+// The reports the client asks for, by their exact names.
+struct ReportKind {
+    const char* name;
+    const char* key;  // the selection's column
+    VehicleKind kind;
+    Layout layout;
+};
+
+constexpr ReportKind kReports[] = {
+    {"VO - Fiche Commerciale", "idVO", VehicleKind::VO, Layout::Sales},
+    {"VD - Fiche Commerciale", "idVO", VehicleKind::VD, Layout::Sales},
+    {"VD - Fiche Commerciale2", "idVO", VehicleKind::VD, Layout::Showroom},
+    {"VN - Fiche Commerciale", "idVO", VehicleKind::VN, Layout::Sales},
+    {"VO - Feuille de Marge", "idVO", VehicleKind::VO, Layout::Margin},
+    {"Fiche Profid", "idClient", VehicleKind::VO, Layout::Customer},
+};
+
+constexpr size_t kMaxPhotoBytes = 8u << 20;
+
+std::string Clip(const std::string& s) { return s.size() > 60 ? s.substr(0, 60) + "..." : s; }
 
 bool IsDigits(const std::string& s) {
     if (s.empty() || s.size() > 18) return false;
@@ -26,100 +45,77 @@ bool IsDigits(const std::string& s) {
     return true;
 }
 
-// "Name : value" for every field that holds something.
-void AddFields(std::vector<std::string>& lines, const ResultSet& r) {
-    for (size_t c = 0; c < r.columns.size(); ++c)
-        if (!r.rows[0][c].empty()) lines.push_back(r.columns[c] + " : " + r.rows[0][c]);
+Report Refused(std::string why) { return {false, std::move(why)}; }
+
+// The default photo's file, when its name is a plain file name and the file
+// is there; a missing or unreadable photo leaves the sheet without one.
+std::string ReadPhoto(const std::string& imagesDir, const std::string& name) {
+    if (imagesDir.empty() || name.empty() || name.size() > 100 || name[0] == '.' ||
+        name.find_first_of("/\\") != std::string::npos || name.find("..") != std::string::npos)
+        return {};
+    std::string file = name;
+    if (file.size() < 4 || (file.compare(file.size() - 4, 4, ".jpg") != 0 && file.compare(file.size() - 4, 4, ".JPG") != 0))
+        file += ".jpg";
+    const fs::path path = fs::path(imagesDir) / file;
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxPhotoBytes || ec) return {};
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace
 
-std::string MakePdf(const std::string& title, const std::vector<std::string>& lines) {
-    constexpr size_t kLinesPerPage = 52;
-    std::vector<std::string> objects;  // bodies of objects 1..n
-    objects.push_back("<< /Type /Catalog /Pages 2 0 R >>");
-    objects.push_back("");  // page tree, filled in below
-    objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
-    objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica-Bold /Encoding /WinAnsiEncoding >>");
-    std::string kids;
-    const size_t pages = lines.empty() ? 1 : (lines.size() + kLinesPerPage - 1) / kLinesPerPage;
-    for (size_t p = 0; p < pages; ++p) {
-        std::string content = "BT /F2 16 Tf 50 790 Td (" + PdfText(title) + ") Tj ET\n";
-        content += "BT /F1 10 Tf 50 765 Td 14 TL\n";
-        for (size_t i = p * kLinesPerPage; i < lines.size() && i < (p + 1) * kLinesPerPage; ++i)
-            content += "(" + PdfText(lines[i]) + ") Tj T*\n";
-        content += "ET\n";
-        char footer[96];
-        std::snprintf(footer, sizeof footer, "BT /F1 8 Tf 50 30 Td (page %zu / %zu) Tj ET\n", p + 1, pages);
-        content += footer;
-        const size_t pageObj = objects.size() + 1, contentObj = objects.size() + 2;
-        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 3 0 R "
-                          "/F2 4 0 R >> >> /Contents " + std::to_string(contentObj) + " 0 R >>");
-        objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream");
-        kids += std::to_string(pageObj) + " 0 R ";
+Report BuildReport(Session& s, const std::string& select, const std::string& name, const std::string& today,
+                   const std::string& imagesDir) {
+    if (name.empty()) return Refused("Nom de fiche manquant : le paramètre rptName est attendu");
+    const ReportKind* report = nullptr;
+    for (const ReportKind& r : kReports)
+        if (name == r.name) report = &r;
+    if (!report) {
+        std::string known;
+        for (const ReportKind& r : kReports) known += (known.empty() ? "" : ", ") + std::string(r.name);
+        return Refused("Fiche inconnue : \"" + Clip(name) + "\" (fiches disponibles : " + known + ")");
     }
-    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>";
-    std::string pdf = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(pdf.size());
-        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const size_t xref = pdf.size();
-    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (size_t off : offsets) {
-        char entry[24];
-        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", off);
-        pdf += entry;
-    }
-    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-           std::to_string(xref) + "\n%%EOF\n";
-    return pdf;
-}
-
-Report BuildReport(Session& s, const std::string& select, const std::string& name, const std::string& today) {
-    Report report;
     const size_t eq = select.find('=');
-    const std::string key = eq == std::string::npos ? select : select.substr(0, eq);
+    const std::string key = select.substr(0, eq);
     const std::string id = eq == std::string::npos ? std::string() : select.substr(eq + 1);
-    if ((key != "idVO" && key != "idClient") || !IsDigits(id)) {
-        report.body = "Sélection de fiche invalide : \"" + select.substr(0, 60) + "\" (idVO=N ou idClient=N attendu)";
-        return report;
-    }
-    std::vector<std::string> lines = {"Édition du " + today, ""};
-    if (key == "idClient") {
-        ResultSet customer = s.query("SELECT * FROM tClients WHERE idClient = ?", {id});
-        if (customer.rows.empty()) {
-            report.body = "Le client " + id + " n'existe pas (ou plus)";
-            return report;
-        }
-        AddFields(lines, customer);
-        ResultSet vehicles = s.query("SELECT Immatriculation, InfoMarque, InfoModele, InfoVersion FROM tVehiclesProfid "
-                                     "WHERE idClient = ? ORDER BY idTVO", {id});
-        if (!vehicles.rows.empty()) lines.insert(lines.end(), {"", "Véhicules :"});
-        for (const auto& v : vehicles.rows) lines.push_back("  " + v[0] + "  " + v[1] + " " + v[2] + " " + v[3]);
+    if (key != report->key || !IsDigits(id))
+        return Refused("Sélection invalide pour la fiche \"" + name + "\" : \"" + Clip(select) + "\" (" + report->key +
+                       "=N attendu)");
+
+    const sheets::SheetContext ctx{name, select, today};
+    sheets::Sheet sheet;
+    if (report->layout == Layout::Customer) {
+        sheets::CustomerData d;
+        d.customer = s.query("SELECT * FROM tClients WHERE idClient = ?", {id});
+        if (d.customer.rows.empty()) return Refused("Le client " + id + " n'existe pas (ou plus)");
+        d.actions = s.query("SELECT * FROM tActions WHERE idClient = ? ORDER BY DateAction DESC, idAction DESC", {id});
+        d.vehicles = s.query("SELECT * FROM tVehiclesProfid WHERE idClient = ? ORDER BY idTVO", {id});
+        const sheets::Lookups lists(s, d.customer.value(0, "Concession"));
+        sheet = sheets::CustomerSheet(d, lists, ctx);
     } else {
-        ResultSet vehicle = s.query("SELECT * FROM tVehicles WHERE idVO = ?", {id});
-        if (vehicle.rows.empty()) {
-            report.body = "Le véhicule " + id + " n'existe pas (ou plus)";
-            return report;
+        sheets::VehicleData d;
+        d.vehicle = s.query("SELECT * FROM tVehicles WHERE idVO = ?", {id});
+        if (d.vehicle.rows.empty()) return Refused("Le véhicule " + id + " n'existe pas (ou plus)");
+        const VehicleKind kind = sheets::KindOf(d.vehicle);
+        if (kind != report->kind)
+            return Refused("La fiche \"" + name + "\" ne s'applique pas au véhicule " + id + ", qui est un " +
+                           sheets::KindCode(kind));
+        if (report->layout == Layout::Margin)
+            d.costs = s.query("SELECT * FROM \"tVO - Frevo\" WHERE idVO = ? ORDER BY DateFrevo, idFrevo", {id});
+        d.photoJpeg = ReadPhoto(imagesDir, d.vehicle.value(0, "NomImage"));
+        const sheets::Lookups lists(s, d.vehicle.value(0, "Concession"));
+        switch (report->layout) {
+            case Layout::Showroom: sheet = sheets::ShowroomSheet(d, lists, ctx); break;
+            case Layout::Margin: sheet = sheets::MarginSheet(d, lists, ctx); break;
+            default: sheet = sheets::SalesSheet(d, kind, lists, ctx); break;
         }
-        AddFields(lines, vehicle);
-        ResultSet costs = s.query("SELECT DateFrevo, LibelleFrevo, TypeFrevo, MontantHT FROM \"tVO - Frevo\" "
-                                  "WHERE idVO = ? ORDER BY DateFrevo, idFrevo", {id});
-        if (!costs.rows.empty()) lines.insert(lines.end(), {"", "Frais de remise en état :"});
-        double total = 0;
-        for (const auto& c : costs.rows) {
-            lines.push_back("  " + c[0] + "  " + c[1] + " (" + c[2] + ")  " + c[3]);
-            total += std::atof(c[3].c_str());
-        }
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "Total des frais : %.2f", total);
-        if (!costs.rows.empty()) lines.push_back(buf);
     }
-    report.ok = true;
-    report.body = MakePdf(name.empty() ? std::string("Fiche") : name, lines);
-    return report;
+    try {
+        return {true, sheets::RenderPdf(sheet)};
+    } catch (const std::exception& e) {
+        return Refused("La fiche \"" + name + "\" n'a pas pu être produite : " + e.what());
+    }
 }
 
 }  // namespace stanor::dataservice

@@ -1,23 +1,23 @@
 #pragma once
-// Printable sheets: a plain PDF of the record named by "rptSelect" ("idVO=N" or
-// "idClient=N"), titled by "rptName"; the margin sheet adds the cost lines and
-// their total. A development stand-in for the dealership's report server.
+// The printable sheets of the "ReportPDF" address: the report named by
+// "rptName" for the record named by "rptSelect" ("idVO=N" or "idClient=N"),
+// drawn as a PDF. A report that does not exist, a selection that does not fit
+// it or a record that is missing is refused with a French reason.
 
 #include "Database.h"
 
 #include <string>
-#include <vector>
 
 namespace stanor::dataservice {
 
-// A PDF document of lines of text (ISO-8859-1), cut into A4 pages.
-std::string MakePdf(const std::string& title, const std::vector<std::string>& lines);
-
 struct Report {
     bool ok = false;
-    std::string body;   // the PDF, or the French reason when not ok
+    std::string body;  // the PDF, or the French reason when not ok
 };
 
-Report BuildReport(Session& s, const std::string& select, const std::string& name, const std::string& today);
+// `today` is the service's date ("dd/mm/yyyy"); the vehicles' default photos
+// are read from `imagesDir`.
+Report BuildReport(Session& s, const std::string& select, const std::string& name, const std::string& today,
+                   const std::string& imagesDir);
 
 }  // namespace stanor::dataservice
