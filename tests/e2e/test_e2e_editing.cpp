@@ -286,6 +286,12 @@ TEST_F(EditingE2e, SuperAdministratorEditsAReferenceList)
     EXPECT_FALSE(offered("Vert d'eau 50%"));
     EXPECT_EQ(row("SELECT count(*) FROM ListRubrics WHERE RubricText='Vert d''eau 50%'"), QStringLiteral("0"));
 
+    // The frame blinks on the timer while the mode lasts.
+    const bool shown = frame->isVisible();
+    for (int tick = 0; tick < 3; ++tick)
+        f.Timer1Timer();
+    EXPECT_NE(frame->isVisible(), shown);
+
     // Leaving the list ends the mode; Delete then empties a text list.
     emit colour->events()->exited();
     EXPECT_FALSE(f.Blinking);
@@ -294,6 +300,17 @@ TEST_F(EditingE2e, SuperAdministratorEditsAReferenceList)
     QTest::keyClick(colour->lineEdit(), Qt::Key_Delete);
     EXPECT_EQ(colour->text(), QString());
     EXPECT_EQ(field(state(), 1, "InfoCouleur"), QString());
+
+    // The completion keeps the words of its combo box until another one is entered.
+    ASSERT_TRUE(offered("Gris"));
+    colour->addItem(QStringLiteral("Ocre"));
+    emit colour->events()->entered();
+    EXPECT_FALSE(f.Editing().combos().completion()->words().contains(QStringLiteral("Ocre")));
+    emit get<toolkit::ComboBox>("cInfoCouleurInt")->events()->entered();
+    EXPECT_EQ(f.Editing().combos().completionOwner(), QStringLiteral("cInfoCouleurInt"));
+    emit colour->events()->entered();
+    EXPECT_TRUE(f.Editing().combos().completion()->words().contains(QStringLiteral("Ocre")));
+    EXPECT_EQ(f.Editing().combos().completion()->complete(QStringLiteral("oc")), QStringLiteral("Ocre"));
 
     // A user who is no super-administrator never edits the lists.
     state().rights.RightSuperAdmin = false;
