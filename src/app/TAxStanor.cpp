@@ -1,6 +1,8 @@
 #include "TAxStanor.h"
 
 #include "pages/DesignedPagesWiring.h"
+#include "pages/EditingHostOf.h"
+#include "pages/RecordEditing.h"
 #include "pages/RecordView.h"
 #include "pages/RecordViewHostOf.h"
 #include "platform/FileVersion.h"
@@ -55,7 +57,9 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     buildControls();
     // Designed controls of the sheets are added here, before the creation event.
     auto* view = pages::RecordView::of(this, [this] { return pages::recordViewHostOf(*this); });
-    pages::wireRecordView(*pages::DesignedPages::build(Tabs, [this](const QString& t) { WriteTrace(t); }), *view);
+    auto* designed = pages::DesignedPages::build(Tabs, [this](const QString& t) { WriteTrace(t); });
+    pages::wireRecordView(*designed, *view);
+    editing_ = pages::RecordEditing::install(*designed, *view, pages::editingHostOf(*this));
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
@@ -352,6 +356,18 @@ void TAxStanor::WriteTrace(const QString& text) {
 
 void TAxStanor::ShowDefaultError(const QString& message) {
     ctx_.dialogs.messageBox(QStringLiteral("ProjStanor"), message, MsgIcon::Error, MsgButtons::Ok);
+}
+
+// ---------------------------------------------------------------- editing
+
+bool TAxStanor::TestPageUpdate(int page) { return editing_->TestPageUpdate(page); }
+
+void TAxStanor::ActionInfoRubrique(QWidget* control, int mode) { editing_->ActionInfoRubrique(control, mode); }
+
+// The check runs about a second later from the timer, once typing pauses.
+void TAxStanor::setDblChange(const QString& kind) {
+    DblField = kind;
+    DblDelay = 4;
 }
 
 // ---------------------------------------------------------------- later work

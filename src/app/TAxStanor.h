@@ -24,6 +24,9 @@ class QTimer;
 namespace stanor::service {
 class DataServiceClient;
 }
+namespace stanor::pages {
+class RecordEditing;
+}
 
 namespace stanor::app {
 
@@ -134,6 +137,18 @@ public:
     void SetSuperAdminDisplay(bool superAdmin);
     bool LbVersionIsRed() const { return versionRed_; }
 
+    // ---- Editing the record shown ----
+    // Builds the page's pending statement; the save and new-record buttons
+    // follow whether anything is pending. True when a field of the page changed.
+    bool TestPageUpdate(int page);
+    // Deletes (mode -1) or adds (mode 0) the text of a reference list's combo box.
+    void ActionInfoRubrique(QWidget* control, int mode);
+    // The field events, rules, date checks and pending statements of the pages.
+    pages::RecordEditing& Editing() const { return *editing_; }
+    // Kind of the duplicate-customer check armed by the last change of a customer field.
+    QString DblField;
+    void setDblChange(const QString& kind);
+
     // ---- Filled by later work (virtual so that tests can watch the calls) ----
     virtual void UpdateParams();
     virtual void UpdateView(bool reload);
@@ -186,6 +201,7 @@ private:
     bool hintsRouted_ = false;
     QString lastSetterError_;
     std::unique_ptr<service::DataServiceClient> http_;  // created on first use
+    pages::RecordEditing* editing_ = nullptr;           // owned by the record view
 };
 
 }  // namespace stanor::app

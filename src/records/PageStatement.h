@@ -63,6 +63,8 @@ struct PageStatement {
     QString Reason;
 
     bool pending() const { return !Statement.isEmpty(); }
+    // Fields changed, whether or not a statement could store them.
+    bool changed() const { return pending() || !Refused.empty() || !Reason.isEmpty(); }
     // One trace line per refused field and for the reason, if any.
     QStringList traceLines(int page) const;
 };

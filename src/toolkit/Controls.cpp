@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QKeyEvent>
 #include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QTextBlock>
@@ -67,6 +68,15 @@ QDate DatePicker::date() const { return QDate::fromString(text(), QStringLiteral
 
 void DatePicker::setDate(const QDate& d) {
     setText(d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString());
+}
+
+void DatePicker::keyPressEvent(QKeyEvent* e) {
+    const QString typed = e->text();
+    if (typed.size() == 1 && typed[0].isDigit() && !hasSelectedText()) {
+        const qsizetype firstBlank = displayText().indexOf(u'_');
+        if (firstBlank >= 0 && firstBlank < cursorPosition()) setCursorPosition(static_cast<int>(firstBlank));
+    }
+    QLineEdit::keyPressEvent(e);
 }
 
 void DatePicker::showCalendar() {

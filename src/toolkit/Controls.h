@@ -60,6 +60,11 @@ public:
     void showCalendar();
     QCalendarWidget* calendar() const { return calendar_; }
 
+protected:
+    // Digits typed in a row fill the date from its first empty place, wherever
+    // the click that gave the focus left the cursor.
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
     void pick(const QDate& d);
     QWidget* popup_ = nullptr;

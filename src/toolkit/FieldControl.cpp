@@ -2,6 +2,7 @@
 
 #include "toolkit/WinColor.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -53,15 +54,26 @@ int FieldEvents::virtualKey(const QKeyEvent* e) {
 bool FieldEvents::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress: {
+        if (resending_) break;
         auto* ke = static_cast<QKeyEvent*>(event);
         int key = virtualKey(ke);
         const int before = key;
         if (key) emit keyDown(key, ke->modifiers());
         if (before && !key) return true;
         if (!ke->text().isEmpty()) {
-            QChar ch = ke->text().at(0);
+            const QChar typed = ke->text().at(0);
+            QChar ch = typed;
             emit keyPress(ch);
             if (ch.isNull()) return true;
+            if (ch != typed) {
+                // A handler changed the character (a name typed in capitals):
+                // the control receives the changed one instead.
+                QKeyEvent changed(QEvent::KeyPress, ke->key(), ke->modifiers(), QString(ch), ke->isAutoRepeat());
+                resending_ = true;
+                QCoreApplication::sendEvent(watched, &changed);
+                resending_ = false;
+                return true;
+            }
         }
         break;
     }

@@ -38,6 +38,8 @@ signals:
     void doubleClicked();
     void keyDown(int& key, Qt::KeyboardModifiers shift);
     void keyUp(int& key, Qt::KeyboardModifiers shift);
+    // The typed character; a handler may change it (the control then
+    // receives the changed one) or set it to null to discard it.
     void keyPress(QChar& key);
 
 protected:
@@ -46,6 +48,7 @@ protected:
 private:
     QWidget* control_;
     bool clickOnRelease_ = false;
+    bool resending_ = false;  // a changed character on its way to the control
 };
 
 class FieldControl {

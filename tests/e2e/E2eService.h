@@ -24,7 +24,9 @@ using namespace stanor;
 class RunningService {
 public:
     // log, when given, receives the service's line per request (with its time).
-    explicit RunningService(const QString& root, std::function<void(const std::string&)> log = {})
+    // clock, when given, is the service's "now" (the server date of the records).
+    explicit RunningService(const QString& root, std::function<void(const std::string&)> log = {},
+                            dataservice::Clock clock = {})
     {
         dataservice::ServiceOptions o;
         o.dbPath = (root + QStringLiteral("/demo.db")).toStdString();
@@ -33,6 +35,7 @@ public:
         o.port = 0;
         o.logRequests = bool(log);
         o.log = std::move(log);
+        o.clock = std::move(clock);
         service = std::make_unique<dataservice::DataService>(o);
         port = service->start();
         thread = std::thread([this] { service->run(); });

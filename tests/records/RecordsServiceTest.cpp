@@ -138,9 +138,10 @@ TEST_F(RecordsService, DeletesAndTheSweepRemoveTheirRows) {
     EXPECT_EQ(Count("tVO - Frevo", "idVO=1003"), 0);
     EXPECT_EQ(Count("tVO - Frevo", "idVO=1001"), 3);
 
+    const long long customers = Count("tClients");  // other tests of the group may have added some
     for (const QString& s : CustomerDeleteStatements(QStringLiteral("3")).Statements) Write("AxUpdate", s);
     EXPECT_EQ(Count("tClients", "idClient=3"), 0);
-    EXPECT_EQ(Count("tClients"), 2);
+    EXPECT_EQ(Count("tClients"), customers - 1);
 
     const long long vehicles = Count("tVehicles");
     const char* cancelled = "TypeVO=2 AND Acheteur IS NULL AND DateAnnulation IS NOT NULL";
