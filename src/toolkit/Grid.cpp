@@ -134,6 +134,7 @@ void Grid::setText(const QString& t) { setCell(currentRow(), currentColumn(), t)
 // ---- selection --------------------------------------------------------------
 
 void Grid::setCurrentCell(int row, int col) {
+    QScopedValueRollback<bool> byCode(userMove_, false);
     if (isEditing() && !finishEdit()) cancelEdit();
     const QModelIndex ix = model_->index(row, col);
     if (!ix.isValid()) return;
@@ -304,6 +305,16 @@ void Grid::mouseDoubleClickEvent(QMouseEvent* e) {
         return;
     }
     QTableView::mouseDoubleClickEvent(e);
+}
+
+// Dragging over the cells selects nothing: it would move the current cell
+// past beforeSelect.
+void Grid::mouseMoveEvent(QMouseEvent* e) {
+    if (e->buttons() != Qt::NoButton) {
+        e->accept();
+        return;
+    }
+    QTableView::mouseMoveEvent(e);
 }
 
 void Grid::keyPressEvent(QKeyEvent* e) {

@@ -134,6 +134,9 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    // No type-ahead search: it would move the current cell past beforeSelect.
+    void keyboardSearch(const QString&) override { }
     void keyPressEvent(QKeyEvent* e) override;
 
 private:

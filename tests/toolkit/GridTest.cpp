@@ -213,6 +213,19 @@ TEST(Grid, BeforeSelectGuardsEveryUserMove) {
         {"refused Tab stays in the grid", false, [](CostGrid& g) { g.key(Qt::Key_Tab); }, 0, DateCol, "stay 0,3"},
         {"click on the current cell", false, [](CostGrid& g) { g.click(0, DateCol); }, 0, DateCol, "click 0,2"},
         {"moved by code", false, [](CostGrid& g) { g.grid.setCurrentCell(1, Note); }, 1, Note, ""},
+        {"drag to another cell", true,
+         [](CostGrid& g) {
+             QTest::mousePress(g.grid.viewport(), Qt::LeftButton, {}, g.at(0, DateCol));
+             QTest::mouseMove(g.grid.viewport(), g.at(1, DateCol));
+             QTest::mouseRelease(g.grid.viewport(), Qt::LeftButton, {}, g.at(1, DateCol));
+         },
+         0, DateCol, ""},
+        {"typing on a cell without editor searches nothing", true,
+         [](CostGrid& g) {
+             g.grid.setCurrentCell(0, Id);
+             g.type(QStringLiteral("12"));
+         },
+         0, Id, ""},
     };
     for (const Case& c : cases) {
         CostGrid g;
@@ -223,6 +236,20 @@ TEST(Grid, BeforeSelectGuardsEveryUserMove) {
         EXPECT_EQ(g.log.join(u'|').toStdString(), c.events) << c.name;
         EXPECT_FALSE(g.grid.isEditing()) << c.name;
     }
+
+    // A handler that refuses and selects the cell to fill first (an action
+    // line left incomplete) has the last word.
+    CostGrid g;
+    g.moveIf = [&](int, int) {
+        g.grid.setCurrentCell(1, Note);
+        return false;
+    };
+    g.click(0, Amount);
+    g.grid.setCurrentCell(0, DateCol);
+    g.key(Qt::Key_Right);
+    EXPECT_EQ(g.log.join(u'|').toStdString(), "stay 0,6|stay 0,3");
+    EXPECT_EQ(g.grid.currentRow(), 1);
+    EXPECT_EQ(g.grid.currentColumn(), Note);
 }
 
 TEST(Grid, ImageColumnClicksOnceAndShowsItsHint) {
