@@ -327,10 +327,13 @@ TEST(Grid, EditorsOfEachKind) {
     g.key(Qt::Key_Return);
     EXPECT_EQ(g.grid.cell(0, LabelCol), QStringLiteral("Garage Martin"));
 
-    // A list keeps a text that is none of its items unless another is chosen.
+    // A list keeps a text that is none of its items unless another is chosen;
+    // items loaded into the column after its creation are offered.
+    g.grid.columnByName(QStringLiteral("TypeFrevo"))->items << QStringLiteral("garantie");
     g.grid.editCell(1, Type);
     ASSERT_NE(qobject_cast<ComboBox*>(g.grid.inplaceEditor()), nullptr);
     EXPECT_TRUE(static_cast<ComboBox*>(g.grid.inplaceEditor())->isListOnly());
+    EXPECT_EQ(static_cast<ComboBox*>(g.grid.inplaceEditor())->count(), 4);
     g.key(Qt::Key_Return);
     EXPECT_EQ(g.grid.cell(1, Type), QStringLiteral("ancien"));
     g.grid.editCell(0, Type);
