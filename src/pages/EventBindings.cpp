@@ -137,9 +137,9 @@ void bindEvent(QWidget* control, EventKind event, const QString& handler, PageHa
     if (auto* grid = qobject_cast<toolkit::Grid*>(control)) {
         switch (event) {
         case E::EditAccept:
-            QObject::connect(grid, &toolkit::Grid::editAccept, grid, [run](int r, int c, const QString& v) {
+            QObject::connect(grid, &toolkit::Grid::editAccept, grid, [run](int r, int c, const QString& v, bool& accept) {
                 EventArgs a;
-                a.row = r, a.col = c, a.value = v;
+                a.row = r, a.col = c, a.value = v, a.allow = &accept;
                 run(a);
             });
             return;

@@ -40,7 +40,7 @@ struct EventArgs {
     QChar* keyChar = nullptr;    // key press: the typed character, may be set to null
     int row = -1, col = -1;      // grid events
     QString value;               // grid edit accept: the accepted text
-    bool* allow = nullptr;       // grid before-select: clear to refuse the move
+    bool* allow = nullptr;       // grid before-select / edit accept: clear to refuse the move / the value
 };
 
 using Handler = std::function<void(EventArgs&)>;

@@ -167,52 +167,6 @@ TEST(Grid, NumberFormats) {
             << c.text << " " << c.format;
 }
 
-TEST(Grid, TypedColumnsEditAndSelect) {
-    Grid g;
-    auto col = [](const char* name, ColumnKind kind, QStringList items = {}) {
-        return GridColumn{.name = QString::fromUtf8(name), .header = QString::fromUtf8(name), .kind = kind,
-                          .displayFormat = QStringLiteral("0.00"), .items = items};
-    };
-    g.setColumns({col("Libelle", ColumnKind::Text), col("DateFrevo", ColumnKind::Date),
-                  col("Montant", ColumnKind::Number),
-                  col("idCom", ColumnKind::Combo, {QStringLiteral("Martin"), QStringLiteral("Durand")}),
-                  col("Photo", ColumnKind::Image)});
-    EXPECT_EQ(g.columnIndex(QStringLiteral("idCom")), 3);
-    ASSERT_NE(g.columnByName(QStringLiteral("idCom")), nullptr);
-    g.columnByName(QStringLiteral("idCom"))->items << QStringLiteral("Petit");
-    g.setCell(1, 2, QStringLiteral("12.5"));
-    EXPECT_EQ(g.rowCount(), 2);
-    g.setCell(0, 9, QStringLiteral("ignored"));
-
-    QSignalSpy accepted(&g, &Grid::editAccept);
-    GridDelegate* del = static_cast<GridDelegate*>(g.itemDelegate());
-    for (int col : {1, 3}) {
-        QModelIndex ix = g.model()->index(1, col);
-        std::unique_ptr<QWidget> editor(del->createEditor(g.viewport(), QStyleOptionViewItem(), ix));
-        ASSERT_NE(editor, nullptr);
-        if (col == 1) {
-            ASSERT_NE(qobject_cast<DatePicker*>(editor.get()), nullptr);
-            static_cast<DatePicker*>(editor.get())->setText(QStringLiteral("01/02/2026"));
-        } else {
-            auto* combo = qobject_cast<ComboBox*>(editor.get());
-            ASSERT_NE(combo, nullptr);
-            EXPECT_EQ(combo->count(), 3);
-            combo->setCurrentIndex(2);
-        }
-        del->setModelData(editor.get(), g.model(), ix);
-    }
-    EXPECT_EQ(g.cell(1, 1), QStringLiteral("01/02/2026"));
-    EXPECT_EQ(g.cell(1, 3), QStringLiteral("Petit"));
-    EXPECT_EQ(accepted.count(), 2);
-    EXPECT_EQ(del->createEditor(g.viewport(), QStyleOptionViewItem(), g.model()->index(1, 4)), nullptr);
-
-    // A handler that refuses the move keeps the current cell.
-    g.setCurrentCell(0, 0);
-    QObject::connect(&g, &Grid::beforeSelect, [](int row, int, bool& allow) { allow = row != 1; });
-    g.setCurrentCell(1, 0);
-    EXPECT_EQ(g.currentRow(), 0);
-}
-
 TEST(Controls, WordCompletionOffersTheAttachedWords) {
     WordCompletion words;
     words.setWords({QStringLiteral("Rouge"), QStringLiteral("Rose"), QStringLiteral("Bleu")});
