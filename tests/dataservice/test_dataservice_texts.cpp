@@ -76,6 +76,20 @@ TEST_F(DataServiceTexts, EveryTypedCharacterIsStoredAndFoundAgainIntact) {
               QStringList{QString::fromStdString(NewId(inserted))});
 }
 
+TEST_F(DataServiceTexts, ARawQuestionMarkInTheQueryIsPartOfTheText) {
+    // Another client that leaves "?" as it is: the text keeps it.
+    auto res = Client()->Get("/AxQuery?XMLC_OutputFormat=XML&SQL=select%20'Pourquoi%20?'%20as%20q,%20'??'%20as%20r&idClient=");
+    ASSERT_TRUE(res);
+    ASSERT_EQ(LogItems(res->body), "") << res->body;
+    auto xml = Scan(res->body);
+    stanor::service::XmlFind(xml, "AXQuery");
+    QString q, r;
+    stanor::service::XmlGet(xml, "q", q);
+    stanor::service::XmlGet(xml, "r", r);
+    EXPECT_EQ(q, "Pourquoi ?");
+    EXPECT_EQ(r, "??");
+}
+
 TEST_F(DataServiceTexts, AccentedLettersCompareWithoutRegardToCase) {
     ASSERT_EQ(LogItems(Execute("AxInsert", QString::fromUtf8("Insert into tClients (CliNom, CliPrenom, idClient) Values "
                                                              "('LEFèVRE', 'hélène', :NewID)"))),
