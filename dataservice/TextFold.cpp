@@ -43,30 +43,32 @@ std::u32string CodePoints(std::string_view s) {
     return out;
 }
 
-// The LIKE match over folded sequences: one backtracking point, the last "%"
-// seen, is enough for patterns of "%" and "_" (O(pattern x text) at worst).
-template <typename Char>
+// The LIKE match over sequences whose characters `norm` folds: one
+// backtracking point, the last "%" seen, is enough for patterns of "%" and "_"
+// (O(pattern x text) at worst).
+template <typename Char, typename Norm>
 std::optional<bool> Match(std::basic_string_view<Char> p, std::basic_string_view<Char> t, std::optional<Char> escape,
-                          const std::chrono::steady_clock::time_point* deadline) {
+                          const std::chrono::steady_clock::time_point* deadline, Norm norm) {
     const size_t none = std::basic_string_view<Char>::npos;
     size_t pi = 0, ti = 0, starP = none, starT = 0;
     unsigned long steps = 0;
     while (ti < t.size()) {
         if (deadline && (++steps & 0xFFFF) == 0 && std::chrono::steady_clock::now() > *deadline) return std::nullopt;
         if (pi < p.size()) {
-            if (escape && p[pi] == *escape) {
-                if (pi + 1 < p.size() && p[pi + 1] == t[ti]) {
+            const Char c = norm(p[pi]);
+            if (escape && c == *escape) {
+                if (pi + 1 < p.size() && norm(p[pi + 1]) == norm(t[ti])) {
                     pi += 2;
                     ++ti;
                     continue;
                 }
-            } else if (p[pi] == Char('%')) {
+            } else if (c == Char('%')) {
                 while (pi < p.size() && p[pi] == Char('%')) ++pi;
                 if (pi == p.size()) return true;
                 starP = pi;
                 starT = ti;
                 continue;
-            } else if (p[pi] == Char('_') || p[pi] == t[ti]) {
+            } else if (c == Char('_') || c == norm(t[ti])) {
                 ++pi;
                 ++ti;
                 continue;
@@ -75,6 +77,12 @@ std::optional<bool> Match(std::basic_string_view<Char> p, std::basic_string_view
         if (starP == none) return false;
         pi = starP;
         ti = ++starT;
+        // Skip at once to the next place where the character after "%" can match.
+        const Char next = norm(p[pi]);
+        if (next != Char('_') && !(escape && next == *escape)) {
+            while (ti < t.size() && norm(t[ti]) != next) ++ti;
+            starT = ti;
+        }
     }
     while (pi < p.size() && p[pi] == Char('%') && !(escape && *escape == Char('%'))) ++pi;
     return pi == p.size();
@@ -121,18 +129,19 @@ int CompareWithoutCase(std::string_view a, std::string_view b) {
 
 std::optional<bool> LikeWithoutCase(std::string_view pattern, std::string_view text, std::string_view escape,
                                     const std::chrono::steady_clock::time_point* deadline) {
-    const std::string p = FoldCase(pattern), t = FoldCase(text), e = FoldCase(escape);
-    const std::u32string escapes = CodePoints(e);
-    if (escapes.size() > 1) return std::nullopt;
-    if (IsAscii(p) && IsAscii(t) && IsAscii(e)) {
+    // Plain ASCII, the common case, is matched in place.
+    if (IsAscii(pattern) && IsAscii(text) && IsAscii(escape)) {
+        if (escape.size() > 1) return std::nullopt;
         std::optional<char> esc;
-        if (!e.empty()) esc = e[0];
-        return Match<char>(p, t, esc, deadline);
+        if (!escape.empty()) esc = AsciiLower(escape[0]);
+        return Match<char>(pattern, text, esc, deadline, AsciiLower);
     }
+    const std::u32string escapes = CodePoints(FoldCase(escape));
+    if (escapes.size() > 1) return std::nullopt;
     std::optional<char32_t> esc;
     if (!escapes.empty()) esc = escapes[0];
-    const std::u32string pc = CodePoints(p), tc = CodePoints(t);
-    return Match<char32_t>(pc, tc, esc, deadline);
+    const std::u32string p = CodePoints(FoldCase(pattern)), t = CodePoints(FoldCase(text));
+    return Match<char32_t>(p, t, esc, deadline, [](char32_t c) { return c; });
 }
 
 }  // namespace stanor::dataservice
