@@ -34,8 +34,8 @@ public:
     std::string query(const QueryParams& p);
     // "AxUpdate" and "AxInsert" given as GET: one INSERT, UPDATE or DELETE.
     std::string execute(const QueryParams& p, const std::string& endpoint);
-    // The photo upload to "AxInsert": both files go to the images folder, then
-    // the statement runs; the files are in place only when the statement committed.
+    // The photo upload to "AxInsert": the link row and both files, all or
+    // nothing; the files must be the named photo of the vehicle of the row.
     std::string upload(const std::vector<FormPart>& parts);
     // Development stand-in of the text-message gateway: records the message.
     std::string sendSms(const std::vector<FormPart>& parts);
@@ -49,8 +49,8 @@ private:
     void writeUser(XmlAnswer& out, Session& s, const std::string& userId, std::string& concession);
     void writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
                    const std::vector<std::pair<std::string, std::string>>& extra = {});
-    std::string runWrite(const TranslatedSql& sql, const std::string& root,
-                         const std::function<std::string()>& beforeCommit = {});
+    std::string runWrite(const TranslatedSql& sql, const std::string& root);
+    std::string writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o);
 
     Database& db_;
     std::string imagesDir_;
