@@ -2,7 +2,9 @@
 
 #include "DemoLoader.h"
 #include "DemoPhotos.h"
+#include "PgStore.h"
 #include "ReportPdf.h"
+#include "SqliteStore.h"
 #include "XmlAnswer.h"
 
 #include <httplib.h>
@@ -20,6 +22,10 @@ namespace fs = std::filesystem;
 namespace stanor::dataservice {
 
 namespace {
+
+// Connections a service opens to a PostgreSQL store at most; the requests
+// beyond wait for one (several services share the server's connections).
+constexpr size_t kPgSessions = 32;
 
 const std::string kXmlType = "text/xml; charset=ISO-8859-1";
 const std::string kImagesPrefix = "/images/";
@@ -78,15 +84,34 @@ void DataService::logLine(const std::string& line) {
 }
 
 int DataService::start() {
-    if (!fs::exists(options_.dbPath)) {
-        if (options_.demoDir.empty()) throw std::runtime_error("base introuvable et aucun dossier de démonstration");
-        CreateDemoDatabase(options_.dbPath, options_.demoDir);
+    if (!options_.pgConninfo.empty()) {
+        DatabaseOptions dbOptions = options_.database;
+        if (dbOptions.maxSessions == 0) dbOptions.maxSessions = kPgSessions;
+        auto pg = std::make_unique<PgStore>(options_.pgConninfo, dbOptions);
+        // A role that could reach more than the client's statements need would
+        // leave the users, the keys and the tab descriptions one slip away.
+        if (const auto excess = pg->excessRights(); !excess.empty()) {
+            std::string list;
+            for (size_t i = 0; i < excess.size() && i < 6; ++i) list += (i ? ", " : "") + excess[i];
+            if (excess.size() > 6) list += " et " + std::to_string(excess.size() - 6) + " autres";
+            throw std::runtime_error("le rôle de connexion a des droits que le service ne doit pas avoir (" + list +
+                                     ") : le service se connecte avec le rôle qui n'a de droits que sur les tables "
+                                     "de l'application (celui de --service-role à l'import)");
+        }
+        db_ = std::move(pg);
+    } else {
+        if (!fs::exists(options_.dbPath)) {
+            if (options_.demoDir.empty()) throw std::runtime_error("base introuvable et aucun dossier de démonstration");
+            CreateDemoDatabase(options_.dbPath, options_.demoDir);
+        }
+        DatabaseOptions dbOptions = options_.database;
+        dbOptions.backgroundCheckpoints = true;
+        auto sqlite = std::make_unique<SqliteStore>(options_.dbPath, dbOptions);
+        sqlite->acquire();  // fails early when the file is no database
+        if (sqlite->upgradeTextIndexes())
+            logLine("index des textes reconstruits pour la comparaison sans casse de toutes les lettres");
+        db_ = std::move(sqlite);
     }
-    DatabaseOptions dbOptions = options_.database;
-    dbOptions.backgroundCheckpoints = true;
-    db_ = std::make_unique<Database>(options_.dbPath, dbOptions);
-    db_->acquire();  // fails early when the file is no database
-    if (db_->upgradeTextIndexes()) logLine("index des textes reconstruits pour la comparaison sans casse de toutes les lettres");
     if (!options_.imagesDir.empty()) EnsureDemoPhotos(*db_, options_.imagesDir);
     endpoints_ = std::make_unique<Endpoints>(*db_, options_.imagesDir, options_.clock);
     server_ = std::make_unique<HttpServer>(options_.http);
@@ -100,14 +125,14 @@ int DataService::start() {
 void DataService::run() {
     running_ = true;
     if (server_ && !stopRequested_) {
-        checkpointer_ = std::thread([this] { checkpoints(); });
+        if (db_->wantsCheckpoints()) checkpointer_ = std::thread([this] { checkpoints(); });
         server_->listen_after_bind();
         {
             std::lock_guard<std::mutex> lock(checkpointMutex_);
             stopRequested_ = true;
         }
         checkpointWake_.notify_all();
-        checkpointer_.join();
+        if (checkpointer_.joinable()) checkpointer_.join();
     }
     running_ = false;
 }
@@ -115,12 +140,11 @@ void DataService::run() {
 // Moves committed pages from the log into the database file once a second,
 // and once more on the way out.
 void DataService::checkpoints() {
-    auto session = db_->acquire();
     std::unique_lock<std::mutex> lock(checkpointMutex_);
     for (;;) {
         checkpointWake_.wait_for(lock, std::chrono::seconds(1), [this] { return stopRequested_.load(); });
         try {
-            session->exec("PRAGMA wal_checkpoint(PASSIVE)");
+            db_->checkpoint();
         } catch (const std::exception& e) {
             logLine(std::string("point de contrôle du journal impossible : ") + e.what());
         }

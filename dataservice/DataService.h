@@ -2,7 +2,7 @@
 // The HTTP side of the data service: routes, limits, logging, and the rule that
 // every failure reaches the client as "LogItem" text rather than a bare HTTP error.
 
-#include "Database.h"
+#include "Store.h"
 #include "Endpoints.h"
 #include "HttpServer.h"
 
@@ -17,7 +17,8 @@
 namespace stanor::dataservice {
 
 struct ServiceOptions {
-    std::string dbPath;
+    std::string dbPath;                  // the SQLite store's file
+    std::string pgConninfo;              // or a PostgreSQL store, when not empty (see PgStore.h)
     std::string imagesDir;
     std::string demoDir;                 // demo data used when dbPath does not exist yet
     std::string bindAddress = "127.0.0.1";
@@ -44,14 +45,14 @@ public:
     void stop();
 
     int port() const { return port_; }
-    Database& database() { return *db_; }
+    Store& database() { return *db_; }
 
 private:
     void routes();
     void logLine(const std::string& line);
 
     ServiceOptions options_;
-    std::unique_ptr<Database> db_;
+    std::unique_ptr<Store> db_;
     std::unique_ptr<Endpoints> endpoints_;
     std::unique_ptr<HttpServer> server_;
     int port_ = 0;

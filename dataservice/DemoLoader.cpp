@@ -1,6 +1,6 @@
 #include "DemoLoader.h"
 
-#include "Database.h"
+#include "Store.h"
 #include "SqliteTextRules.h"
 
 #include <sqlite3.h>
@@ -97,6 +97,12 @@ TsvTable ReadTabDesc(const std::string& path) {
     }
     return t;
 }
+
+}  // namespace
+
+TsvTable ReadTabDescriptions(const std::string& path) { return ReadTabDesc(path); }
+
+namespace {
 
 // Empty cells stay empty texts: a row that lacked an element would otherwise
 // leave the client reading the previous row's value.

@@ -30,6 +30,10 @@ const std::vector<std::string>& TabDescElements();
 // creation never leaves a half-filled database behind. Throws on failure.
 void CreateDemoDatabase(const std::string& dbPath, const std::string& demoDir);
 
+// A tab-description file: the seventeen elements and "Concession" ("*" when
+// empty or absent), every empty cell an empty text. Throws on a wrong header.
+TsvTable ReadTabDescriptions(const std::string& path);
+
 // Replaces the tab descriptions of an existing database by those of `tsvPath`.
 void LoadTabDescriptions(const std::string& dbPath, const std::string& tsvPath);
 

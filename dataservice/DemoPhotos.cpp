@@ -1,6 +1,6 @@
 #include "DemoPhotos.h"
 
-#include "Database.h"
+#include "Store.h"
 
 #include <turbojpeg.h>
 
@@ -73,7 +73,7 @@ std::vector<unsigned char> DrawCarJpeg(int width, int height, unsigned seed) {
     return bytes;
 }
 
-int EnsureDemoPhotos(Database& db, const std::string& imagesDir) {
+int EnsureDemoPhotos(Store& db, const std::string& imagesDir) {
     fs::create_directories(imagesDir);
     auto session = db.acquire();
     ResultSet links = session->query("SELECT NomImage FROM \"tVO - Liens Images\" WHERE NomImage IS NOT NULL");

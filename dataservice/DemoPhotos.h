@@ -9,12 +9,12 @@
 
 namespace stanor::dataservice {
 
-class Database;
+class Store;
 
 // JPEG bytes of a drawn car picture; `seed` varies colours and position.
 std::vector<unsigned char> DrawCarJpeg(int width, int height, unsigned seed);
 
 // Creates the missing files; returns how many were written. Throws on I/O errors.
-int EnsureDemoPhotos(Database& db, const std::string& imagesDir);
+int EnsureDemoPhotos(Store& db, const std::string& imagesDir);
 
 }  // namespace stanor::dataservice

@@ -57,7 +57,7 @@ bool TakeStatement(const QueryParams& p, const std::string& name, TranslatedSql&
 
 }  // namespace
 
-Endpoints::Endpoints(Database& db, std::string imagesDir, Clock clock)
+Endpoints::Endpoints(Store& db, std::string imagesDir, Clock clock)
     : db_(db), imagesDir_(std::move(imagesDir)), clock_(std::move(clock)) {
     if (!clock_) clock_ = [] { return std::chrono::system_clock::now(); };
 }
@@ -87,7 +87,7 @@ void Endpoints::writeRows(XmlAnswer& out, const std::string& section, const std:
 void Endpoints::writeUser(XmlAnswer& out, Session& s, const std::string& userId, std::string& concession) {
     ResultSet user;
     if (IsInteger(userId))
-        user = s.query("SELECT UserConcession, UserSite, Name_, US1 FROM tUsers WHERE idUser = ?", {userId});
+        user = s.user(userId);
     if (user.rows.empty())
         out.logItem(userId.empty() ? "Paramètre UserID manquant" : "Utilisateur inconnu : " + userId);
     out.open("User");
@@ -97,12 +97,11 @@ void Endpoints::writeUser(XmlAnswer& out, Session& s, const std::string& userId,
     concession = user.rows.empty() ? std::string() : user.value(0, "UserConcession");
     out.open("GNames");
     if (!user.rows.empty()) {
-        ResultSet groups = s.query("SELECT GName FROM tUserGroups WHERE idUser = ? ORDER BY rowid", {userId});
+        ResultSet groups = s.userGroups(userId);
         for (const auto& row : groups.rows) out.element("GName", row[0]);
     }
     out.close("GNames");
-    ResultSet opt = s.query("SELECT Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid "
-                            "FROM tOptDates WHERE Concession = ?", {concession});
+    ResultSet opt = s.optionDates(concession);
     out.open("OptDates");
     for (const char* name : {"Opt_LimiteDateDeb", "Opt_LimiteDateDebFrevo", "Opt_LimiteDateDebProFid"})
         out.element(name, opt.rows.empty() ? std::string() : opt.value(0, name));
@@ -119,25 +118,29 @@ std::string Endpoints::infoEquip(const QueryParams& p) {
               s->query("SELECT type, text FROM ("
                        " SELECT ParType AS type, ParText AS text, 0 AS src, ParIndex AS pos, rowid AS rid FROM ListPars"
                        " UNION ALL"
-                       " SELECT RubricType, RubricText, 1, RubricIndex, rowid FROM ListRubrics)"
+                       " SELECT RubricType, RubricText, 1, RubricIndex, rowid FROM ListRubrics) AS lists"
                        " ORDER BY upper(type), src, pos, CASE WHEN text = '..' THEN 0 ELSE 1 END, text, rid"));
     writeRows(out, "InfoComS", "InfoCom",
               s->query("SELECT idCom, cNom, upper(Site) AS Site FROM tCommerciaux"
                        " WHERE Concession = ? OR Concession IS NULL ORDER BY idCom", {conc}));
+    // The distinct names are picked first, then put in order (a DISTINCT query
+    // may only be ordered by what it selects).
     writeRows(out, "MarksS", "Marks",
-              s->query("SELECT DISTINCT VMarque AS vMark FROM ListModels ORDER BY upper(VMarque)"));
+              s->query("SELECT vMark FROM (SELECT DISTINCT VMarque AS vMark FROM ListModels) AS marks"
+                       " ORDER BY upper(vMark)"));
     writeRows(out, "ModelsS", "Models",
               s->query("SELECT VMarque AS vMark, VModele AS vModel FROM ListModels"
                        " ORDER BY upper(VMarque), upper(VModele)"));
     const std::string vnFilter = " FROM ListVersions WHERE VConcession = ? OR VConcession IS NULL";
     writeRows(out, "VNMarksS", "VNMarks",
-              s->query("SELECT DISTINCT VMarque AS vnMark" + vnFilter + " ORDER BY upper(VMarque)", {conc}));
+              s->query("SELECT vnMark FROM (SELECT DISTINCT VMarque AS vnMark" + vnFilter + ") AS marks"
+                       " ORDER BY upper(vnMark)", {conc}));
     writeRows(out, "VNModelsS", "VNModels",
-              s->query("SELECT DISTINCT VMarque AS vnMark, VModele AS vnModel" + vnFilter +
-                       " ORDER BY upper(VMarque), upper(VModele)", {conc}));
+              s->query("SELECT vnMark, vnModel FROM (SELECT DISTINCT VMarque AS vnMark, VModele AS vnModel" +
+                       vnFilter + ") AS models ORDER BY upper(vnMark), upper(vnModel)", {conc}));
     writeRows(out, "VNVersionsS", "VNVersions",
-              s->query("SELECT DISTINCT VModele AS vnModel, VVersion AS vnVers" + vnFilter +
-                       " ORDER BY upper(VModele), VVersion", {conc}));
+              s->query("SELECT vnModel, vnVers FROM (SELECT DISTINCT VModele AS vnModel, VVersion AS vnVers" +
+                       vnFilter + ") AS versions ORDER BY upper(vnModel), vnVers", {conc}));
     writeRows(out, "InfoSiteS", "InfoSite",
               s->query("SELECT Site, Marques, MontantFraisDossier FROM tSites WHERE Concession = ? ORDER BY Site",
                        {conc}));
@@ -152,10 +155,7 @@ std::string Endpoints::infoStruct(const QueryParams& p) {
     if (!p.error.empty()) return Failure("AxInfoStruct", p.error);
     XmlAnswer out(Root("AxInfoStruct"));
     auto s = db_.acquire();
-    writeRows(out, "axStructS", "axStruct",
-              s->query("SELECT descInfo, idNum, txtInfo, vInfo, tag, defval, tInfo, tControl, width, \"left\", top,"
-                       " height, length, color, \"notNull\", enabled, fieldInfo FROM sysTabDesc"
-                       " WHERE Concession = ? OR Concession = '*' ORDER BY RowOrder", {p.get("UserConcession")}));
+    writeRows(out, "axStructS", "axStruct", s->tabDescriptions(p.get("UserConcession")));
     return out.finish();
 }
 
@@ -331,8 +331,7 @@ std::string Endpoints::sendSms(const std::vector<FormPart>& parts) {
     auto message = ClientTextToUtf8(text->content);  // a text message may hold any character
     if (!message) return "Erreur : le texte du message n'est pas en UTF-8";
     auto s = db_.acquire();
-    s->query("INSERT INTO sysSmsLog (Received, Destinataire, Texte) VALUES (datetime('now', 'localtime'), ?, ?)",
-             {to->content, *message});
+    s->logTextMessage(to->content, *message);
     return "telephonySmsSend successfull";
 }
 

@@ -3,7 +3,7 @@
 // the decoded parameters and returns the whole answer body (ISO-8859-1); every
 // failure is answered as "LogItems"/"LogItem" text inside a normal answer.
 
-#include "Database.h"
+#include "Store.h"
 #include "TextCodec.h"
 #include "XmlAnswer.h"
 
@@ -25,7 +25,7 @@ struct FormPart {
 
 class Endpoints {
 public:
-    Endpoints(Database& db, std::string imagesDir, Clock clock);
+    Endpoints(Store& db, std::string imagesDir, Clock clock);
 
     std::string infoEquip(const QueryParams& p);
     std::string infoStruct(const QueryParams& p);
@@ -52,7 +52,7 @@ private:
     std::string runWrite(const TranslatedSql& sql, const std::string& root);
     std::string writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o);
 
-    Database& db_;
+    Store& db_;
     std::string imagesDir_;
     Clock clock_;
 };

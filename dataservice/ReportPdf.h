@@ -4,7 +4,7 @@
 // drawn as a PDF. A report that does not exist, a selection that does not fit
 // it or a record that is missing is refused with a French reason.
 
-#include "Database.h"
+#include "Store.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // sheets of a used vehicle, a demonstrator (and its showroom variant) and a new
 // vehicle on order, the margin sheet of a used vehicle and the customer sheet.
 
-#include "Database.h"
+#include "Store.h"
 #include "SheetLayout.h"
 #include "SheetValues.h"
 

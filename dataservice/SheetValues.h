@@ -4,7 +4,7 @@
 // their names, dates "dd/mm/yyyy", amounts with two decimals in the French
 // manner ("12 500,00 €").
 
-#include "Database.h"
+#include "Store.h"
 
 #include <map>
 #include <string>

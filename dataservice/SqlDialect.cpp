@@ -10,21 +10,13 @@ namespace stanor::dataservice {
 
 namespace {
 
-enum class Tok { Space, Word, Number, String, Ident, Date, Param, Punct };
-
-struct Token {
-    Tok kind;
-    std::string text;  // as it will be written out
-};
+using Tok = SqlTokenKind;
+using Token = SqlToken;
 
 bool IsWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
 bool IsWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80; }
 
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
+std::string Upper(std::string_view s) { return UpperWord(s); }
 
 // Encloses a text in a quote character, doubling that character inside.
 std::string Enclose(std::string_view text, char quote) {
@@ -61,6 +53,7 @@ bool DateLiteral(const std::string& body, std::string& out) {
 
 struct Lexer {
     std::string_view s;
+    bool doubleQuotesDelimitNames = false;
     std::vector<Token> tokens;
     std::string error;
 
@@ -82,6 +75,19 @@ struct Lexer {
                     ++j;
                 }
                 tokens.push_back({Tok::String, std::string(s.substr(i, j + 1 - i))});
+                i = j + 1;
+            } else if (c == '"' && doubleQuotesDelimitNames) {
+                std::string body;
+                size_t j = i + 1;
+                for (;;) {
+                    if (j >= s.size()) return fail("Nom entre guillemets non terminé");
+                    if (s[j] == '"') {
+                        if (j + 1 < s.size() && s[j + 1] == '"') { body.push_back('"'); j += 2; continue; }
+                        break;
+                    }
+                    body.push_back(s[j++]);
+                }
+                tokens.push_back({Tok::Ident, QuoteIdent(body)});
                 i = j + 1;
             } else if (c == '"') {
                 std::string body;
@@ -122,6 +128,15 @@ struct Lexer {
             } else if (std::isdigit(c) || (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
                 size_t j = i;
                 while (j < s.size() && (std::isdigit(static_cast<unsigned char>(s[j])) || s[j] == '.')) ++j;
+                // An exponent belongs to the number ("1e5", "2.5E-3").
+                if (j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
+                    size_t k = j + 1;
+                    if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
+                    if (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k]))) {
+                        while (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k]))) ++k;
+                        j = k;
+                    }
+                }
                 tokens.push_back({Tok::Number, std::string(s.substr(i, j - i))});
                 i = j;
             } else {
@@ -142,6 +157,14 @@ struct Lexer {
     }
 };
 
+// Opening minus closing parentheses of a token (a rewritten isNull carries two closing ones).
+int ParenDelta(const Token& t) {
+    if (t.kind != Tok::Punct) return 0;
+    int d = 0;
+    for (char c : t.text) d += c == '(' ? 1 : c == ')' ? -1 : 0;
+    return d;
+}
+
 bool IsPunct(const Token& t, char c) { return t.kind == Tok::Punct && t.text[0] == c; }
 bool IsWord(const Token& t, const char* upperWord) { return t.kind == Tok::Word && Upper(t.text) == upperWord; }
 
@@ -154,8 +177,8 @@ size_t NextSolid(const std::vector<Token>& t, size_t i) {
 size_t MatchingParen(const std::vector<Token>& t, size_t open) {
     int depth = 0;
     for (size_t i = open; i < t.size(); ++i) {
-        if (IsPunct(t[i], '(')) ++depth;
-        else if (IsPunct(t[i], ')') && --depth == 0) return i;
+        depth += ParenDelta(t[i]);
+        if (depth <= 0 && i > open) return i;
     }
     return std::string::npos;
 }
@@ -206,8 +229,7 @@ bool MapPlaceholders(const std::vector<Token>& t, TranslatedSql& out) {
         solid.clear();
     };
     for (size_t k = i + 1; k < close; ++k) {
-        if (IsPunct(t[k], '(')) ++depth;
-        if (IsPunct(t[k], ')')) --depth;
+        depth += ParenDelta(t[k]);
         if (depth == 0 && IsPunct(t[k], ',')) { flush(); ++index; continue; }
         if (t[k].kind != Tok::Space) solid.push_back(&t[k]);
     }
@@ -247,6 +269,22 @@ std::string TableWideWrite(const std::vector<Token>& t, size_t first, StatementK
 
 }  // namespace
 
+std::string UpperWord(std::string_view word) {
+    std::string out(word);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::optional<std::vector<SqlToken>> TokenizeSql(std::string_view sql, bool doubleQuotesDelimitNames,
+                                                 std::string& error) {
+    Lexer lex{sql, doubleQuotesDelimitNames, {}, {}};
+    if (!lex.run()) {
+        error = lex.error;
+        return std::nullopt;
+    }
+    return std::move(lex.tokens);
+}
+
 const char* KindName(StatementKind kind) {
     switch (kind) {
         case StatementKind::Select: return "SELECT";
@@ -259,7 +297,7 @@ const char* KindName(StatementKind kind) {
 
 TranslatedSql TranslateSql(std::string_view clientSql) {
     TranslatedSql out;
-    Lexer lex{clientSql, {}, {}};
+    Lexer lex{clientSql, false, {}, {}};
     if (!lex.run()) {
         out.error = lex.error;
         return out;
@@ -312,6 +350,7 @@ TranslatedSql TranslateSql(std::string_view clientSql) {
             bool call = next < t.size() && IsPunct(t[next], '(');
             if (w == "DELETE" && i == first && next < t.size() && IsPunct(t[next], '*')) {
                 t[next].text.clear();
+                t[next].kind = Tok::Space;
             } else if (w == "ISNULL" && call) {
                 size_t close = MatchingParen(t, next);
                 if (close == std::string::npos) {
@@ -319,9 +358,8 @@ TranslatedSql TranslateSql(std::string_view clientSql) {
                     return out;
                 }
                 tok.text = "(";
+                tok.kind = Tok::Punct;
                 t[close].text = ") IS NULL)";
-            } else if ((w == "TRUE" || w == "FALSE") && !call) {
-                tok.text = w == "TRUE" ? "1" : "0";
             }
         }
     }
@@ -344,7 +382,16 @@ TranslatedSql TranslateSql(std::string_view clientSql) {
         if (MapPlaceholders(t, probe)) out.insertTable = probe.insertTable;
     }
 
-    for (size_t i = first; i < t.size(); ++i) out.sql += t[i].text;
+    // SQLite has no boolean literals: True and False are written 1 and 0.
+    for (size_t i = first; i < t.size(); ++i) {
+        const std::string w = t[i].kind == Tok::Word ? Upper(t[i].text) : std::string();
+        const size_t next = NextSolid(t, i + 1);
+        if ((w == "TRUE" || w == "FALSE") && !(next < t.size() && IsPunct(t[next], '(')))
+            out.sql += w == "TRUE" ? "1" : "0";
+        else
+            out.sql += t[i].text;
+    }
+    out.tokens.assign(t.begin() + static_cast<std::ptrdiff_t>(first), t.end());
     return out;
 }
 

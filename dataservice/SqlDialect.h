@@ -1,13 +1,14 @@
 #pragma once
 // Translation of the client's statements, written in the dialect of a desktop
-// database engine, into SQLite.
+// database engine, into SQLite (the text below) and into tokens that the
+// PostgreSQL store writes out in its own dialect (PgDialect.h).
 //
 // The text is cut into tokens first, so that nothing inside a string literal is
 // ever rewritten. Then:
 //   Delete * From t          -> DELETE FROM t
 //   #mm/dd/yyyy#             -> 'yyyy-mm-dd' (a time part is kept as hh:mm:ss)
 //   isNull(x)                -> ((x) IS NULL)
-//   True, False              -> 1, 0
+//   True, False              -> 1, 0 (SQLite has no boolean literals)
 //   [tVO - Frevo]            -> "tVO - Frevo"
 //   "text"                   -> 'text' (double quotes delimit texts in that dialect)
 //   :NewID, :NewIDbis        -> kept as named parameters; the caller binds the new keys
@@ -17,12 +18,25 @@
 // conflict forms INSERT OR ... / UPDATE OR ... and the upsert ON CONFLICT are
 // refused.
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stanor::dataservice {
 
 enum class StatementKind { Select, Insert, Update, Delete, Other };
+
+enum class SqlTokenKind { Space, Word, Number, String, Ident, Date, Param, Punct };
+
+// One token as it is written out: a String in single quotes, an Ident in
+// double quotes, a Date as an ISO string literal, a Param as ":NewID" or
+// ":NewIDbis", a Space as one blank. A Punct may carry a rewritten piece
+// (") IS NULL)") and an empty text stands for a dropped token.
+struct SqlToken {
+    SqlTokenKind kind;
+    std::string text;
+};
 
 struct TranslatedSql {
     std::string sql;                 // the SQLite text; empty when error is set
@@ -31,6 +45,7 @@ struct TranslatedSql {
     std::string insertTable;         // INSERT: the target table, unquoted
     std::string newIdColumn;         // INSERT: the column that receives :NewID
     std::string newIdBisColumn;      // INSERT: the column that receives :NewIDbis
+    std::vector<SqlToken> tokens;    // the translated statement, for other engines
 
     bool ok() const { return error.empty(); }
     bool usesNewId() const { return !newIdColumn.empty(); }
@@ -38,6 +53,15 @@ struct TranslatedSql {
 };
 
 TranslatedSql TranslateSql(std::string_view clientSql);
+
+// The tokens of a text, without any rewriting; in the client's dialect
+// "double quotes" delimit texts, in the service's own SQL they delimit names.
+// Nothing, with the French reason in `error`, when the text cannot be cut.
+std::optional<std::vector<SqlToken>> TokenizeSql(std::string_view sql, bool doubleQuotesDelimitNames,
+                                                 std::string& error);
+
+// The upper-case ASCII form of a word.
+std::string UpperWord(std::string_view word);
 
 // French name of a statement kind, for messages ("SELECT", "INSERT", ...).
 const char* KindName(StatementKind kind);

@@ -1,9 +1,12 @@
-// stanor-dataservice --db FILE --images DIR [--port N] [--bind ADDR]
+// stanor-dataservice --db FILE | --pg CONNINFO  --images DIR [--port N] [--bind ADDR]
 // The companion data service of the desktop client.
 
 #include "DataService.h"
 #include "DemoLoader.h"
 #include "DemoPhotos.h"
+#include "PgSchema.h"
+#include "PgStore.h"
+#include "SqliteStore.h"
 
 #include <filesystem>
 
@@ -23,18 +26,26 @@ using namespace stanor::dataservice;
 namespace {
 
 void Usage() {
-    std::cerr << "usage : stanor-dataservice --db FICHIER --images DOSSIER [--port N] [--bind ADRESSE]\n"
-                 "                          [--demo DOSSIER] [--quiet]\n"
-                 "        stanor-dataservice --db FICHIER --load-tabdesc FICHIER.tsv\n"
-                 "        stanor-dataservice --db FICHIER --create-only [--images DOSSIER]\n"
+    std::cerr << "usage : stanor-dataservice (--db FICHIER | --pg CONNEXION) --images DOSSIER [--port N]\n"
+                 "                          [--bind ADRESSE] [--demo DOSSIER] [--quiet]\n"
+                 "        stanor-dataservice (--db FICHIER | --pg CONNEXION) --load-tabdesc FICHIER.tsv\n"
+                 "        stanor-dataservice (--db FICHIER | --pg CONNEXION) --create-only [--images DOSSIER]\n"
+                 "        stanor-dataservice --pg CONNEXION --import FICHIER.db [--service-role ROLE]\n"
                  "  --db        la base SQLite ; créée depuis les données de démonstration si absente\n"
+                 "  --pg        une base PostgreSQL, chaîne de connexion de libpq\n"
+                 "              (\"host=... dbname=... user=...\") ; le service s'y connecte avec le\n"
+                 "              rôle qui n'a de droits que sur les tables de l'application\n"
                  "  --images    le dossier des photos (servies sous /images/)\n"
                  "  --port      le port d'écoute (8080 par défaut, 0 = un port libre)\n"
                  "  --bind      l'adresse d'écoute (127.0.0.1 par défaut)\n"
                  "  --demo      le dossier des données de démonstration\n"
                  "  --quiet     pas de ligne de journal par requête\n"
                  "  --load-tabdesc  remplace les descriptions d'onglets de la base et s'arrête\n"
-                 "  --create-only   crée la base (et les photos) de démonstration puis s'arrête\n";
+                 "  --create-only   crée la base (et les photos) de démonstration puis s'arrête\n"
+                 "  --import    copie une base SQLite dans la base PostgreSQL vide, puis s'arrête\n"
+                 "              (se connecter en propriétaire de la base)\n"
+                 "  --service-role  le rôle du service, à qui --import et --create-only donnent ses\n"
+                 "              droits (stanor_service par défaut)\n";
 }
 
 // A wrong command line: says what is wrong, then how the program is called.
@@ -49,14 +60,20 @@ int Refuse(const std::string& why) {
 int main(int argc, char** argv) {
     ServiceOptions options;
     options.demoDir = STANOR_DEMO_DIR;
-    std::string tabdesc;
+    std::string tabdesc, importFile;
+    PgCopyOptions copy;
+    copy.say = [](const std::string& line) { std::cerr << "stanor-dataservice : " << line << std::endl; };
     bool createOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool takesValue = arg == "--db" || arg == "--images" || arg == "--port" || arg == "--bind" ||
-                                arg == "--demo" || arg == "--load-tabdesc";
+                                arg == "--demo" || arg == "--load-tabdesc" || arg == "--pg" || arg == "--import" ||
+                                arg == "--service-role";
         if (takesValue && i + 1 >= argc) return Refuse("valeur manquante après " + arg);
         if (arg == "--db") options.dbPath = argv[++i];
+        else if (arg == "--pg") options.pgConninfo = argv[++i];
+        else if (arg == "--import") importFile = argv[++i];
+        else if (arg == "--service-role") copy.serviceRole = argv[++i];
         else if (arg == "--images") options.imagesDir = argv[++i];
         else if (arg == "--port") {
             const std::string text = argv[++i];
@@ -77,21 +94,36 @@ int main(int argc, char** argv) {
         else if (arg == "--help" || arg == "-h") { Usage(); return 0; }
         else return Refuse("option inconnue : " + arg);
     }
-    if (options.dbPath.empty()) return Refuse("option --db manquante : le fichier de la base est attendu");
-    if (tabdesc.empty() && !createOnly && options.imagesDir.empty())
+    const bool pg = !options.pgConninfo.empty();
+    if (options.dbPath.empty() && !pg)
+        return Refuse("option --db manquante : le fichier de la base (ou --pg et la base PostgreSQL) est attendu");
+    if (!options.dbPath.empty() && pg) return Refuse("--db et --pg s'excluent : une seule base est servie");
+    if (!importFile.empty() && !pg) return Refuse("--import copie dans une base PostgreSQL : --pg est attendu");
+    if (!importFile.empty() && (createOnly || !tabdesc.empty()))
+        return Refuse("--import s'emploie seul : la base copiée porte déjà ses descriptions d'onglets");
+    if (tabdesc.empty() && !createOnly && importFile.empty() && options.imagesDir.empty())
         return Refuse("option --images manquante : le dossier des photos est attendu");
     try {
+        if (!importFile.empty()) {
+            ImportSqliteIntoPg(importFile, options.pgConninfo, copy);
+            return 0;
+        }
         if (!tabdesc.empty()) {
-            LoadTabDescriptions(options.dbPath, tabdesc);
+            if (pg) LoadPgTabDescriptions(options.pgConninfo, tabdesc);
+            else LoadTabDescriptions(options.dbPath, tabdesc);
             std::cerr << "descriptions d'onglets chargées depuis " << tabdesc << "\n";
             return 0;
         }
         if (createOnly) {
-            if (!std::filesystem::exists(options.dbPath)) CreateDemoDatabase(options.dbPath, options.demoDir);
-            if (!options.imagesDir.empty()) {
-                Database db(options.dbPath);
-                EnsureDemoPhotos(db, options.imagesDir);
+            std::unique_ptr<Store> db;
+            if (pg) {
+                CreatePgDemoDatabase(options.pgConninfo, options.demoDir, copy);
+                if (!options.imagesDir.empty()) db = std::make_unique<PgStore>(options.pgConninfo);
+            } else {
+                if (!std::filesystem::exists(options.dbPath)) CreateDemoDatabase(options.dbPath, options.demoDir);
+                if (!options.imagesDir.empty()) db = std::make_unique<SqliteStore>(options.dbPath);
             }
+            if (db) EnsureDemoPhotos(*db, options.imagesDir);
             return 0;
         }
         // SIGINT and SIGTERM are taken by a watcher thread, which stops the
@@ -106,7 +138,8 @@ int main(int argc, char** argv) {
         DataService service(options);
         int port = service.start();
         std::cerr << "stanor-dataservice : http://" << options.bindAddress << ":" << port << "/ (base "
-                  << options.dbPath << ", photos " << options.imagesDir << ")" << std::endl;
+                  << (pg ? std::string("PostgreSQL") : options.dbPath) << ", photos " << options.imagesDir
+                  << ")" << std::endl;
         std::thread watcher([&] {
             int sig = 0;
             sigwait(&signals, &sig);

@@ -1,7 +1,5 @@
 #include "ServiceFixture.h"
 
-#include "DemoLoader.h"
-
 #include <QString>
 
 #include <chrono>
@@ -13,31 +11,13 @@ namespace fs = std::filesystem;
 
 namespace stanor::dataservice::test {
 
-std::string MakeTempDir() {
-    std::string pattern = (fs::temp_directory_path() / "stanor-ds-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-    return pattern;
-}
-
-const std::string& TemplateDatabase() {
-    // Kept on the heap so that it outlives the function statics when the
-    // clean-up below runs at exit.
-    static const std::string* path = [] {
-        auto* db = new std::string(MakeTempDir() + "/template.db");
-        CreateDemoDatabase(*db, STANOR_DEMO_DIR);
-        std::atexit([] { fs::remove_all(fs::path(TemplateDatabase()).parent_path()); });
-        return db;
-    }();
-    return *path;
-}
-
 void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
     dir_ = MakeTempDir();
-    db_ = dir_ + "/demo.db";
     images_ = dir_ + "/images";
-    fs::copy_file(TemplateDatabase(), db_);
+    copy_ = std::make_unique<DemoCopy>(dir_);
+    checks_ = copy_->open();
     ServiceOptions o;
-    o.dbPath = db_;
+    copy_->configure(o);
     o.imagesDir = images_;
     o.port = 0;
     o.logRequests = false;
@@ -60,6 +40,8 @@ void ServiceTest::TearDownTestSuite() {
     if (thread_) thread_->join();
     thread_.reset();
     service_.reset();
+    checks_.reset();
+    copy_.reset();
     fs::remove_all(dir_);
 }
 
@@ -90,8 +72,7 @@ std::string ServiceTest::Send(const std::string& endpoint, const std::string& st
 }
 
 std::string ServiceTest::Scalar(const std::string& sql) {
-    Database db(db_);
-    ResultSet r = db.acquire()->query(sql);
+    ResultSet r = checks_->acquire()->query(sql);
     return r.rows.empty() || r.rows[0].empty() ? std::string("(aucune ligne)") : r.rows[0][0];
 }
 

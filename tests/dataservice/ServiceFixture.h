@@ -1,8 +1,10 @@
 #pragma once
 // A data service running in this process on a free loopback port, over a fresh
-// copy of the demo database for each group of tests, spoken to over real HTTP.
+// copy of the demo database for each group of tests (in the store under test,
+// see TestStores.h), spoken to over real HTTP.
 
 #include "DataService.h"
+#include "TestStores.h"
 #include "service/TXml.h"
 
 #include <httplib.h>
@@ -15,12 +17,6 @@
 
 namespace stanor::dataservice::test {
 
-// The demo database built once per test process from the repository's text files.
-const std::string& TemplateDatabase();
-
-// A fresh, empty temporary folder (removed by the caller).
-std::string MakeTempDir();
-
 class ServiceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
@@ -32,9 +28,9 @@ protected:
     static std::string Get(const std::string& request);
     // The client's statement sent to an endpoint ("AxUpdate", "AxInsert", "AxQuery").
     static std::string Send(const std::string& endpoint, const std::string& statement);
-    // A value of the database, read directly.
+    // A value of the database, read directly with every right, in its wire form.
     static std::string Scalar(const std::string& sql);
-    static long long Count(const std::string& table, const std::string& where = "1");
+    static long long Count(const std::string& table, const std::string& where = "1=1");
 
     // The answer scanned as the client scans it.
     static service::TXml Scan(const std::string& body);
@@ -46,7 +42,8 @@ protected:
     static std::unique_ptr<httplib::Client> Client();
 
     static inline std::string dir_;
-    static inline std::string db_;
+    static inline std::unique_ptr<DemoCopy> copy_;
+    static inline std::unique_ptr<Store> checks_;  // the copy with every right
     static inline std::string images_;
     static inline int port_ = 0;
     static inline std::unique_ptr<DataService> service_;

@@ -44,7 +44,7 @@ TEST_F(DataServiceAnswers, ReferenceListsOpenOnTheirOwnSections) {
         {"MarksS", "Marks", "SELECT count(DISTINCT VMarque) FROM ListModels"},
         {"ModelsS", "Models", "SELECT count(*) FROM ListModels"},
         {"VNMarksS", "VNMarks", "SELECT count(DISTINCT VMarque) FROM ListVersions"},
-        {"VNModelsS", "VNModels", "SELECT count(*) FROM (SELECT DISTINCT VMarque, VModele FROM ListVersions)"},
+        {"VNModelsS", "VNModels", "SELECT count(*) FROM (SELECT DISTINCT VMarque, VModele FROM ListVersions) AS models"},
         {"VNVersionsS", "VNVersions", "SELECT count(*) FROM ListVersions"},
         {"InfoSiteS", "InfoSite", "SELECT count(*) FROM tSites"},
         {"OptEquiIntS", "OptEquiInt", "SELECT count(*) FROM ListOptions WHERE OptList = 'OptEquiInt'"},

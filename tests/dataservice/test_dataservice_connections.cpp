@@ -149,7 +149,9 @@ class DataServicePort : public ServiceTest {};
 TEST_F(DataServicePort, ASecondServiceOnAPortInUseFailsAtOnce) {
     const std::string dir = MakeTempDir();
     std::string err;
-    const int status = RunProgram({"--db", db_, "--images", dir, "--port", std::to_string(port_), "--quiet"}, err);
+    std::vector<std::string> args = copy_->programArguments();
+    args.insert(args.end(), {"--images", dir, "--port", std::to_string(port_), "--quiet"});
+    const int status = RunProgram(args, err);
     EXPECT_GT(status, 0) << err;
     EXPECT_NE(err.find("port " + std::to_string(port_) + " est déjà pris"), std::string::npos) << err;
     EXPECT_TRUE(RecordAnswered(port_));  // the first one still serves

@@ -220,7 +220,7 @@ TEST(DataServiceDates, IsoAnswersAsFrenchDates) {
 // The demo data files: the full tab descriptions replace the minimal set when
 // present, and a malformed file is refused with its name and line.
 #include "DemoLoader.h"
-#include "Database.h"
+#include "SqliteStore.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -244,7 +244,7 @@ TEST(DataServiceDemoData, FullTabDescriptionsReplaceTheMinimalSet) {
                 "\t_TCL\t0\tClient\tpCL0\ttClients\ta\t\t\t\t\t\t\t\t\t\t\t\n";
     }
     CreateDemoDatabase(dir + "/demo.db", dir + "/demo");
-    Database db(dir + "/demo.db");
+    SqliteStore db(dir + "/demo.db");
     ResultSet rows = db.acquire()->query("SELECT Concession, txtInfo, tInfo FROM sysTabDesc ORDER BY RowOrder");
     ASSERT_EQ(rows.rows.size(), 2u);
     EXPECT_EQ(rows.rows[0][0], "ALV");
@@ -272,7 +272,7 @@ TEST(DataServiceDemoData, TabDescriptionsMatchTheSchemaAndTheLists) {
     std::string dir = (fs::temp_directory_path() / "stanor-demo-XXXXXX").string();
     ASSERT_TRUE(mkdtemp(dir.data()));
     CreateDemoDatabase(dir + "/demo.db", STANOR_DEMO_DIR);
-    Database db(dir + "/demo.db");
+    SqliteStore db(dir + "/demo.db");
     auto s = db.acquire();
     auto upper = [](std::string t) {
         for (char& c : t) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

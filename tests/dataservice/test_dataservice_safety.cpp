@@ -2,8 +2,6 @@
 // database, and what a killed service leaves behind.
 #include "ServiceFixture.h"
 
-#include <sqlite3.h>
-
 #include <atomic>
 #include <csignal>
 #include <filesystem>
@@ -13,30 +11,10 @@
 using namespace stanor::dataservice;
 using namespace stanor::dataservice::test;
 
-namespace {
-
-// Every row of every table, to prove that a refused request changed nothing.
-std::string Snapshot(const std::string& path) {
-    Database db(path);
-    auto s = db.acquire();
-    std::string out;
-    ResultSet tables = s->query("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name");
-    for (const auto& t : tables.rows) {
-        ResultSet rows = s->query("SELECT * FROM " + QuoteIdentifier(t[0]) + " ORDER BY rowid");
-        out += t[0] + ":";
-        for (const auto& r : rows.rows)
-            for (const auto& v : r) out += v + "|";
-        out += "\n";
-    }
-    return out;
-}
-
-}  // namespace
-
 class DataServiceSafety : public ServiceTest {};
 
 TEST_F(DataServiceSafety, RefusedRequestsSayWhyAndChangeNothing) {
-    const std::string before = Snapshot(db_);
+    const std::string before = Snapshot(*checks_);
     const std::string huge(9000, 'x');
     const char* requests[] = {
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=PRAGMA journal_mode=DELETE",
@@ -87,7 +65,7 @@ TEST_F(DataServiceSafety, RefusedRequestsSayWhyAndChangeNothing) {
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
     EXPECT_NE(LogItems(res->body), "");
-    EXPECT_EQ(Snapshot(db_), before);
+    EXPECT_EQ(Snapshot(*checks_), before);
 }
 
 TEST_F(DataServiceSafety, ConcurrentClientsAreAllServed) {
@@ -120,9 +98,7 @@ TEST(DataServiceSafetyBusy, ADatabaseBusyBeyondItsTimeOutAnswersWaitTimeout) {
             DatabaseOptions quick;
             quick.busyTimeoutMs = 100;
             StartService(quick);
-            sqlite3* other = nullptr;
-            ASSERT_EQ(sqlite3_open(db_.c_str(), &other), SQLITE_OK);
-            ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+            OtherWriter other(*copy_);
             const std::string body = Send("AxUpdate", "Update tVehicles set KMS=1 where (idTVO=1)");
             EXPECT_NE(body.find("WAIT_TIMEOUT"), std::string::npos) << body;
             // The service's own writes say the same.
@@ -133,8 +109,7 @@ TEST(DataServiceSafetyBusy, ADatabaseBusyBeyondItsTimeOutAnswersWaitTimeout) {
             EXPECT_NE(sms->body.find("WAIT_TIMEOUT"), std::string::npos) << sms->body;
             // Reads go on while another writer holds the lock.
             EXPECT_EQ(LogItems(Get("AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient=")), "");
-            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-            sqlite3_close(other);
+            other.release();
             EXPECT_EQ(Scalar("SELECT KMS FROM tVehicles WHERE idTVO=1"), "84500");
             // Once the lock is gone, the same request succeeds.
             EXPECT_EQ(LogItems(Send("AxUpdate", "Update tVehicles set KMS=1 where (idTVO=1)")), "");
@@ -145,11 +120,12 @@ TEST(DataServiceSafetyBusy, ADatabaseBusyBeyondItsTimeOutAnswersWaitTimeout) {
 }
 
 // The real program: a change it answered is in the database after a SIGKILL,
-// the file opens and passes its integrity check; SIGTERM ends it cleanly.
+// the SQLite file opens and passes its integrity check; SIGTERM ends it cleanly.
 TEST(DataServiceSafetyProcess, KilledServiceKeepsCommittedChangesAndStopsOnSignals) {
     const std::string dir = MakeTempDir();
-    const std::string db = dir + "/demo.db";
-    std::filesystem::copy_file(TemplateDatabase(), db);
+    auto copy = std::make_unique<DemoCopy>(dir);
+    std::vector<std::string> args = copy->programArguments();
+    args.insert(args.end(), {"--images", dir + "/img", "--port", "0", "--quiet"});
     // Starts the program on a free port of its choosing and reads that port from
     // the line it writes when it is ready.
     auto launch = [&](int& port) {
@@ -159,8 +135,10 @@ TEST(DataServiceSafetyProcess, KilledServiceKeepsCommittedChangesAndStopsOnSigna
         if (pid == 0) {
             dup2(out[1], 2);
             close(out[0]);
-            execl(STANOR_DATASERVICE_EXE, STANOR_DATASERVICE_EXE, "--db", db.c_str(), "--images", (dir + "/img").c_str(),
-                  "--port", "0", "--quiet", static_cast<char*>(nullptr));
+            std::vector<char*> argv{const_cast<char*>(STANOR_DATASERVICE_EXE)};
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(STANOR_DATASERVICE_EXE, argv.data());
             _exit(127);
         }
         close(out[1]);
@@ -190,9 +168,11 @@ TEST(DataServiceSafetyProcess, KilledServiceKeepsCommittedChangesAndStopsOnSigna
     int status = 0;
     waitpid(pid, &status, 0);
     {
-        Database reopened(db);
-        auto s = reopened.acquire();
-        EXPECT_EQ(s->query("PRAGMA integrity_check").rows.at(0).at(0), "ok");
+        auto reopened = copy->open();
+        auto s = reopened->acquire();
+        if (!OnPostgres()) {
+            EXPECT_EQ(s->query("PRAGMA integrity_check").rows.at(0).at(0), "ok");
+        }
         EXPECT_EQ(s->query("SELECT KMS FROM tVehicles WHERE idTVO=1").rows.at(0).at(0), "77777");
     }
     pid = launch(port);

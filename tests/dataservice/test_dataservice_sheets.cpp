@@ -62,14 +62,15 @@ protected:
     void SetUp() override {
         dir_ = MakeTempDir();
         images_ = dir_ + "/images";
-        fs::copy_file(TemplateDatabase(), dir_ + "/demo.db");
-        db_ = std::make_unique<Database>(dir_ + "/demo.db");
+        copy_ = std::make_unique<DemoCopy>(dir_);
+        db_ = copy_->open();
         EnsureDemoPhotos(*db_, images_);
         ASSERT_NE(Poppler("", "pdftotext -v").find("pdftotext"), std::string::npos)
             << "pdftotext (poppler-utils) manque : lancer scripts/setup";
     }
     void TearDown() override {
         db_.reset();
+        copy_.reset();
         fs::remove_all(dir_);
     }
     Report Build(const std::string& select, const std::string& name) {
@@ -84,7 +85,8 @@ protected:
     void Exec(const std::string& sql) { db_->acquire()->exec(sql); }
 
     std::string dir_, images_;
-    std::unique_ptr<Database> db_;
+    std::unique_ptr<DemoCopy> copy_;
+    std::unique_ptr<Store> db_;
 };
 
 TEST_F(DataServiceSheets, EachSheetShowsItsRecordAndKeepsInternalFiguresOffCustomerSheets) {

@@ -4,6 +4,7 @@
 
 #include "app/TAxStanor.h"
 #include "DataService.h"
+#include "TestStores.h"
 #include "platform/MemorySettingsStore.h"
 
 #include <QDir>
@@ -32,6 +33,11 @@ public:
         o.dbPath = (root + QStringLiteral("/demo.db")).toStdString();
         o.imagesDir = (root + QStringLiteral("/images")).toStdString();
         o.demoDir = STANOR_DEMO_SOURCE;
+        // On the PostgreSQL store, a fresh copy of the demo database there.
+        if (dataservice::test::OnPostgres()) {
+            copy = std::make_unique<dataservice::test::DemoCopy>(root.toStdString());
+            copy->configure(o);
+        }
         o.port = 0;
         o.logRequests = bool(log);
         o.log = std::move(log);
@@ -48,6 +54,7 @@ public:
     }
     QString baseHRef() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port); }
 
+    std::unique_ptr<dataservice::test::DemoCopy> copy;
     std::unique_ptr<dataservice::DataService> service;
     std::thread thread;
     int port = 0;

@@ -1,6 +1,5 @@
-#include "Database.h"
+#include "SqliteStore.h"
 
-#include "SqliteTextRules.h"
 #include "TextCodec.h"
 
 #include <sqlite3.h>
@@ -14,10 +13,7 @@ namespace stanor::dataservice {
 
 namespace {
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
+std::string Lower(std::string s) { return LowerAscii(std::move(s)); }
 
 std::set<std::string> LowerSet(std::initializer_list<const char*> names) {
     std::set<std::string> out;
@@ -36,13 +32,6 @@ const std::set<std::string>& AllowedFunctions() {
     return names;
 }
 
-std::string FormatNumber(double v, bool twoDecimals) {
-    char buf[64];
-    if (twoDecimals) std::snprintf(buf, sizeof buf, "%.2f", v);
-    else std::snprintf(buf, sizeof buf, "%.15g", v);
-    return buf;
-}
-
 std::string Upper(const char* s) {
     std::string out = s ? s : "";
     for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -50,21 +39,6 @@ std::string Upper(const char* s) {
 }
 
 }  // namespace
-
-std::string QuoteIdentifier(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out.push_back('"');
-        out.push_back(c);
-    }
-    return out + "\"";
-}
-
-std::string ResultSet::value(size_t row, const std::string& column) const {
-    for (size_t i = 0; i < columns.size(); ++i)
-        if (columns[i] == column) return rows.at(row).at(i);
-    return {};
-}
 
 void ReadRows(sqlite3_stmt* stmt, ResultSet& out, size_t maxRows) {
     const int n = sqlite3_column_count(stmt);
@@ -105,7 +79,7 @@ void ReadRows(sqlite3_stmt* stmt, ResultSet& out, size_t maxRows) {
 
 // ---- guard ---------------------------------------------------------------
 
-struct Session::Guard {
+struct SqliteSession::Guard {
     bool active = false;
     bool allowWrite = false;
     std::string denied;  // what the last refusal was about
@@ -113,20 +87,20 @@ struct Session::Guard {
 };
 
 static int Authorize(void* user, int action, const char* a1, const char* a2, const char*, const char*) {
-    auto* g = static_cast<Session::Guard*>(user);
+    auto* g = static_cast<SqliteSession::Guard*>(user);
     if (!g->active) return SQLITE_OK;
     auto table = [&](const char* name) { return Lower(name ? name : ""); };
     switch (action) {
         case SQLITE_SELECT:
             return SQLITE_OK;
         case SQLITE_READ:
-            if (Database::ReadableTables().count(table(a1))) return SQLITE_OK;
+            if (Store::ReadableTables().count(table(a1))) return SQLITE_OK;
             g->denied = std::string("la table ") + (a1 ? a1 : "?");
             return SQLITE_DENY;
         case SQLITE_INSERT:
         case SQLITE_UPDATE:
         case SQLITE_DELETE:
-            if (g->allowWrite && Database::WritableTables().count(table(a1))) return SQLITE_OK;
+            if (g->allowWrite && Store::WritableTables().count(table(a1))) return SQLITE_OK;
             g->denied = std::string("l'écriture dans la table ") + (a1 ? a1 : "?");
             return SQLITE_DENY;
         case SQLITE_FUNCTION:
@@ -140,64 +114,29 @@ static int Authorize(void* user, int action, const char* a1, const char* a2, con
 }
 
 static int Progress(void* user) {
-    auto* g = static_cast<Session::Guard*>(user);
+    auto* g = static_cast<SqliteSession::Guard*>(user);
     return g->deadline.armed && std::chrono::steady_clock::now() > g->deadline.at ? 1 : 0;
 }
 
 // ---- database ------------------------------------------------------------
 
-const std::set<std::string>& Database::WritableTables() {
-    static const std::set<std::string> names = LowerSet({
-        "tVehicles", "tVO - Frevo", "tVO - Liens Images", "tClients", "tActions", "tVehiclesProfid",
-        "ListRubrics", "ListModels", "ListVersions"});
-    return names;
+SqliteStore::SqliteStore(std::string path, DatabaseOptions options)
+    : Store(options), path_(std::move(path)) {}
+
+std::unique_ptr<Session> SqliteStore::open() {
+    return std::make_unique<SqliteSession>(path_, options(), &writeQueue_);
 }
 
-const std::set<std::string>& Database::ReadableTables() {
-    static const std::set<std::string> names = [] {
-        std::set<std::string> all = WritableTables();
-        for (const char* n : {"ListPars", "ListOptions", "tSites", "tCommerciaux"}) all.insert(Lower(n));
-        return all;
-    }();
-    return names;
-}
-
-Database::Database(std::string path, DatabaseOptions options)
-    : path_(std::move(path)), options_(options) {}
-
-Database::~Database() = default;
-
-Database::Lease::Lease(Database* o, std::unique_ptr<Session> s) : owner(o), session(std::move(s)) {}
-Database::Lease::Lease(Lease&& other) noexcept : owner(other.owner), session(std::move(other.session)) {}
-Database::Lease::~Lease() {
-    if (owner && session) owner->release(std::move(session));
-}
-
-Database::Lease Database::acquire() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!idle_.empty()) {
-            auto s = std::move(idle_.back());
-            idle_.pop_back();
-            return Lease(this, std::move(s));
-        }
-    }
-    return Lease(this, std::make_unique<Session>(path_, options_, &writeQueue_));
-}
-
-bool Database::upgradeTextIndexes() {
+bool SqliteStore::upgradeTextIndexes() {
     auto session = acquire();
-    return UpgradeTextIndexes(session->handle());
+    return UpgradeTextIndexes(static_cast<SqliteSession&>(*session).handle());
 }
 
-void Database::release(std::unique_ptr<Session> session) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (idle_.size() < 32) idle_.push_back(std::move(session));
-}
+void SqliteStore::checkpoint() { acquire()->exec("PRAGMA wal_checkpoint(PASSIVE)"); }
 
 // ---- session -------------------------------------------------------------
 
-Session::Session(const std::string& path, const DatabaseOptions& options, std::timed_mutex* writeQueue)
+SqliteSession::SqliteSession(const std::string& path, const DatabaseOptions& options, std::timed_mutex* writeQueue)
     : options_(options), guard_(std::make_unique<Guard>()), writeQueue_(writeQueue ? writeQueue : &ownQueue_) {
     int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
@@ -229,13 +168,13 @@ Session::Session(const std::string& path, const DatabaseOptions& options, std::t
     query("SELECT count(*) FROM sqlite_master");
 }
 
-Session::~Session() {
+SqliteSession::~SqliteSession() {
     for (auto& [sql, stmt] : cache_) sqlite3_finalize(stmt);
     for (auto& [sql, stmt] : selectCache_) sqlite3_finalize(stmt);
     sqlite3_close_v2(db_);
 }
 
-void Session::exec(const std::string& sql) {
+void SqliteSession::exec(const std::string& sql) {
     char* err = nullptr;
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         std::string why = err ? err : sqlite3_errmsg(db_);
@@ -244,7 +183,7 @@ void Session::exec(const std::string& sql) {
     }
 }
 
-ResultSet Session::query(const std::string& sql, const std::vector<std::string>& binds) {
+ResultSet SqliteSession::query(const std::string& sql, const std::vector<std::string>& binds) {
     // The service's own statements repeat with every request: each is prepared
     // once per connection and reset after use.
     sqlite3_stmt*& cached = cache_[sql];
@@ -270,22 +209,22 @@ ResultSet Session::query(const std::string& sql, const std::vector<std::string>&
     return out;
 }
 
-void Session::armDeadline() {
+void SqliteSession::armDeadline() {
     guard_->deadline.at = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statementTimeMs);
     guard_->deadline.armed = true;
 }
 
-Outcome Session::classify(int rc, const std::string& context) {
+Outcome SqliteSession::classify(int rc, const std::string& context) {
     Outcome o;
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
         o.status = Outcome::Status::Busy;
-        o.message = "WAIT_TIMEOUT : la base de données est occupée, la requête peut être répétée";
+        o.message = messages::kBusy;
     } else if (rc == SQLITE_INTERRUPT) {
         o.status = Outcome::Status::Failed;
-        o.message = "Instruction interrompue : elle dépassait le temps d'exécution admis";
+        o.message = messages::kInterrupted;
     } else if (rc == SQLITE_AUTH) {
         o.status = Outcome::Status::Refused;
-        o.message = "Instruction refusée : " + guard_->denied + " n'est pas accessible aux requêtes du client";
+        o.message = messages::NotReachable(guard_->denied);
     } else {
         o.status = Outcome::Status::Failed;
         o.message = "Erreur SQL : " + std::string(sqlite3_errmsg(db_)) + (context.empty() ? "" : " - " + context);
@@ -293,7 +232,7 @@ Outcome Session::classify(int rc, const std::string& context) {
     return o;
 }
 
-sqlite3_stmt* Session::prepareClient(const TranslatedSql& statement, bool write, Outcome& outcome) {
+sqlite3_stmt* SqliteSession::prepareClient(const TranslatedSql& statement, bool write, Outcome& outcome) {
     guard_->active = true;
     guard_->allowWrite = write;
     guard_->denied.clear();
@@ -309,20 +248,16 @@ sqlite3_stmt* Session::prepareClient(const TranslatedSql& statement, bool write,
     if (!stmt || (tail && *tail)) {
         sqlite3_finalize(stmt);
         outcome.status = Outcome::Status::Refused;
-        outcome.message = "Une seule instruction SQL est admise par requête";
+        outcome.message = messages::kOneStatement;
         guard_->active = false;
         return nullptr;
     }
     return stmt;
 }
 
-Outcome Session::runClientSelect(const TranslatedSql& statement, size_t maxRows) {
+Outcome SqliteSession::runClientSelect(const TranslatedSql& statement, size_t maxRows) {
+    if (auto refused = RefuseClientSelect(statement)) return *refused;
     Outcome outcome;
-    if (statement.kind != StatementKind::Select) {
-        outcome.status = Outcome::Status::Refused;
-        outcome.message = "Instruction refusée : cette requête n'admet que SELECT";
-        return outcome;
-    }
     // Searches repeat: a read statement already prepared (and authorized, in
     // read mode) on this connection is reused; the guard stays on while it runs.
     sqlite3_stmt* stmt = nullptr;
@@ -339,7 +274,7 @@ Outcome Session::runClientSelect(const TranslatedSql& statement, size_t maxRows)
             sqlite3_finalize(stmt);
             guard_->active = false;
             outcome.status = Outcome::Status::Refused;
-            outcome.message = "Instruction refusée : cette requête n'admet que la lecture";
+            outcome.message = messages::kReadOnly;
             return outcome;
         }
         if (selectCache_.size() >= 32) {
@@ -361,7 +296,7 @@ Outcome Session::runClientSelect(const TranslatedSql& statement, size_t maxRows)
     return outcome;
 }
 
-long long Session::allocateKey(const std::string& table, const std::string& column) {
+long long SqliteSession::allocateKey(const std::string& table, const std::string& column) {
     ResultSet cols = query("SELECT name FROM pragma_table_info(?) WHERE lower(name) = lower(?)", {table, column});
     if (cols.rows.empty())
         throw std::invalid_argument("la colonne " + column + " n'existe pas dans la table " + table);
@@ -380,14 +315,9 @@ long long Session::allocateKey(const std::string& table, const std::string& colu
     return next;
 }
 
-Outcome Session::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit) {
+Outcome SqliteSession::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit) {
+    if (auto refused = RefuseClientWrite(statement)) return *refused;
     Outcome outcome;
-    if (statement.kind != StatementKind::Insert && statement.kind != StatementKind::Update &&
-        statement.kind != StatementKind::Delete) {
-        outcome.status = Outcome::Status::Refused;
-        outcome.message = "Instruction refusée : cette requête n'admet que INSERT, UPDATE et DELETE";
-        return outcome;
-    }
     // Writers of this process queue on a mutex instead of polling SQLite's lock,
     // which keeps their waits short and fair; the busy time-out is left for
     // writers of other processes. The write lock is then taken first, so that the
@@ -398,22 +328,13 @@ Outcome Session::runClientWrite(const TranslatedSql& statement, const BeforeComm
     if (rc != SQLITE_OK) return classify(rc, "");
     auto rollback = [&] { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); };
     try {
-        if (statement.usesNewId() || statement.usesNewIdBis()) {
-            if (!Database::WritableTables().count(Lower(statement.insertTable))) {
-                rollback();
-                outcome.status = Outcome::Status::Refused;
-                outcome.message = "Instruction refusée : l'écriture dans la table " + statement.insertTable +
-                                  " n'est pas accessible aux requêtes du client";
-                return outcome;
-            }
-            if (statement.usesNewId()) {
-                outcome.newId = allocateKey(statement.insertTable, statement.newIdColumn);
-                outcome.hasNewId = true;
-            }
-            if (statement.usesNewIdBis()) {
-                outcome.newIdBis = allocateKey(statement.insertTable, statement.newIdBisColumn);
-                outcome.hasNewIdBis = true;
-            }
+        if (statement.usesNewId()) {
+            outcome.newId = allocateKey(statement.insertTable, statement.newIdColumn);
+            outcome.hasNewId = true;
+        }
+        if (statement.usesNewIdBis()) {
+            outcome.newIdBis = allocateKey(statement.insertTable, statement.newIdBisColumn);
+            outcome.hasNewIdBis = true;
         }
     } catch (const std::invalid_argument& e) {
         rollback();
@@ -469,6 +390,32 @@ Outcome Session::runClientWrite(const TranslatedSql& statement, const BeforeComm
         return failed;
     }
     return outcome;
+}
+
+// ---- data reserved to the service ---------------------------------------
+
+ResultSet SqliteSession::user(const std::string& idUser) {
+    return query("SELECT UserConcession, UserSite, Name_, US1 FROM tUsers WHERE idUser = ?", {idUser});
+}
+
+ResultSet SqliteSession::userGroups(const std::string& idUser) {
+    return query("SELECT GName FROM tUserGroups WHERE idUser = ? ORDER BY rowid", {idUser});
+}
+
+ResultSet SqliteSession::optionDates(const std::string& concession) {
+    return query("SELECT Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid "
+                 "FROM tOptDates WHERE Concession = ?", {concession});
+}
+
+ResultSet SqliteSession::tabDescriptions(const std::string& concession) {
+    return query("SELECT descInfo, idNum, txtInfo, vInfo, tag, defval, tInfo, tControl, width, \"left\", top,"
+                 " height, length, color, \"notNull\", enabled, fieldInfo FROM sysTabDesc"
+                 " WHERE Concession = ? OR Concession = '*' ORDER BY RowOrder", {concession});
+}
+
+void SqliteSession::logTextMessage(const std::string& to, const std::string& text) {
+    query("INSERT INTO sysSmsLog (Received, Destinataire, Texte) VALUES (datetime('now', 'localtime'), ?, ?)",
+          {to, text});
 }
 
 }  // namespace stanor::dataservice

@@ -1,0 +1,417 @@
+#include "PgStore.h"
+
+#include "TextCodec.h"
+
+#include <libpq-fe.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace stanor::dataservice {
+
+namespace {
+
+// Type identifiers of PostgreSQL's built-in types.
+constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701, kDate = 1082,
+              kTimestamp = 1114, kNumeric = 1700;
+
+struct ResultHolder {
+    PGresult* r;
+    ~ResultHolder() { PQclear(r); }
+};
+
+std::string State(const PGresult* r) {
+    const char* s = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    return s ? s : "";
+}
+
+std::string Message(const PGresult* r, PGconn* conn) {
+    const char* m = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    if (m) return m;
+    std::string text = conn ? PQerrorMessage(conn) : "";
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+// Lock waits beyond lock_timeout, deadlocks, serialization failures, too many
+// connections, a server starting or stopping: the request may be repeated.
+bool IsBusy(const std::string& state) {
+    return state == "55P03" || state == "40P01" || state == "40001" || state == "53300" || state == "57P03";
+}
+
+bool Succeeded(const PGresult* r) {
+    const auto s = PQresultStatus(r);
+    return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
+}
+
+// "permission denied for table tUsers" -> "tUsers", with its kind.
+std::string DeniedObject(const std::string& message, StatementKind kind) {
+    const std::string prefix = "permission denied for ";
+    if (message.rfind(prefix, 0) != 0) return "cet objet";
+    const std::string rest = message.substr(prefix.size());
+    const size_t blank = rest.find(' ');
+    const std::string what = rest.substr(0, blank), name = blank == std::string::npos ? "" : rest.substr(blank + 1);
+    if (what == "table" || what == "view")
+        return (kind == StatementKind::Select ? "la table " : "l'écriture dans la table ") + name;
+    if (what == "sequence") return "la séquence " + name;
+    if (what == "function") return "la fonction " + name;
+    if (what == "schema") return "le schéma " + name;
+    return what + " " + name;
+}
+
+// A statement that could not be written out for PostgreSQL.
+Outcome NotWritten(const PgStatement& pg) {
+    Outcome o;
+    o.status = pg.refused ? Outcome::Status::Refused : Outcome::Status::Failed;
+    o.message = pg.error;
+    return o;
+}
+
+}  // namespace
+
+PGconn* ConnectPg(const std::string& conninfo) {
+    const char* keys[] = {"connect_timeout", "fallback_application_name", "dbname", nullptr};
+    const char* values[] = {"5", "stanor-dataservice", conninfo.c_str(), nullptr};
+    PGconn* conn = PQconnectdbParams(keys, values, 1);
+    if (!conn || PQstatus(conn) != CONNECTION_OK) {
+        std::string why = conn ? Message(nullptr, conn) : "mémoire insuffisante";
+        PQfinish(conn);
+        throw std::runtime_error("connexion à la base PostgreSQL impossible : " + why);
+    }
+    // The server's notices (a table analysed, a name truncated) are not the client's business.
+    PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
+    return conn;
+}
+
+std::shared_ptr<PgNames> ReadPgNames(PGconn* conn) {
+    ResultHolder r{PQexec(conn,
+                          "SELECT c.relname, c.relkind, a.attname FROM pg_class c"
+                          " JOIN pg_namespace n ON n.oid = c.relnamespace"
+                          " LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped"
+                          "  AND c.relkind IN ('r', 'p', 'v')"
+                          " WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'S')"
+                          " ORDER BY c.relname, a.attnum")};
+    if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
+        throw std::runtime_error("lecture du schéma PostgreSQL impossible : " + Message(r.r, conn));
+    auto names = std::make_shared<PgNames>();
+    for (int i = 0; i < PQntuples(r.r); ++i) {
+        const std::string table = PQgetvalue(r.r, i, 0), kind = PQgetvalue(r.r, i, 1);
+        if (kind == "S") {
+            names->addSequence(table);
+            continue;
+        }
+        names->addTable(table);
+        if (!PQgetisnull(r.r, i, 2)) names->addColumn(table, PQgetvalue(r.r, i, 2));
+    }
+    return names;
+}
+
+void ReadRows(PGresult* result, ResultSet& out, size_t maxRows, bool typedEverywhere) {
+    const int n = PQnfields(result);
+    out.columns.clear();
+    std::vector<Oid> types(n);
+    std::vector<bool> direct(n);
+    for (int i = 0; i < n; ++i) {
+        out.columns.emplace_back(PQfname(result, i));
+        types[i] = PQftype(result, i);
+        // As SQLite answers a column's declared type only for the columns of a
+        // table, so are dates, decimals and booleans of expressions left as they come.
+        direct[i] = typedEverywhere || PQftable(result, i) != InvalidOid;
+    }
+    const size_t rows = std::min(static_cast<size_t>(PQntuples(result)), maxRows);
+    for (size_t r = 0; r < rows; ++r) {
+        std::vector<std::string> row(n);
+        for (int i = 0; i < n; ++i) {
+            const int ri = static_cast<int>(r);
+            if (PQgetisnull(result, ri, i)) continue;
+            std::string v(PQgetvalue(result, ri, i), static_cast<size_t>(PQgetlength(result, ri, i)));
+            switch (types[i]) {
+                case kBool:
+                    row[i] = v == "t" ? (direct[i] ? "True" : "1") : (direct[i] ? "False" : "0");
+                    break;
+                case kDate:
+                case kTimestamp:
+                    row[i] = direct[i] ? IsoToFrenchDate(v) : v;
+                    break;
+                case kNumeric:
+                case kFloat4:
+                case kFloat8:
+                    row[i] = FormatNumber(std::strtod(v.c_str(), nullptr), direct[i] && types[i] == kNumeric);
+                    break;
+                case kInt2:
+                case kInt4:
+                case kInt8:
+                default:
+                    row[i] = std::move(v);
+            }
+        }
+        out.rows.push_back(std::move(row));
+    }
+}
+
+// ---- store ----------------------------------------------------------------
+
+PgStore::PgStore(std::string conninfo, DatabaseOptions options)
+    : Store(options), conninfo_(std::move(conninfo)) {
+    PGconn* conn = ConnectPg(conninfo_);
+    try {
+        names_ = ReadPgNames(conn);
+    } catch (...) {
+        PQfinish(conn);
+        throw;
+    }
+    PQfinish(conn);
+}
+
+std::unique_ptr<Session> PgStore::open() { return std::make_unique<PgSession>(conninfo_, options(), names_); }
+
+std::vector<std::string> PgStore::excessRights() {
+    auto lease = acquire();
+    PGconn* conn = static_cast<PgSession&>(*lease).handle();
+    ResultHolder r{PQexec(conn,
+                          "SELECT c.relname, p.priv FROM pg_class c"
+                          " JOIN pg_namespace n ON n.oid = c.relnamespace"
+                          " CROSS JOIN (VALUES ('SELECT'), ('INSERT'), ('UPDATE'), ('DELETE'), ('TRUNCATE'),"
+                          "  ('REFERENCES'), ('TRIGGER')) p(priv)"
+                          " WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'm', 'f')"
+                          "  AND has_table_privilege(c.oid, p.priv)"
+                          " UNION ALL SELECT c.relname, 'UPDATE' FROM pg_class c"
+                          " JOIN pg_namespace n ON n.oid = c.relnamespace"
+                          " WHERE n.nspname = current_schema()"
+                          "  AND CASE WHEN c.relkind = 'S' THEN has_sequence_privilege(c.oid, 'UPDATE') END"
+                          " UNION ALL SELECT rolname, 'SUPERUSER' FROM pg_roles WHERE rolname = current_user"
+                          "  AND (rolsuper OR rolbypassrls OR rolcreaterole)"
+                          " ORDER BY 1, 2")};
+    if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
+        throw std::runtime_error("lecture des droits du rôle impossible : " + Message(r.r, conn));
+    std::vector<std::string> excess, reads;  // what the role may read comes first: it says the most
+    for (int i = 0; i < PQntuples(r.r); ++i) {
+        const std::string name = PQgetvalue(r.r, i, 0), priv = PQgetvalue(r.r, i, 1);
+        const std::string lower = LowerAscii(name);
+        if (priv == "SUPERUSER") reads.push_back("le rôle " + name + " est superutilisateur ou administre des rôles");
+        else if (priv == "SELECT" && ReadableTables().count(lower)) continue;
+        else if ((priv == "INSERT" || priv == "UPDATE" || priv == "DELETE") && WritableTables().count(lower))
+            continue;
+        else if (priv == "SELECT") reads.push_back("lecture de la table " + name);
+        else excess.push_back(priv + " sur " + name);
+    }
+    reads.insert(reads.end(), excess.begin(), excess.end());
+    return reads;
+}
+
+// ---- session --------------------------------------------------------------
+
+PgSession::PgSession(const std::string& conninfo, const DatabaseOptions& options,
+                     std::shared_ptr<const PgNames> names)
+    : conn_(ConnectPg(conninfo)), options_(options), names_(std::move(names)) {
+    const std::string setup =
+        "SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; SET standard_conforming_strings = on;"
+        " SET statement_timeout = " + std::to_string(options_.statementTimeMs) +
+        "; SET lock_timeout = " + std::to_string(options_.busyTimeoutMs) +
+        "; SET idle_in_transaction_session_timeout = 60000";
+    ResultHolder r{PQexec(conn_, setup.c_str())};
+    if (!Succeeded(r.r)) {
+        const std::string why = Message(r.r, conn_);
+        PQfinish(conn_);
+        throw std::runtime_error("réglage de la connexion PostgreSQL impossible : " + why);
+    }
+}
+
+PgSession::~PgSession() { PQfinish(conn_); }
+
+bool PgSession::reusable() {
+    if (PQstatus(conn_) != CONNECTION_OK || PQtransactionStatus(conn_) != PQTRANS_IDLE) return false;
+    // A connection that the server closed meanwhile reads as ready with nothing to read.
+    pollfd p{PQsocket(conn_), POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0) {
+        if (!PQconsumeInput(conn_)) return false;
+        while (PGnotify* n = PQnotifies(conn_)) PQfreemem(n);
+    }
+    return PQstatus(conn_) == CONNECTION_OK;
+}
+
+void PgSession::rollback() {
+    if (PQtransactionStatus(conn_) != PQTRANS_IDLE && PQstatus(conn_) == CONNECTION_OK)
+        PQclear(PQexec(conn_, "ROLLBACK"));
+}
+
+ResultSet PgSession::run(const std::string& sql, const std::vector<std::string>& binds, bool typedEverywhere) {
+    auto found = prepared_.find(sql);
+    if (found == prepared_.end()) {
+        const PgStatement statement = RenderServiceSql(sql, *names_);
+        if (!statement.ok()) throw std::runtime_error(statement.error);
+        if (prepared_.size() >= 200) {
+            PQclear(PQexec(conn_, "DEALLOCATE ALL"));
+            prepared_.clear();
+        }
+        const std::string name = "s" + std::to_string(prepared_.size() + 1);
+        ResultHolder p{PQprepare(conn_, name.c_str(), statement.sql.c_str(), 0, nullptr)};
+        if (!Succeeded(p.r)) {
+            const std::string why = Message(p.r, conn_);
+            if (IsBusy(State(p.r)) || PQstatus(conn_) != CONNECTION_OK) throw DatabaseBusy(why);
+            throw std::runtime_error(why);
+        }
+        found = prepared_.emplace(sql, name).first;
+    }
+    std::vector<const char*> values;
+    for (const std::string& b : binds) values.push_back(b.c_str());
+    ResultHolder r{PQexecPrepared(conn_, found->second.c_str(), static_cast<int>(values.size()), values.data(),
+                                  nullptr, nullptr, 0)};
+    if (!Succeeded(r.r)) {
+        const std::string why = Message(r.r, conn_);
+        if (IsBusy(State(r.r)) || PQstatus(conn_) != CONNECTION_OK) throw DatabaseBusy(why);
+        throw std::runtime_error(why);
+    }
+    ResultSet out;
+    ReadRows(r.r, out, static_cast<size_t>(-1), typedEverywhere);
+    return out;
+}
+
+ResultSet PgSession::query(const std::string& sql, const std::vector<std::string>& binds) {
+    return run(sql, binds, false);
+}
+
+void PgSession::exec(const std::string& sql) {
+    const PgStatement statement = RenderServiceSql(sql, *names_);
+    if (!statement.ok()) throw std::runtime_error(statement.error);
+    ResultHolder r{PQexec(conn_, statement.sql.c_str())};
+    if (!Succeeded(r.r)) {
+        const std::string why = Message(r.r, conn_);
+        if (IsBusy(State(r.r))) throw DatabaseBusy(why);
+        throw std::runtime_error(why);
+    }
+}
+
+Outcome PgSession::failure(PGresult* result, StatementKind kind) {
+    Outcome o;
+    const std::string state = State(result), message = Message(result, conn_);
+    if (IsBusy(state) || (PQstatus(conn_) != CONNECTION_OK && kind == StatementKind::Select)) {
+        o.status = Outcome::Status::Busy;
+        o.message = messages::kBusy;
+    } else if (state == "57014") {
+        o.status = Outcome::Status::Failed;
+        o.message = messages::kInterrupted;
+    } else if (state == "42501") {
+        o.status = Outcome::Status::Refused;
+        o.message = messages::NotReachable(DeniedObject(message, kind));
+    } else if (state == "25006") {
+        o.status = Outcome::Status::Refused;
+        o.message = messages::kReadOnly;
+    } else if (PQstatus(conn_) != CONNECTION_OK) {
+        o.status = Outcome::Status::Failed;
+        o.message = "Connexion à la base perdue pendant l'instruction : " + message;
+    } else {
+        o.status = Outcome::Status::Failed;
+        o.message = "Erreur SQL : " + message;
+    }
+    return o;
+}
+
+Outcome PgSession::runClientSelect(const TranslatedSql& statement, size_t maxRows) {
+    if (auto refused = RefuseClientSelect(statement)) return *refused;
+    const PgStatement pg = RenderClientSql(statement, *names_);
+    if (!pg.ok()) return NotWritten(pg);
+    Outcome outcome;
+    // One exchange: a read-only transaction (nothing it calls may write, lock
+    // rows or take a key), a cursor so that the plan aims at the first rows,
+    // and only as many rows as the answer takes.
+    const size_t rows = std::min(maxRows, options_.maxRows);
+    const std::string text = "BEGIN READ ONLY; DECLARE stanor_rows NO SCROLL CURSOR FOR " + pg.sql +
+                             "; FETCH FORWARD " + std::to_string(rows) + " FROM stanor_rows; COMMIT";
+    if (!PQsendQuery(conn_, text.c_str())) return failure(nullptr, statement.kind);
+    bool failed = false;
+    while (PGresult* r = PQgetResult(conn_)) {
+        ResultHolder holder{r};
+        if (failed) continue;
+        if (!Succeeded(r)) {
+            outcome = failure(r, statement.kind);
+            failed = true;
+        } else if (PQresultStatus(r) == PGRES_TUPLES_OK) {
+            ReadRows(r, outcome.rows, rows);
+        }
+    }
+    if (failed) rollback();
+    return outcome;
+}
+
+Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit) {
+    if (auto refused = RefuseClientWrite(statement)) return *refused;
+    const PgStatement pg = RenderClientSql(statement, *names_);
+    if (!pg.ok()) return NotWritten(pg);
+    Outcome outcome;
+    // Alone, the statement is its own transaction; with a step before the
+    // commit, that step runs inside it.
+    if (beforeCommit) {
+        ResultHolder begin{PQexec(conn_, "BEGIN")};
+        if (!Succeeded(begin.r)) return failure(begin.r, statement.kind);
+    }
+    {
+        ResultHolder r{PQexec(conn_, pg.sql.c_str())};
+        if (!Succeeded(r.r)) {
+            Outcome failed = failure(r.r, statement.kind);
+            rollback();
+            return failed;
+        }
+        outcome.changes = std::atoll(PQcmdTuples(r.r));
+        if (PQresultStatus(r.r) == PGRES_TUPLES_OK && PQntuples(r.r) > 0 && PQnfields(r.r) >= 2) {
+            if (!pg.newIdColumn.empty()) {
+                outcome.newId = std::atoll(PQgetvalue(r.r, 0, 0));
+                outcome.hasNewId = true;
+            }
+            if (!pg.newIdBisColumn.empty()) {
+                outcome.newIdBis = std::atoll(PQgetvalue(r.r, 0, 1));
+                outcome.hasNewIdBis = true;
+            }
+        }
+    }
+    if (!beforeCommit) return outcome;
+    std::string why;
+    try {
+        why = beforeCommit(*this, outcome);
+    } catch (const std::exception& e) {
+        why = std::string("Erreur interne du service de données : ") + e.what();
+    }
+    if (!why.empty()) {
+        rollback();
+        outcome.status = Outcome::Status::Failed;
+        outcome.message = why;
+        return outcome;
+    }
+    ResultHolder commit{PQexec(conn_, "COMMIT")};
+    if (!Succeeded(commit.r)) {
+        Outcome failed = failure(commit.r, statement.kind);
+        rollback();
+        return failed;
+    }
+    return outcome;
+}
+
+// ---- data reserved to the service -----------------------------------------
+
+ResultSet PgSession::user(const std::string& idUser) {
+    return run("SELECT UserConcession, UserSite, Name_, US1 FROM stanor_user(?)", {idUser}, true);
+}
+
+ResultSet PgSession::userGroups(const std::string& idUser) {
+    return run("SELECT GName FROM stanor_user_groups(?)", {idUser}, true);
+}
+
+ResultSet PgSession::optionDates(const std::string& concession) {
+    return run("SELECT Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid"
+               " FROM stanor_option_dates(?)", {concession}, true);
+}
+
+ResultSet PgSession::tabDescriptions(const std::string& concession) {
+    return run("SELECT descInfo, idNum, txtInfo, vInfo, tag, defval, tInfo, tControl, width, \"left\", top,"
+               " height, length, color, \"notNull\", enabled, fieldInfo FROM stanor_tab_descriptions(?)"
+               " ORDER BY RowOrder", {concession}, true);
+}
+
+void PgSession::logTextMessage(const std::string& to, const std::string& text) {
+    run("SELECT stanor_log_text_message(?, ?)", {to, text}, true);
+}
+
+}  // namespace stanor::dataservice

@@ -1,0 +1,80 @@
+#pragma once
+// The SQLite store: one database file in WAL mode, one connection per serving
+// thread (taken from the pool), a busy time-out for writers, and an authorizer
+// that lets the client's statements touch the application's tables only.
+
+#include "SqliteTextRules.h"
+#include "Store.h"
+
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace stanor::dataservice {
+
+class SqliteStore : public Store {
+public:
+    SqliteStore(std::string path, DatabaseOptions options = {});
+
+    // Rebuilds the text indexes once when the file was made under other text
+    // rules (see SqliteTextRules.h); returns whether it did. Throws on failure.
+    bool upgradeTextIndexes();
+
+    const std::string& path() const { return path_; }
+
+    bool wantsCheckpoints() const override { return true; }
+    void checkpoint() override;
+
+protected:
+    std::unique_ptr<Session> open() override;
+
+private:
+    std::string path_;
+    std::timed_mutex writeQueue_;
+};
+
+class SqliteSession : public Session {
+public:
+    // `writeQueue` orders the writers of one store; a queue of its own when null.
+    SqliteSession(const std::string& path, const DatabaseOptions& options, std::timed_mutex* writeQueue = nullptr);
+    ~SqliteSession() override;
+    SqliteSession(const SqliteSession&) = delete;
+    SqliteSession& operator=(const SqliteSession&) = delete;
+
+    ResultSet query(const std::string& sql, const std::vector<std::string>& binds = {}) override;
+    void exec(const std::string& sql) override;
+    Outcome runClientSelect(const TranslatedSql& statement, size_t maxRows) override;
+    Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {}) override;
+
+    ResultSet user(const std::string& idUser) override;
+    ResultSet userGroups(const std::string& idUser) override;
+    ResultSet optionDates(const std::string& concession) override;
+    ResultSet tabDescriptions(const std::string& concession) override;
+    void logTextMessage(const std::string& to, const std::string& text) override;
+
+    sqlite3* handle() const { return db_; }
+
+    struct Guard;  // what the authorizer and the progress handler look at
+
+private:
+    Outcome classify(int rc, const std::string& context);
+    long long allocateKey(const std::string& table, const std::string& column);
+    sqlite3_stmt* prepareClient(const TranslatedSql& statement, bool write, Outcome& outcome);
+    void armDeadline();
+
+    sqlite3* db_ = nullptr;
+    DatabaseOptions options_;
+    std::unique_ptr<Guard> guard_;
+    std::unordered_map<std::string, sqlite3_stmt*> cache_;        // the service's own statements
+    std::unordered_map<std::string, sqlite3_stmt*> selectCache_;  // the client's searches
+    std::timed_mutex ownQueue_;
+    std::timed_mutex* writeQueue_;
+};
+
+// Reads every row of a prepared statement into wire form (at most maxRows).
+void ReadRows(sqlite3_stmt* stmt, ResultSet& out, size_t maxRows);
+
+}  // namespace stanor::dataservice

@@ -1,0 +1,180 @@
+#pragma once
+// The dealership database as the service sees it, whatever engine keeps it:
+// a pool of connections (sessions) that run the service's own queries and the
+// client's statements. Two stores implement it: SqliteStore (one file, the
+// default) and PgStore (a PostgreSQL database shared by several services).
+//
+// The service's own queries are written once, in the common part of both
+// engines' SQL: "?" for parameters, names as the schema spells them (a name
+// with spaces in double quotes), "rowid" for the order in which the rows of a
+// reference list were written. The data that the client may not reach (users,
+// their groups, date options, tab descriptions, the text-message log) is read
+// and written through the session's own methods, never by the client's SQL.
+
+#include "SqlDialect.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace stanor::dataservice {
+
+// Raised when the database stayed busy beyond the wait allowed; answered with
+// the WAIT_TIMEOUT mark the client retries on.
+struct DatabaseBusy : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Rows of a query, every value already in its wire form (dates "dd/mm/yyyy",
+// decimals with "." and two decimals, booleans "True"/"False", NULL as "").
+struct ResultSet {
+    std::vector<std::string> columns;
+    std::vector<std::vector<std::string>> rows;
+
+    // Value of a column of a row by name ("" when there is no such column).
+    std::string value(size_t row, const std::string& column) const;
+};
+
+// How a statement of the client ended.
+struct Outcome {
+    enum class Status { Ok, Refused, Busy, Failed };
+    Status status = Status::Ok;
+    std::string message;        // French, for the LogItem
+    ResultSet rows;             // SELECT
+    long long changes = 0;      // INSERT, UPDATE, DELETE
+    long long newId = 0;        // value given to :NewID, when used
+    long long newIdBis = 0;     // value given to :NewIDbis, when used
+    bool hasNewId = false;
+    bool hasNewIdBis = false;
+
+    bool ok() const { return status == Status::Ok; }
+};
+
+struct DatabaseOptions {
+    int busyTimeoutMs = 2000;      // a writer waits this long for a lock, then WAIT_TIMEOUT
+    int statementTimeMs = 4000;    // a statement running longer is interrupted
+    size_t maxRows = 5000;         // upper bound of any answer, whatever MaxRows asks
+    size_t maxSessions = 0;        // connections open at once (0: as many as requests)
+    bool backgroundCheckpoints = false;  // set when a checkpoint thread runs (the service's)
+};
+
+// The French messages shared by both stores.
+namespace messages {
+inline const char* kBusy = "WAIT_TIMEOUT : la base de données est occupée, la requête peut être répétée";
+inline const char* kInterrupted = "Instruction interrompue : elle dépassait le temps d'exécution admis";
+inline const char* kOneStatement = "Une seule instruction SQL est admise par requête";
+inline const char* kSelectOnly = "Instruction refusée : cette requête n'admet que SELECT";
+inline const char* kReadOnly = "Instruction refusée : cette requête n'admet que la lecture";
+inline const char* kWritesOnly = "Instruction refusée : cette requête n'admet que INSERT, UPDATE et DELETE";
+// "Instruction refusée : <what> n'est pas accessible aux requêtes du client"
+std::string NotReachable(const std::string& what);
+}  // namespace messages
+
+// The rules both stores apply before running a statement of the client: the
+// kinds each address admits, and new keys only in the tables the client may
+// write. The refusal, when there is one.
+std::optional<Outcome> RefuseClientSelect(const TranslatedSql& statement);
+std::optional<Outcome> RefuseClientWrite(const TranslatedSql& statement);
+
+// One connection. The service's own queries are trusted; the client's
+// statements go through runClient*, which keep them to the application's tables.
+class Session {
+public:
+    virtual ~Session() = default;
+
+    // The service's own queries, with text parameters bound to "?" in order.
+    // Throw DatabaseBusy when the database stayed busy, std::runtime_error on failure.
+    virtual ResultSet query(const std::string& sql, const std::vector<std::string>& binds = {}) = 0;
+    virtual void exec(const std::string& sql) = 0;
+
+    // A SELECT of the client, at most maxRows rows, that can change nothing.
+    virtual Outcome runClientSelect(const TranslatedSql& statement, size_t maxRows) = 0;
+    // An INSERT, UPDATE or DELETE of the client, with new keys for :NewID and
+    // :NewIDbis. `beforeCommit`, when given, runs inside the statement's
+    // transaction, on this session and with the outcome so far; returning a
+    // non-empty text rolls it back with that message.
+    using BeforeCommit = std::function<std::string(Session&, const Outcome&)>;
+    virtual Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {}) = 0;
+
+    // Data reserved to the service.
+    // UserConcession, UserSite, Name_, US1 of a user (no row when unknown).
+    virtual ResultSet user(const std::string& idUser) = 0;
+    // GName of each group of a user, in the order they were given.
+    virtual ResultSet userGroups(const std::string& idUser) = 0;
+    // Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid of a dealership.
+    virtual ResultSet optionDates(const std::string& concession) = 0;
+    // The seventeen elements of the tab descriptions of a dealership and of
+    // every dealership ("*"), in answer order.
+    virtual ResultSet tabDescriptions(const std::string& concession) = 0;
+    // Records a text message received by the gateway's stand-in.
+    virtual void logTextMessage(const std::string& to, const std::string& text) = 0;
+
+    // Whether the connection can serve another request (a broken one cannot).
+    virtual bool reusable() { return true; }
+};
+
+class Store {
+public:
+    explicit Store(DatabaseOptions options);
+    virtual ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    struct Lease {
+        Store* owner = nullptr;
+        std::unique_ptr<Session> session;
+        Lease(Store* o, std::unique_ptr<Session> s);
+        Lease(Lease&&) noexcept;
+        Lease& operator=(Lease&&) = delete;
+        ~Lease();
+        Session* operator->() const { return session.get(); }
+        Session& operator*() const { return *session; }
+    };
+
+    // A session of the pool, opened when none is free. With a limit on the
+    // sessions, waits up to the busy time-out for one to come back, then
+    // throws DatabaseBusy; throws std::runtime_error when none can be opened.
+    Lease acquire();
+
+    const DatabaseOptions& options() const { return options_; }
+
+    // Moves committed changes from the engine's log into the database, for
+    // engines that leave that to their user (SQLite's write-ahead log).
+    virtual bool wantsCheckpoints() const { return false; }
+    virtual void checkpoint() {}
+
+    // The tables that the client may read, and those it may also write (lower case).
+    static const std::set<std::string>& ReadableTables();
+    static const std::set<std::string>& WritableTables();
+
+protected:
+    virtual std::unique_ptr<Session> open() = 0;
+
+private:
+    void release(std::unique_ptr<Session> session);
+
+    DatabaseOptions options_;
+    std::mutex mutex_;
+    std::condition_variable freed_;
+    std::vector<std::unique_ptr<Session>> idle_;
+    size_t open_ = 0;  // sessions in use or idle
+};
+
+// Double-quoted SQL identifier.
+std::string QuoteIdentifier(const std::string& name);
+
+// ASCII lower case.
+std::string LowerAscii(std::string s);
+
+// A number in its wire form: two decimals for a decimal column, else the
+// shortest form that gives the value back ("%.15g").
+std::string FormatNumber(double v, bool twoDecimals);
+
+}  // namespace stanor::dataservice

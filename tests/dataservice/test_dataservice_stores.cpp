@@ -1,0 +1,269 @@
+// What the PostgreSQL store adds for groups: several services on one database
+// never hand out one key twice (on SQLite too), a site's SQLite file moves
+// without losing a row or a key, contains searches and duplicate counts are
+// served by indexes, and the service's role reaches the application's tables
+// only, whatever statement slips past the checks.
+#include "PgDialect.h"
+#include "PgSchema.h"
+#include "PgStore.h"
+#include "ServiceFixture.h"
+#include "SqliteStore.h"
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <set>
+
+namespace fs = std::filesystem;
+using namespace stanor::dataservice;
+using namespace stanor::dataservice::test;
+
+namespace {
+
+// Every row of a table in wire form, sorted.
+std::vector<std::string> Rows(Store& store, const std::string& table, std::vector<std::string>* columns = nullptr) {
+    const ResultSet r = store.acquire()->query("SELECT * FROM " + QuoteIdentifier(table));
+    if (columns) *columns = r.columns;
+    std::vector<std::string> out;
+    for (const auto& row : r.rows) {
+        std::string line;
+        for (const auto& v : row) line += v + "|";
+        out.push_back(line);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+struct RunningService {
+    std::unique_ptr<DataService> service;
+    std::thread thread;
+    int port = 0;
+    RunningService(const DemoCopy& copy, const std::string& images) {
+        ServiceOptions o;
+        copy.configure(o);
+        o.imagesDir = images;
+        o.port = 0;
+        o.logRequests = false;
+        service = std::make_unique<DataService>(o);
+        port = service->start();
+        thread = std::thread([this] { service->run(); });
+    }
+    ~RunningService() {
+        service->stop();
+        thread.join();
+    }
+};
+
+}  // namespace
+
+TEST(DataServiceStores, TwoServicesOnOneDatabaseNeverHandOutTheSameKey) {
+    const std::string dir = MakeTempDir();
+    {
+        DemoCopy copy(dir);
+        RunningService first(copy, dir + "/images"), second(copy, dir + "/images");
+        constexpr int kThreads = 8, kEach = 30;
+        std::atomic<int> failures{0};
+        std::vector<std::set<long long>> keys(kThreads);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back([&, t] {
+                httplib::Client c("127.0.0.1", t % 2 ? first.port : second.port);
+                c.set_url_encode(false);
+                c.set_read_timeout(10, 0);
+                for (int i = 0; i < kEach; ++i) {
+                    auto r = c.Get("/AxInsert?XMLC_OutputFormat=XML&SQLExecute=Insert%20into%20tActions%20"
+                                   "(idClient,%20CommentaireAction,%20idAction)%20Values%20(2,%20'cle',%20:NewID)");
+                    const std::string body = r ? r->body : "";
+                    const size_t at = body.find("<NewID>");
+                    if (!r || body.find("<LogItem>") != std::string::npos || at == std::string::npos) {
+                        ++failures;
+                        continue;
+                    }
+                    keys[t].insert(std::atoll(body.c_str() + at + 7));
+                }
+            });
+        for (auto& th : threads) th.join();
+        EXPECT_EQ(failures.load(), 0);
+        std::set<long long> all;
+        size_t given = 0;
+        for (const auto& k : keys) {
+            given += k.size();
+            all.insert(k.begin(), k.end());
+        }
+        EXPECT_EQ(all.size(), given) << "a key was handed out twice";
+        auto checks = copy.open();
+        const ResultSet stored = checks->acquire()->query(
+            "SELECT count(*), count(DISTINCT idAction) FROM tActions WHERE CommentaireAction = 'cle'");
+        EXPECT_EQ(stored.rows.at(0).at(0), std::to_string(kThreads * kEach));
+        EXPECT_EQ(stored.rows.at(0).at(1), std::to_string(kThreads * kEach));
+    }
+    fs::remove_all(dir);
+}
+
+TEST(DataServiceStores, AnImportedSiteKeepsEveryRowAndNeverReusesAKey) {
+    if (!OnPostgres()) GTEST_SKIP() << "an import into PostgreSQL";
+    const std::string dir = MakeTempDir();
+    // The site's file: the demo database, whose customer key 41 was handed out
+    // (and that customer since deleted) before the move.
+    const std::string file = dir + "/site.db";
+    fs::copy_file(TemplateDatabase(), file);
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, "INSERT INTO sysKeys (TableName, ColumnName, LastValue) VALUES ('tclients', "
+                                    "'idclient', 41)", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    {
+        EmptyPgDatabase target;
+        PgCopyOptions options;
+        ImportSqliteIntoPg(file, target.ownerConninfo(), options);
+        SqliteStore source(file);
+        PgStore copied(target.ownerConninfo());
+        for (const char* table : {"tVehicles", "tVO - Frevo", "tVO - Liens Images", "tClients", "tActions",
+                                  "tVehiclesProfid", "ListRubrics", "ListPars", "ListModels", "ListVersions",
+                                  "ListOptions", "tSites", "tCommerciaux", "tUsers", "tUserGroups", "tOptDates",
+                                  "sysTabDesc", "sysSmsLog"}) {
+            std::vector<std::string> sourceColumns, copiedColumns;
+            const auto before = Rows(source, table, &sourceColumns);
+            const auto after = Rows(copied, table, &copiedColumns);
+            EXPECT_EQ(copiedColumns, sourceColumns) << table;
+            EXPECT_EQ(after, before) << table;
+        }
+        // Keys go on after the highest of the column and of the file's record.
+        auto s = copied.acquire();
+        const auto next = [&](const char* insert) {
+            const Outcome o = s->runClientWrite(TranslateSql(insert));
+            EXPECT_TRUE(o.ok()) << o.message;
+            return o.newId;
+        };
+        EXPECT_EQ(next("Insert into tClients (CliNom, idClient) Values ('APRES', :NewID)"), 42);
+        EXPECT_EQ(next("Insert into tVehicles (NVO, idTVO) Values (1, :NewID)"), 8);
+        // Importing again into a database that is no longer empty changes nothing.
+        EXPECT_THROW(ImportSqliteIntoPg(file, target.ownerConninfo(), options), std::runtime_error);
+        EXPECT_EQ(s->query("SELECT count(*) FROM tClients").rows.at(0).at(0), "4");
+    }
+    fs::remove_all(dir);
+}
+
+TEST(DataServiceStores, ContainsSearchesAndDuplicateCountsAreServedByIndexes) {
+    if (!OnPostgres()) GTEST_SKIP() << "the plans of PostgreSQL";
+    const std::string dir = MakeTempDir();
+    {
+        DemoCopy copy(dir);
+        PgStore store(copy.ownerConninfo());
+        PGconn* conn = ConnectPg(copy.ownerConninfo());
+        // Enough records for the plans of a dealership group.
+        PGresult* filled = PQexec(conn,
+            "INSERT INTO \"tClients\" (\"idClient\", \"CliNom\", \"CliPrenom\", \"CliMobile\", \"CliTelDom\")"
+            " SELECT 1000 + i, 'NOM' || i, 'PRENOM' || (i % 300), '06' || lpad(i::text, 8, '0'),"
+            " '03' || lpad((i * 7)::text, 8, '0') FROM generate_series(1, 20000) i;"
+            "INSERT INTO \"tVehicles\" (\"idTVO\", \"idVO\", \"TypeVO\", \"Immatriculation\", \"Acheteur\","
+            " \"DateOrdre\") SELECT 1000 + i, 100000 + i, 1 + i % 2, chr(65 + i % 26) || chr(65 + (i / 26) % 26) ||"
+            " lpad((i % 1000)::text, 3, '0') || chr(65 + (i / 676) % 26) || chr(65 + (i * 7) % 26),"
+            " 'ACHETEUR ' || i, date '2024-01-01' + i % 700 FROM generate_series(1, 20000) i;"
+            "INSERT INTO \"tVehiclesProfid\" (\"idTVO\", \"idClient\", \"Immatriculation\")"
+            " SELECT 1000 + i, 1000 + i, 'P' || lpad(i::text, 6, '0') FROM generate_series(1, 20000) i;"
+            "ANALYZE");
+        ASSERT_EQ(PQresultStatus(filled), PGRES_COMMAND_OK) << PQresultErrorMessage(filled);
+        PQclear(filled);
+        const std::string vehicles = "SELECT TypeVO, idTVO as VO_ID, Immatriculation AS VO_IMMAT FROM TVehicles WHERE ";
+        const std::string customers = "SELECT -1 AS TypeVO, idClient AS VO_ID, [CliNom], [CliPrenom] FROM TClients WHERE ";
+        struct Case {
+            std::string sql;
+            const char* index;  // a part of the name of the index the plan must use
+        } cases[] = {
+            {vehicles + "(TypeVO=1) and (Immatriculation like '%AB1%') ORDER BY Immatriculation, DateOrdre desc",
+             "tVehicles_Immatriculation_trgm"},
+            {vehicles + "(Acheteur like '%MART%') ORDER BY Acheteur, DateOrdre desc", "tVehicles_Acheteur_trgm"},
+            {"SELECT idClient as VO_ID FROM TVehiclesProFid WHERE (Immatriculation like '%EE3%') ORDER BY "
+             "Immatriculation", "tVehiclesProfid_Immatriculation_trgm"},
+            {customers + "(CliNom like '%dup%') and (CliPreNom like '%jea%') ORDER BY CliNom, CliPreNom, idClient desc",
+             "_trgm"},
+            {customers + "(CliMobile like '%0612%') ORDER BY CliMobile, idClient desc", "tClients_CliMobile_trgm"},
+            {customers + "(CliTelDom like '%0320%') ORDER BY CliTelDom, idClient desc", "tClients_CliTelDom_trgm"},
+            {"select count(idClient) as cpt from tClients group by CliNom, CliPrenom having (CliNom='DUPONT') and "
+             "(CliPreNom='JEAN')", "tClients_CliNom"},
+            {"select count(idClient) as cpt from tClients group by CliMobile having (CliMobile='0612345678')",
+             "tClients_CliMobile"},
+            {"select count(idClient) as cpt from tClients group by CliTelDom having (CliTelDom='0320000000')",
+             "tClients_CliTelDom"},
+        };
+        for (const Case& c : cases) {
+            const PgStatement pg = RenderClientSql(TranslateSql(c.sql), store.names());
+            ASSERT_TRUE(pg.ok()) << pg.error;
+            // As the service runs it: a cursor, whose plan aims at the first rows.
+            PQclear(PQexec(conn, "BEGIN"));
+            PGresult* r = PQexec(conn, ("EXPLAIN DECLARE c NO SCROLL CURSOR FOR " + pg.sql).c_str());
+            PQclear(PQexec(conn, "ROLLBACK"));
+            ASSERT_EQ(PQresultStatus(r), PGRES_TUPLES_OK) << PQresultErrorMessage(r);
+            std::string plan;
+            for (int i = 0; i < PQntuples(r); ++i) plan += std::string(PQgetvalue(r, i, 0)) + "\n";
+            PQclear(r);
+            EXPECT_EQ(plan.find("Seq Scan"), std::string::npos) << c.sql << "\n" << plan;
+            EXPECT_NE(plan.find(c.index), std::string::npos) << c.sql << "\n" << plan;
+        }
+        PQfinish(conn);
+    }
+    fs::remove_all(dir);
+}
+
+TEST(DataServiceStores, TheServicesRoleReachesTheApplicationsTablesOnly) {
+    if (!OnPostgres()) GTEST_SKIP() << "the roles of PostgreSQL";
+    const std::string dir = MakeTempDir();
+    {
+        DemoCopy copy(dir);
+        // Statements that would have slipped past every check of the service,
+        // sent as they stand on the service's own connection.
+        PGconn* conn = ConnectPg(copy.serviceConninfo());
+        struct Case {
+            const char* sql;
+            bool allowed;
+        } cases[] = {
+            {"SELECT count(*) FROM \"tVehicles\"", true},
+            {"UPDATE \"ListRubrics\" SET \"RubricText\" = 'x' WHERE false", true},
+            {"SELECT \"Name_\" FROM stanor_user('1')", true},
+            {"SELECT * FROM \"tUsers\"", false},
+            {"UPDATE \"tUserGroups\" SET \"GName\" = 'USER_SUPERADMINS'", false},
+            {"INSERT INTO \"tUserGroups\" (\"idUser\", \"GName\") VALUES (1, 'USER_SUPERADMINS')", false},
+            {"SELECT * FROM \"tOptDates\"", false},
+            {"DELETE FROM \"sysTabDesc\"", false},
+            {"SELECT * FROM \"sysSmsLog\"", false},
+            {"UPDATE \"ListPars\" SET \"ParText\" = 'x'", false},
+            {"SELECT setval('\"tVehicles_idTVO_seq\"', 1)", false},
+            {"SELECT nextval('\"tUsers_idUser_seq\"')", false},
+            {"TRUNCATE \"tClients\"", false},
+            {"CREATE TABLE intrus (x int)", false},
+            {"DROP TABLE \"tActions\"", false},
+            {"ALTER TABLE \"tVehicles\" DROP COLUMN \"KMS\"", false},
+            {"SET ROLE stanor_owner", false},
+            {"SELECT set_config('role', 'stanor_owner', false)", false},
+        };
+        for (const Case& c : cases) {
+            PGresult* r = PQexec(conn, c.sql);
+            const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
+            EXPECT_EQ(ok, c.allowed) << c.sql << " : " << PQresultErrorMessage(r);
+            PQclear(r);
+        }
+        PQfinish(conn);
+
+        // The service refuses to serve as a role that could reach more: its owner.
+        ServiceOptions o;
+        o.pgConninfo = copy.ownerConninfo();
+        o.imagesDir = dir + "/images";
+        o.port = 0;
+        o.logRequests = false;
+        DataService owner(o);
+        try {
+            owner.start();
+            ADD_FAILURE() << "the service served as the owner of the database";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("tUsers"), std::string::npos) << e.what();
+        }
+    }
+    fs::remove_all(dir);
+}
