@@ -2,6 +2,7 @@
 
 #include "Store.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace stanor::dataservice {
@@ -124,6 +125,17 @@ size_t OperandEnd(const std::vector<SqlToken>& t, size_t first) {
     return end;
 }
 
+// The longest run of characters that a LIKE pattern (a quoted text) matches
+// as they stand, without "%" or "_".
+size_t TypedRun(const std::string& quoted) {
+    size_t run = 0, longest = 0;
+    for (size_t i = 1; i + 1 < quoted.size(); ++i) {
+        run = quoted[i] == '%' || quoted[i] == '_' ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
 // The body of a double-quoted name.
 std::string Unquoted(const std::string& quoted) {
     std::string out;
@@ -190,6 +202,7 @@ public:
             return result;
         }
         for (size_t i = 0; i < t_.size(); ++i) result.sql += before_[i] + out_[i] + after_[i];
+        result.searchesByTrigrams = trigrams_;
         return result;
     }
 
@@ -271,6 +284,8 @@ private:
             return;
         }
         out_[at] = "LIKE";
+        if (rightFirst == rightLast && t_[rightFirst].kind == Tok::String && TypedRun(t_[rightFirst].text) >= 3)
+            trigrams_ = true;
         wrap(leftFirst, leftLast, true);
         wrap(rightFirst, rightLast, true);
         const size_t escape = NextSolid(t_, rightLast + 1);
@@ -308,6 +323,7 @@ private:
     std::string table_;
     std::string error_;
     bool refused_ = false;
+    bool trigrams_ = false;
 };
 
 }  // namespace
@@ -362,6 +378,12 @@ PgStatement RenderClientSql(const TranslatedSql& statement, const PgNames& names
     writer.keys(statement, keys);
     PgStatement result = writer.run();
     if (!result.ok()) return result;
+    int depth = 0;
+    for (const SqlToken& t : statement.tokens) {
+        depth += ParenDelta(t);
+        if (depth == 0 && (IsWord(t, "LIMIT") || IsWord(t, "OFFSET") || IsWord(t, "FETCH") || IsWord(t, "FOR")))
+            result.limitsItself = true;
+    }
     result.newIdColumn = keys.newIdColumn;
     result.newIdBisColumn = keys.newIdBisColumn;
     if (!result.newIdColumn.empty() || !result.newIdBisColumn.empty()) {

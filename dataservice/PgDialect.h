@@ -63,6 +63,13 @@ struct PgStatement {
     bool refused = false;     // the error is a refusal (a rule), not a fault of the statement
     // INSERT with :NewID / :NewIDbis: the columns given back, in this order.
     std::string newIdColumn, newIdBisColumn;
+    // SELECT: the statement limits its rows itself (LIMIT, OFFSET, FETCH) or
+    // asks for locks (FOR ...), so that no LIMIT may be added after it.
+    bool limitsItself = false;
+    // SELECT: a LIKE looks for three or more typed characters, which its
+    // trigram index finds; walking an ordered index while filtering could
+    // read most of a table before it finds the first rows of the answer.
+    bool searchesByTrigrams = false;
 
     bool ok() const { return error.empty(); }
 };

@@ -316,11 +316,16 @@ Outcome PgSession::runClientSelect(const TranslatedSql& statement, size_t maxRow
     if (!pg.ok()) return NotWritten(pg);
     Outcome outcome;
     // One exchange: a read-only transaction (nothing it calls may write, lock
-    // rows or take a key), a cursor so that the plan aims at the first rows,
-    // and only as many rows as the answer takes.
+    // rows or take a key) that reads only as many rows as the answer takes,
+    // with a plan that aims at them: a LIMIT, or a cursor when the statement
+    // limits itself.
     const size_t rows = std::min(maxRows, options_.maxRows);
-    const std::string text = "BEGIN READ ONLY; DECLARE stanor_rows NO SCROLL CURSOR FOR " + pg.sql +
-                             "; FETCH FORWARD " + std::to_string(rows) + " FROM stanor_rows; COMMIT";
+    const std::string begin =
+        pg.searchesByTrigrams ? "BEGIN READ ONLY; SET LOCAL enable_indexscan = off; " : "BEGIN READ ONLY; ";
+    const std::string text =
+        pg.limitsItself ? begin + "DECLARE stanor_rows NO SCROLL CURSOR FOR " + pg.sql + "; FETCH FORWARD " +
+                              std::to_string(rows) + " FROM stanor_rows; COMMIT"
+                        : begin + pg.sql + " LIMIT " + std::to_string(rows) + "; COMMIT";
     if (!PQsendQuery(conn_, text.c_str())) return failure(nullptr, statement.kind);
     bool failed = false;
     while (PGresult* r = PQgetResult(conn_)) {

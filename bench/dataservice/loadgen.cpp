@@ -6,10 +6,17 @@
 // with half a request line sent; any the service closes is opened again), as
 // idle browsers or slow clients would.
 //
-//   stanor-dataservice-load --port N [--host 127.0.0.1] [--connections 8] [--requests 4000]
-//                           [--vehicles 10000] [--stalled 0]
-//                           [--scenario infovo|query|update|newconn|all]
-// "newconn" is the record read on a new connection for every request.
+//   stanor-dataservice-load --port N[,M...] [--host 127.0.0.1] [--connections 8] [--requests 4000]
+//                           [--vehicles 10000] [--rate 0] [--stalled 0]
+//                           [--scenario infovo|query|surname|update|newconn|all]
+// The connections are spread over the ports given (one service instance each).
+// "query" is the search of a registration containing three typed characters,
+// "surname" that of a customer name containing two syllables (the names of
+// scripts/gen-bench-db are made of the same syllables), "newconn" the record
+// read on a new connection for every request. With --rate R each connection
+// sends R requests a second at most, as a salesman at work would, and the time
+// of a request counts from when it was due; without, each sends its next
+// request as soon as the last is answered (the most the machine can serve).
 #include <httplib.h>
 
 #include <arpa/inet.h>
@@ -32,13 +39,19 @@ namespace {
 
 struct Options {
     std::string host = "127.0.0.1";
-    int port = 0;
+    std::vector<int> ports;
+    int port = 0;  // the first port, for the stalled connections
     int connections = 8;
     int requests = 4000;
     int vehicles = 10000;
     int stalled = 0;
+    double rate = 0;
     std::string scenario = "all";
 };
+
+// The syllables of the generated surnames (scripts/gen-bench-db).
+const char* const kSyllables[] = {"BER", "DU", "MAR", "TIN", "LE", "FEV", "RO", "BIN", "GAR", "NIER", "PON", "BOIS",
+                                  "MO", "REAU", "LAU", "RENT", "SI", "MON", "FON", "TAI", "CHE", "VA", "LIER", "GI"};
 
 // Connections that never finish a request, kept open until destroyed.
 class StalledConnections {
@@ -96,12 +109,24 @@ std::string Request(const std::string& scenario, std::mt19937& rng, const Option
     std::uniform_int_distribution<int> vehicle(101, 100 + o.vehicles);
     if (scenario == "infovo" || scenario == "newconn")
         return "/AxInfoVO?XMLC_OutputFormat=XML&idTVO=" + std::to_string(vehicle(rng)) + "&UserID=1&idClient=";
-    if (scenario == "query")
+    if (scenario == "query") {
+        std::uniform_int_distribution<int> letter(0, 25), digit(0, 9);
+        const std::string typed = {char('A' + letter(rng)), char('A' + letter(rng)), char('0' + digit(rng))};
         return "/AxQuery?XMLC_OutputFormat=XML&SQL=SELECT%20TypeVO,%20idTVO%20as%20VO_ID,%20StatutVD,%20NVO%20as%20VO_NO,"
                "%20Immatriculation%20AS%20VO_IMMAT,%20[InfoMarque],%20[InfoModele],%20InfoVersion%20AS%20VO_VERSION,"
                "%20Acheteur%20AS%20VO_BUYER,%20DateOrdre%20AS%20VO_ORDRE,%20Immatriculation%20AS%20VO_Result,%20Site"
                "%20as%20VO_SITE,%20Concession,%20idOwner%20FROM%20TVehicles%20WHERE%20(Immatriculation%20like%20"
-               "'%25AB%25')%20ORDER%20BY%20Immatriculation,%20DateOrdre%20desc&MaxRows=50&idClient=";
+               "'%25" + typed + "%25')%20ORDER%20BY%20Immatriculation,%20DateOrdre%20desc&MaxRows=50&idClient=";
+    }
+    if (scenario == "surname") {
+        std::uniform_int_distribution<size_t> syllable(0, std::size(kSyllables) - 1);
+        const std::string typed = std::string(kSyllables[syllable(rng)]) + kSyllables[syllable(rng)];
+        return "/AxQuery?XMLC_OutputFormat=XML&SQL=SELECT%20-1%20AS%20TypeVO,%20idClient%20AS%20VO_ID,%20idClient%20AS"
+               "%20VO_NO,%20CliMobile,%20[CliCP],%20[CliVille],%20[CliAdresse1],%20[CliAdresse2],%20[CliNom],"
+               "%20[CliPrenom],%20CliTelDom,%20Site%20AS%20VO_SITE,%20Concession,%20idOwner%20FROM%20TClients%20WHERE"
+               "%20(CliNom%20like%20'%25" + typed + "%25')%20ORDER%20BY%20CliNom,%20CliPreNom,%20idClient%20desc"
+               "&MaxRows=50&idClient=";
+    }
     std::uniform_int_distribution<int> km(0, 250000);
     return "/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update%20tVehicles%20set%20KMS=" + std::to_string(km(rng)) +
            "%20where%20(idTVO=" + std::to_string(vehicle(rng)) + ")&idClient=";
@@ -125,7 +150,7 @@ int Run(const std::string& scenario, const Options& o) {
     auto started = std::chrono::steady_clock::now();
     for (int c = 0; c < o.connections; ++c)
         threads.emplace_back([&, c] {
-            httplib::Client client(o.host, o.port);
+            httplib::Client client(o.host, o.ports[static_cast<size_t>(c) % o.ports.size()]);
             client.set_url_encode(false);
             client.set_keep_alive(true);
             client.set_tcp_nodelay(true);
@@ -138,9 +163,19 @@ int Run(const std::string& scenario, const Options& o) {
             }
             while (!go) std::this_thread::yield();
             const int requests = scenario == "newconn" ? std::max(1, o.requests / 4) : o.requests;
+            // Paced connections start spread over one interval and keep their own schedule;
+            // a request sent late counts from when it was due.
+            const auto step = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                std::chrono::duration<double>(o.rate > 0 ? 1.0 / o.rate : 0.0));
+            auto due = std::chrono::steady_clock::now() + step * c / o.connections;
             while (next.fetch_add(1) < requests) {
                 const std::string path = Request(scenario, rng, o);
-                const auto t0 = std::chrono::steady_clock::now();
+                auto t0 = std::chrono::steady_clock::now();
+                if (o.rate > 0) {
+                    std::this_thread::sleep_until(due);
+                    t0 = due;
+                    due += step;
+                }
                 if (scenario == "newconn") client.stop();  // the connection is part of the request
                 auto res = client.Get(path.c_str());
                 const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
@@ -155,9 +190,10 @@ int Run(const std::string& scenario, const Options& o) {
     const size_t count = all.size();
     const double p50 = Percentile(all, 0.50), p99 = Percentile(all, 0.99);
     const double max = all.empty() ? 0 : *std::max_element(all.begin(), all.end());
-    std::printf("%-8s requests=%zu connections=%d stalled=%d p50=%.2f ms p99=%.2f ms max=%.2f ms rate=%.0f/s "
-                "failed=%d\n",
-                scenario.c_str(), count, o.connections, o.stalled, p50, p99, max, count / seconds, failures.load());
+    std::printf("%-8s requests=%zu connections=%d instances=%zu stalled=%d p50=%.2f ms p99=%.2f ms max=%.2f ms "
+                "rate=%.0f/s failed=%d\n",
+                scenario.c_str(), count, o.connections, o.ports.size(), o.stalled, p50, p99, max, count / seconds,
+                failures.load());
     return failures.load();
 }
 
@@ -168,7 +204,15 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i], v = argv[i + 1];
         if (a == "--host") o.host = v;
-        else if (a == "--port") o.port = std::atoi(v.c_str());
+        else if (a == "--port") {
+            for (size_t at = 0; at <= v.size();) {
+                const size_t comma = std::min(v.find(',', at), v.size());
+                o.ports.push_back(std::atoi(v.substr(at, comma - at).c_str()));
+                at = comma + 1;
+            }
+            o.port = o.ports.front();
+        }
+        else if (a == "--rate") o.rate = std::max(0.0, std::atof(v.c_str()));
         else if (a == "--connections") o.connections = std::max(1, std::atoi(v.c_str()));
         else if (a == "--requests") o.requests = std::clamp(std::atoi(v.c_str()), 1, 1000000);
         else if (a == "--vehicles") o.vehicles = std::max(1, std::atoi(v.c_str()));
@@ -177,14 +221,15 @@ int main(int argc, char** argv) {
         else { std::fprintf(stderr, "option inconnue : %s\n", a.c_str()); return 2; }
     }
     // Loopback only: the load is never sent anywhere else.
-    if (o.port <= 0 || (o.host != "127.0.0.1" && o.host != "localhost" && o.host != "::1")) {
-        std::fprintf(stderr, "usage : stanor-dataservice-load --port N [--host 127.0.0.1] [--scenario all]\n");
+    const bool portsOk = !o.ports.empty() && std::all_of(o.ports.begin(), o.ports.end(), [](int p) { return p > 0; });
+    if (!portsOk || (o.host != "127.0.0.1" && o.host != "localhost" && o.host != "::1")) {
+        std::fprintf(stderr, "usage : stanor-dataservice-load --port N[,M...] [--host 127.0.0.1] [--scenario all]\n");
         return 2;
     }
     int failed = 0;
     {
         StalledConnections stalled(o);
-        for (const char* s : {"infovo", "query", "update", "newconn"})
+        for (const char* s : {"infovo", "query", "surname", "update", "newconn"})
             if (o.scenario == "all" || o.scenario == s) failed += Run(s, o);
         if (o.stalled > 0)
             std::printf("stalled connections closed by the service and opened again: %d\n", stalled.reopened());

@@ -34,6 +34,14 @@ TEST_F(DataServiceSafety, RefusedRequestsSayWhyAndChangeNothing) {
         "on conflict (idClient) do update set CliNom='X'",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tVehicles set KMS=(select count(*) from sqlite_master)",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tVehicles set Chassis=load_extension('x')",
+        // What a server engine would let through: a wait that holds a connection, lifting the time
+        // limit, a key taken by hand, rows locked by a read, text hidden in dollar quotes or read as escapes.
+        "AxQuery?XMLC_OutputFormat=XML&SQL=select pg_sleep(5)",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=select set_config('statement_timeout', '0', false)",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=select nextval('tClients_idClient_seq')",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=select CliNom from tClients where idClient=1 for update",
+        "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tClients set CliNom=$$ where idClient=1 $$",
+        "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tClients set CliNom=E'\\x41' where idClient=1",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=select * from tVehicles",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tVehicles set NoSuchColumn=1 where idTVO=1",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tVehicles set KMS=1 where idTVO=999",

@@ -196,10 +196,8 @@ TEST(DataServiceStores, ContainsSearchesAndDuplicateCountsAreServedByIndexes) {
         for (const Case& c : cases) {
             const PgStatement pg = RenderClientSql(TranslateSql(c.sql), store.names());
             ASSERT_TRUE(pg.ok()) << pg.error;
-            // As the service runs it: a cursor, whose plan aims at the first rows.
-            PQclear(PQexec(conn, "BEGIN"));
-            PGresult* r = PQexec(conn, ("EXPLAIN DECLARE c NO SCROLL CURSOR FOR " + pg.sql).c_str());
-            PQclear(PQexec(conn, "ROLLBACK"));
+            // As the service runs it: only the rows of one answer.
+            PGresult* r = PQexec(conn, ("EXPLAIN " + pg.sql + " LIMIT 50").c_str());
             ASSERT_EQ(PQresultStatus(r), PGRES_TUPLES_OK) << PQresultErrorMessage(r);
             std::string plan;
             for (int i = 0; i < PQntuples(r); ++i) plan += std::string(PQgetvalue(r, i, 0)) + "\n";
