@@ -14,9 +14,9 @@
 // "surname" that of a customer name containing two syllables (the names of
 // scripts/gen-bench-db are made of the same syllables), "newconn" the record
 // read on a new connection for every request. With --rate R each connection
-// sends R requests a second at most, as a salesman at work would, and the time
-// of a request counts from when it was due; without, each sends its next
-// request as soon as the last is answered (the most the machine can serve).
+// sends R requests a second at most, as a salesman at work would; without,
+// each sends its next request as soon as the last is answered (the most the
+// machine can serve). Times run from sending to the whole answer read.
 #include <httplib.h>
 
 #include <arpa/inet.h>
@@ -163,19 +163,17 @@ int Run(const std::string& scenario, const Options& o) {
             }
             while (!go) std::this_thread::yield();
             const int requests = scenario == "newconn" ? std::max(1, o.requests / 4) : o.requests;
-            // Paced connections start spread over one interval and keep their own schedule;
-            // a request sent late counts from when it was due.
+            // Paced connections start spread over one interval and keep their own schedule.
             const auto step = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                 std::chrono::duration<double>(o.rate > 0 ? 1.0 / o.rate : 0.0));
             auto due = std::chrono::steady_clock::now() + step * c / o.connections;
             while (next.fetch_add(1) < requests) {
                 const std::string path = Request(scenario, rng, o);
-                auto t0 = std::chrono::steady_clock::now();
                 if (o.rate > 0) {
                     std::this_thread::sleep_until(due);
-                    t0 = due;
                     due += step;
                 }
+                const auto t0 = std::chrono::steady_clock::now();
                 if (scenario == "newconn") client.stop();  // the connection is part of the request
                 auto res = client.Get(path.c_str());
                 const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();

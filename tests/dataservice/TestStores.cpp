@@ -182,6 +182,21 @@ void OtherWriter::release() {
 
 OtherWriter::~OtherWriter() { release(); }
 
+void EndServiceConnections(const DemoCopy& copy) {
+    PGconn* conn = ConnectPg(Server().admin + " dbname=postgres");
+    const std::string which = " FROM pg_stat_activity WHERE datname = '" + copy.pgDatabase() +
+                              "' AND usename = 'stanor_service'";
+    PQclear(PQexec(conn, ("SELECT pg_terminate_backend(pid)" + which).c_str()));
+    for (int i = 0; i < 500; ++i) {
+        PGresult* r = PQexec(conn, ("SELECT count(*)" + which).c_str());
+        const bool gone = PQresultStatus(r) == PGRES_TUPLES_OK && std::string(PQgetvalue(r, 0, 0)) == "0";
+        PQclear(r);
+        if (gone) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    PQfinish(conn);
+}
+
 std::string Snapshot(Store& store) {
     auto s = store.acquire();
     std::string out;

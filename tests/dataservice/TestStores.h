@@ -41,6 +41,7 @@ public:
     const std::string& path() const { return path_; }          // SQLite
     const std::string& serviceConninfo() const { return service_; }  // PostgreSQL
     const std::string& ownerConninfo() const { return owner_; }
+    const std::string& pgDatabase() const { return name_; }
 
 private:
     std::string path_, name_, service_, owner_;
@@ -71,6 +72,10 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// Ends every connection of the services' role to the copy's database, as a
+// restart of the server would, and returns once they are gone.
+void EndServiceConnections(const DemoCopy& copy);
 
 // Every row of every table of the application and of the service, sorted,
 // one line a table: to prove that a refused request changed nothing.

@@ -138,3 +138,27 @@ TEST(DataServicePgDialect, TheServicesOwnSqlTakesNumberedParametersAndTheRowsPla
     EXPECT_EQ(RenderServiceSql("SELECT count(*) FROM tClients WHERE CliNom LIKE ?", Schema()).sql,
               "SELECT count(*) FROM \"tClients\" WHERE stanor_fold(\"CliNom\") COLLATE \"C\" LIKE stanor_fold($1) COLLATE \"C\"");
 }
+
+TEST(DataServicePgDialect, SearchesSayHowTheirRowsAreBestFound) {
+    struct Case {
+        const char* sql;
+        bool trigrams;  // a contains search that its trigram index finds
+        bool limits;    // the statement limits its rows itself: no LIMIT may follow
+    } cases[] = {
+        {"select 1 from tClients where CliNom like '%dup%'", true, false},
+        {"select 1 from tClients where (CliNom like '%du%') and (CliPrenom like 'j%')", false, false},
+        {"select 1 from tClients where CliNom like '%d_p%'", false, false},
+        {"select 1 from tClients where CliNom like '%%'", false, false},
+        {"select 1 from tClients where CliNom = 'DUPONT'", false, false},
+        {"select 1 from tClients where CliNom like upper('%dup%')", false, false},
+        {"select 1 from tClients order by CliNom limit 5", false, true},
+        {"select 1 from tClients where idClient in (select idClient from tClients limit 3)", false, false},
+        {"select CliNom from tClients where idClient = 1 for update", false, true},
+    };
+    for (const Case& c : cases) {
+        const PgStatement pg = Client(c.sql);
+        ASSERT_TRUE(pg.ok()) << c.sql << " : " << pg.error;
+        EXPECT_EQ(pg.searchesByTrigrams, c.trigrams) << c.sql;
+        EXPECT_EQ(pg.limitsItself, c.limits) << c.sql;
+    }
+}

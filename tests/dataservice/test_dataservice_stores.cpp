@@ -265,3 +265,27 @@ TEST(DataServiceStores, TheServicesRoleReachesTheApplicationsTablesOnly) {
     }
     fs::remove_all(dir);
 }
+
+TEST(DataServiceStores, ConnectionsThatTheServerClosedAreOpenedAgain) {
+    if (!OnPostgres()) GTEST_SKIP() << "a PostgreSQL server that restarts";
+    const std::string dir = MakeTempDir();
+    {
+        DemoCopy copy(dir);
+        RunningService running(copy, dir + "/images");
+        httplib::Client c("127.0.0.1", running.port);
+        c.set_url_encode(false);
+        const auto read = [&] {
+            auto r = c.Get("/AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient=");
+            return r ? r->body : std::string("(pas de réponse)");
+        };
+        ASSERT_EQ(read().find("<LogItem>"), std::string::npos);
+        // The server ends the service's connections (a restart, a fail-over).
+        EndServiceConnections(copy);
+        const std::string body = read();
+        EXPECT_EQ(body.find("<LogItem>"), std::string::npos) << body;
+        auto w = c.Get("/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update%20tVehicles%20set%20KMS=5%20where%20(idTVO=1)");
+        ASSERT_TRUE(w);
+        EXPECT_EQ(w->body.find("<LogItem>"), std::string::npos) << w->body;
+    }
+    fs::remove_all(dir);
+}
