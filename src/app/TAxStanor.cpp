@@ -1,5 +1,6 @@
 #include "TAxStanor.h"
 
+#include "grids/VehicleMoney.h"
 #include "pages/DesignedPagesWiring.h"
 #include "pages/EditingHostOf.h"
 #include "pages/RecordEditing.h"
@@ -60,6 +61,7 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     auto* designed = pages::DesignedPages::build(Tabs, [this](const QString& t) { WriteTrace(t); });
     pages::wireRecordView(*designed, *view);
     editing_ = pages::RecordEditing::install(*designed, *view, pages::editingHostOf(*this));
+    grids::VehicleMoney::install(*designed, *view, *editing_);
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
