@@ -1,0 +1,183 @@
+// The money of a vehicle on the main form against the data service: cost
+// lines added, edited and deleted through the grid as a user does it, with
+// the totals and margins after each step; the balance and due dates of a
+// new vehicle as its dates and financing change.
+#include "EditingFixture.h"
+
+#include "grids/VehicleMoney.h"
+#include "toolkit/Grid.h"
+
+#include <QTabWidget>
+
+using namespace e2e;
+
+namespace {
+
+enum Col { Icon, Id, Date, Label, Account, Supplier, Invoice, Type, Amount };
+
+class MoneyE2e : public EditingE2e {
+protected:
+    toolkit::Grid& openCosts(const char* idTVO)
+    {
+        run->clock.set(QDateTime(QDate(2026, 12, 9), QTime(12, 0)));  // the service's day
+        openVehicle(idTVO, 1);
+        form().show();
+        QApplication::setActiveWindow(&form());
+        form().Tabs->setCurrentIndex(4);
+        QApplication::processEvents();
+        grid = get<toolkit::Grid>(QStringLiteral("ngFrevo"));
+        return *grid;
+    }
+    grids::FrevoGrid& frevo() { return *grids::VehicleMoney::of(&view())->frevo(); }
+
+    QPoint at(int r, int c) const { return grid->visualRect(grid->model()->index(r, c)).center(); }
+    void click(int r, int c) { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(r, c)); }
+    // Opens the cell's editor with F2, replaces its text and ends with Enter.
+    void typeInCell(int r, int c, const QString& keys)
+    {
+        grid->setFocus();
+        grid->setCurrentCell(r, c);
+        QTest::keyClick(grid, Qt::Key_F2);
+        QWidget* editor = grid->inplaceEditor();
+        ASSERT_NE(editor, nullptr) << r << "," << c;
+        if (auto* combo = qobject_cast<QComboBox*>(editor))
+            editor = combo->lineEdit();
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            line->selectAll();
+        QTest::keyClicks(editor, keys);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+    // The column texts of the grid's rows, "|" between cells 1 to 8.
+    QStringList rows()
+    {
+        QStringList out;
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = Id; c <= Amount; ++c)
+                cells << grid->cell(r, c);
+            out << QString::number(grid->image(r, Icon)) + u' ' + cells.join(u'|');
+        }
+        return out;
+    }
+    // The totals and margins shown, in one line.
+    QString money()
+    {
+        QStringList out;
+        for (const char* name : {"cFrevoPrevision", "cFrevoFixe", "cFrevoInterne", "cFrevoExterne", "cFrevo",
+                                 "cFrevoTotFDM", "cTotFrevo", "ccTVA", "cMBrute", "cMNette"})
+            out << QString::fromLatin1(name) + u'=' + text(QString::fromLatin1(name));
+        return out.join(u' ');
+    }
+
+    toolkit::Grid* grid = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MoneyE2e, CostLineAddedEditedRefusedAndDeleted)
+{
+    toolkit::Grid& g = openCosts("1");
+    // Three stored lines, each one deletable by an accounting user, then the
+    // template dated today.
+    EXPECT_EQ(rows(), QStringList({"0 1|03/10/2026|Contrôle technique|611200|Garage Central||externe|78.00",
+                                   "0 2|05/10/2026|Pneumatiques||Pneus Express|F2026-118|externe|356.40",
+                                   "0 3|06/10/2026|Nettoyage||||interne|95.00",
+                                   "1 |09/12/2026|||||interne|"}));
+    // Sale 12500, purchase 9800, TPVO 10200, warranty 290, VAT on the margin.
+    const QString stored = money();
+    EXPECT_EQ(stored, "cFrevoPrevision= cFrevoFixe= cFrevoInterne=95.00 cFrevoExterne=434.40 cFrevo=529.40 "
+                      "cFrevoTotFDM=529.40 cTotFrevo=529.40 ccTVA=442.47 cMBrute=12457.53 cMNette=11638.13");
+
+    // Added from the template: stored with its date and type, shown after the reload.
+    click(3, Icon);
+    EXPECT_EQ(form().LbDebugInfo0->text(), QString());
+    EXPECT_EQ(row("SELECT DateFrevo, TypeFrevo, coalesce(MontantHT, 'NULL') FROM \"tVO - Frevo\" "
+                  "WHERE idVO=1001 ORDER BY idFrevo DESC"),
+              "09/12/2026|interne|NULL");
+    const QString id = row("SELECT max(idFrevo) FROM \"tVO - Frevo\"");
+    ASSERT_EQ(g.rowCount(), 5);
+    EXPECT_EQ(rows()[3], "0 " + id + "|09/12/2026|||||interne|0.00");
+    EXPECT_EQ(rows()[4], "1 |09/12/2026|||||interne|");
+    EXPECT_EQ(money(), stored);
+
+    // Its amount typed with a decimal comma: stored at once as 12.50.
+    typeInCell(3, Amount, QStringLiteral("12,5"));
+    EXPECT_EQ(row("SELECT MontantHT FROM \"tVO - Frevo\" WHERE idFrevo=" + id), "12.50");
+    EXPECT_EQ(g.cell(3, Amount), "12.50");
+    EXPECT_EQ(frevo().FrevoRows[4].PendingStatement, QString());
+    EXPECT_EQ(money(), "cFrevoPrevision= cFrevoFixe= cFrevoInterne=107.50 cFrevoExterne=434.40 cFrevo=541.90 "
+                       "cFrevoTotFDM=541.90 cTotFrevo=541.90 ccTVA=442.47 cMBrute=12457.53 cMNette=11625.63");
+
+    // A date before the cost limit is refused with the warning; the editor stays open.
+    typeInCell(3, Date, QStringLiteral("01012019"));
+    ASSERT_EQ(run->dialogs.shown.size(), 1u);
+    EXPECT_EQ(run->dialogs.shown[0].caption, "Contrôle de la date Frevo");
+    EXPECT_EQ(run->dialogs.shown[0].text,
+              "La valeur du champ \"DateFrevo\" doit être comprise entre le \"01/01/2020\" et le \"09/12/2026\"");
+    EXPECT_TRUE(g.isEditing());
+    g.cancelEdit();
+    EXPECT_EQ(row("SELECT DateFrevo FROM \"tVO - Frevo\" WHERE idFrevo=" + id), "09/12/2026");
+
+    // Deleted by its image: gone from the service, the totals as stored before.
+    click(3, Icon);
+    EXPECT_EQ(row("SELECT count(*) FROM \"tVO - Frevo\" WHERE idFrevo=" + id), "0");
+    EXPECT_EQ(g.rowCount(), 4);
+    EXPECT_EQ(money(), stored);
+}
+
+TEST_F(MoneyE2e, NewVehicleBalanceAndDueDatesFollowItsDatesAndFinancing)
+{
+    auto& f = openVehicle("6", 2);
+    f.show();
+    // Sale 21900, financed 18000, trade-in 4500, deposit 2000; bought 14/10/2026,
+    // available 15/12/2026, supplier due 31/12/2026, financed by LOA (60 days).
+    const auto dates = [this] {
+        return text(QStringLiteral("cVNSolde")) + u' ' + text(QStringLiteral("cVNDateEchTresorerie")) + u' ' +
+               text(QStringLiteral("cVNDateEchReglement"));
+    };
+    EXPECT_EQ(dates(), "-2600.00 20/12/2026 18/02/2027");
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* shown;
+    };
+    auto* financing = get<QComboBox>(QStringLiteral("cVNTypeFinancement"));
+    const auto choose = [financing](const char* item) {
+        return [financing, item] { financing->setCurrentIndex(financing->findText(QString::fromUtf8(item))); };
+    };
+    const Step steps[] = {
+        {"delivered on the 22nd", [this] { type(QStringLiteral("cVNDateLivraison"), QStringLiteral("22122026")); },
+         "-2600.00 27/12/2026 25/02/2027"},
+        {"declared delivered later", [this] { type(QStringLiteral("cVNDateDeclareLivre"), QStringLiteral("02012027")); },
+         "-2600.00 07/01/2027 08/03/2027"},
+        {"credit: 45 days", choose("Crédit"), "-2600.00 07/01/2027 21/02/2027"},
+        {"cash: no delay", choose("Comptant"), "-2600.00 07/01/2027 07/01/2027"},
+        {"no longer declared", [this] { type(QStringLiteral("cVNDateDeclareLivre"), QString()); },
+         "-2600.00 27/12/2026 27/12/2026"},
+        // Without a supplier due date the treasury date stays five days after delivery.
+        {"no supplier due date", [this] { type(QStringLiteral("cVNDateEcheance"), QString()); },
+         "-2600.00 27/12/2026 27/12/2026"},
+        {"deposit raised", [this] { type(QStringLiteral("cVNMontantAcompte"), QStringLiteral("3000")); },
+         "-3600.00 27/12/2026 27/12/2026"},
+        {"no purchase date: the delivery date", [this] { type(QStringLiteral("cVNDateAchat"), QString()); },
+         "-3600.00 22/12/2026 22/12/2026"},
+        // The invoice date gives the purchase date back.
+        {"invoiced", [this] { type(QStringLiteral("cVNDateFacture"), QStringLiteral("05012027")); },
+         "-3600.00 27/12/2026 27/12/2026"},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        EXPECT_EQ(dates(), s.shown) << s.what;
+    }
+    EXPECT_EQ(text(QStringLiteral("cVNDateAchat")), "05/01/2027");
+    // A change of the order is stamped with the server's date.
+    EXPECT_EQ(text(QStringLiteral("cVNDateUpdateCde")), "09/12/2026");
+    type(QStringLiteral("cVNDateFabrication"), QStringLiteral("03012027"));
+    EXPECT_EQ(text(QStringLiteral("LbDateFabrication")), "2027s01");
+
+    send(3);
+    EXPECT_EQ(row("SELECT Solde, DateEchTresorerie, DateEchReglement, DateAchat, DateFacture, DateUpdateCde, "
+                  "TypeFinancement, coalesce(DateEcheance, 'NULL') FROM tVehicles WHERE idTVO=6"),
+              "-3600.00|27/12/2026|27/12/2026|05/01/2027|05/01/2027|09/12/2026|Comptant|NULL");
+}
