@@ -1,0 +1,115 @@
+// The cost grid on the real form, driven with the mouse and keys offscreen
+// against the data service: what each user may change, the template that
+// waits for its image, a failed save that keeps its line, the completion of
+// labels, and the lines that stay in step across reloads.
+#include "CostGridFixture.h"
+
+using namespace e2e;
+
+namespace {
+
+class FrevoForm : public CostGridE2e {
+protected:
+    QString count(const char* where = "idVO=1001") {
+        return row(QStringLiteral("SELECT count(*) FROM \"tVO - Frevo\" WHERE ") + QLatin1String(where));
+    }
+    // The columns of a row on which F2 opens an editor.
+    QString editable(int r) {
+        QString out;
+        for (int c = Id; c <= Amount; ++c) {
+            grid->setFocus();
+            grid->setCurrentCell(r, c);
+            QTest::keyClick(grid, Qt::Key_F2);
+            out += grid->isEditing() ? u'1' : u'-';
+            grid->cancelEdit();
+        }
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(FrevoForm, WhatEachUserMayChange) {
+    struct Case {
+        const char* user;
+        const char* icons;     // one per row
+        const char* editable;  // columns 1 to 8 of each row
+    };
+    const Case cases[] = {
+        // A salesperson: the accounted line is locked, the invoiced one cannot be deleted.
+        {"2", "0 2 0 1", "-------- -11-1111 -11-1111 -1------"},
+        // Accounting and sales: every line, the number included; only the template's date.
+        {"1", "0 0 0 1", "-1111111 -1111111 -1111111 -1------"},
+    };
+    for (const Case& c : cases) {
+        run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());
+        openCosts("1", c.user);
+        QStringList icons, cells;
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            icons << QString::number(grid->image(r, Icon));
+            cells << editable(r);
+        }
+        EXPECT_EQ(icons.join(u' '), c.icons) << "user " << c.user;
+        EXPECT_EQ(cells.join(u' '), c.editable) << "user " << c.user;
+        // A click on the image of the invoiced line deletes it for the accounting users only.
+        click(1, Icon);
+        EXPECT_EQ(count("idFrevo=2"), c.icons[2] == '2' ? "1" : "0") << "user " << c.user;
+    }
+}
+
+TEST_F(FrevoForm, AnAccountingUserChangesTheNumberOnly) {
+    openCosts("1", "3");
+    EXPECT_EQ(grid->rowCount(), 3);  // no template
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(editable(r), "---1----") << r;
+    typeInCell(2, Account, QStringLiteral("622100"));
+    EXPECT_EQ(row("SELECT NComptable FROM \"tVO - Frevo\" WHERE idFrevo=3"), "622100");
+}
+
+TEST_F(FrevoForm, TheTemplateIsStoredByItsImageOnly) {
+    openCosts("1");
+    const bool saveBefore = form().JvXPBtnSave->isEnabled();
+    // Its date changed: nothing sent, nothing pending.
+    typeInCell(3, Date, QStringLiteral("08122026"));
+    EXPECT_EQ(count(), "3");
+    EXPECT_EQ(frevo().pendingLine(), 0);
+    EXPECT_EQ(form().JvXPBtnSave->isEnabled(), saveBefore);
+    // Its image stores it once, with that date, and shows a fresh template.
+    click(3, Icon);
+    EXPECT_EQ(count(), "4");
+    EXPECT_EQ(count("idVO=1001 AND DateFrevo='2026-12-08' AND TypeFrevo='interne'"), "1");
+    ASSERT_EQ(grid->rowCount(), 5);
+    EXPECT_EQ(grid->cell(4, Date), "09/12/2026");
+    EXPECT_EQ(grid->image(4, Icon), 1);
+}
+
+TEST_F(FrevoForm, LinesStayInStepAcrossReloads) {
+    openCosts("1");
+    for (int i = 0; i < 2; ++i) form().UpdateView(false);
+    ASSERT_EQ(grid->rowCount(), 4);
+    EXPECT_EQ(frevo().FrevoRows.size(), 5u);
+    typeInCell(2, Amount, QStringLiteral("99"));
+    EXPECT_EQ(row("SELECT group_concat(MontantHT, ' ') FROM \"tVO - Frevo\" WHERE idVO=1001 ORDER BY idFrevo"),
+              "78 356.4 99");
+}
+
+TEST_F(FrevoForm, LabelsCompleteFromTheirList) {
+    openCosts("1");
+    typeInCell(2, Label, QStringLiteral("vid"));
+    EXPECT_EQ(row("SELECT LibelleFrevo FROM \"tVO - Frevo\" WHERE idFrevo=3"), "Vidange");
+    typeInCell(2, Supplier, QStringLiteral("pneus e"));
+    EXPECT_EQ(row("SELECT NomFournisseur FROM \"tVO - Frevo\" WHERE idFrevo=3"), "Pneus Express");
+}
+
+TEST_F(FrevoForm, AFailedSaveKeepsItsLineAndTheCurrentRow) {
+    openCosts("1");
+    service.reset();  // the data service goes away
+    typeInCell(2, Amount, QStringLiteral("10"));
+    EXPECT_NE(form().LbDebugInfo0->text(), QString());
+    EXPECT_EQ(frevo().pendingLine(), 3);
+    EXPECT_EQ(frevo().FrevoRows[3].PendingStatement, "Update [tVO - Frevo] set MontantHT=10.00 where (idFrevo=3)");
+    EXPECT_TRUE(form().JvXPBtnSave->isEnabled());
+    // Another line is chosen: the save is tried again, fails, and the row stays.
+    click(0, Label);
+    EXPECT_EQ(grid->currentRow(), 2);
+    EXPECT_EQ(frevo().pendingLine(), 3);
+}
