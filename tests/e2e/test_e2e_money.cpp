@@ -115,3 +115,87 @@ TEST_F(MoneyE2e, NewVehicleBalanceAndDueDatesFollowItsDatesAndFinancing)
                   "TypeFinancement, coalesce(DateEcheance, 'NULL') FROM tVehicles WHERE idTVO=6"),
               "-3600.00|27/12/2026|27/12/2026|05/01/2027|05/01/2027|09/12/2026|Comptant|NULL");
 }
+
+TEST_F(MoneyE2e, MarginsFollowEveryPriceVatModeAndCostChange)
+{
+    openCosts("1");
+    form().Tabs->setCurrentIndex(0);
+    const auto margins = [this] {
+        return text(QStringLiteral("ccTVA")) + u' ' + text(QStringLiteral("cMBrute")) + u' ' +
+               text(QStringLiteral("cMNette"));
+    };
+    // The worked example, with the vehicle's costs of 529.40.
+    type(QStringLiteral("cPrixVente"), QStringLiteral("11960"));
+    type(QStringLiteral("cPrixReprise"), QStringLiteral("8000"));
+    type(QStringLiteral("cTPVO"), QStringLiteral("0"));
+    type(QStringLiteral("cPrixGarantie"), QStringLiteral("100"));
+    EXPECT_EQ(margins(), "648.96 3311.04 2681.64");
+    auto* mode = get<QComboBox>(QStringLiteral("cModeTVA"));
+    mode->setCurrentIndex(1);
+    EXPECT_EQ(margins(), "0.00 3311.04 2681.64");
+    mode->setCurrentIndex(0);
+    EXPECT_EQ(margins(), "648.96 3311.04 2681.64");
+
+    // Every control of the shared handler recomputes them.
+    for (const char* control : {"cVFinancement", "cMontantReprise", "cMtComIntermediaire", "cMtComVendeur",
+                                "cComFinPrevue", "cComFinRecue", "cVDPrixVente", "cVDPrixCatalogue", "cVNVFinancement",
+                                "cVNComFinPrevue", "cVNComFinRecue", "cVNPrixCatalogue"}) {
+        get<QLineEdit>(QStringLiteral("ccTVA"))->setText(QStringLiteral("?"));
+        type(QString::fromLatin1(control), QStringLiteral("1"));
+        EXPECT_EQ(text(QStringLiteral("ccTVA")), "648.96") << control;
+    }
+
+    // A cost typed in the grid moves the net margin and the cost total.
+    form().Tabs->setCurrentIndex(4);
+    typeInCell(2, Amount, QStringLiteral("105"));
+    EXPECT_EQ(text(QStringLiteral("cTotFrevo")), "539.40");
+    EXPECT_EQ(margins(), "648.96 3311.04 2671.64");
+}
+
+TEST_F(MoneyE2e, FixedCostLineOnceForPrivateBuyersAtASiteWithAFee)
+{
+    openCosts("1");  // for private buyers, at NORD (150)
+    grids::FrevoGrid& g = frevo();
+    EXPECT_EQ(g.TestFraisFixes(), "Insert into [tVO - Frevo] (DateFrevo, TypeFrevo, MontantHT, idVO, idFrevo ) "
+                                  "Values (#12/09/2026#,'fixe', 150.00, 1001, :NewID) ");
+    EXPECT_TRUE(g.SaveFraisFixes());
+    EXPECT_EQ(row("SELECT count(*), DateFrevo, MontantHT FROM \"tVO - Frevo\" WHERE idVO=1001 AND TypeFrevo='fixe'"),
+              "1|09/12/2026|150.00");
+    EXPECT_EQ(grid->rowCount(), 5);  // shown again, with the new line
+    EXPECT_EQ(text(QStringLiteral("cFrevoFixe")), "150.00");
+    EXPECT_EQ(g.TestFraisFixes(), QString());  // saving again adds none
+
+    // A line turned into a fixed cost since the record was loaded counts too.
+    run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());
+    row("DELETE FROM \"tVO - Frevo\" WHERE TypeFrevo='fixe' AND idVO=1001");
+    openCosts("1");
+    form().HttpDisconnect();  // the service ends without waiting for a kept connection
+    service.reset();  // the change stays on the grid only
+    typeInCell(2, Type, QStringLiteral("f"));
+    EXPECT_EQ(frevo().FrevoRows[3].cell(Type).CurrentValue, "fixe");
+    EXPECT_EQ(frevo().TestFraisFixes(), QString());
+}
+
+TEST_F(MoneyE2e, NoFixedCostForTradeBuyersNorAtASiteWithoutFee)
+{
+    struct Case {
+        const char* vehicle;
+        const char* destination;  // chosen on the form, "" to keep the stored one
+        const char* why;
+    };
+    const Case cases[] = {
+        {"2", "", "for trade buyers"},
+        {"2", "PARTICULIERS", "at SUD, whose fee is 0"},
+        {"3", "", "already has its fixed cost"},
+    };
+    for (const Case& c : cases) {
+        run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());
+        openCosts(c.vehicle);
+        if (*c.destination) {
+            auto* destination = get<QComboBox>(QStringLiteral("cDestination"));
+            destination->setCurrentIndex(destination->findText(QLatin1String(c.destination)));
+            ASSERT_EQ(text(QStringLiteral("cDestination")), c.destination);
+        }
+        EXPECT_EQ(frevo().TestFraisFixes(), QString()) << c.why;
+    }
+}
