@@ -70,6 +70,10 @@ TEST_F(MoneyE2e, NewVehicleBalanceAndDueDatesFollowItsDatesAndFinancing)
                text(QStringLiteral("cVNDateEchReglement"));
     };
     EXPECT_EQ(dates(), "-2600.00 20/12/2026 18/02/2027");
+    // Loading is no change of the order: no stamp, no invoice date taken from the purchase date.
+    EXPECT_EQ(text(QStringLiteral("cVNDateUpdateCde")), "02/11/2026");
+    EXPECT_EQ(text(QStringLiteral("cVNDateFacture")), toolkit::DatePicker::kEmptyMask);
+    EXPECT_EQ(text(QStringLiteral("LbDateFabrication")), "2026s47");
 
     struct Step {
         const char* what;
@@ -109,11 +113,15 @@ TEST_F(MoneyE2e, NewVehicleBalanceAndDueDatesFollowItsDatesAndFinancing)
     EXPECT_EQ(text(QStringLiteral("cVNDateUpdateCde")), "09/12/2026");
     type(QStringLiteral("cVNDateFabrication"), QStringLiteral("03012027"));
     EXPECT_EQ(text(QStringLiteral("LbDateFabrication")), "2027s01");
+    // The delay chosen is stored, and moves no date.
+    auto* delay = get<QComboBox>(QStringLiteral("cVNTypeFinancementDelai"));
+    delay->setCurrentIndex(delay->findText(QStringLiteral("LLD : 90")));
+    EXPECT_EQ(dates(), "-3600.00 27/12/2026 27/12/2026");
 
     send(3);
     EXPECT_EQ(row("SELECT Solde, DateEchTresorerie, DateEchReglement, DateAchat, DateFacture, DateUpdateCde, "
-                  "TypeFinancement, coalesce(DateEcheance, 'NULL') FROM tVehicles WHERE idTVO=6"),
-              "-3600.00|27/12/2026|27/12/2026|05/01/2027|05/01/2027|09/12/2026|Comptant|NULL");
+                  "TypeFinancement, coalesce(DateEcheance, 'NULL'), TypeFinancementDelai FROM tVehicles WHERE idTVO=6"),
+              "-3600.00|27/12/2026|27/12/2026|05/01/2027|05/01/2027|09/12/2026|Comptant|NULL|LLD");
 }
 
 TEST_F(MoneyE2e, MarginsFollowEveryPriceVatModeAndCostChange)
