@@ -342,14 +342,32 @@ bool FrevoGrid::send(const QString& statement, bool insert) {
 FrevoGrid::LineSave FrevoGrid::SaveFrevoLine() {
     const int line = pendingLine();
     if (line == 0) return {};
-    TsLine& l = FrevoRows[size_t(line)];
     LineSave result;
     result.sent = true;
-    result.ok = send(l.PendingStatement, isTemplateLine(line));
-    if (result.ok)
+    result.ok = send(FrevoRows[size_t(line)].PendingStatement, isTemplateLine(line));
+    lineSent(line, result.ok);
+    return result;
+}
+
+void FrevoGrid::lineSent(int line, bool stored) {
+    if (line < 1 || size_t(line) >= FrevoRows.size()) return;
+    TsLine& l = FrevoRows[size_t(line)];
+    if (stored)
         for (int k = 1; k <= kFrevoColumns; ++k) l.cell(k).LoadedValue = l.cell(k).CurrentValue;
     TestFrevoUpdate(line);
-    return result;
+}
+
+void FrevoGrid::discardLines() {
+    {
+        Filling filling(s_.PageFilling);
+        for (size_t l = 1; l < FrevoRows.size(); ++l) {
+            FrevoRows[l].PendingStatement.clear();
+            if (isTemplateLine(int(l))) continue;
+            for (pages::TsDesc& d : FrevoRows[l].Cells) d.CurrentValue = d.LoadedValue;
+            showLine(int(l) - 1);
+        }
+    }
+    UpdateCumulFrevo();
 }
 
 QString FrevoGrid::TestFraisFixes() const {

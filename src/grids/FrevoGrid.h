@@ -66,9 +66,13 @@ public:
         bool ok = true;     // and it did not fail
     };
     // Sends the first pending line ("AxInsert" for the template, "AxUpdate"
-    // otherwise); after a success its sent cells count as loaded. Its
-    // statement is built again in both cases.
+    // otherwise), then lineSent.
     LineSave SaveFrevoLine();
+    // The end of a line's request: when it was stored, the values sent count
+    // as loaded; the line's statement is built again in both cases.
+    void lineSent(int line, bool stored);
+    // Forgets what the lines have pending: their values as loaded come back.
+    void discardLines();
     // The Insert of the site's file-handling fee as a fixed-cost line, when
     // a used vehicle for private buyers has none yet; "" otherwise.
     QString TestFraisFixes() const;

@@ -113,4 +113,9 @@ TEST_F(FrevoForm, AFailedSaveKeepsItsLineAndTheCurrentRow) {
     click(0, Label);
     EXPECT_EQ(grid->currentRow(), 2);
     EXPECT_EQ(frevo().pendingLine(), 3);
+    // Given up: the line shows its stored amount again and nothing is pending.
+    frevo().discardLines();
+    EXPECT_EQ(frevo().pendingLine(), 0);
+    EXPECT_EQ(grid->cell(2, Amount), "95.00");
+    EXPECT_EQ(text(QStringLiteral("cFrevo")), "529.40");
 }
