@@ -401,6 +401,7 @@ void TAxStanor::HttpPost(const QString& url, const QString& fileName, std::uniqu
 
 void TAxStanor::setRequestError(const QString& text) {
     LbDebugInfo0->setText(text);
+    LbWarning->setText(text);
     PanelWarning->setVisible(!text.isEmpty());
 }
 

@@ -51,6 +51,7 @@ public:
     QLabel* LbIDCustomer = nullptr;
     QLabel* LbInfoOptions = nullptr;  // texts of the options chosen for a demonstrator or new vehicle
     QFrame* PanelWarning = nullptr;  // red panel across the top, shown while LbDebugInfo0 holds an error
+    QLabel* LbWarning = nullptr;     // the same error, in the warning panel
     QFrame* PanelSplash = nullptr;
     QLabel* LbSplash = nullptr;
     QFrame* PanelSearch = nullptr;  // the search panel's place; filled by the search panel

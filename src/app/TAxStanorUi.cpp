@@ -103,6 +103,7 @@ void TAxStanor::buildControls() {
     LbIDCustomer = makeLabel(this, "LbIDCustomer", QRect(282, statusTop, 70, 18));
     LbDebugInfo0 = makeLabel(this, "LbDebugInfo0", QRect(356, statusTop, 465, 18));
     setTextColour(LbDebugInfo0, Qt::red);
+    LbDebugInfo0->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // the first line of a longer error
 
     // Debug rows below the designed client area, shown to super-administrators
     // (the form then grows to the bottom of JvXPNext plus 75 pixels).
@@ -134,6 +135,18 @@ void TAxStanor::buildControls() {
         QPalette p = PanelWarning->palette();
         p.setColor(QPalette::Window, Qt::red);
         PanelWarning->setPalette(p);
+    }
+    // The error of the last request, readable where the eye goes.
+    LbWarning = makeLabel(PanelWarning, "LbWarning", QRect(12, 6, kClientWidth - 24, 69));
+    LbWarning->setWordWrap(true);
+    LbWarning->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    LbWarning->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setTextColour(LbWarning, Qt::white);
+    {
+        QFont f = formFont;
+        f.setPixelSize(14);
+        f.setBold(true);
+        LbWarning->setFont(f);
     }
     PanelWarning->hide();
 

@@ -10,7 +10,9 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QAbstractButton>
 #include <QHeaderView>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -219,6 +221,68 @@ private:
     QWidget* last_ = nullptr;
 };
 
+// The columns of a built sheet, kept on it so that controls created later
+// from the descriptions join its layout instead of covering it.
+class SheetLayout : public QObject {
+public:
+    static constexpr char kName[] = "stanorSheetLayout";
+    SheetLayout(QWidget* sheet, std::vector<int> xs, int width, std::vector<int> bottoms, int limit)
+        : QObject(sheet), sheet_(sheet), xs_(std::move(xs)), width_(width), bottoms_(std::move(bottoms)),
+          limit_(limit) {
+        setObjectName(QLatin1String(kName));
+    }
+
+    void place(QWidget* control, QLabel* caption, bool above, int rows) {
+        const int h = rows * kRow - (kRow - kControlH);
+        const int need = h + (kRow - kControlH) + (above && caption ? kTitleH : 0);
+        if (column_ < 0 || bottoms_[column_] + need > limit_) openColumn(need);
+        int& y = bottoms_[column_];
+        const int x = xs_[column_];
+        const int labelW = width_ * 42 / 100;
+        if (above) {
+            if (caption) {
+                caption->setGeometry(x, y, width_, kTitleH - 2);
+                y += kTitleH;
+            }
+            control->setGeometry(x, y, width_, h);
+        } else if (qobject_cast<QAbstractButton*>(control)) {
+            control->setGeometry(x, y, std::min(width_, 170), h);
+        } else {
+            if (caption) caption->setGeometry(x, y + 2, labelW - 4, kControlH - 2);
+            control->setGeometry(x + labelW, y, width_ - labelW, h);
+        }
+        y += h + (kRow - kControlH);
+    }
+
+private:
+    // The shortest column that has room, under a title of its own.
+    void openColumn(int need) {
+        int best = -1;
+        for (int c = 0; c < int(bottoms_.size()); ++c) {
+            if (c == column_) continue;
+            if (best < 0 || bottoms_[c] < bottoms_[best]) best = c;
+        }
+        if (best < 0) best = 0;
+        if (column_ >= 0 && bottoms_[best] + kTitleH + need > limit_) return;  // nowhere better: go on below
+        column_ = best;
+        auto* title = new QLabel(QStringLiteral("Autres informations"), sheet_);
+        title->setObjectName(QStringLiteral("lblAutresInformations%1").arg(best));
+        QFont f = title->font();
+        f.setBold(true);
+        title->setFont(f);
+        title->setGeometry(xs_[best], bottoms_[best], width_, kTitleH);
+        title->show();
+        bottoms_[best] += kTitleH + 2;
+    }
+
+    QWidget* sheet_;
+    std::vector<int> xs_;
+    int width_;
+    std::vector<int> bottoms_;
+    int limit_;
+    int column_ = -1;
+};
+
 QWidget* findSheet(QTabWidget* tabs, int n) {
     const QString name = QStringLiteral("Sheet%1").arg(n, 2, 10, QChar(u'0'));
     for (int i = 0; i < tabs->count(); ++i)
@@ -227,7 +291,7 @@ QWidget* findSheet(QTabWidget* tabs, int n) {
 }
 
 // The entries [begin, end) of one sheet, cut into groups.
-void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> entries, int width,
+void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> entries, int width, int height,
                 DesignedSheets& out) {
     const int ncols = columnsOf(number);
     const int colW = (width - kMargin * (ncols + 1)) / ncols;
@@ -275,9 +339,20 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
         }
         i = j;
     }
+    std::vector<int> xs;
+    for (int c = 0; c < ncols; ++c) xs.push_back(kMargin + c * (colW + kMargin));
+    new SheetLayout(sheet, std::move(xs), colW, std::move(colY), height - kMargin);
 }
 
 }  // namespace
+
+bool placeCreatedControl(QWidget* sheet, QWidget* control, QLabel* caption, bool captionAbove, int rows) {
+    if (!sheet || !control) return false;
+    auto* layout = sheet->findChild<SheetLayout*>(QLatin1String(SheetLayout::kName), Qt::FindDirectChildrenOnly);
+    if (!layout) return false;
+    layout->place(control, caption, captionAbove, std::max(1, rows));
+    return true;
+}
 
 QLabel* designedCaption(const QWidget* control) {
     if (!control) return nullptr;
@@ -291,6 +366,8 @@ DesignedSheets buildDesignedControls(QTabWidget* tabs, QStringList* faults) {
         return out;
     }
     const int width = std::max(600, tabs->width() - 8);
+    // The room of a sheet below the tabs (the page control may not be laid out yet).
+    const int height = std::max(300, tabs->height() - tabs->tabBar()->sizeHint().height() - 6);
     for (int n = 1; n <= 9; ++n) {
         std::vector<const DesignedControl*> entries;
         for (const DesignedControl& d : designedControls())
@@ -300,7 +377,7 @@ DesignedSheets buildDesignedControls(QTabWidget* tabs, QStringList* faults) {
             if (faults) *faults << QStringLiteral("contrôles : onglet Sheet%1 absent").arg(n, 2, 10, QChar(u'0'));
             continue;
         }
-        buildSheet(sheet, n, std::move(entries), width, out);
+        buildSheet(sheet, n, std::move(entries), width, height, out);
     }
     return out;
 }

@@ -16,6 +16,7 @@
 #include "service/ServiceHost.h"
 
 #include <QByteArray>
+#include <QNetworkReply>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -48,6 +49,11 @@ struct HttpResult {
     QByteArray body;
     QString error;
 };
+
+// What a user reads when a transfer failed: one French line saying what went
+// wrong (refused, no answer, unknown host, an HTTP error status...). `status`
+// is the HTTP status when one came back (0 otherwise), `host` the host asked.
+QString DescribeTransferFailure(QNetworkReply::NetworkError code, int status, const QString& host);
 
 class DataServiceClient : public QObject {
     Q_OBJECT

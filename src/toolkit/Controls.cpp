@@ -33,6 +33,9 @@ Edit::Edit(QWidget* parent) : QLineEdit(parent), FieldControl(this) {
 void Edit::setText(const QString& t) {
     fitLimit(this, maxLength(), t.size());
     QLineEdit::setText(t);
+    // A value longer than the edit shows its beginning (a chassis number
+    // would otherwise lose its first characters); typing keeps its cursor.
+    if (!hasFocus()) setCursorPosition(0);
 }
 
 void Edit::setMaxLength(int n) {
@@ -61,6 +64,21 @@ QString DatePicker::text() const { return displayText(); }
 void DatePicker::setText(const QString& t) {
     if (t == kEmptyMask) QLineEdit::setText(QString());
     else QLineEdit::setText(t);
+    toFirstBlank();
+}
+
+void DatePicker::toFirstBlank() {
+    if (isEmptyDate()) setCursorPosition(0);
+}
+
+void DatePicker::focusInEvent(QFocusEvent* e) {
+    QLineEdit::focusInEvent(e);
+    toFirstBlank();
+}
+
+void DatePicker::mouseReleaseEvent(QMouseEvent* e) {
+    QLineEdit::mouseReleaseEvent(e);
+    toFirstBlank();
 }
 
 QDate DatePicker::date() const { return QDate::fromString(text(), QStringLiteral("dd/MM/yyyy")); }
@@ -76,6 +94,9 @@ void DatePicker::showCalendar() {
         lay->setContentsMargins(0, 0, 0, 0);
         calendar_ = new QCalendarWidget(popup_);
         calendar_->setGridVisible(true);
+        // Month and day names in French, weeks from Monday, whatever the system says.
+        calendar_->setLocale(QLocale(QLocale::French, QLocale::France));
+        calendar_->setFirstDayOfWeek(Qt::Monday);
         lay->addWidget(calendar_);
         connect(calendar_, &QCalendarWidget::clicked, this, &DatePicker::pick);
         connect(calendar_, &QCalendarWidget::activated, this, &DatePicker::pick);

@@ -60,8 +60,15 @@ public:
     void showCalendar();
     QCalendarWidget* calendar() const { return calendar_; }
 
+protected:
+    // Typing into an empty date starts at its first digit, wherever the
+    // click or the focus put the cursor.
+    void focusInEvent(QFocusEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
 private:
     void pick(const QDate& d);
+    void toFirstBlank();
     QWidget* popup_ = nullptr;
     QCalendarWidget* calendar_ = nullptr;
 };
