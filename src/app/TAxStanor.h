@@ -61,6 +61,7 @@ public:
     QPushButton* JvXPBtnSave = nullptr;
     QPushButton* JvXPBtnActualize = nullptr;
     QPushButton* JvXPBtnSuppr = nullptr;
+    QPushButton* JvXPBtnPrint = nullptr;  // printable sheet of the record (enabled by the record view)
     QPushButton* JvXPNext = nullptr;
     QPushButton* JvXPPrev = nullptr;
     QPushButton* JvXPBtnSweep = nullptr;
@@ -160,6 +161,17 @@ public:
     service::ServiceParams params() const override;
     bool ctrlHeld() const override;
 
+    // The store could not be read at all by the last OnStart (a malformed
+    // file): at start-up the program ends after its boxes.
+    bool SettingsUnreadable() const { return settingsUnreadable_; }
+    // The sheets show the record the identifiers name (the last load worked).
+    bool RecordShown();
+
+    // Where the user left the window last time (the "WindowGeometry" value),
+    // when a screen still shows it; saved when the window closes.
+    void RestoreWindowGeometry();
+    void SaveWindowGeometry();
+
     // Shows an error no handler caught, as the application's default error box does.
     void ShowDefaultError(const QString& message);
 
@@ -168,12 +180,19 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void buildControls();
+    // TAB and Shift+TAB: the next control of the current sheet in reading
+    // order; false when the focus is in a grid, which takes TAB itself.
+    bool moveFocus(bool forward);
+    // Ctrl+TAB and Ctrl+Shift+TAB: the next sheet shown.
+    void switchSheet(bool forward);
     void writeStartDebugLine();
     void startupSequence();
+    void reportFirstRecord();
     void showSplash();
     template <typename Store>
     int runSetter(const char* name, const QString& value, Store&& store);
@@ -185,6 +204,7 @@ private:
     bool versionRed_ = false;
     bool waitCursor_ = false;
     bool hintsRouted_ = false;
+    bool settingsUnreadable_ = false;
     QString lastSetterError_;
     std::unique_ptr<service::DataServiceClient> http_;  // created on first use
 };

@@ -11,6 +11,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
 #include <QNetworkProxy>
+#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
@@ -376,12 +377,41 @@ HttpResult DataServiceClient::DownloadPhoto(const QString& url)
     return HttpResult{t.ok, t.body, t.error};
 }
 
-void DataServiceClient::SetProxy(const ProxyAddress& proxy)
+namespace {
+
+// The proxy for every request but those whose host goes direct.
+class ChosenProxy : public QNetworkProxyFactory {
+public:
+    ChosenProxy(QNetworkProxy proxy, DataServiceClient::ProxyBypass direct)
+        : proxy_(std::move(proxy)), direct_(std::move(direct))
+    {
+    }
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override
+    {
+        if (direct_ && direct_(query.peerHostName(), query.peerPort()))
+            return {QNetworkProxy(QNetworkProxy::NoProxy)};
+        return {proxy_};
+    }
+
+private:
+    QNetworkProxy proxy_;
+    DataServiceClient::ProxyBypass direct_;
+};
+
+}  // namespace
+
+void DataServiceClient::SetProxy(const ProxyAddress& proxy, ProxyBypass direct)
 {
     const QNetworkProxy p(QNetworkProxy::HttpProxy, proxy.host,
                           static_cast<quint16>(qBound(0, proxy.port, 65535)));
-    http1_->setProxy(p);
-    http2_->setProxy(p);
+    if (!direct) {
+        http1_->setProxy(p);
+        http2_->setProxy(p);
+        return;
+    }
+    // Each manager owns its factory.
+    http1_->setProxyFactory(new ChosenProxy(p, direct));
+    http2_->setProxyFactory(new ChosenProxy(p, direct));
 }
 
 }  // namespace stanor::service

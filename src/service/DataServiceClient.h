@@ -77,8 +77,10 @@ public:
     // for senders that handle their answer themselves (the text-message gateway).
     HttpResult PostForm(const QString& url, std::unique_ptr<QHttpMultiPart> form);
 
-    // The proxy of both clients (set once by the start-up sequence).
-    void SetProxy(const ProxyAddress& proxy);
+    // The proxy of both clients (set once by the start-up sequence). A host
+    // for which `direct` answers true is reached without it.
+    using ProxyBypass = std::function<bool(const QString& host, int port)>;
+    void SetProxy(const ProxyAddress& proxy, ProxyBypass direct = {});
     // Drops the kept connection; the next request opens a fresh one. Does
     // nothing while a request is pending (its connection is not idle).
     void Disconnect();
