@@ -71,6 +71,8 @@ void TAxStanor::buildControls() {
         Tabs->addTab(sheet, QStringLiteral("Fiche %1").arg(i + 1));
         Sheets[i] = sheet;
     }
+    // The sheets show once a record is loaded in them, never empty.
+    Tabs->hide();
 
     // Toolbar under the sheets: flat buttons with the pictures of the desktop's
     // icon theme, each as wide as its caption needs, the options label after
@@ -177,7 +179,21 @@ void TAxStanor::buildControls() {
     PanelSplash->setFrameShape(QFrame::Panel);
     PanelSplash->setFrameShadow(QFrame::Raised);
     PanelSplash->setAutoFillBackground(true);
-    LbSplash = makeLabel(PanelSplash, "LbSplash", QRect(10, 40, 380, 40));
+    {
+        // What the splash says while the first record loads, below the version
+        // text that the first tick clears.
+        auto* title = makeLabel(PanelSplash, "LbSplashTitle", QRect(10, 12, 380, 34));
+        title->setText(QStringLiteral("Stanor"));
+        title->setAlignment(Qt::AlignCenter);
+        QFont big = formFont;
+        big.setPixelSize(26);
+        big.setBold(true);
+        title->setFont(big);
+        auto* loading = makeLabel(PanelSplash, "LbSplashInfo", QRect(10, 84, 380, 22));
+        loading->setText(QStringLiteral("Chargement de la fiche…"));
+        loading->setAlignment(Qt::AlignCenter);
+    }
+    LbSplash = makeLabel(PanelSplash, "LbSplash", QRect(10, 48, 380, 32));
     LbSplash->setAlignment(Qt::AlignCenter);
     {
         QFont f = formFont;

@@ -39,8 +39,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ProjStanor"));
-    // The window manager shows the window's own title, "Stanor ", with nothing added.
-    QApplication::setApplicationDisplayName(QStringLiteral("Stanor"));
+    // No display name: Qt would add it to the window's title, "Stanor ".
     QApplication::setDesktopFileName(QStringLiteral("projstanor"));
     QApplication::setWindowIcon(app::programIcon());
     app::installFrenchTranslations(app);

@@ -40,7 +40,9 @@ void Edit::setText(const QString& t) {
 
 void Edit::setMaxLength(int n) {
     FieldControl::setMaxLength(n);
+    // Qt puts the text back with the cursor at its end: the beginning shows again.
     fitLimit(this, maxLength(), QLineEdit::text().size());
+    if (!hasFocus()) setCursorPosition(0);
 }
 
 NumberEdit::NumberEdit(QWidget* parent) : Edit(parent) {
@@ -52,7 +54,9 @@ NumberEdit::NumberEdit(QWidget* parent) : Edit(parent) {
 
 DatePicker::DatePicker(QWidget* parent) : QLineEdit(parent), FieldControl(this) {
     setInputMask(QStringLiteral("99/99/9999;_"));
-    QAction* drop = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    // The calendar of the icon theme when there is one, else the style's arrow.
+    const QIcon picture = QIcon::fromTheme(QStringLiteral("x-office-calendar"), style()->standardIcon(QStyle::SP_ArrowDown));
+    QAction* drop = addAction(picture, QLineEdit::TrailingPosition);
     drop->setObjectName(QStringLiteral("dropDown"));
     drop->setToolTip(QStringLiteral("Calendrier"));
     connect(drop, &QAction::triggered, this, &DatePicker::showCalendar);

@@ -79,6 +79,8 @@ TEST(Controls, WhatAUserSeesAndTypesInEditsAndDates) {
     // A value wider than its edit shows its first characters.
     chassis->setText(QStringLiteral("VWZZZAWZSU056231"));
     EXPECT_EQ(chassis->cursorPosition(), 0);
+    chassis->setMaxLength(25);  // as a description sets it after the value
+    EXPECT_EQ(chassis->cursorPosition(), 0);
     // An empty date clicked anywhere takes the digits from its first one.
     auto* date = new DatePicker(&sheet);
     date->setGeometry(0, 30, 120, 20);
