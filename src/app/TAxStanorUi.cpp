@@ -126,7 +126,10 @@ void TAxStanor::buildControls() {
     LbIDCustomer = makeLabel(this, "LbIDCustomer", QRect(282, statusTop, 70, 18));
     LbDebugInfo0 = makeLabel(this, "LbDebugInfo0", QRect(356, statusTop, 465, 18));
     setTextColour(LbDebugInfo0, Qt::red);
-    LbDebugInfo0->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // the first line of a longer error
+    // One line high: of a longer error the status row shows the first line,
+    // the warning panel the whole text.
+    LbDebugInfo0->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LbDebugInfo0->setFixedHeight(LbDebugInfo0->fontMetrics().lineSpacing());
 
     // Debug rows below the designed client area, shown to super-administrators
     // (the form then grows to the bottom of JvXPNext plus 75 pixels).

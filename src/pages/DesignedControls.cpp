@@ -221,23 +221,33 @@ private:
     QWidget* last_ = nullptr;
 };
 
-// The columns of a built sheet, kept on it so that controls created later
-// from the descriptions join its layout instead of covering it.
+// The free room of a built sheet, kept on it so that controls created later
+// from the descriptions join its layout instead of covering it: in each
+// column, the space left above a group across the whole sheet (a grid) and
+// the space left at its foot.
+struct FreeSpace {
+    int column;
+    int top, bottom;
+};
+
 class SheetLayout : public QObject {
 public:
     static constexpr char kName[] = "stanorSheetLayout";
-    SheetLayout(QWidget* sheet, std::vector<int> xs, int width, std::vector<int> bottoms, int limit)
-        : QObject(sheet), sheet_(sheet), xs_(std::move(xs)), width_(width), bottoms_(std::move(bottoms)),
-          limit_(limit) {
+    SheetLayout(QWidget* sheet, std::vector<int> xs, int width, std::vector<FreeSpace> spaces)
+        : QObject(sheet), sheet_(sheet), xs_(std::move(xs)), width_(width), spaces_(std::move(spaces)) {
         setObjectName(QLatin1String(kName));
+        // The highest room first; at the same height, the leftmost.
+        std::stable_sort(spaces_.begin(), spaces_.end(), [](const FreeSpace& a, const FreeSpace& b) {
+            return a.top != b.top ? a.top < b.top : a.column < b.column;
+        });
     }
 
     void place(QWidget* control, QLabel* caption, bool above, int rows) {
         const int h = rows * kRow - (kRow - kControlH);
         const int need = h + (kRow - kControlH) + (above && caption ? kTitleH : 0);
-        if (column_ < 0 || bottoms_[column_] + need > limit_) openColumn(need);
-        int& y = bottoms_[column_];
-        const int x = xs_[column_];
+        if (!current_ || current_->top + need > current_->bottom) open(need);
+        int& y = current_->top;
+        const int x = xs_[current_->column];
         const int labelW = width_ * 42 / 100;
         if (above) {
             if (caption) {
@@ -255,32 +265,35 @@ public:
     }
 
 private:
-    // The shortest column that has room, under a title of its own.
-    void openColumn(int need) {
-        int best = -1;
-        for (int c = 0; c < int(bottoms_.size()); ++c) {
-            if (c == column_) continue;
-            if (best < 0 || bottoms_[c] < bottoms_[best]) best = c;
+    // The first room that holds a title and the control; the last one (the
+    // foot of the sheet) when none does, so that nothing is ever lost.
+    void open(int need) {
+        FreeSpace* chosen = nullptr;
+        for (FreeSpace& f : spaces_)
+            if (&f != current_ && f.top + kTitleH + 2 + need <= f.bottom) {
+                chosen = &f;
+                break;
+            }
+        if (!chosen) {
+            if (current_) return;  // go on below, past the foot
+            chosen = &spaces_.back();
         }
-        if (best < 0) best = 0;
-        if (column_ >= 0 && bottoms_[best] + kTitleH + need > limit_) return;  // nowhere better: go on below
-        column_ = best;
+        current_ = chosen;
         auto* title = new QLabel(QStringLiteral("Autres informations"), sheet_);
-        title->setObjectName(QStringLiteral("lblAutresInformations%1").arg(best));
+        title->setObjectName(QStringLiteral("lblAutresInformations%1").arg(chosen->column));
         QFont f = title->font();
         f.setBold(true);
         title->setFont(f);
-        title->setGeometry(xs_[best], bottoms_[best], width_, kTitleH);
+        title->setGeometry(xs_[chosen->column], chosen->top, width_, kTitleH);
         title->show();
-        bottoms_[best] += kTitleH + 2;
+        chosen->top += kTitleH + 2;
     }
 
     QWidget* sheet_;
     std::vector<int> xs_;
     int width_;
-    std::vector<int> bottoms_;
-    int limit_;
-    int column_ = -1;
+    std::vector<FreeSpace> spaces_;
+    FreeSpace* current_ = nullptr;
 };
 
 QWidget* findSheet(QTabWidget* tabs, int n) {
@@ -296,6 +309,7 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
     const int ncols = columnsOf(number);
     const int colW = (width - kMargin * (ncols + 1)) / ncols;
     std::vector<int> colY(ncols, kMargin);
+    std::vector<FreeSpace> free;
 
     size_t i = 0;
     while (i < entries.size()) {
@@ -306,6 +320,7 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
                                       [](const DesignedControl* d) { return d->kind == K::Grid; });
         if (wide) {
             const int y = *std::max_element(colY.begin(), colY.end());
+            for (int c = 0; c < ncols; ++c) free.push_back({c, colY[c], y - kGroupGap});
             ColumnPlacer band(out, kMargin, y, width - 2 * kMargin);
             if (!group.isEmpty()) band.title(sheet, group);
             for (size_t k = i; k < j; ++k) band.place(*entries[k], sheet);
@@ -340,8 +355,11 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
         i = j;
     }
     std::vector<int> xs;
-    for (int c = 0; c < ncols; ++c) xs.push_back(kMargin + c * (colW + kMargin));
-    new SheetLayout(sheet, std::move(xs), colW, std::move(colY), height - kMargin);
+    for (int c = 0; c < ncols; ++c) {
+        xs.push_back(kMargin + c * (colW + kMargin));
+        free.push_back({c, colY[c], height - kMargin});
+    }
+    new SheetLayout(sheet, std::move(xs), colW, std::move(free));
 }
 
 }  // namespace
