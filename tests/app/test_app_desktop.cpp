@@ -228,6 +228,18 @@ TEST_F(DesktopTest, NumbersReadFromTheStoreRefuseBlanks) {
     }
 }
 
+TEST_F(DesktopTest, WithoutTraceFolderTheAnswersGoToWindirTemp) {
+    // The usual setting at a dealership: trace off, no "TraceRepTemp".
+    auto& f = make();
+    EXPECT_EQ(f.TraceDir, env.vars["Windir"] + QStringLiteral("\\TEMP"));
+    EXPECT_EQ(f.Requests().answerPath(QStringLiteral("XmlVO.xml")),
+              env.vars["Windir"] + QStringLiteral("/TEMP/XmlVO.xml"));
+    // A folder written the Windows way is a path here too.
+    set("TraceRepTemp", traceDir + QStringLiteral("\\sub\\"));
+    auto& g = make();
+    EXPECT_EQ(g.Requests().infoVO().answerFile, traceDir + QStringLiteral("/sub/XmlVO.xml"));
+}
+
 TEST_F(DesktopTest, OnlyAStoreThatCannotBeReadEndsTheProgram) {
     store.failReads = QStringLiteral("registry.reg, ligne 4 : guillemet fermant manquant");
     EXPECT_TRUE(make().SettingsUnreadable());

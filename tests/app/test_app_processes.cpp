@@ -199,6 +199,29 @@ TEST_F(ProcessTest, LauncherRefusesBadArgumentsAndABadStore) {
     EXPECT_TRUE(err.contains("ligne 4")) << err.constData();
 }
 
+TEST_F(ProcessTest, TheDemoScriptSaysWhatIsWrongWithItsOptions) {
+    const struct {
+        QStringList args;
+        int code;
+        const char* said;
+    } cases[] = {
+        {{"--help"}, 0, "Usage : scripts/demo"},
+        {{"--user"}, 2, "--user attend une valeur"},
+        {{"--vehicle", "--kind", "2"}, 2, "--vehicle attend une valeur"},
+        {{"--kind", "4"}, 2, "--kind vaut 1 (VO), 2 (VN) ou 3 (VD)"},
+        {{"--user", "5"}, 2, "--user vaut 1, 2 ou 3"},
+        {{"--customer", "x"}, 2, "--customer attend un nombre"},
+        {{"--frobnicate"}, 2, "option inconnue"},
+    };
+    for (const auto& c : cases) {
+        QProcess* p = start(QStringLiteral("bash"), QStringList{QStringLiteral(DEMO_SCRIPT)} + c.args);
+        ASSERT_TRUE(p->waitForFinished(20000));
+        const QByteArray said = p->readAllStandardOutput() + p->readAllStandardError();
+        EXPECT_EQ(p->exitCode(), c.code) << c.args.join(u' ').toStdString();
+        EXPECT_TRUE(said.contains(c.said)) << c.args.join(u' ').toStdString() << ": " << said.constData();
+    }
+}
+
 TEST_F(ProcessTest, HelpAndVersionNeedNoDisplay) {
     // No display at all: a window system started for --help would end the program.
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
