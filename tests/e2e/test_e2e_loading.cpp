@@ -108,7 +108,7 @@ TEST_F(LoadingE2e, AFailedRequestNeverShowsThePreviousRecord)
     EXPECT_FALSE(form.PanelWarning->isHidden());
 
     // The service stopped: asked for a demonstrator, the form does not show the used vehicle.
-    const QString base = service->baseHRef();
+    run->form->HttpDisconnect();  // the service ends without waiting for a kept connection
     service.reset();
     reload({{"idTVO", QStringLiteral("4")}, {"idTypeVO", QStringLiteral("3")}});
     EXPECT_TRUE(warning().startsWith(QStringLiteral("Le service de données ne répond pas (connexion refusée)") +
