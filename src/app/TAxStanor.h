@@ -54,6 +54,7 @@ public:
     QLabel* LbIDCustomer = nullptr;
     QLabel* LbInfoOptions = nullptr;  // texts of the options chosen for a demonstrator or new vehicle
     QFrame* PanelWarning = nullptr;  // red panel across the top, shown while LbDebugInfo0 holds an error
+    QLabel* LbWarning = nullptr;     // the same error, in the warning panel
     QFrame* PanelSplash = nullptr;
     QLabel* LbSplash = nullptr;
     QFrame* PanelSearch = nullptr;  // the search panel's place; filled by the search panel
@@ -63,6 +64,7 @@ public:
     QPushButton* JvXPBtnSave = nullptr;
     QPushButton* JvXPBtnActualize = nullptr;
     QPushButton* JvXPBtnSuppr = nullptr;
+    QPushButton* JvXPBtnPrint = nullptr;  // printable sheet of the record (enabled by the record view)
     QPushButton* JvXPNext = nullptr;
     QPushButton* JvXPPrev = nullptr;
     QPushButton* JvXPBtnSweep = nullptr;
@@ -174,6 +176,17 @@ public:
     service::ServiceParams params() const override;
     bool ctrlHeld() const override;
 
+    // The store could not be read at all by the last OnStart (a malformed
+    // file): at start-up the program ends after its boxes.
+    bool SettingsUnreadable() const { return settingsUnreadable_; }
+    // The sheets show the record the identifiers name (the last load worked).
+    bool RecordShown();
+
+    // Where the user left the window last time (the "WindowGeometry" value),
+    // when a screen still shows it; saved when the window closes.
+    void RestoreWindowGeometry();
+    void SaveWindowGeometry();
+
     // Shows an error no handler caught, as the application's default error box does.
     void ShowDefaultError(const QString& message);
 
@@ -182,12 +195,19 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void buildControls();
+    // TAB and Shift+TAB: the next control of the current sheet in reading
+    // order; false when the focus is in a grid, which takes TAB itself.
+    bool moveFocus(bool forward);
+    // Ctrl+TAB and Ctrl+Shift+TAB: the next sheet shown.
+    void switchSheet(bool forward);
     void writeStartDebugLine();
     void startupSequence();
+    void reportFirstRecord();
     void showSplash();
     template <typename Store>
     int runSetter(const char* name, const QString& value, Store&& store);
@@ -199,6 +219,7 @@ private:
     bool versionRed_ = false;
     bool waitCursor_ = false;
     bool hintsRouted_ = false;
+    bool settingsUnreadable_ = false;
     QString lastSetterError_;
     std::unique_ptr<service::DataServiceClient> http_;  // created on first use
     pages::RecordEditing* editing_ = nullptr;           // owned by the record view

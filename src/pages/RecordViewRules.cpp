@@ -151,4 +151,28 @@ int captionId(const QString& caption)
     return ok ? n : 0;
 }
 
+QString recordLoadFailure(const QString& requestError)
+{
+    static const QString exception = QStringLiteral("Exception : ");
+    QString reason, technical;
+    if (requestError.startsWith(exception)) {
+        const QString text = requestError.mid(exception.size());
+        const qsizetype br = text.indexOf(QLatin1Char('\n'));
+        reason = (br < 0 ? text : text.left(br)).trimmed();
+        technical = br < 0 ? QString() : text.mid(br + 1).trimmed();
+    } else {
+        // The items of the answer, each followed by " - ".
+        QString items = requestError.trimmed();
+        if (items.endsWith(QLatin1String(" -")))
+            items.chop(2);
+        reason = QStringLiteral("Le service de données a refusé la demande (%1)").arg(items.trimmed());
+    }
+    if (reason.isEmpty())
+        reason = QStringLiteral("La requête au service de données a échoué");
+    QString message = reason + QStringLiteral(" : la fiche demandée n'a pas pu être chargée");
+    if (!technical.isEmpty())
+        message += QLatin1Char('\n') + technical;
+    return message;
+}
+
 } // namespace stanor::pages
