@@ -136,7 +136,8 @@ TEST(GBlur, VectorPathsGiveTheReferencePixels) {
     std::vector<Simd> units{Simd::Sse2};
     if (resolveSimd(Simd::Avx2) == Simd::Avx2) units.push_back(Simd::Avx2);
     std::uint32_t seed = 40;
-    for (auto [w, h] : {std::pair{31, 17}, std::pair{1, 9}, std::pair{7, 1}, std::pair{200, 60}, std::pair{3, 3}})
+    for (auto [w, h] : {std::pair{31, 17}, std::pair{1, 9}, std::pair{7, 1}, std::pair{200, 60}, std::pair{3, 3},
+                          std::pair{300, 210}})  // the last one large enough to be blurred on all the cores
         for (double r : {1.0, 2.0, 5.0, 7.5, 10.0, 40.0}) {
             const Bitmap src = randomBitmap(w, h, ++seed);
             Bitmap want = src;
