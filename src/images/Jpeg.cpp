@@ -73,7 +73,7 @@ bool compress(Encoder& e, int width, int height, const RowSource& row, const Jpe
               const std::vector<JpegSegment>& segments) {
     if (setjmp(e.err.jump)) return false;
     jpeg_create_compress(&e.cinfo);
-    jpeg_mem_dest(&e.cinfo, &e.buffer, &e.size);
+    e.toMemory();
     e.cinfo.image_width = JDIMENSION(width);
     e.cinfo.image_height = JDIMENSION(height);
     e.cinfo.input_components = 3;
@@ -179,7 +179,7 @@ std::vector<std::uint8_t> encodeJpegRows(int width, int height, const RowSource&
     Encoder e;
     if (!compress(e, width, height, row, options, segments))
         failCompression(e.err.message);
-    return std::vector<std::uint8_t>(e.buffer, e.buffer + e.size);
+    return std::move(e.bytes);
 }
 
 std::vector<std::uint8_t> readFileBytes(const std::string& path) {

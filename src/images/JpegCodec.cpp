@@ -88,9 +88,41 @@ Encoder::Encoder() {
     cinfo.err = &err.pub;
     setupErrors(err);
 }
-Encoder::~Encoder() {
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
+Encoder::~Encoder() { jpeg_destroy_compress(&cinfo); }
+
+namespace {
+void startOutput(j_compress_ptr c) {
+    auto* d = reinterpret_cast<VectorDestination*>(c->dest);
+    d->bytes->resize(64 * 1024);
+    c->dest->next_output_byte = d->bytes->data();
+    c->dest->free_in_buffer = d->bytes->size();
+}
+boolean moreOutput(j_compress_ptr c) {
+    auto* d = reinterpret_cast<VectorDestination*>(c->dest);
+    const std::size_t used = d->bytes->size();
+    bool grown = true;
+    try {
+        d->bytes->resize(used * 2);
+    } catch (...) {
+        grown = false;
+    }
+    if (!grown) stopWork(reinterpret_cast<j_common_ptr>(c), "mémoire insuffisante");
+    c->dest->next_output_byte = d->bytes->data() + used;
+    c->dest->free_in_buffer = d->bytes->size() - used;
+    return TRUE;
+}
+void endOutput(j_compress_ptr c) {
+    auto* d = reinterpret_cast<VectorDestination*>(c->dest);
+    d->bytes->resize(d->bytes->size() - c->dest->free_in_buffer);
+}
+}  // namespace
+
+void Encoder::toMemory() {
+    destination.bytes = &bytes;
+    destination.pub.init_destination = startOutput;
+    destination.pub.empty_output_buffer = moreOutput;
+    destination.pub.term_destination = endOutput;
+    cinfo.dest = &destination.pub;
 }
 
 bool readHeader(Decoder& d, const std::uint8_t* data, std::size_t size, bool keepSegments) {
@@ -113,6 +145,12 @@ bool imageDataComplete(Decoder& d) {
             return false;
         }
     return true;
+}
+
+void stopWork(j_common_ptr cinfo, const char* text) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::snprintf(err->message, sizeof err->message, "%s", text);
+    std::longjmp(err->jump, 1);
 }
 
 void failJpeg(const char* message) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -40,12 +41,21 @@ struct Decoder {
     Decoder& operator=(const Decoder&) = delete;
 };
 
+// libjpeg's output kept in a vector that the encoder owns, so that work ended half-way (by an
+// error or a stop) leaves nothing to free twice and nothing behind.
+struct VectorDestination {
+    jpeg_destination_mgr pub;
+    std::vector<std::uint8_t>* bytes;
+};
+
 struct Encoder {
     jpeg_compress_struct cinfo{};
     ErrorManager err{};
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
+    std::vector<std::uint8_t> bytes;  // the JPEG data, complete once the compression finished
+    VectorDestination destination{};
     Encoder();
+    // Sends the output into `bytes` (after jpeg_create_compress).
+    void toMemory();
     ~Encoder();
     Encoder(const Encoder&) = delete;
     Encoder& operator=(const Encoder&) = delete;
@@ -61,6 +71,10 @@ bool readHeader(Decoder& d, const std::uint8_t* data, std::size_t size, bool kee
 // Once every scan has been read: false when the data ended before the image data was complete
 // (a scan cut short, or scans missing after the last one), with err.message set.
 bool imageDataComplete(Decoder& d);
+
+// Ends libjpeg's work from inside one of its callbacks (a progress monitor, a memory method),
+// as an error would: `text` becomes err.message and the caller's setjmp returns.
+[[noreturn]] void stopWork(j_common_ptr cinfo, const char* text);
 
 [[noreturn]] void failJpeg(const char* message);
 [[noreturn]] void failCompression(const char* message);
