@@ -1,5 +1,6 @@
 #include "images/JpegCodec.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -93,7 +94,7 @@ Encoder::~Encoder() { jpeg_destroy_compress(&cinfo); }
 namespace {
 void startOutput(j_compress_ptr c) {
     auto* d = reinterpret_cast<VectorDestination*>(c->dest);
-    d->bytes->resize(64 * 1024);
+    d->bytes->resize(std::max<std::size_t>(d->expected, 4096));
     c->dest->next_output_byte = d->bytes->data();
     c->dest->free_in_buffer = d->bytes->size();
 }
@@ -117,8 +118,9 @@ void endOutput(j_compress_ptr c) {
 }
 }  // namespace
 
-void Encoder::toMemory() {
+void Encoder::toMemory(std::size_t expected) {
     destination.bytes = &bytes;
+    destination.expected = expected;
     destination.pub.init_destination = startOutput;
     destination.pub.empty_output_buffer = moreOutput;
     destination.pub.term_destination = endOutput;

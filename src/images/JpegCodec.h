@@ -46,6 +46,7 @@ struct Decoder {
 struct VectorDestination {
     jpeg_destination_mgr pub;
     std::vector<std::uint8_t>* bytes;
+    std::size_t expected;
 };
 
 struct Encoder {
@@ -54,8 +55,9 @@ struct Encoder {
     std::vector<std::uint8_t> bytes;  // the JPEG data, complete once the compression finished
     VectorDestination destination{};
     Encoder();
-    // Sends the output into `bytes` (after jpeg_create_compress).
-    void toMemory();
+    // Sends the output into `bytes` (after jpeg_create_compress), starting with room for
+    // `expected` bytes.
+    void toMemory(std::size_t expected = 64 * 1024);
     ~Encoder();
     Encoder(const Encoder&) = delete;
     Encoder& operator=(const Encoder&) = delete;

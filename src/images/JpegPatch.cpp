@@ -234,8 +234,8 @@ struct Writer {
     bool areaDone = false;
     int known = 0;   // iMCU rows known to be complete
     // The writer codes a row in about half the time the reader takes to read one: started from
-    // the first row it would wait for nearly every row. It starts once half of them are read, and
-    // then seldom has to wait again.
+    // the first row it would wait for nearly every row. It starts once half of them and the rows
+    // around the area are read, patches the area, and then seldom has to wait again.
     int firstRows = 1;
     // Waits until `rows` rows are complete (at first, until firstRows are).
     bool waitRows(int rows) {
@@ -263,21 +263,23 @@ JBLOCKARRAY writerRows(j_common_ptr cinfo, jvirt_barray_ptr handle, JDIMENSION f
 void writerProgress(j_common_ptr cinfo) {
     Writer& w = writerOf(cinfo);
     const int row = int(cinfo->progress->pass_counter);
-    if (!w.areaDone && row >= w.areaRow) {
+    if (!w.waitRows(row + 1)) stopWork(cinfo, "lecture interrompue");
+    // The area is patched as soon as the rows around it are read (the first wait covers them),
+    // and in any case before its first row is coded.
+    if (!w.areaDone && (w.known >= w.areaNeeds || row >= w.areaRow)) {
         w.areaDone = true;
         if (!w.waitRows(w.areaNeeds)) stopWork(cinfo, "lecture interrompue");
         if (!w.patchArea()) stopWork(cinfo, "zone non recodée");
     }
-    if (!w.waitRows(row + 1)) stopWork(cinfo, "lecture interrompue");
 }
 
 // Sets up the encoder of the result: the photo's coding, its JFIF header only when it had one
 // (so that EXIF data stays right after the start of the file). Runs before the reader starts.
-bool prepareResult(Encoder& e, Decoder& photo, Writer& w) {
+bool prepareResult(Encoder& e, Decoder& photo, Writer& w, std::size_t expected) {
     if (setjmp(e.err.jump)) return false;
     if (setjmp(photo.err.jump)) return false;
     jpeg_create_compress(&e.cinfo);
-    e.toMemory();
+    e.toMemory(expected);
     jpeg_copy_critical_parameters(&photo.cinfo, &e.cinfo);
     e.cinfo.write_JFIF_header = photo.cinfo.saw_JFIF_marker;
     e.cinfo.client_data = &w;
@@ -446,7 +448,7 @@ bool patchJpegArea(const std::uint8_t* data, std::size_t size, const JpegArea& r
     writer.shared = &shared;
     writer.areaRow = y0 / mcuH;
     writer.areaNeeds = (ay1 + mcuH - 1) / mcuH;
-    writer.firstRows = shared.totalRows / 2;
+    writer.firstRows = std::max(writer.areaNeeds, shared.totalRows / 2);
     writer.patchArea = [&]() -> bool {
         try {
             Encoder around;
@@ -475,7 +477,8 @@ bool patchJpegArea(const std::uint8_t* data, std::size_t size, const JpegArea& r
     };
 
     Encoder result;
-    if (!prepareResult(result, photo, writer)) failCompression(result.err.message);
+    // The result is about the photo's size.
+    if (!prepareResult(result, photo, writer, size + size / 8 + 4096)) failCompression(result.err.message);
     bool written = false, read = false;
     if (std::uint64_t(w) * std::uint64_t(h) < kTwoThreadPixels) {
         read = readShared(photo, shared);
