@@ -373,7 +373,8 @@ long long Session::allocateKey(const std::string& table, const std::string& colu
     return next;
 }
 
-Outcome Session::runClientWrite(const TranslatedSql& statement, const std::function<std::string()>& beforeCommit) {
+Outcome Session::runClientWrite(const TranslatedSql& statement,
+                                const std::function<std::string(const Outcome&)>& beforeCommit) {
     Outcome outcome;
     if (statement.kind != StatementKind::Insert && statement.kind != StatementKind::Update &&
         statement.kind != StatementKind::Delete) {
@@ -439,7 +440,7 @@ Outcome Session::runClientWrite(const TranslatedSql& statement, const std::funct
     }
     outcome.changes = sqlite3_changes(db_);
     if (beforeCommit) {
-        std::string why = beforeCommit();
+        std::string why = beforeCommit(outcome);
         if (!why.empty()) {
             holder.reset();
             rollback();

@@ -120,10 +120,10 @@ public:
     Outcome runClientSelect(const TranslatedSql& statement, size_t maxRows);
     // An INSERT, UPDATE or DELETE of the client, with new keys for :NewID and
     // :NewIDbis, in one transaction. `beforeCommit`, when given, runs inside the
-    // transaction after the statement; returning a non-empty text rolls it back
-    // with that message.
+    // transaction after the statement, with its outcome so far; returning a
+    // non-empty text rolls it back with that message.
     Outcome runClientWrite(const TranslatedSql& statement,
-                           const std::function<std::string()>& beforeCommit = {});
+                           const std::function<std::string(const Outcome&)>& beforeCommit = {});
 
     sqlite3* handle() const { return db_; }
 

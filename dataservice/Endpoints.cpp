@@ -1,5 +1,7 @@
 #include "Endpoints.h"
 
+#include "InsertKeys.h"
+
 #include <cctype>
 #include <ctime>
 #include <filesystem>
@@ -250,10 +252,14 @@ std::string Endpoints::query(const QueryParams& p) {
 }
 
 std::string Endpoints::runWrite(const TranslatedSql& sql, const std::string& root,
-                                const std::function<std::string()>& beforeCommit) {
+                                const std::function<std::string(const Outcome&)>& beforeCommit) {
     if (sql.kind == StatementKind::Select)
         return Failure(root, "Instruction refusée : " + root + " n'exécute que INSERT, UPDATE et DELETE");
-    Outcome o = db_.acquire()->runClientWrite(sql, beforeCommit);
+    return writeAnswer(sql, root, db_.acquire()->runClientWrite(sql, beforeCommit), false);
+}
+
+std::string Endpoints::writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o,
+                                   bool replayed) {
     XmlAnswer out(Root(root));
     if (!o.ok()) {
         out.logItem(o.message);
@@ -269,6 +275,7 @@ std::string Endpoints::runWrite(const TranslatedSql& sql, const std::string& roo
         if (o.hasNewIdBis) out.element("NewIDbis", std::to_string(o.newIdBis));
         out.close("OutParams");
     }
+    if (replayed) out.element("Replayed", "True");
     return out.finish();
 }
 
@@ -276,7 +283,27 @@ std::string Endpoints::execute(const QueryParams& p, const std::string& endpoint
     TranslatedSql sql;
     std::string why;
     if (!TakeStatement(p, "SQLExecute", sql, why)) return Failure(endpoint, why);
+    if (endpoint == "AxInsert" && p.has("InsertKey")) return keyedInsert(sql, p.get("InsertKey"));
     return runWrite(sql, endpoint);
+}
+
+std::string Endpoints::keyedInsert(const TranslatedSql& sql, const std::string& key) {
+    if (!IsInsertKey(key)) return Failure("AxInsert", "Clé d'insertion invalide : \"" + key.substr(0, 70) + "\"");
+    if (sql.kind != StatementKind::Insert)
+        return Failure("AxInsert", "Instruction refusée : une clé d'insertion n'accompagne qu'un INSERT");
+    auto s = db_.acquire();
+    EnsureInsertKeys(*s);
+    if (std::optional<Outcome> first = FindInsertKey(*s, key)) return writeAnswer(sql, "AxInsert", *first, true);
+    std::time_t t = std::chrono::system_clock::to_time_t(clock_());
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char now[24];
+    std::strftime(now, sizeof now, "%Y-%m-%d %H:%M:%S", &tm);
+    Outcome o = s->runClientWrite(sql, [&](const Outcome& done) { return RememberInsertKey(*s, key, done, now); });
+    // Two attempts in flight at once: the one that committed first answers for both.
+    if (!o.ok())
+        if (std::optional<Outcome> first = FindInsertKey(*s, key)) return writeAnswer(sql, "AxInsert", *first, true);
+    return writeAnswer(sql, "AxInsert", o, false);
 }
 
 std::string Endpoints::upload(const std::vector<FormPart>& parts) {
@@ -304,7 +331,7 @@ std::string Endpoints::upload(const std::vector<FormPart>& parts) {
     // The files are written under temporary names and moved into place inside
     // the transaction: a refused statement leaves no file, a failed write no row.
     const std::vector<std::pair<const FormPart*, std::string>> files = {{file1, name->content}, {file2, mini->content}};
-    auto store = [&]() -> std::string {
+    auto store = [&](const Outcome&) -> std::string {
         std::error_code ec;
         fs::create_directories(imagesDir_, ec);
         std::vector<fs::path> temps;
