@@ -75,12 +75,23 @@ void RecordCommandsForm::JvXPBtnNewVOClick() {
 void RecordCommandsForm::startNewRecord() {
     pages::RecordViewState& s = view_.state();
     const QString kind = caption(QStringLiteral("JvXPBtnNewVO"));
+    if (kind == QLatin1String("CL")) {
+        // The answer of a customer being created: no customer, the user's
+        // rights; the one in the folder is the customer shown until now.
+        const QString before = caption(QStringLiteral("LbIDCustomer"));
+        view_.form().setCaption(QStringLiteral("LbIDCustomer"), QStringLiteral("-1"));
+        const service::ServiceRequest r = editing_.host().requests().infoCL();
+        if (view_.host().httpExecute) view_.host().httpExecute(r.url, r.answerFile);
+        if (!requestError().isEmpty()) {
+            view_.form().setCaption(QStringLiteral("LbIDCustomer"), before);
+            return;
+        }
+    }
     s.FlagNewEnreg = true;
     saving_.attempts().forget();
     QTabWidget* tabs = view_.form().tabs();
     const int sheet = NewRecordSheet(kind);
     if (kind == QLatin1String("CL")) {
-        view_.form().setCaption(QStringLiteral("LbIDCustomer"), QStringLiteral("-1"));
         emptyGrid(QStringLiteral("ngAction"));
         emptyGrid(QStringLiteral("ngVehicles"));
     }
