@@ -33,14 +33,20 @@ std::optional<Outcome> FindInsertKey(Session& s, const std::string& key) {
 }
 
 std::string RememberInsertKey(Session& s, const std::string& key, const Outcome& done, const std::string& now) {
-    const ResultSet taken = s.query("SELECT 1 FROM sysInsertKeys WHERE InsertKey = ?", {key});
-    if (!taken.rows.empty()) return "Clé d'insertion déjà utilisée : " + key;
-    // Keys older than a month are of no use to any client still retrying.
-    s.query("DELETE FROM sysInsertKeys WHERE Stored < datetime(?, '-31 days')", {now});
-    s.query("INSERT INTO sysInsertKeys (InsertKey, NewID, NewIDbis, RowsAffected, Stored) "
-            "VALUES (?, nullif(?, ''), nullif(?, ''), ?, ?)",
-            {key, done.hasNewId ? std::to_string(done.newId) : std::string(),
-             done.hasNewIdBis ? std::to_string(done.newIdBis) : std::string(), std::to_string(done.changes), now});
+    try {
+        const ResultSet taken = s.query("SELECT 1 FROM sysInsertKeys WHERE InsertKey = ?", {key});
+        if (!taken.rows.empty()) return "Clé d'insertion déjà utilisée : " + key;
+        // Keys older than a month are of no use to any client still retrying.
+        s.query("DELETE FROM sysInsertKeys WHERE Stored < datetime(?, '-31 days')", {now});
+        s.query("INSERT INTO sysInsertKeys (InsertKey, NewID, NewIDbis, RowsAffected, Stored) "
+                "VALUES (?, nullif(?, ''), nullif(?, ''), ?, ?)",
+                {key, done.hasNewId ? std::to_string(done.newId) : std::string(),
+                 done.hasNewIdBis ? std::to_string(done.newIdBis) : std::string(), std::to_string(done.changes),
+                 now});
+    } catch (const std::exception& e) {
+        // The insert is rolled back with its key: the client's next attempt decides.
+        return std::string("Clé d'insertion non enregistrée : ") + e.what();
+    }
     return {};
 }
 

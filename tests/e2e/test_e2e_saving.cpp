@@ -225,3 +225,117 @@ TEST_F(SavingE2e, CancelledNewVehiclesSwept)
     openVehicle("1", 1).JvXPBtnSweepClick();
     EXPECT_TRUE(run->dialogs.shown.empty());
 }
+
+TEST_F(SavingE2e, WireOrderOfOneSave)
+{
+    auto& f = openVehicle("1", 1);
+    records::SaveHooks& hooks = persistence().host().save;
+    // A cost line pending on the grid, and a fixed-cost line due.
+    QString costLine = QStringLiteral("Update [tVO - Frevo] set MontantHT=80 where (idFrevo=1)");
+    std::vector<std::pair<int, bool>> costDone;
+    hooks.pendingCostLine = [&] { return records::PendingLine{costLine.isEmpty() ? 0 : 1, costLine, false, 0}; };
+    hooks.costLineSent = [&](int line, bool stored) {
+        costDone.emplace_back(line, stored);
+        if (stored)
+            costLine.clear();
+    };
+    QString fixed = QStringLiteral("Insert into [tVO - Frevo] (idFrevo, idVO, LibelleFrevo, TypeFrevo, MontantHT) "
+                                   "Values (:NewID, 1001, 'Frais de dossier', 'fixe', 150)");
+    hooks.testFraisFixes = [&] { return std::exchange(fixed, QString()); };
+    writes();
+
+    type("cKMS", "84600");
+    EXPECT_TRUE(f.SaveChanges());
+    EXPECT_EQ(writes(), (QStringList{QStringLiteral("AxUpdate"), QStringLiteral("AxUpdate"), QStringLiteral("AxInsert")}));
+    EXPECT_EQ(costDone, (std::vector<std::pair<int, bool>>{{1, true}}));
+    EXPECT_EQ(row("SELECT MontantHT FROM \"tVO - Frevo\" WHERE idFrevo = 1"), QStringLiteral("80.00"));
+    EXPECT_EQ(count("SELECT count(*) FROM \"tVO - Frevo\" WHERE idVO = 1001 AND TypeFrevo = 'fixe'"), 1);
+    EXPECT_EQ(row("SELECT KMS FROM tVehicles WHERE idTVO = 1"), QStringLiteral("84600"));
+
+    // A customer: the pending action line first, unless a mandatory column is empty.
+    run->form.reset();
+    auto& c = openCustomer("1");
+    records::SaveHooks& ch = persistence().host().save;
+    records::PendingLine action{1, QStringLiteral("Update tActions set SujetAction=3 where (idAction=1)"), false, 4};
+    std::pair<int, int> selected{0, 0};
+    ch.pendingActionLine = [&] { return action; };
+    ch.selectActionCell = [&](int line, int column) { selected = {line, column}; };
+    ch.actionLineSent = [&](int, bool stored) {
+        if (stored)
+            action = {};
+    };
+    writes();
+    type("aCliPrenom", QStringLiteral("Jules"));
+    EXPECT_FALSE(c.SaveChanges());  // a stored customer: FlagNewEnreg is false
+    EXPECT_EQ(selected, (std::pair<int, int>{1, 4}));
+    EXPECT_EQ(writes(), QStringList());
+    action.MandatoryColumn = 0;
+    EXPECT_TRUE(c.SaveChanges());
+    EXPECT_EQ(writes(), (QStringList{QStringLiteral("AxUpdate"), QStringLiteral("AxUpdate")}));
+    EXPECT_EQ(row("SELECT SujetAction FROM tActions WHERE idAction = 1"), QStringLiteral("3"));
+    EXPECT_EQ(row("SELECT CliPrenom FROM tClients WHERE idClient = 1"), QStringLiteral("JULES"));
+}
+
+TEST_F(SavingE2e, SheetGridsLoadedOncePerRecordLoad)
+{
+    auto& f = openVehicle("1", 1);
+    std::map<std::string, int> calls;
+    records::GridLoaders& g = persistence().host().grids;
+    for (auto [hook, name] : {std::pair{&g.loadInfoFrevo, "frevo"}, {&g.loadInfoCliche, "cliche"},
+                              {&g.getDataImages, "images"}})
+        *hook = [&calls, name = std::string(name)] { ++calls[name]; };
+    clickTab(4);  // costs
+    clickTab(0);
+    clickTab(4);
+    EXPECT_EQ(calls, (std::map<std::string, int>{{"frevo", 1}}));
+    clickTab(5);  // photos
+    EXPECT_EQ(calls, (std::map<std::string, int>{{"frevo", 1}, {"cliche", 1}, {"images", 1}}));
+    // A reload fetches them again on the next entry.
+    f.JvXPBtnActualizeClick();
+    EXPECT_EQ(calls["cliche"], 2);  // the sheet shown is loaded by the reload itself
+    clickTab(4);
+    EXPECT_EQ(calls["frevo"], 2);
+}
+
+TEST_F(SavingE2e, NextAndPreviousStepThroughTheHits)
+{
+    auto& f = openVehicle("1", 1);
+    records::RecordCommandsForm& c = persistence().commands();
+    c.hits().setHits({QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("1")}, false);
+    EXPECT_FALSE(f.JvXPNext->isEnabled());
+    EXPECT_FALSE(f.JvXPPrev->isEnabled());
+    c.selectHit(2);  // the pointer over the last row
+    EXPECT_FALSE(f.JvXPNext->isEnabled());
+    EXPECT_TRUE(f.JvXPPrev->isEnabled());
+
+    EXPECT_TRUE(c.openHit(0));
+    struct Step {
+        QPushButton* button;
+        const char* id;
+        const char* nvo;
+        bool next, prev;
+    } steps[] = {
+        {nullptr, "3", "1203", true, false},
+        {f.JvXPNext, "2", "1202", true, true},
+        {f.JvXPNext, "1", "1201", false, true},
+        {f.JvXPPrev, "2", "1202", true, true},
+    };
+    for (const Step& s : steps) {
+        if (s.button)
+            s.button->click();
+        EXPECT_EQ(f.LbIdTVO->text(), QLatin1String(s.id));
+        EXPECT_EQ(text("cNVO"), QLatin1String(s.nvo));
+        EXPECT_EQ(f.JvXPNext->isEnabled(), s.next) << s.id;
+        EXPECT_EQ(f.JvXPPrev->isEnabled(), s.prev) << s.id;
+    }
+    // Changes pending are saved before the next record opens.
+    type("cKMS", "31000");
+    f.JvXPNext->click();
+    EXPECT_EQ(row("SELECT KMS FROM tVehicles WHERE idTVO = 2"), QStringLiteral("31000"));
+    EXPECT_EQ(f.LbIdTVO->text(), QStringLiteral("1"));
+    // A row whose record cannot be loaded leaves the record shown in place.
+    c.hits().setHits({QStringLiteral("999")}, false);
+    EXPECT_FALSE(c.openHit(0));
+    EXPECT_EQ(f.LbIdTVO->text(), QStringLiteral("1"));
+    EXPECT_EQ(text("cNVO"), QStringLiteral("1201"));
+}
