@@ -2,6 +2,7 @@
 
 #include "pages/RecordEditing.h"
 #include "pages/RecordView.h"
+#include "pages/RecordViewRules.h"
 #include "platform/Dialogs.h"
 #include "records/RecordCommands.h"
 #include "records/RecordSaving.h"
@@ -136,16 +137,25 @@ bool RecordCommandsForm::JvXPBtnActualizeClick() {
     pages::RecordViewState& s = view_.state();
     const pages::RecordViewHost& h = view_.host();
     const service::RequestCatalogue requests = editing_.host().requests();
-    auto fetch = [&](const service::ServiceRequest& r, QString& url) {
+    // The error of a request whose answer the record is read from.
+    QString failed;
+    auto fetch = [&](const service::ServiceRequest& r, QString& url, bool read) {
         url = r.url;
         if (host_.httpDisconnect) host_.httpDisconnect();
         if (h.httpExecute) h.httpExecute(r.url, r.answerFile);
-        return requestError().isEmpty();
+        if (read && failed.isEmpty()) failed = requestError();
     };
+    const QString customer = caption(QStringLiteral("LbIDCustomer"));
+    const pages::AnswerFiles files = pages::chooseAnswerFiles(customer);
+    if (!caption(QStringLiteral("LbIdTVO")).isEmpty()) fetch(requests.infoVO(), s.UrlInfoVO, files.vehicle);
+    if (!customer.isEmpty()) fetch(requests.infoCL(), s.UrlInfoCL, files.customer);
     // A failed request leaves the previous record's answer in the folder:
     // applying it would show that record under the identifiers asked for.
-    if (!caption(QStringLiteral("LbIdTVO")).isEmpty() && !fetch(requests.infoVO(), s.UrlInfoVO)) return false;
-    if (!caption(QStringLiteral("LbIDCustomer")).isEmpty() && !fetch(requests.infoCL(), s.UrlInfoCL)) return false;
+    if (!failed.isEmpty()) {
+        view_.form().setCaption(QStringLiteral("LbDebugInfo0"), failed);
+        view_.form().setVisible(QStringLiteral("PanelWarning"), true);
+        return false;
+    }
     s.FlagNewEnreg = false;
     s.NewVehicle = false;
     saving_.attempts().forget();

@@ -117,6 +117,8 @@ bool RecordSaving::refuse(const QString& control, bool result) {
             if (w && valueControl(d) == w) fieldCaption = d.Caption;
     lastProblem_ = CheckFaultText(control, fieldCaption);
     trace(QStringLiteral("SaveChanges : ") + lastProblem_ + QStringLiteral(" (") + control + u')');
+    // Nothing is sent: the user is told why, besides the focus on the field.
+    warn(kNotSaved + lastProblem_);
     focusControl(w);
     return result;
 }
@@ -184,6 +186,7 @@ bool RecordSaving::SaveChanges() {
             if (line.Line > 0 && !line.Statement.isEmpty() && line.MandatoryColumn != 0) {
                 if (host_.save.selectActionCell) host_.save.selectActionCell(line.Line, line.MandatoryColumn);
                 lastProblem_ = QStringLiteral("une colonne obligatoire de l'action %1 est vide").arg(line.Line);
+                warn(kNotSaved + lastProblem_);
                 return s.FlagNewEnreg;
             }
         }
@@ -370,7 +373,25 @@ void RecordSaving::JvXPBtnSaveClick() {
 }
 
 bool RecordSaving::anyPending() const {
-    if (editing_.updates().anyChanged()) return true;
+    const pages::RecordViewState& s = view_.state();
+    const QDate today = view_.host().today ? view_.host().today() : QDate::currentDate();
+    for (int n = 1; n < pages::kPageCount; ++n) {
+        const TsPage& pg = s.pages[n];
+        const PageStatement& st = editing_.updates().pending(n);
+        if (!pg.Described || !st.changed()) continue;
+        if (!PageInserts(n, s.FlagNewEnreg, s.NewVehicle)) return true;
+        // A record being created: only what differs from the defaults it
+        // started with was typed by the user.
+        std::vector<int> fields = st.SentFields;
+        for (const FieldRefusal& r : st.Refused) fields.push_back(r.Index);
+        if (st.Statement.isEmpty() && !st.Reason.isEmpty())
+            for (int i = 0; i < int(pg.Fields.size()); ++i)
+                if (pg.Fields[size_t(i)].Control) fields.push_back(i);
+        for (int i : fields) {
+            const TsDesc& d = pg.Fields[size_t(i)];
+            if (d.CurrentValue != pages::deriveValue(d, {true, {}, today})) return true;
+        }
+    }
     for (const auto& pending : {host_.save.pendingCostLine, host_.save.pendingActionLine})
         if (pending && pending().Line > 0) return true;
     return false;

@@ -43,14 +43,16 @@ public:
     std::function<bool()> reload;
 
     // True when nothing was pending or every request sent went well. A
-    // failed check of the mandatory fields sends nothing and answers
-    // FlagNewEnreg (NewVehicle on the customer-vehicle page), as the
-    // form always has; changed fields that cannot be stored make it false.
+    // failed check of the mandatory fields sends nothing, says why in the
+    // warning and answers FlagNewEnreg (NewVehicle on the customer-vehicle
+    // page), as the form always has; changed fields that cannot be stored
+    // make it false.
     bool SaveChanges();
     void JvXPBtnSaveClick();
 
-    // Whether anything of the record waits to be stored (a page's changes,
-    // a grid line).
+    // Whether the user changed anything that waits to be stored (a page's
+    // changes, a grid line); the defaults of a record being created are no
+    // change of the user's.
     bool anyPending() const;
     // Saves until nothing is pending, for leaving the record (closing the
     // window, loading another one). False when something stays pending; the

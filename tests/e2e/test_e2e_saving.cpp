@@ -48,6 +48,8 @@ TEST_F(SavingE2e, UsedVehicleCreatedFromAnEmptyRecord)
     for (const Step& s : steps) {
         EXPECT_TRUE(f.SaveChanges()) << s.control;  // a record being created answers true
         EXPECT_EQ(QApplication::focusWidget(), get(QString::fromLatin1(s.control))) << s.control;
+        EXPECT_TRUE(f.LbDebugInfo0->text().startsWith(QString::fromUtf8("Modifications non enregistrées : ")))
+            << s.control;
         EXPECT_TRUE(state().FlagNewEnreg);
         s.fill();
     }
@@ -65,6 +67,7 @@ TEST_F(SavingE2e, UsedVehicleCreatedFromAnEmptyRecord)
     EXPECT_TRUE(f.SaveChanges());
     EXPECT_EQ(writes(), QStringList{QStringLiteral("AxInsert")});
     EXPECT_EQ(f.LbDebugInfo0->text(), QString());
+    EXPECT_TRUE(f.PanelWarning->isHidden());
     EXPECT_FALSE(state().FlagNewEnreg);
     const QString id = f.LbIdTVO->text();
     EXPECT_NE(id, QStringLiteral("1"));
@@ -115,7 +118,12 @@ TEST_F(SavingE2e, TwoPagesEditedAndSavedThroughTabChanges)
 
 TEST_F(SavingE2e, NewCustomerIsMinusOneUntilItsFirstSave)
 {
-    auto& f = openCustomer("1");
+    // A vehicle shown first: its answer stays in the folder, as it does at a desk.
+    auto& f = openVehicle("1", 1);
+    run->set("idTVO", QString());
+    run->set("idClient", QStringLiteral("1"));
+    f.OnMsgActualize();
+    ASSERT_EQ(f.JvXPBtnNewVO->text(), QStringLiteral("CL"));
     activate();
     const int before = count("SELECT count(*) FROM tClients");
     f.JvXPBtnNewVOClick();
@@ -146,6 +154,7 @@ TEST_F(SavingE2e, NewCustomerIsMinusOneUntilItsFirstSave)
     EXPECT_EQ(text("aCliNom"), QStringLiteral("D'ARMOR"));
     EXPECT_FALSE(state().FlagNewEnreg);
     EXPECT_FALSE(f.JvXPBtnSave->isEnabled());
+    EXPECT_EQ(f.LbDebugInfo0->text(), QString());
 }
 
 TEST_F(SavingE2e, VehicleAndCustomerDeletedAfterTheirQuestion)

@@ -262,6 +262,12 @@ TEST_F(SavingFaults, RefreshMessageSavesFirstAndKeepsTheRecordOnFailure)
     EXPECT_EQ(text("cKMS"), QStringLiteral("5"));
     EXPECT_TRUE(f.LbDebugInfo0->text().startsWith(QString::fromUtf8("Modifications non enregistrées : le numéro de stock")))
         << f.LbDebugInfo0->text().toStdString();
+    // Its defaults alone are no change of the user's: the record is left without a word.
+    type("cKMS", QString());
+    f.OnMsgActualize();
+    EXPECT_EQ(f.LbIdTVO->text(), QStringLiteral("3"));
+    EXPECT_FALSE(state().FlagNewEnreg);
+    EXPECT_EQ(text("cNVO"), QStringLiteral("1203"));
 }
 
 TEST_F(SavingFaults, ClosingTheWindowOffersToSave)
@@ -297,8 +303,10 @@ TEST_F(SavingFaults, ClosingTheWindowOffersToSave)
         }
         run->form.reset();
     }
-    // Nothing pending: no question.
+    // Nothing typed: no question, also on a new record holding its defaults only.
     auto& f = start(openVehicle("2", 1));
+    f.JvXPBtnNewVOClick();
+    EXPECT_TRUE(f.JvXPBtnSave->isEnabled());
     run->dialogs.shown.clear();
     EXPECT_TRUE(f.close());
     EXPECT_TRUE(run->dialogs.shown.empty());
