@@ -60,6 +60,17 @@ protected:
 
     int count(const QString& sql) { return row(sql).toInt(); }
 
+    // Chooses the first item of a list-only combo box that is not blank; its text.
+    static QString pickFirst(toolkit::ComboBox* combo)
+    {
+        for (int i = 0; i < combo->count(); ++i)
+            if (!combo->itemText(i).trimmed().isEmpty()) {
+                combo->setCurrentIndex(i);
+                return combo->itemText(i);
+            }
+        return {};
+    }
+
     records::RecordPersistence& persistence() { return form().Persistence(); }
 
     std::mutex logMutex;

@@ -1,6 +1,8 @@
 // Saving and the record commands on the main form against the data service:
 // records created from an empty form, pages saved by changing sheets,
-// records deleted after their question, the sweep of cancelled orders.
+// records deleted after their question, the sweep of cancelled orders, the
+// order of one save's requests, a sheet's grids loaded once, next and
+// previous through the hits of a search.
 #include "SavingFixture.h"
 
 #include <QAbstractItemView>
@@ -8,21 +10,6 @@
 using namespace e2e;
 using platform::MsgButtons;
 using platform::MsgResult;
-
-namespace {
-
-// Chooses the first item of a list-only combo box that is not blank; its text.
-QString pickFirst(toolkit::ComboBox* combo)
-{
-    for (int i = 0; i < combo->count(); ++i)
-        if (!combo->itemText(i).trimmed().isEmpty()) {
-            combo->setCurrentIndex(i);
-            return combo->itemText(i);
-        }
-    return {};
-}
-
-}  // namespace
 
 TEST_F(SavingE2e, UsedVehicleCreatedFromAnEmptyRecord)
 {

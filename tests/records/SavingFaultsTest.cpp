@@ -29,16 +29,6 @@ QString loadedOf(const pages::RecordViewState& s, int page, const char* name)
     return QStringLiteral("<absent>");
 }
 
-// Chooses the first item of a list-only combo box that is not blank.
-void pickFirst(toolkit::ComboBox* combo)
-{
-    for (int i = 0; i < combo->count(); ++i)
-        if (!combo->itemText(i).trimmed().isEmpty()) {
-            combo->setCurrentIndex(i);
-            return;
-        }
-}
-
 // A loopback address where nothing listens.
 QString stoppedService()
 {
