@@ -8,6 +8,8 @@
 #include "pages/RecordView.h"
 #include "pages/RecordViewHostOf.h"
 #include "platform/FileVersion.h"
+#include "records/PersistenceHostOf.h"
+#include "records/RecordPersistence.h"
 #include "service/DataServiceClient.h"
 #include "service/ProxySetup.h"
 #include "service/UpdateParams.h"
@@ -75,6 +77,7 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     auto* designed = pages::DesignedPages::build(Tabs, [this](const QString& t) { WriteTrace(t); });
     pages::wireRecordView(*designed, *view);
     editing_ = pages::RecordEditing::install(*designed, *view, pages::editingHostOf(*this));
+    persistence_ = records::RecordPersistence::install(*view, *editing_, records::persistenceHostOf(*this));
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
@@ -344,6 +347,9 @@ void TAxStanor::reportFirstRecord() {
 
 void TAxStanor::OnMsgActualize() {
     try {
+        // Changes pending on the record shown are saved before it is left;
+        // when they cannot be, it stays on screen with them.
+        if (!persistence_->saveBeforeLeaving()) return;
         OnStart();
         showSplash();
         HttpDisconnect();
