@@ -282,11 +282,6 @@ void TAxStanor::SaveWindowGeometry() {
                    QStringLiteral("%1;%2;%3;%4").arg(at.x()).arg(at.y()).arg(g.width()).arg(g.height()));
 }
 
-void TAxStanor::closeEvent(QCloseEvent* e) {
-    SaveWindowGeometry();
-    QWidget::closeEvent(e);
-}
-
 // ---------------------------------------------------------------- timer
 
 void TAxStanor::Timer1Timer() {
