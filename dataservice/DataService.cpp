@@ -86,26 +86,14 @@ int DataService::start() {
     dbOptions.backgroundCheckpoints = true;
     db_ = std::make_unique<Database>(options_.dbPath, dbOptions);
     db_->acquire();  // fails early when the file is no database
+    if (db_->upgradeTextIndexes()) logLine("index des textes reconstruits pour la comparaison sans casse de toutes les lettres");
     if (!options_.imagesDir.empty()) EnsureDemoPhotos(*db_, options_.imagesDir);
     endpoints_ = std::make_unique<Endpoints>(*db_, options_.imagesDir, options_.clock);
-    server_ = std::make_unique<httplib::Server>();
-    const int threads = options_.threads;
-    server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+    server_ = std::make_unique<HttpServer>(options_.http);
     server_->set_payload_max_length(options_.maxBodyBytes);
-    server_->set_read_timeout(10, 0);
-    server_->set_write_timeout(10, 0);
     server_->set_keep_alive_max_count(1000);
-    server_->set_keep_alive_timeout(5);
-    server_->set_tcp_nodelay(true);  // small answers must not wait for delayed acknowledgements
     routes();
-    if (options_.port == 0) {
-        port_ = server_->bind_to_any_port(options_.bindAddress);
-    } else {
-        port_ = server_->bind_to_port(options_.bindAddress, options_.port) ? options_.port : -1;
-    }
-    if (port_ <= 0)
-        throw std::runtime_error("impossible d'écouter sur " + options_.bindAddress + ":" +
-                                 std::to_string(options_.port));
+    port_ = server_->bindExclusive(options_.bindAddress, options_.port);
     return port_;
 }
 
@@ -145,7 +133,7 @@ void DataService::stop() {
     if (!server_) return;
     // run() may be between its check and the start of listening: wait for one or the other.
     while (running_ && !server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (server_->is_running()) server_->stop();
+    server_->shutdown();
 }
 
 void DataService::routes() {

@@ -4,6 +4,7 @@
 
 #include "Database.h"
 #include "Endpoints.h"
+#include "HttpServer.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -12,8 +13,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-
-namespace httplib { class Server; }
 
 namespace stanor::dataservice {
 
@@ -28,7 +27,7 @@ struct ServiceOptions {
     Clock clock;                         // the service's "now"; the system clock when unset
     DatabaseOptions database;
     size_t maxBodyBytes = 12 * 1024 * 1024;
-    int threads = 16;                    // each open keep-alive connection holds one
+    HttpLimits http;                     // time-outs, threads and backlog of the connections
 };
 
 class DataService {
@@ -54,7 +53,7 @@ private:
     ServiceOptions options_;
     std::unique_ptr<Database> db_;
     std::unique_ptr<Endpoints> endpoints_;
-    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<HttpServer> server_;
     int port_ = 0;
     void checkpoints();
 

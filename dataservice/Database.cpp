@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "SqliteTextRules.h"
 #include "TextCodec.h"
 
 #include <sqlite3.h>
@@ -108,8 +109,7 @@ struct Session::Guard {
     bool active = false;
     bool allowWrite = false;
     std::string denied;  // what the last refusal was about
-    std::chrono::steady_clock::time_point deadline{};
-    bool timing = false;
+    StatementDeadline deadline;
 };
 
 static int Authorize(void* user, int action, const char* a1, const char* a2, const char*, const char*) {
@@ -141,7 +141,7 @@ static int Authorize(void* user, int action, const char* a1, const char* a2, con
 
 static int Progress(void* user) {
     auto* g = static_cast<Session::Guard*>(user);
-    return g->timing && std::chrono::steady_clock::now() > g->deadline ? 1 : 0;
+    return g->deadline.armed && std::chrono::steady_clock::now() > g->deadline.at ? 1 : 0;
 }
 
 // ---- database ------------------------------------------------------------
@@ -185,6 +185,11 @@ Database::Lease Database::acquire() {
     return Lease(this, std::make_unique<Session>(path_, options_, &writeQueue_));
 }
 
+bool Database::upgradeTextIndexes() {
+    auto session = acquire();
+    return UpgradeTextIndexes(session->handle());
+}
+
 void Database::release(std::unique_ptr<Session> session) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (idle_.size() < 32) idle_.push_back(std::move(session));
@@ -208,6 +213,8 @@ Session::Session(const std::string& path, const DatabaseOptions& options, std::t
     sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, 4 * 1024 * 1024);
     sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, 256 * 1024);
     sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_limit(db_, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 2000);
+    InstallTextRules(db_, &guard_->deadline);
     sqlite3_set_authorizer(db_, Authorize, guard_.get());
     sqlite3_progress_handler(db_, 2000, Progress, guard_.get());
     exec("PRAGMA journal_mode=WAL");
@@ -264,8 +271,8 @@ ResultSet Session::query(const std::string& sql, const std::vector<std::string>&
 }
 
 void Session::armDeadline() {
-    guard_->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statementTimeMs);
-    guard_->timing = true;
+    guard_->deadline.at = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statementTimeMs);
+    guard_->deadline.armed = true;
 }
 
 Outcome Session::classify(int rc, const std::string& context) {
@@ -349,7 +356,7 @@ Outcome Session::runClientSelect(const TranslatedSql& statement, size_t maxRows)
         outcome = classify(rc, "");
     }
     sqlite3_reset(stmt);
-    guard_->timing = false;
+    guard_->deadline.armed = false;
     guard_->active = false;
     return outcome;
 }
@@ -373,7 +380,7 @@ long long Session::allocateKey(const std::string& table, const std::string& colu
     return next;
 }
 
-Outcome Session::runClientWrite(const TranslatedSql& statement, const std::function<std::string()>& beforeCommit) {
+Outcome Session::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit) {
     Outcome outcome;
     if (statement.kind != StatementKind::Insert && statement.kind != StatementKind::Update &&
         statement.kind != StatementKind::Delete) {
@@ -429,7 +436,7 @@ Outcome Session::runClientWrite(const TranslatedSql& statement, const std::funct
         sqlite3_bind_int64(stmt, sqlite3_bind_parameter_index(stmt, ":NewIDbis"), outcome.newIdBis);
     armDeadline();
     rc = sqlite3_step(stmt);
-    guard_->timing = false;
+    guard_->deadline.armed = false;
     guard_->active = false;
     if (rc != SQLITE_DONE) {
         Outcome failed = classify(rc, "");
@@ -439,7 +446,13 @@ Outcome Session::runClientWrite(const TranslatedSql& statement, const std::funct
     }
     outcome.changes = sqlite3_changes(db_);
     if (beforeCommit) {
-        std::string why = beforeCommit();
+        holder.reset();
+        std::string why;
+        try {
+            why = beforeCommit(*this, outcome);
+        } catch (const std::exception& e) {
+            why = std::string("Erreur interne du service de données : ") + e.what();
+        }
         if (!why.empty()) {
             holder.reset();
             rollback();

@@ -72,6 +72,10 @@ public:
     struct Lease;
     Lease acquire();
 
+    // Rebuilds the text indexes once when the file was made under other text
+    // rules (see SqliteTextRules.h); returns whether it did. Throws on failure.
+    bool upgradeTextIndexes();
+
     const std::string& path() const { return path_; }
     const DatabaseOptions& options() const { return options_; }
 
@@ -120,10 +124,10 @@ public:
     Outcome runClientSelect(const TranslatedSql& statement, size_t maxRows);
     // An INSERT, UPDATE or DELETE of the client, with new keys for :NewID and
     // :NewIDbis, in one transaction. `beforeCommit`, when given, runs inside the
-    // transaction after the statement; returning a non-empty text rolls it back
-    // with that message.
-    Outcome runClientWrite(const TranslatedSql& statement,
-                           const std::function<std::string()>& beforeCommit = {});
+    // transaction after the statement, on this session and with the outcome so
+    // far; returning a non-empty text rolls it back with that message.
+    using BeforeCommit = std::function<std::string(Session&, const Outcome&)>;
+    Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {});
 
     sqlite3* handle() const { return db_; }
 

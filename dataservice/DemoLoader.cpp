@@ -1,6 +1,7 @@
 #include "DemoLoader.h"
 
 #include "Database.h"
+#include "SqliteTextRules.h"
 
 #include <sqlite3.h>
 
@@ -120,6 +121,8 @@ std::unique_ptr<sqlite3, DbCloser> Open(const std::string& path, int flags) {
     std::unique_ptr<sqlite3, DbCloser> holder(db);
     if (rc != SQLITE_OK) throw std::runtime_error("ouverture de " + path + " impossible : " + sqlite3_errmsg(db));
     sqlite3_busy_timeout(db, 5000);
+    // Indexes of text columns are ordered by the service's comparison of texts.
+    InstallTextRules(db);
     return holder;
 }
 
@@ -186,6 +189,7 @@ void CreateDemoDatabase(const std::string& dbPath, const std::string& demoDir) {
         for (const fs::path& f : files) InsertRows(db.get(), ReadTsv(f.string(), f.stem().string()));
         InsertTabDesc(db.get(), ReadTabDesc(TabDescFile(demoDir)));
         Exec(db.get(), "COMMIT");
+        MarkTextIndexes(db.get());
         Exec(db.get(), "PRAGMA journal_mode=WAL");
     }
     fs::rename(temp, target);

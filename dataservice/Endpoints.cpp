@@ -1,5 +1,8 @@
 #include "Endpoints.h"
 
+#include "PhotoFiles.h"
+#include "InsertKeys.h"
+
 #include <cctype>
 #include <ctime>
 #include <filesystem>
@@ -28,15 +31,9 @@ std::string Failure(const std::string& endpoint, const std::string& why) {
     return XmlAnswer::Failure(Root(endpoint), {why});
 }
 
-// A photo file name as the client makes them: letters, digits, "-", "_", "."
-// and ending in ".jpg"; never a path.
-bool IsPhotoName(const std::string& name) {
-    if (name.size() < 5 || name.size() > 100 || name[0] == '.') return false;
-    for (unsigned char c : name)
-        if (!std::isalnum(c) && c != '-' && c != '_' && c != '.') return false;
-    std::string ext = name.substr(name.size() - 4);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".jpg" && name.find("..") == std::string::npos;
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
 }
 
 bool IsJpeg(const std::string& bytes) {
@@ -250,10 +247,14 @@ std::string Endpoints::query(const QueryParams& p) {
 }
 
 std::string Endpoints::runWrite(const TranslatedSql& sql, const std::string& root,
-                                const std::function<std::string()>& beforeCommit) {
+                                const Session::BeforeCommit& beforeCommit) {
     if (sql.kind == StatementKind::Select)
         return Failure(root, "Instruction refusée : " + root + " n'exécute que INSERT, UPDATE et DELETE");
-    Outcome o = db_.acquire()->runClientWrite(sql, beforeCommit);
+    return writeAnswer(sql, root, db_.acquire()->runClientWrite(sql, beforeCommit), false);
+}
+
+std::string Endpoints::writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o,
+                                   bool replayed) {
     XmlAnswer out(Root(root));
     if (!o.ok()) {
         out.logItem(o.message);
@@ -269,6 +270,7 @@ std::string Endpoints::runWrite(const TranslatedSql& sql, const std::string& roo
         if (o.hasNewIdBis) out.element("NewIDbis", std::to_string(o.newIdBis));
         out.close("OutParams");
     }
+    if (replayed) out.element("Replayed", "True");
     return out.finish();
 }
 
@@ -276,7 +278,27 @@ std::string Endpoints::execute(const QueryParams& p, const std::string& endpoint
     TranslatedSql sql;
     std::string why;
     if (!TakeStatement(p, "SQLExecute", sql, why)) return Failure(endpoint, why);
+    if (endpoint == "AxInsert" && p.has("InsertKey")) return keyedInsert(sql, p.get("InsertKey"));
     return runWrite(sql, endpoint);
+}
+
+std::string Endpoints::keyedInsert(const TranslatedSql& sql, const std::string& key) {
+    if (!IsInsertKey(key)) return Failure("AxInsert", "Clé d'insertion invalide : \"" + key.substr(0, 70) + "\"");
+    if (sql.kind != StatementKind::Insert)
+        return Failure("AxInsert", "Instruction refusée : une clé d'insertion n'accompagne qu'un INSERT");
+    auto s = db_.acquire();
+    EnsureInsertKeys(*s);
+    if (std::optional<Outcome> first = FindInsertKey(*s, key)) return writeAnswer(sql, "AxInsert", *first, true);
+    std::time_t t = std::chrono::system_clock::to_time_t(clock_());
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char now[24];
+    std::strftime(now, sizeof now, "%Y-%m-%d %H:%M:%S", &tm);
+    Outcome o = s->runClientWrite(sql, [&](Session& session, const Outcome& done) { return RememberInsertKey(session, key, done, now); });
+    // Two attempts in flight at once: the one that committed first answers for both.
+    if (!o.ok())
+        if (std::optional<Outcome> first = FindInsertKey(*s, key)) return writeAnswer(sql, "AxInsert", *first, true);
+    return writeAnswer(sql, "AxInsert", o, false);
 }
 
 std::string Endpoints::upload(const std::vector<FormPart>& parts) {
@@ -288,54 +310,49 @@ std::string Endpoints::upload(const std::vector<FormPart>& parts) {
     if (!name || !mini || !stmt || !file1 || !file2)
         return Failure("AxInsert", "Envoi de photo incomplet : les champs NFImage, NFImageMini, SQLExecute et "
                                    "deux fichiers File sont attendus");
-    if (!IsPhotoName(name->content) || !IsPhotoName(mini->content))
-        return Failure("AxInsert", "Nom de photo refusé : \"" + name->content.substr(0, 60) + "\" / \"" +
-                                       mini->content.substr(0, 60) + "\"");
+    std::string why;
+    const auto photo = ParsePhotoNames(name->content, mini->content, why);
+    if (!photo) return Failure("AxInsert", why);
     for (const FormPart* f : {file1, file2}) {
         if (!IsJpeg(f->content)) return Failure("AxInsert", "Le fichier envoyé n'est pas une image JPEG");
         if (f->content.size() > kMaxPhotoBytes) return Failure("AxInsert", "Photo trop volumineuse");
     }
-    auto text = ClientTextToUtf8(stmt->content);
-    if (!text) return Failure("AxInsert", "Le champ SQLExecute contient des caractères invalides");
-    TranslatedSql sql = TranslateSql(*text);
+    const ClientText text = ReadClientText(stmt->content, "Le champ SQLExecute");
+    if (!text.ok()) return Failure("AxInsert", text.error);
+    TranslatedSql sql = TranslateSql(text.utf8);
     if (!sql.ok()) return Failure("AxInsert", sql.error);
-    if (sql.kind != StatementKind::Insert)
-        return Failure("AxInsert", "Instruction refusée : l'envoi de photo n'admet qu'un INSERT");
-    // The files are written under temporary names and moved into place inside
-    // the transaction: a refused statement leaves no file, a failed write no row.
-    const std::vector<std::pair<const FormPart*, std::string>> files = {{file1, name->content}, {file2, mini->content}};
-    auto store = [&]() -> std::string {
-        std::error_code ec;
-        fs::create_directories(imagesDir_, ec);
-        std::vector<fs::path> temps;
-        for (const auto& [part, fileName] : files) {
-            fs::path temp = fs::path(imagesDir_) / ("." + fileName + ".part");
-            std::ofstream o(temp, std::ios::binary | std::ios::trunc);
-            o.write(part->content.data(), static_cast<std::streamsize>(part->content.size()));
-            o.close();
-            temps.push_back(temp);
-            if (!o) {
-                for (const auto& t : temps) fs::remove(t, ec);
-                return "Écriture de la photo impossible dans le dossier des images";
-            }
-        }
-        for (size_t i = 0; i < files.size(); ++i) {
-            fs::rename(temps[i], fs::path(imagesDir_) / files[i].second, ec);
-            if (ec) {
-                for (const auto& t : temps) fs::remove(t, ec);
-                return "Écriture de la photo impossible dans le dossier des images";
-            }
-        }
-        return {};
+    if (sql.kind != StatementKind::Insert || Lower(sql.insertTable) != "tvo - liens images" ||
+        Lower(sql.newIdColumn) != "idimage")
+        return Failure("AxInsert", "Instruction refusée : l'envoi de photo n'admet que l'insertion de son lien, "
+                                   "INSERT INTO [tVO - Liens Images] (idImage, ...) VALUES (:NewID, ...)");
+    // Both files are written under temporary names first; they take their
+    // names inside the transaction, once the link row is known to be the
+    // photo's, and the files they replace come back if it does not commit.
+    PhotoFiles files(imagesDir_);
+    for (const auto& [part, fileName] : {std::pair{file1, name->content}, std::pair{file2, mini->content}})
+        if (std::string failed = files.stage(fileName, part->content); !failed.empty()) return Failure("AxInsert", failed);
+    auto linkThenFiles = [&](Session& s, const Outcome& o) -> std::string {
+        ResultSet row = s.query("SELECT idVO, NomImage FROM \"tVO - Liens Images\" WHERE idImage = ?",
+                                {std::to_string(o.newId)});
+        if (o.changes != 1 || row.rows.empty())
+            return "L'envoi de photo doit créer exactement un lien de photo";
+        if (row.value(0, "idVO") != std::to_string(photo->idVO) || row.value(0, "NomImage") != photo->stem)
+            return "Lien de photo refusé : la photo " + photo->stem + " appartient au véhicule " +
+                   std::to_string(photo->idVO) + ", le lien nomme la photo \"" + row.value(0, "NomImage") +
+                   "\" du véhicule " + row.value(0, "idVO");
+        return files.putInPlace();
     };
-    return runWrite(sql, "AxInsert", store);
+    const Outcome o = db_.acquire()->runClientWrite(sql, linkThenFiles);
+    if (o.ok()) files.keep();
+    else files.takeBack();
+    return writeAnswer(sql, "AxInsert", o, false);
 }
 
 std::string Endpoints::sendSms(const std::vector<FormPart>& parts) {
     const FormPart* to = FindPart(parts, "destinataire");
     const FormPart* text = FindPart(parts, "texte");
     if (!to || !text || to->content.empty()) return "Erreur : les champs destinataire et texte sont attendus";
-    auto message = ClientTextToUtf8(text->content);
+    auto message = ClientTextToUtf8(text->content);  // a text message may hold any character
     if (!message) return "Erreur : le texte du message n'est pas en UTF-8";
     auto s = db_.acquire();
     s->query("INSERT INTO sysSmsLog (Received, Destinataire, Texte) VALUES (datetime('now', 'localtime'), ?, ?)",

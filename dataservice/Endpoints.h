@@ -33,9 +33,12 @@ public:
     std::string infoCL(const QueryParams& p);
     std::string query(const QueryParams& p);
     // "AxUpdate" and "AxInsert" given as GET: one INSERT, UPDATE or DELETE.
+    // An insert to "AxInsert" with an "InsertKey" is stored once whatever
+    // the number of times it is sent: a repeat answers what the first one
+    // stored, with "Replayed" set to "True".
     std::string execute(const QueryParams& p, const std::string& endpoint);
-    // The photo upload to "AxInsert": both files go to the images folder, then
-    // the statement runs; the files are in place only when the statement committed.
+    // The photo upload to "AxInsert": the link row and both files, all or
+    // nothing; the files must be the named photo of the vehicle of the row.
     std::string upload(const std::vector<FormPart>& parts);
     // Development stand-in of the text-message gateway: records the message.
     std::string sendSms(const std::vector<FormPart>& parts);
@@ -50,7 +53,9 @@ private:
     void writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
                    const std::vector<std::pair<std::string, std::string>>& extra = {});
     std::string runWrite(const TranslatedSql& sql, const std::string& root,
-                         const std::function<std::string()>& beforeCommit = {});
+                         const Session::BeforeCommit& beforeCommit = {});
+    std::string writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o, bool replayed);
+    std::string keyedInsert(const TranslatedSql& sql, const std::string& key);
 
     Database& db_;
     std::string imagesDir_;

@@ -215,6 +215,36 @@ bool MapPlaceholders(const std::vector<Token>& t, TranslatedSql& out) {
     return true;
 }
 
+// Why a write would reach rows it does not name, or "": an UPDATE or a DELETE
+// without a WHERE clause of its own (one inside a sub-query does not count),
+// and the forms that replace existing rows (INSERT OR REPLACE and the other
+// conflict clauses, the upsert ON CONFLICT). The client never sends them.
+std::string TableWideWrite(const std::vector<Token>& t, size_t first, StatementKind kind) {
+    if (kind == StatementKind::Select) return {};
+    const size_t second = NextSolid(t, first + 1);
+    if ((kind == StatementKind::Insert || kind == StatementKind::Update) && second < t.size() && IsWord(t[second], "OR"))
+        return "Instruction refusée : les formes " + std::string(KindName(kind)) +
+               " OR ... (dont OR REPLACE) ne sont pas admises, elles remplaceraient des enregistrements existants";
+    int depth = 0;
+    bool where = false;
+    for (size_t i = first; i < t.size(); ++i) {
+        if (IsPunct(t[i], '(')) ++depth;
+        else if (IsPunct(t[i], ')')) --depth;
+        else if (depth == 0 && IsWord(t[i], "WHERE")) where = true;
+        else if (IsWord(t[i], "ON")) {
+            const size_t next = NextSolid(t, i + 1);
+            if (next < t.size() && IsWord(t[next], "CONFLICT"))
+                return "Instruction refusée : la clause ON CONFLICT n'est pas admise, elle remplacerait des "
+                       "enregistrements existants";
+        }
+    }
+    if (kind == StatementKind::Update && !where)
+        return "Instruction refusée : un UPDATE sans clause WHERE modifierait toute la table";
+    if (kind == StatementKind::Delete && !where)
+        return "Instruction refusée : un DELETE sans clause WHERE viderait toute la table";
+    return {};
+}
+
 }  // namespace
 
 const char* KindName(StatementKind kind) {
@@ -256,6 +286,11 @@ TranslatedSql TranslateSql(std::string_view clientSql) {
     else {
         out.error = "Instruction refusée : seules SELECT, INSERT, UPDATE et DELETE sont admises (reçu \"" +
                     t[first].text.substr(0, 30) + "\")";
+        return out;
+    }
+
+    if (std::string why = TableWideWrite(t, first, out.kind); !why.empty()) {
+        out.error = why;
         return out;
     }
 

@@ -13,6 +13,9 @@
 //   :NewID, :NewIDbis        -> kept as named parameters; the caller binds the new keys
 // One statement only: a final ";" is dropped, any other ";" refuses the text, and
 // so do comments ("--", "/*"), whose only use here would be to hide a condition.
+// Writes must name their rows: an UPDATE or DELETE without a WHERE clause, the
+// conflict forms INSERT OR ... / UPDATE OR ... and the upsert ON CONFLICT are
+// refused.
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,6 @@
 #include "TextCodec.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace stanor::dataservice {
@@ -11,6 +12,17 @@ int HexValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+// "U+20AC" for the UTF-8 bytes of one character.
+std::string CodePointName(std::string_view utf8) {
+    const unsigned char lead = static_cast<unsigned char>(utf8[0]);
+    const size_t extra = utf8.size() - 1;
+    unsigned int cp = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
+    for (size_t i = 1; i < utf8.size(); ++i) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", cp);
+    return buf;
 }
 
 bool IsAllowedControl(unsigned char c) { return c == '\t' || c == '\r' || c == '\n'; }
@@ -94,6 +106,36 @@ std::optional<std::string> ClientTextToUtf8(std::string_view bytes) {
     return Latin1ToUtf8(bytes);
 }
 
+std::optional<std::string> CharacterBeyondLatin1(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        // Two-byte sequences up to C3 BF are U+0080 to U+00FF; anything longer is beyond.
+        if (len > 2 || (len == 2 && c > 0xC3)) return std::string(s.substr(i, std::min(len, s.size() - i)));
+        i += len;
+    }
+    return std::nullopt;
+}
+
+ClientText ReadClientText(std::string_view bytes, const std::string& what) {
+    ClientText out;
+    auto text = ClientTextToUtf8(bytes);
+    if (!text) {
+        out.error = what + " contient des caractères invalides (codes de contrôle ou texte qui n'est ni UTF-8 "
+                           "ni ISO-8859-1)";
+        return out;
+    }
+    if (auto beyond = CharacterBeyondLatin1(*text)) {
+        // Named by its code, since the answer (ISO-8859-1) could not show the character itself.
+        out.error = what + " contient le caractère " + CodePointName(*beyond) +
+                    ", que le jeu ISO-8859-1 du service ne peut pas représenter : la requête est refusée et rien "
+                    "n'est enregistré";
+        return out;
+    }
+    out.utf8 = std::move(*text);
+    return out;
+}
+
 std::string Utf8ToLatin1(std::string_view s) {
     std::string out;
     out.reserve(s.size());
@@ -128,19 +170,18 @@ QueryParams ParseQuery(std::string_view query) {
             return params;
         }
         std::string name = PercentDecode(part.substr(0, eq));
-        std::string raw = PercentDecode(part.substr(eq + 1));
-        auto value = ClientTextToUtf8(raw);
-        if (!value || !ClientTextToUtf8(name)) {
-            params.error = "Le paramètre \"" + name.substr(0, 40) +
-                           "\" contient des caractères invalides (codes de contrôle ou "
-                           "texte qui n'est ni UTF-8 ni ISO-8859-1)";
+        const std::string what = "Le paramètre \"" + name.substr(0, 40) + "\"";
+        ClientText value = ReadClientText(PercentDecode(part.substr(eq + 1)), what);
+        if (value.ok() && !ClientTextToUtf8(name)) value.error = what + " a un nom invalide";
+        if (!value.ok()) {
+            params.error = value.error;
             return params;
         }
         if (params.values.count(name)) {
             params.error = "Le paramètre \"" + name.substr(0, 40) + "\" est donné plusieurs fois";
             return params;
         }
-        params.values.emplace(std::move(name), std::move(*value));
+        params.values.emplace(std::move(name), std::move(value.utf8));
     }
     return params;
 }

@@ -19,12 +19,13 @@ struct QueryParams {
     std::string get(const std::string& name) const;
 };
 
-// Splits a raw query string (the part after "?") into parameters. Percent
-// escapes are decoded once; "+" stays a plus sign (the client sends it as
-// typed); a "%" that does not start an escape is kept as it stands, so texts
-// holding a percent sign survive. Refused, with a French reason in `error`:
-// a part without "=", a parameter given twice, an escaped NUL or control
-// character, and text that is neither UTF-8 nor printable ISO-8859-1.
+// Splits a raw query string (the part after the first "?") into parameters.
+// Percent escapes are decoded once; "+" stays a plus sign (the client sends it
+// as typed); a "%" that does not start an escape and a "?" are kept as they
+// stand, so texts holding them survive. Refused, with a French reason in
+// `error`: a part without "=", a parameter given twice, an escaped NUL or
+// control character, text that is neither UTF-8 nor printable ISO-8859-1, and
+// a character that ISO-8859-1 cannot carry (the answers could not give it back).
 // Values come back as UTF-8.
 QueryParams ParseQuery(std::string_view query);
 
@@ -42,7 +43,21 @@ std::optional<std::string> Latin1ToUtf8(std::string_view bytes);
 // Client text (UTF-8 when valid, else ISO-8859-1) to UTF-8; nothing when invalid.
 std::optional<std::string> ClientTextToUtf8(std::string_view bytes);
 
-// UTF-8 to ISO-8859-1; characters outside ISO-8859-1 become "?".
+// The first character of a UTF-8 text that ISO-8859-1 cannot carry ("€", "œ"),
+// or nothing when every character fits.
+std::optional<std::string> CharacterBeyondLatin1(std::string_view utf8);
+
+// Client text to UTF-8 as ClientTextToUtf8 does, refused with a French reason
+// naming `what` when it is invalid or holds a character beyond ISO-8859-1.
+struct ClientText {
+    std::string utf8;
+    std::string error;
+    bool ok() const { return error.empty(); }
+};
+ClientText ReadClientText(std::string_view bytes, const std::string& what);
+
+// UTF-8 to ISO-8859-1; characters outside ISO-8859-1 become "?" (only texts
+// stored before such characters were refused can hold them).
 std::string Utf8ToLatin1(std::string_view utf8);
 
 // "yyyy-mm-dd" or "yyyy-mm-dd hh:mm[:ss]" to "dd/mm/yyyy" or "dd/mm/yyyy hh:mm:ss";

@@ -37,6 +37,13 @@ void Usage() {
                  "  --create-only   crée la base (et les photos) de démonstration puis s'arrête\n";
 }
 
+// A wrong command line: says what is wrong, then how the program is called.
+int Refuse(const std::string& why) {
+    std::cerr << "stanor-dataservice : " << why << "\n";
+    Usage();
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,35 +52,34 @@ int main(int argc, char** argv) {
     std::string tabdesc;
     bool createOnly = false;
     for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc) {
-                std::cerr << "valeur manquante après " << arg << "\n";
-                std::exit(2);
-            }
-            return argv[++i];
-        };
-        if (arg == "--db") options.dbPath = value();
-        else if (arg == "--images") options.imagesDir = value();
+        const std::string arg = argv[i];
+        const bool takesValue = arg == "--db" || arg == "--images" || arg == "--port" || arg == "--bind" ||
+                                arg == "--demo" || arg == "--load-tabdesc";
+        if (takesValue && i + 1 >= argc) return Refuse("valeur manquante après " + arg);
+        if (arg == "--db") options.dbPath = argv[++i];
+        else if (arg == "--images") options.imagesDir = argv[++i];
         else if (arg == "--port") {
+            const std::string text = argv[++i];
+            size_t used = 0;
+            int port = -1;
             try {
-                options.port = std::stoi(value());
+                port = std::stoi(text, &used);
             } catch (...) {
-                std::cerr << "port invalide\n";
-                return 2;
             }
-        } else if (arg == "--bind") options.bindAddress = value();
-        else if (arg == "--demo") options.demoDir = value();
+            if (used != text.size() || port < 0 || port > 65535)
+                return Refuse("valeur de --port invalide : « " + text + " » (un nombre de 0 à 65535 est attendu)");
+            options.port = port;
+        } else if (arg == "--bind") options.bindAddress = argv[++i];
+        else if (arg == "--demo") options.demoDir = argv[++i];
         else if (arg == "--quiet") options.logRequests = false;
-        else if (arg == "--load-tabdesc") tabdesc = value();
+        else if (arg == "--load-tabdesc") tabdesc = argv[++i];
         else if (arg == "--create-only") createOnly = true;
         else if (arg == "--help" || arg == "-h") { Usage(); return 0; }
-        else { std::cerr << "option inconnue : " << arg << "\n"; Usage(); return 2; }
+        else return Refuse("option inconnue : " + arg);
     }
-    if (options.dbPath.empty() || (tabdesc.empty() && !createOnly && options.imagesDir.empty())) {
-        Usage();
-        return 2;
-    }
+    if (options.dbPath.empty()) return Refuse("option --db manquante : le fichier de la base est attendu");
+    if (tabdesc.empty() && !createOnly && options.imagesDir.empty())
+        return Refuse("option --images manquante : le dossier des photos est attendu");
     try {
         if (!tabdesc.empty()) {
             LoadTabDescriptions(options.dbPath, tabdesc);

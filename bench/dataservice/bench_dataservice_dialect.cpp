@@ -1,9 +1,13 @@
 // Cost of translating the client's statements and of writing an answer.
 #include "SqlDialect.h"
 #include "TextCodec.h"
+#include "TextFold.h"
 #include "XmlAnswer.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <vector>
 
 using namespace stanor::dataservice;
 
@@ -43,5 +47,27 @@ static void BM_WriteRecordAnswer(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WriteRecordAnswer);
+
+// A registration search: LIKE '%AB%' on 10,000 plates, case ignored, in
+// plain ASCII and with accented customer names.
+static void BM_LikeWithoutCase(benchmark::State& state) {
+    std::vector<std::string> texts;
+    for (int i = 1; i <= 10000; ++i) {
+        char plate[16];
+        std::snprintf(plate, sizeof plate, "%c%c%03d%c%c", 'A' + i % 26, 'A' + (i / 26) % 26, (i * 7) % 1000,
+                      'A' + (i / 676) % 26, 'A' + (i * 7) % 26);
+        texts.push_back(state.range(0) ? std::string("LEFÈVRE ") + plate : std::string(plate));
+    }
+    const std::string pattern = state.range(0) ? "%lefè%ab%" : "%AB%";
+    for (auto _ : state)
+        for (const auto& t : texts) benchmark::DoNotOptimize(LikeWithoutCase(pattern, t));
+}
+BENCHMARK(BM_LikeWithoutCase)->Arg(0)->Arg(1);
+
+static void BM_CompareWithoutCase(benchmark::State& state) {
+    const std::string a = state.range(0) ? "LEFÈVRE HÉLÈNE" : "CLIENT12345", b = state.range(0) ? "lefèvre hélène" : "client12346";
+    for (auto _ : state) benchmark::DoNotOptimize(CompareWithoutCase(a, b));
+}
+BENCHMARK(BM_CompareWithoutCase)->Arg(0)->Arg(1);
 
 BENCHMARK_MAIN();

@@ -1,11 +1,22 @@
 // Load generator for the data service: N concurrent keep-alive connections on
 // loopback send one kind of request for a bounded count, then the answer times
 // are reported as p50 / p99 / max, with the failed requests (no answer, an HTTP
-// error or a LogItem in the answer).
+// error or a LogItem in the answer). With --stalled S, S more connections stay
+// open without finishing a request the whole time (half of them idle, half
+// with half a request line sent; any the service closes is opened again), as
+// idle browsers or slow clients would.
 //
 //   stanor-dataservice-load --port N [--host 127.0.0.1] [--connections 8] [--requests 4000]
-//                           [--vehicles 10000] [--scenario infovo|query|update|all]
+//                           [--vehicles 10000] [--stalled 0]
+//                           [--scenario infovo|query|update|newconn|all]
+// "newconn" is the record read on a new connection for every request.
 #include <httplib.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -25,13 +36,65 @@ struct Options {
     int connections = 8;
     int requests = 4000;
     int vehicles = 10000;
+    int stalled = 0;
     std::string scenario = "all";
+};
+
+// Connections that never finish a request, kept open until destroyed.
+class StalledConnections {
+public:
+    StalledConnections(const Options& o) : options_(o), fds_(static_cast<size_t>(o.stalled), -1) {
+        for (size_t i = 0; i < fds_.size(); ++i) fds_[i] = open(i);
+        if (!fds_.empty()) keeper_ = std::thread([this] { keep(); });
+    }
+    ~StalledConnections() {
+        stop_ = true;
+        if (keeper_.joinable()) keeper_.join();
+        for (int fd : fds_)
+            if (fd >= 0) ::close(fd);
+    }
+    int reopened() const { return reopened_; }
+
+private:
+    int open(size_t i) const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(options_.port));
+        inet_pton(AF_INET, options_.host == "localhost" ? "127.0.0.1" : options_.host.c_str(), &a.sin_addr);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        static const char half[] = "GET /AxInfoVO?XMLC_OutputFormat=XML&idT";
+        if (i % 2) (void)::send(fd, half, sizeof half - 1, MSG_NOSIGNAL);
+        return fd;
+    }
+    // Opens again every connection the service closed (or answered).
+    void keep() {
+        while (!stop_) {
+            std::vector<pollfd> fds;
+            for (int fd : fds_) fds.push_back({fd, POLLIN, 0});
+            if (::poll(fds.data(), fds.size(), 100) <= 0) continue;
+            for (size_t i = 0; i < fds.size(); ++i)
+                if (fds[i].revents) {
+                    if (fds_[i] >= 0) ::close(fds_[i]);
+                    fds_[i] = open(i);
+                    ++reopened_;
+                }
+        }
+    }
+    const Options& options_;
+    std::vector<int> fds_;
+    std::thread keeper_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> reopened_{0};
 };
 
 // The request of a scenario; `n` varies the record so the cache does not answer alone.
 std::string Request(const std::string& scenario, std::mt19937& rng, const Options& o) {
     std::uniform_int_distribution<int> vehicle(101, 100 + o.vehicles);
-    if (scenario == "infovo")
+    if (scenario == "infovo" || scenario == "newconn")
         return "/AxInfoVO?XMLC_OutputFormat=XML&idTVO=" + std::to_string(vehicle(rng)) + "&UserID=1&idClient=";
     if (scenario == "query")
         return "/AxQuery?XMLC_OutputFormat=XML&SQL=SELECT%20TypeVO,%20idTVO%20as%20VO_ID,%20StatutVD,%20NVO%20as%20VO_NO,"
@@ -74,9 +137,11 @@ int Run(const std::string& scenario, const Options& o) {
                 go = true;
             }
             while (!go) std::this_thread::yield();
-            while (next.fetch_add(1) < o.requests) {
+            const int requests = scenario == "newconn" ? std::max(1, o.requests / 4) : o.requests;
+            while (next.fetch_add(1) < requests) {
                 const std::string path = Request(scenario, rng, o);
                 const auto t0 = std::chrono::steady_clock::now();
+                if (scenario == "newconn") client.stop();  // the connection is part of the request
                 auto res = client.Get(path.c_str());
                 const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
                 times[c].push_back(ms);
@@ -90,8 +155,9 @@ int Run(const std::string& scenario, const Options& o) {
     const size_t count = all.size();
     const double p50 = Percentile(all, 0.50), p99 = Percentile(all, 0.99);
     const double max = all.empty() ? 0 : *std::max_element(all.begin(), all.end());
-    std::printf("%-8s requests=%zu connections=%d p50=%.2f ms p99=%.2f ms max=%.2f ms rate=%.0f/s failed=%d\n",
-                scenario.c_str(), count, o.connections, p50, p99, max, count / seconds, failures.load());
+    std::printf("%-8s requests=%zu connections=%d stalled=%d p50=%.2f ms p99=%.2f ms max=%.2f ms rate=%.0f/s "
+                "failed=%d\n",
+                scenario.c_str(), count, o.connections, o.stalled, p50, p99, max, count / seconds, failures.load());
     return failures.load();
 }
 
@@ -106,6 +172,7 @@ int main(int argc, char** argv) {
         else if (a == "--connections") o.connections = std::max(1, std::atoi(v.c_str()));
         else if (a == "--requests") o.requests = std::clamp(std::atoi(v.c_str()), 1, 1000000);
         else if (a == "--vehicles") o.vehicles = std::max(1, std::atoi(v.c_str()));
+        else if (a == "--stalled") o.stalled = std::clamp(std::atoi(v.c_str()), 0, 1000);
         else if (a == "--scenario") o.scenario = v;
         else { std::fprintf(stderr, "option inconnue : %s\n", a.c_str()); return 2; }
     }
@@ -115,7 +182,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     int failed = 0;
-    for (const char* s : {"infovo", "query", "update"})
-        if (o.scenario == "all" || o.scenario == s) failed += Run(s, o);
+    {
+        StalledConnections stalled(o);
+        for (const char* s : {"infovo", "query", "update", "newconn"})
+            if (o.scenario == "all" || o.scenario == s) failed += Run(s, o);
+        if (o.stalled > 0)
+            std::printf("stalled connections closed by the service and opened again: %d\n", stalled.reopened());
+    }
     return failed == 0 ? 0 : 1;
 }

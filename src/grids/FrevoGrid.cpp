@@ -7,7 +7,6 @@
 #include "platform/Dialogs.h"
 #include "rules/DateChecks.h"
 #include "rules/Values.h"
-#include "service/RequestCatalogue.h"
 #include "service/TXml.h"
 #include "toolkit/WinColor.h"
 
@@ -160,12 +159,16 @@ void FrevoGrid::LoadInfoFrevo() {
     QStringList names{QStringLiteral("NComptable")};
     for (int k = 1; k <= kFrevoColumns; ++k)
         if (!columns.header.cell(k).FieldName.isEmpty()) names << columns.header.cell(k).FieldName;
-    const std::vector<FrevoElement> elements = answerElements(names);
+    // A vehicle being created has no cost lines, and none may be added
+    // before it is stored: the answer at hand is the previous vehicle's.
+    const std::vector<FrevoElement> elements = s_.FlagNewEnreg ? std::vector<FrevoElement>{} : answerElements(names);
 
     {
         Filling filling(s_.PageFilling);
         grid_->setRowCount(0);
-        FrevoLoad load = loadFrevoLines(columns, elements, s_.rights, today());
+        FrevoColumns shown = columns;
+        if (s_.FlagNewEnreg) shown.addTag.clear();
+        FrevoLoad load = loadFrevoLines(shown, elements, s_.rights, today());
         if (load.skipped > 0)
             trace(QStringLiteral("LoadInfoFrevo : %1 lignes de frais non affichées (99 au plus)").arg(load.skipped));
         FrevoRows = std::move(load.rows);
@@ -199,7 +202,7 @@ bool FrevoGrid::TestFrevoUpdate(int line) {
     request.Deletion = deletion;
     request.NewLine = isTemplateLine(line);
     request.Table = costTable();
-    request.RecordId = s_.IdVO;
+    request.RecordId = s_.FlagNewEnreg ? QString() : s_.IdVO;
     request.PageFilling = s_.PageFilling;
     const LineStatement st = grids::TestFrevoUpdate(FrevoRows[size_t(line)], request);
     if (st.Built) NewFrevoRow = st.NewRow;
@@ -330,25 +333,6 @@ int FrevoGrid::pendingLine() const {
     return 0;
 }
 
-bool FrevoGrid::send(const QString& statement, bool insert) {
-    if (!editing_.requests || !view_.httpExecute) return false;
-    const service::RequestCatalogue r = editing_.requests();
-    const service::ServiceRequest req = insert ? r.insert(statement, service::SaveTarget::FrevoRows)
-                                               : r.save(statement, service::SaveTarget::FrevoRows);
-    view_.httpExecute(req.url, req.answerFile);
-    return !editing_.requestError || editing_.requestError().isEmpty();
-}
-
-FrevoGrid::LineSave FrevoGrid::SaveFrevoLine() {
-    const int line = pendingLine();
-    if (line == 0) return {};
-    LineSave result;
-    result.sent = true;
-    result.ok = send(FrevoRows[size_t(line)].PendingStatement, isTemplateLine(line));
-    lineSent(line, result.ok);
-    return result;
-}
-
 void FrevoGrid::lineSent(int line, bool stored) {
     if (line < 1 || size_t(line) >= FrevoRows.size()) return;
     TsLine& l = FrevoRows[size_t(line)];
@@ -373,7 +357,7 @@ void FrevoGrid::discardLines() {
 QString FrevoGrid::TestFraisFixes() const {
     FixedCostInput in;
     in.Kind = f_.caption(QStringLiteral("JvXPBtnNewVO"));
-    in.IdVO = s_.IdVO;
+    in.IdVO = s_.FlagNewEnreg ? QString() : s_.IdVO;
     in.Destination = f_.text(QStringLiteral("cDestination"));
     in.Today = today();
     // A fixed cost stored (in the answer) or shown (a line changed since).
@@ -390,14 +374,6 @@ QString FrevoGrid::TestFraisFixes() const {
         sites.append({childText(equip, QStringLiteral("Site")), childText(equip, QStringLiteral("MontantFraisDossier"))});
     in.SiteFee = SiteFee(sites, f_.text(QStringLiteral("cSite")));
     return grids::TestFraisFixes(in);
-}
-
-bool FrevoGrid::SaveFraisFixes() {
-    const QString statement = TestFraisFixes();
-    if (statement.isEmpty()) return true;
-    if (!send(statement, true)) return false;
-    if (editing_.updateView) editing_.updateView(false);
-    return true;
 }
 
 }  // namespace stanor::grids

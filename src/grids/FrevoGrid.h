@@ -3,7 +3,7 @@
 // lines of the record shown, keeps one pending statement per line as cells
 // are edited, saves a changed cell at once, adds a line from the template
 // and deletes one by its image (each followed by a reload), shows the cost
-// totals, and sends the cost line and the fixed-cost line of a save.
+// totals, and gives a save its pending line and the fixed-cost line.
 
 #include "grids/FrevoLines.h"
 #include "pages/EventBindings.h"
@@ -61,13 +61,6 @@ public:
     // ---- saving
     // The first line with a pending statement, 0 when none.
     int pendingLine() const;
-    struct LineSave {
-        bool sent = false;  // a request went out
-        bool ok = true;     // and it did not fail
-    };
-    // Sends the first pending line ("AxInsert" for the template, "AxUpdate"
-    // otherwise), then lineSent.
-    LineSave SaveFrevoLine();
     // The end of a line's request: when it was stored, the values sent count
     // as loaded; the line's statement is built again in both cases.
     void lineSent(int line, bool stored);
@@ -76,9 +69,6 @@ public:
     // The Insert of the site's file-handling fee as a fixed-cost line, when
     // a used vehicle for private buyers has none yet; "" otherwise.
     QString TestFraisFixes() const;
-    // Sends it and shows the record again when it went well; true when
-    // nothing was due or it was stored.
-    bool SaveFraisFixes();
 
     // ---- grid events
     void ngFrevoEdit(int col, const QString& value, int row);
@@ -102,7 +92,6 @@ private:
     void showLine(int row);
     QString costTable() const;
     QDate today() const;
-    bool send(const QString& statement, bool insert);
     void followSaveButton(bool linePending);
     void trace(const QString& text) const;
     // Runs a line insertion or deletion under the hourglass; nothing while

@@ -3,8 +3,7 @@
 #include "pages/DesignedPages.h"
 #include "pages/RecordEditing.h"
 #include "pages/RecordView.h"
-
-#include <QTabWidget>
+#include "records/PersistenceHost.h"
 
 namespace stanor::grids {
 
@@ -14,7 +13,6 @@ constexpr char kObjectName[] = "stanorVehicleMoney";
 
 VehicleMoney::VehicleMoney(pages::DesignedPages& pages, pages::RecordView& view)
     : QObject(&view),
-      view_(view),
       newVehicle_(pages.hooks(), view.state(), view.form()),
       prices_(pages.hooks(), view.state(), view.form(), newVehicle_) {
     setObjectName(QLatin1String(kObjectName));
@@ -30,24 +28,9 @@ VehicleMoney* VehicleMoney::install(pages::DesignedPages& pages, pages::RecordVi
 
     if (auto* grid = pages.sheets().as<toolkit::Grid>(QStringLiteral("ngFrevo"))) {
         if (!host.UpdateTVAetMarges) host.UpdateTVAetMarges = [money] { money->prices_.UpdateTVAetMarges(); };
-        if (!host.SaveChanges)
-            host.SaveChanges = [money] { return money->frevo_->SaveFrevoLine().ok; };
-        if (!host.JvXPBtnActualizeClick) {
-            pages::EditingHost* h = &editing.host();
-            host.JvXPBtnActualizeClick = [h] {
-                if (h->updateView) h->updateView(false);
-            };
-        }
         money->frevo_ = new FrevoGrid(grid, view.state(), view.form(), view.host(), editing.host(),
                                       editing.updates(), std::move(host), money);
         money->frevo_->install(pages.handlers());
-        // Until the form's tab change loads the grids of a sheet, the cost
-        // grid loads itself when its sheet is shown.
-        if (!view.host().tabsChange) {
-            view.host().tabsChange = [money] { money->loadShownGrid(); };
-            if (QTabWidget* tabs = view.form().tabs())
-                connect(tabs, &QTabWidget::currentChanged, money, [money] { money->loadShownGrid(); });
-        }
     }
     return money;
 }
@@ -56,12 +39,22 @@ VehicleMoney* VehicleMoney::of(const pages::RecordView* view) {
     return view ? view->findChild<VehicleMoney*>(QLatin1String(kObjectName), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
-void VehicleMoney::loadShownGrid() {
-    pages::TsPage& page = view_.state().pages[kFrevoPage];
-    QTabWidget* tabs = view_.form().tabs();
-    if (!frevo_ || page.GridLoaded || !tabs || !page.Sheet || tabs->currentWidget() != page.Sheet) return;
-    page.GridLoaded = true;
-    frevo_->LoadInfoFrevo();
+void VehicleMoney::connectSaving(records::PersistenceHost& host) {
+    FrevoGrid* g = frevo_;
+    if (!g) return;
+    host.save.pendingCostLine = [g] {
+        records::PendingLine p;
+        p.Line = g->pendingLine();
+        if (p.Line > 0) {
+            p.Statement = g->FrevoRows[size_t(p.Line)].PendingStatement;
+            p.Insert = g->isTemplateLine(p.Line);
+        }
+        return p;
+    };
+    host.save.costLineSent = [g](int line, bool stored) { g->lineSent(line, stored); };
+    host.save.testFraisFixes = [g] { return g->TestFraisFixes(); };
+    host.save.discardLines = [g] { g->discardLines(); };
+    host.grids.loadInfoFrevo = [g] { g->LoadInfoFrevo(); };
 }
 
 }  // namespace stanor::grids

@@ -17,17 +17,19 @@ class RecordEditing;
 class RecordView;
 }  // namespace stanor::pages
 
+namespace stanor::records {
+struct PersistenceHost;
+}
+
 namespace stanor::grids {
 
 class VehicleMoney : public QObject {
     Q_OBJECT
 public:
     // Installs the handlers on the form's pages and record view (once; owned
-    // by the record view). Host functions left empty fall back on what this
-    // module can do alone: a save sends the pending cost line, a reload shows
-    // the record again.
+    // by the record view). The cost grid saves and reloads through the host.
     static VehicleMoney* install(pages::DesignedPages& pages, pages::RecordView& view, pages::RecordEditing& editing,
-                                 FrevoGridHost host = {});
+                                 FrevoGridHost host);
     // The module of the form's record view, or nullptr.
     static VehicleMoney* of(const pages::RecordView* view);
 
@@ -36,14 +38,14 @@ public:
     // nullptr when the form has no cost grid.
     FrevoGrid* frevo() const { return frevo_; }
 
-    // Loads the cost grid the first time its sheet is shown after a record
-    // was loaded.
-    void loadShownGrid();
+    // Gives the save its cost line, the end of its request, the fixed-cost
+    // line and the discarding of the lines, and the sheet's change the
+    // loading of the grid.
+    void connectSaving(records::PersistenceHost& host);
 
 private:
     VehicleMoney(pages::DesignedPages& pages, pages::RecordView& view);
 
-    pages::RecordView& view_;
     rules::NewVehicleHandlers newVehicle_;
     rules::PriceHandlers prices_;
     FrevoGrid* frevo_ = nullptr;

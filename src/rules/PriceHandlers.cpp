@@ -20,7 +20,9 @@ void PriceHandlers::UpdateTVAetMarges()
     in.cPrixReprise = f_.text(QStringLiteral("cPrixReprise"));
     in.cTPVO = f_.text(QStringLiteral("cTPVO"));
     in.cPrixGarantie = f_.text(QStringLiteral("cPrixGarantie"));
-    in.FrevoValue = s_.FrevoValue;
+    // A vehicle being created has no costs yet; the answer still at hand is
+    // the one of the vehicle shown before it.
+    in.FrevoValue = s_.FlagNewEnreg ? QString() : s_.FrevoValue;
     in.vatModeCount = mode ? mode->count() : 0;
     in.vatModeIndex = mode ? mode->currentIndex() : -1;
     const MarginTexts out = rules::UpdateTVAetMarges(in);

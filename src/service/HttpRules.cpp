@@ -21,18 +21,25 @@ QString FinishGetUrl(const QString& url, const QString& idClient)
 QByteArray WireUrl(const QString& finishedUrl)
 {
     static const char hex[] = "0123456789ABCDEF";
+    bool latin1 = true;
+    for (const QChar c : finishedUrl)
+        latin1 = latin1 && c.unicode() <= 0xFF;
+    // A character beyond Latin-1 cannot be stored: the whole address then goes
+    // in UTF-8, which the service reads and refuses by naming the character,
+    // rather than as a "?" that would be stored in its place.
+    const QByteArray bytes = latin1 ? finishedUrl.toLatin1() : finishedUrl.toUtf8();
+    const qsizetype query = bytes.indexOf('?');
     QByteArray out;
-    out.reserve(finishedUrl.size());
-    for (const QChar c : finishedUrl) {
-        // A character beyond Latin-1 cannot travel; it goes as an escaped "?"
-        // so that it cannot start a query part of its own.
-        const char16_t u = c.unicode() > 0xFF ? u'?' : c.unicode();
-        if (u <= 0x20 || u >= 0x7F || c.unicode() > 0xFF) {
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        // A "?" inside the query part is a character of a value, not a second query part.
+        if (b <= 0x20 || b >= 0x7F || (b == '?' && i > query)) {
             out += '%';
-            out += hex[(u >> 4) & 0x0F];
-            out += hex[u & 0x0F];
+            out += hex[b >> 4];
+            out += hex[b & 0x0F];
         } else {
-            out += static_cast<char>(u);
+            out += static_cast<char>(b);
         }
     }
     return out;

@@ -16,9 +16,11 @@ QString EscapeBlanksAndHashes(const QString& url);
 QString FinishGetUrl(const QString& url, const QString& idClient);
 
 // The bytes put on the wire for a finished URL: Latin-1, with control
-// characters and bytes above 127 percent-encoded (an "é" travels as "%E9",
-// a character beyond Latin-1 as "%3F");
-// everything else, "+" included, is sent as it stands.
+// characters, bytes above 127 and every "?" after the first (the one that
+// starts the query) percent-encoded ("é" travels as "%E9", "?" as "%3F");
+// everything else, "+" included, is sent as it stands. An address holding a
+// character beyond Latin-1 goes in UTF-8 instead ("€" as "%E2%82%AC"), so
+// that the service refuses it by name.
 QByteArray WireUrl(const QString& finishedUrl);
 
 // The time-out mark of an answer: "" when none, else "TIMEOUT" or

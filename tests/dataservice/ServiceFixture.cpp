@@ -31,7 +31,7 @@ const std::string& TemplateDatabase() {
     return *path;
 }
 
-void ServiceTest::StartService(DatabaseOptions options) {
+void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
     dir_ = MakeTempDir();
     db_ = dir_ + "/demo.db";
     images_ = dir_ + "/images";
@@ -42,6 +42,7 @@ void ServiceTest::StartService(DatabaseOptions options) {
     o.port = 0;
     o.logRequests = false;
     o.database = options;
+    o.http = http;
     // The service's "now" is fixed: 9 December 2026, noon.
     std::tm tm{};
     tm.tm_year = 126; tm.tm_mon = 11; tm.tm_mday = 9; tm.tm_hour = 12; tm.tm_isdst = -1;

@@ -1,6 +1,7 @@
 // The statement dialect, query-string decoding and answer escaping, without a server.
 #include "SqlDialect.h"
 #include "TextCodec.h"
+#include "TextFold.h"
 #include "XmlAnswer.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,92 @@ TEST(DataServiceDialect, RefusesWhatIsNotOneStatementOfTheFourKinds) {
     }
 }
 
+TEST(DataServiceDialect, WritesMustNameTheirRows) {
+    struct Case {
+        const char* statement;
+        bool accepted;
+    } cases[] = {
+        {"Delete * From tVehicles", false},
+        {"DELETE FROM tClients;", false},
+        {"Update tClients set CliNom='X'", false},
+        {"Update tVehicles set KMS=(select max(KMS) from tVehicles where idTVO=1)", false},  // WHERE of a sub-query
+        {"Update tVehicles set KMS=1 from tClients", false},
+        {"Insert or Replace into tClients (idClient, CliNom) Values (1, 'X')", false},
+        {"INSERT OR IGNORE INTO tClients (idClient) VALUES (1)", false},
+        {"Update or Replace tClients set idClient=2 where idClient=1", false},
+        {"Insert into tClients (idClient, CliNom) Values (1, 'X') on conflict (idClient) do update set CliNom='Y'", false},
+        {"Insert into tClients (idClient, CliNom) Values (1, 'X') ON  CONFLICT DO NOTHING", false},
+        // The client's own forms, and the words inside texts or names.
+        {"Delete * From tActions where (idAction=2)", true},
+        {"DELETE * FROM tVehicles WHERE (((TypeVO)=2) AND ((Acheteur) Is Null));", true},
+        {"Update tVehicles set KMS=(select 1) where (idTVO=1)", true},
+        {"Update tClients set CliObservations='no where, or replace, on conflict' where (idClient=1)", true},
+        {"Insert into tClients (CliNom, idClient) Values ('OR', :NewID)", true},
+        {"select * from tClients", true},
+    };
+    for (const Case& c : cases) {
+        const TranslatedSql t = TranslateSql(c.statement);
+        EXPECT_EQ(t.ok(), c.accepted) << c.statement << " : " << t.error;
+        if (!c.accepted) EXPECT_NE(t.error.find("refusée"), std::string::npos) << c.statement;
+    }
+}
+
+TEST(DataServiceTextFold, EveryLetterComparesWithoutRegardToCase) {
+    struct Case {
+        const char* a;
+        const char* b;
+        int order;  // of a against b
+    } cases[] = {
+        {"LEFÈVRE", "lefèvre", 0},
+        {"HÉLÈNE", "hélène", 0},
+        {"ÇÀÙÎÔÛÄËÏÖÜÑÆØÅÞÐ", "çàùîôûäëïöüñæøåþð", 0},
+        {"STRASSE", "straße", 0},  // as the client upper-cases "ß"
+        {"E", "É", -1},            // accents stay
+        {"LEFEVRE", "LEFÈVRE", -1},
+        {"Zoé", "ZOÉ", 0},
+        {"abc", "ABD", -1},
+        {"ab", "ABc", -1},
+        {"", "a", -1},
+        {"aÿ", "Aÿ", 0},  // bytes that are not UTF-8 compare as they are
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CompareWithoutCase(c.a, c.b), c.order) << c.a << " / " << c.b;
+        EXPECT_EQ(CompareWithoutCase(c.b, c.a), -c.order) << c.b << " / " << c.a;
+    }
+}
+
+TEST(DataServiceTextFold, LikeMatchesEveryLetterWithoutRegardToCase) {
+    struct Case {
+        const char* pattern;
+        const char* text;
+        const char* escape;
+        bool match;
+    } cases[] = {
+        {"%lefè%", "M. LEFÈVRE", "", true},
+        {"%LEFÈ%", "lefèvre", "", true},
+        {"H_L_NE", "hélène", "", true},
+        {"%LEFE%", "LEFÈVRE", "", false},
+        {"%", "", "", true},
+        {"_", "", "", false},
+        {"a%b%c", "aXbYc", "", true},
+        {"a%b%c", "aXbY", "", false},
+        {"%ab%", "aab", "", true},
+        {"%ab", "abXAB", "", true},
+        {"%a_c", "abxaBC", "", true},
+        {"%abc", "ababab", "", false},
+        {"50!%", "50%", "!", true},
+        {"50!%", "500", "!", false},
+        {"É!_", "é_", "!", true},
+        {"%!%%", "taux 5%", "!", true},
+    };
+    for (const Case& c : cases) {
+        const auto m = LikeWithoutCase(c.pattern, c.text, c.escape);
+        ASSERT_TRUE(m.has_value()) << c.pattern;
+        EXPECT_EQ(*m, c.match) << c.text << " LIKE " << c.pattern;
+    }
+    EXPECT_FALSE(LikeWithoutCase("a", "a", "ab").has_value());  // an escape is one character
+}
+
 TEST(DataServiceQueryString, DecodesOnceAndKeepsPlusAndStrayPercent) {
     QueryParams p = ParseQuery("XMLC_OutputFormat=XML&SQL=select%20'a+b'%20where%20x%20like%20'%25AB%25'"
                                "&T=50%%20off&Empty=&&idClient=");
@@ -102,7 +189,8 @@ TEST(DataServiceQueryString, DecodesOnceAndKeepsPlusAndStrayPercent) {
 }
 
 TEST(DataServiceQueryString, RefusesMalformedOrInvalidText) {
-    for (const char* q : {"SQL", "=x", "a=1&a=2", "a=%00", "a=%85", "a=x%01y"}) {
+    for (const char* q : {"SQL", "=x", "a=1&a=2", "a=%00", "a=%85", "a=x%01y", "a=5%20%E2%82%AC", "a=C%C5%93ur",
+                          "a=\xE2\x82\xAC"}) {
         QueryParams p = ParseQuery(q);
         EXPECT_FALSE(p.error.empty()) << q;
     }

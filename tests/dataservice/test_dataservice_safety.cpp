@@ -47,6 +47,13 @@ TEST_F(DataServiceSafety, RefusedRequestsSayWhyAndChangeNothing) {
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tUsers set UserSite='%23' where idUser=2",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Insert into tUserGroups (idUser, GName) Values (2, 'USER_SUPERADMINS')",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update sysKeys set LastValue=0",
+        // Table-wide writes and forms that replace existing rows.
+        "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Delete * From tVehicles",
+        "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tClients set CliNom='X'",
+        "AxInsert?XMLC_OutputFormat=XML&SQLExecute=INSERT OR REPLACE INTO tClients (idClient, CliNom) VALUES (1, 'X')",
+        "AxInsert?XMLC_OutputFormat=XML&SQLExecute=REPLACE INTO tClients (idClient, CliNom) VALUES (1, 'X')",
+        "AxInsert?XMLC_OutputFormat=XML&SQLExecute=Insert into tClients (idClient, CliNom) Values (1, 'X') "
+        "on conflict (idClient) do update set CliNom='X'",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tVehicles set KMS=(select count(*) from sqlite_master)",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tVehicles set Chassis=load_extension('x')",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=select * from tVehicles",

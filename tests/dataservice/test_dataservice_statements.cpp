@@ -255,3 +255,70 @@ TEST_F(DataServiceStatements, PhotoUploadStoresBothFilesThenLinksThem) {
     EXPECT_NE(LogItems(res->body), "");
     EXPECT_EQ(Count("tVO - Liens Images", "idVO=1"), 0);
 }
+
+TEST_F(DataServiceStatements, PhotoUploadsAreWholeAndWriteOnlyTheirVehiclesPhotos) {
+    namespace fs = std::filesystem;
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        fs::create_directories(images_);
+        std::ofstream(images_ + "/" + name, std::ios::binary) << bytes;
+    };
+    auto read = [&](const std::string& name) {
+        std::ifstream in(images_ + "/" + name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string jpeg = "\xFF\xD8\xFF\xE0 new", mini = "\xFF\xD8\xFF\xE0 new m";
+    const std::string other = "\xFF\xD8\xFF\xE0 other vehicle", own = "\xFF\xD8\xFF\xE0 former";
+    write("V0001001-01.jpg", other);
+    write("V0001001-01m.jpg", other);
+    write("V0001002-05.jpg", own);
+    write("V0001002-05m.jpg", own);
+    write("V0001002-07.jpg", own);
+    fs::create_directories(images_ + "/V0001002-07m.jpg");  // the miniature cannot take its name
+    auto link = [](const char* idVO, const char* name) {
+        return std::string("INSERT INTO [tVO - Liens Images] (idImage, idVO, NumImage, NomImage, DateImage) VALUES (:NewID, ") +
+               idVO + ", 5, '" + name + "', '2026-12-09 10:00:00')";
+    };
+    auto upload = [&](const std::string& sql, const std::string& photo, const std::string& miniature) {
+        auto res = Client()->Post("/AxInsert", httplib::MultipartFormDataItems{
+                                                   {"NFImage", photo, "", ""},
+                                                   {"XMLC_OutputFormat", "XML", "", ""},
+                                                   {"SQLExecute", sql, "", ""},
+                                                   {"MAX_FILE_SIZE", "4096000", "", ""},
+                                                   {"File", jpeg, photo, "file"},
+                                                   {"NFImageMini", miniature, "", ""},
+                                                   {"File", mini, miniature, "file"}});
+        return res ? res->body : std::string("(pas de réponse)");
+    };
+    const long long links = Count("tVO - Liens Images");
+    struct Case {
+        const char* what;
+        std::string sql, photo, miniature;
+    } refused[] = {
+        {"the photo of another vehicle", link("1002", "V0001001-01"), "V0001001-01.jpg", "V0001001-01m.jpg"},
+        {"a link naming another photo", link("1002", "V0001002-09"), "V0001002-05.jpg", "V0001002-05m.jpg"},
+        {"both files under one name", link("1002", "V0001002-05"), "V0001002-05.jpg", "V0001002-05.jpg"},
+        {"the miniature of another photo", link("1002", "V0001002-05"), "V0001002-05.jpg", "V0001002-06m.jpg"},
+        {"a vehicle number on fewer digits", link("1002", "V1002-05"), "V1002-05.jpg", "V1002-05m.jpg"},
+        {"a statement on another table", "Insert into tActions (idClient, idAction) Values (2, :NewID)",
+         "V0001002-05.jpg", "V0001002-05m.jpg"},
+        {"a statement that fails", "INSERT INTO [tVO - Liens Images] (idImage, NoSuchColumn) VALUES (:NewID, 1)",
+         "V0001002-05.jpg", "V0001002-05m.jpg"},
+        {"a miniature that cannot be written", link("1002", "V0001002-07"), "V0001002-07.jpg", "V0001002-07m.jpg"},
+    };
+    for (const Case& c : refused) EXPECT_NE(LogItems(upload(c.sql, c.photo, c.miniature)), "") << c.what;
+    EXPECT_EQ(Count("tVO - Liens Images"), links);
+    EXPECT_EQ(read("V0001001-01.jpg"), other);
+    EXPECT_EQ(read("V0001001-01m.jpg"), other);
+    EXPECT_EQ(read("V0001002-05.jpg"), own);
+    EXPECT_EQ(read("V0001002-05m.jpg"), own);
+    EXPECT_EQ(read("V0001002-07.jpg"), own);  // the first file was put back
+
+    // The vehicle's own photo sent again replaces both files, with its link.
+    EXPECT_EQ(LogItems(upload(link("1002", "V0001002-05"), "V0001002-05.jpg", "V0001002-05m.jpg")), "");
+    EXPECT_EQ(read("V0001002-05.jpg"), jpeg);
+    EXPECT_EQ(read("V0001002-05m.jpg"), mini);
+    EXPECT_EQ(Count("tVO - Liens Images", "idVO=1002 AND NomImage='V0001002-05'"), 1);
+    // Nothing temporary is left in the folder.
+    for (const auto& entry : fs::directory_iterator(images_))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+}

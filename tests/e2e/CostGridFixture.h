@@ -3,7 +3,7 @@
 // with helpers that drive the cost grid as a user does: clicks on cells and
 // images, F2, typed keys and Enter.
 
-#include "EditingFixture.h"
+#include "SavingFixture.h"
 
 #include "grids/VehicleMoney.h"
 #include "toolkit/Grid.h"
@@ -14,7 +14,7 @@ namespace e2e {
 
 enum Col { Icon, Id, Date, Label, Account, Supplier, Invoice, Type, Amount };
 
-class CostGridE2e : public EditingE2e {
+class CostGridE2e : public SavingE2e {
 protected:
     // Opens the vehicle as that user, on the sheet of its costs.
     toolkit::Grid& openCosts(const char* idTVO, const char* idUser = "1")
@@ -22,11 +22,11 @@ protected:
         run->clock.set(QDateTime(QDate(2026, 12, 9), QTime(12, 0)));  // the service's day
         run->set("idUser", QString::fromLatin1(idUser));
         openVehicle(idTVO, 1);
-        form().show();
-        QApplication::setActiveWindow(&form());
-        form().Tabs->setCurrentIndex(4);
+        activate();
+        clickTab(4);
         QApplication::processEvents();
         grid = get<toolkit::Grid>(QStringLiteral("ngFrevo"));
+        writes();
         return *grid;
     }
     grids::FrevoGrid& frevo() { return *grids::VehicleMoney::of(&view())->frevo(); }

@@ -22,25 +22,30 @@ TEST_F(MoneyE2e, CostLineAddedEditedRefusedAndDeleted)
     EXPECT_EQ(stored, "cFrevoPrevision= cFrevoFixe= cFrevoInterne=95.00 cFrevoExterne=434.40 cFrevo=529.40 "
                       "cFrevoTotFDM=529.40 cTotFrevo=529.40 ccTVA=442.47 cMBrute=12457.53 cMNette=11638.13");
 
-    // Added from the template: stored with its date and type, shown after the reload.
+    // Added from the template: stored with its date and type, shown after the
+    // reload. The save adds the fixed cost the vehicle for private buyers lacked.
     click(3, Icon);
     EXPECT_EQ(form().LbDebugInfo0->text(), QString());
-    EXPECT_EQ(row("SELECT DateFrevo, TypeFrevo, coalesce(MontantHT, 'NULL') FROM \"tVO - Frevo\" "
-                  "WHERE idVO=1001 ORDER BY idFrevo DESC"),
+    EXPECT_EQ(writes(), (QStringList{"AxInsert", "AxUpdate", "AxInsert"}));  // the line, the totals, the fixed cost
+    const QString id = row("SELECT min(idFrevo) FROM \"tVO - Frevo\" WHERE idFrevo > 6");
+    EXPECT_EQ(row("SELECT DateFrevo, TypeFrevo, coalesce(MontantHT, 'NULL') FROM \"tVO - Frevo\" WHERE idFrevo=" + id),
               "09/12/2026|interne|NULL");
-    const QString id = row("SELECT max(idFrevo) FROM \"tVO - Frevo\"");
-    ASSERT_EQ(g.rowCount(), 5);
-    EXPECT_EQ(rows()[3], "0 " + id + "|09/12/2026|||||interne|0.00");
-    EXPECT_EQ(rows()[4], "1 |09/12/2026|||||interne|");
-    EXPECT_EQ(money(), stored);
+    ASSERT_EQ(g.rowCount(), 6);
+    EXPECT_EQ(rows().mid(3), QStringList({"0 " + id + "|09/12/2026|||||interne|0.00",
+                                          "0 " + QString::number(id.toInt() + 1) + "|09/12/2026|||||fixe|150.00",
+                                          "1 |09/12/2026|||||interne|"}));
+    const QString withFixed = money();
+    EXPECT_EQ(withFixed, "cFrevoPrevision= cFrevoFixe=150.00 cFrevoInterne=95.00 cFrevoExterne=434.40 cFrevo=679.40 "
+                         "cFrevoTotFDM=679.40 cTotFrevo=679.40 ccTVA=442.47 cMBrute=12457.53 cMNette=11488.13");
 
     // Its amount typed with a decimal comma: stored at once as 12.50.
     typeInCell(3, Amount, QStringLiteral("12,5"));
+    EXPECT_EQ(writes(), QStringList({"AxUpdate", "AxUpdate"}));  // the line, the totals
     EXPECT_EQ(row("SELECT MontantHT FROM \"tVO - Frevo\" WHERE idFrevo=" + id), "12.50");
     EXPECT_EQ(g.cell(3, Amount), "12.50");
     EXPECT_EQ(frevo().FrevoRows[4].PendingStatement, QString());
-    EXPECT_EQ(money(), "cFrevoPrevision= cFrevoFixe= cFrevoInterne=107.50 cFrevoExterne=434.40 cFrevo=541.90 "
-                       "cFrevoTotFDM=541.90 cTotFrevo=541.90 ccTVA=442.47 cMBrute=12457.53 cMNette=11625.63");
+    EXPECT_EQ(money(), "cFrevoPrevision= cFrevoFixe=150.00 cFrevoInterne=107.50 cFrevoExterne=434.40 cFrevo=691.90 "
+                       "cFrevoTotFDM=691.90 cTotFrevo=691.90 ccTVA=442.47 cMBrute=12457.53 cMNette=11475.63");
 
     // A date before the cost limit is refused with the warning; the editor stays open.
     typeInCell(3, Date, QStringLiteral("01012019"));
@@ -52,11 +57,11 @@ TEST_F(MoneyE2e, CostLineAddedEditedRefusedAndDeleted)
     g.cancelEdit();
     EXPECT_EQ(row("SELECT DateFrevo FROM \"tVO - Frevo\" WHERE idFrevo=" + id), "09/12/2026");
 
-    // Deleted by its image: gone from the service, the totals as stored before.
+    // Deleted by its image: gone from the service, the totals as before its addition.
     click(3, Icon);
     EXPECT_EQ(row("SELECT count(*) FROM \"tVO - Frevo\" WHERE idFrevo=" + id), "0");
-    EXPECT_EQ(g.rowCount(), 4);
-    EXPECT_EQ(money(), stored);
+    EXPECT_EQ(g.rowCount(), 5);
+    EXPECT_EQ(money(), withFixed);
 }
 
 TEST_F(MoneyE2e, NewVehicleBalanceAndDueDatesFollowItsDatesAndFinancing)
@@ -127,22 +132,23 @@ TEST_F(MoneyE2e, NewVehicleBalanceAndDueDatesFollowItsDatesAndFinancing)
 TEST_F(MoneyE2e, MarginsFollowEveryPriceVatModeAndCostChange)
 {
     openCosts("1");
-    form().Tabs->setCurrentIndex(0);
+    clickTab(0);
     const auto margins = [this] {
         return text(QStringLiteral("ccTVA")) + u' ' + text(QStringLiteral("cMBrute")) + u' ' +
                text(QStringLiteral("cMNette"));
     };
-    // The worked example, with the vehicle's costs of 529.40.
+    // The worked example, with the vehicle's costs: 529.40 and the fixed cost
+    // of 150 that the save on leaving the cost sheet added.
     type(QStringLiteral("cPrixVente"), QStringLiteral("11960"));
     type(QStringLiteral("cPrixReprise"), QStringLiteral("8000"));
     type(QStringLiteral("cTPVO"), QStringLiteral("0"));
     type(QStringLiteral("cPrixGarantie"), QStringLiteral("100"));
-    EXPECT_EQ(margins(), "648.96 3311.04 2681.64");
+    EXPECT_EQ(margins(), "648.96 3311.04 2531.64");
     auto* mode = get<QComboBox>(QStringLiteral("cModeTVA"));
     mode->setCurrentIndex(1);
-    EXPECT_EQ(margins(), "0.00 3311.04 2681.64");
+    EXPECT_EQ(margins(), "0.00 3311.04 2531.64");
     mode->setCurrentIndex(0);
-    EXPECT_EQ(margins(), "648.96 3311.04 2681.64");
+    EXPECT_EQ(margins(), "648.96 3311.04 2531.64");
 
     // Every control of the shared handler recomputes them.
     for (const char* control : {"cVFinancement", "cMontantReprise", "cMtComIntermediaire", "cMtComVendeur",
@@ -154,24 +160,35 @@ TEST_F(MoneyE2e, MarginsFollowEveryPriceVatModeAndCostChange)
     }
 
     // A cost typed in the grid moves the net margin and the cost total.
-    form().Tabs->setCurrentIndex(4);
+    clickTab(4);
     typeInCell(2, Amount, QStringLiteral("105"));
-    EXPECT_EQ(text(QStringLiteral("cTotFrevo")), "539.40");
-    EXPECT_EQ(margins(), "648.96 3311.04 2671.64");
+    EXPECT_EQ(text(QStringLiteral("cTotFrevo")), "689.40");
+    EXPECT_EQ(margins(), "648.96 3311.04 2521.64");
 }
 
-TEST_F(MoneyE2e, FixedCostLineOnceForPrivateBuyersAtASiteWithAFee)
+TEST_F(MoneyE2e, SavingAVehicleForPrivateBuyersAddsItsFixedCostOnce)
 {
-    openCosts("1");  // for private buyers, at NORD (150)
-    grids::FrevoGrid& g = frevo();
-    EXPECT_EQ(g.TestFraisFixes(), "Insert into [tVO - Frevo] (DateFrevo, TypeFrevo, MontantHT, idVO, idFrevo ) "
-                                  "Values (#12/09/2026#,'fixe', 150.00, 1001, :NewID) ");
-    EXPECT_TRUE(g.SaveFraisFixes());
-    EXPECT_EQ(row("SELECT count(*), DateFrevo, MontantHT FROM \"tVO - Frevo\" WHERE idVO=1001 AND TypeFrevo='fixe'"),
-              "1|09/12/2026|150.00");
-    EXPECT_EQ(grid->rowCount(), 5);  // shown again, with the new line
+    run->clock.set(QDateTime(QDate(2026, 12, 9), QTime(12, 0)));
+    auto& f = openVehicle("1", 1);  // for private buyers, at NORD (150)
+    EXPECT_EQ(frevo().TestFraisFixes(), "Insert into [tVO - Frevo] (DateFrevo, TypeFrevo, MontantHT, idVO, idFrevo ) "
+                                        "Values (#12/09/2026#,'fixe', 150.00, 1001, :NewID) ");
+    const auto fixedCosts = [this] {
+        return row("SELECT count(*), DateFrevo, MontantHT FROM \"tVO - Frevo\" WHERE idVO=1001 AND TypeFrevo='fixe'");
+    };
+    // Saved twice: the page each time, the fixed-cost line the first time only.
+    for (const char* kms : {"90000", "91000"}) {
+        type(QStringLiteral("cKMS"), QLatin1String(kms));
+        f.JvXPBtnSaveClick();
+        EXPECT_EQ(f.LbDebugInfo0->text(), QString());
+        EXPECT_EQ(row("SELECT KMS FROM tVehicles WHERE idTVO=1"), kms);
+        EXPECT_EQ(fixedCosts(), "1|09/12/2026|150.00") << kms;
+    }
+    EXPECT_EQ(frevo().TestFraisFixes(), QString());
+    // The grid shows it, and the totals count it.
+    clickTab(4);
+    grid = get<toolkit::Grid>(QStringLiteral("ngFrevo"));
+    EXPECT_EQ(grid->rowCount(), 5);
     EXPECT_EQ(text(QStringLiteral("cFrevoFixe")), "150.00");
-    EXPECT_EQ(g.TestFraisFixes(), QString());  // saving again adds none
 
     // A line turned into a fixed cost since the record was loaded counts too.
     run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());

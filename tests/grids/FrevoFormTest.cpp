@@ -10,7 +10,7 @@ namespace {
 
 class FrevoForm : public CostGridE2e {
 protected:
-    QString count(const char* where = "idVO=1001") {
+    QString lines(const char* where = "idVO=1001") {
         return row(QStringLiteral("SELECT count(*) FROM \"tVO - Frevo\" WHERE ") + QLatin1String(where));
     }
     // The columns of a row on which F2 opens an editor.
@@ -53,7 +53,7 @@ TEST_F(FrevoForm, WhatEachUserMayChange) {
         EXPECT_EQ(cells.join(u' '), c.editable) << "user " << c.user;
         // A click on the image of the invoiced line deletes it for the accounting users only.
         click(1, Icon);
-        EXPECT_EQ(count("idFrevo=2"), c.icons[2] == '2' ? "1" : "0") << "user " << c.user;
+        EXPECT_EQ(lines("idFrevo=2"), c.icons[2] == '2' ? "1" : "0") << "user " << c.user;
     }
 }
 
@@ -65,31 +65,33 @@ TEST_F(FrevoForm, AnAccountingUserChangesTheNumberOnly) {
     EXPECT_EQ(row("SELECT NComptable FROM \"tVO - Frevo\" WHERE idFrevo=3"), "622100");
 }
 
+// Vehicle 1003 already has its fixed cost: a save adds none.
 TEST_F(FrevoForm, TheTemplateIsStoredByItsImageOnly) {
-    openCosts("1");
+    openCosts("3");
     const bool saveBefore = form().JvXPBtnSave->isEnabled();
     // Its date changed: nothing sent, nothing pending.
-    typeInCell(3, Date, QStringLiteral("08122026"));
-    EXPECT_EQ(count(), "3");
+    typeInCell(2, Date, QStringLiteral("08122026"));
+    EXPECT_EQ(lines("idVO=1003"), "2");
+    EXPECT_EQ(writes(), QStringList());
     EXPECT_EQ(frevo().pendingLine(), 0);
     EXPECT_EQ(form().JvXPBtnSave->isEnabled(), saveBefore);
     // Its image stores it once, with that date, and shows a fresh template.
-    click(3, Icon);
-    EXPECT_EQ(count(), "4");
-    EXPECT_EQ(count("idVO=1001 AND DateFrevo='2026-12-08' AND TypeFrevo='interne'"), "1");
-    ASSERT_EQ(grid->rowCount(), 5);
-    EXPECT_EQ(grid->cell(4, Date), "09/12/2026");
-    EXPECT_EQ(grid->image(4, Icon), 1);
+    click(2, Icon);
+    EXPECT_EQ(lines("idVO=1003"), "3");
+    EXPECT_EQ(lines("idVO=1003 AND DateFrevo='2026-12-08' AND TypeFrevo='interne'"), "1");
+    ASSERT_EQ(grid->rowCount(), 4);
+    EXPECT_EQ(grid->cell(3, Date), "09/12/2026");
+    EXPECT_EQ(grid->image(3, Icon), 1);
 }
 
 TEST_F(FrevoForm, LinesStayInStepAcrossReloads) {
-    openCosts("1");
-    for (int i = 0; i < 2; ++i) form().UpdateView(false);
-    ASSERT_EQ(grid->rowCount(), 4);
-    EXPECT_EQ(frevo().FrevoRows.size(), 5u);
-    typeInCell(2, Amount, QStringLiteral("99"));
-    EXPECT_EQ(row("SELECT group_concat(MontantHT, ' ') FROM \"tVO - Frevo\" WHERE idVO=1001 ORDER BY idFrevo"),
-              "78 356.4 99");
+    openCosts("3");
+    for (int i = 0; i < 2; ++i) form().JvXPBtnActualizeClick();
+    ASSERT_EQ(grid->rowCount(), 3);
+    EXPECT_EQ(frevo().FrevoRows.size(), 4u);
+    typeInCell(0, Amount, QStringLiteral("99"));
+    EXPECT_EQ(row("SELECT group_concat(MontantHT, ' ') FROM \"tVO - Frevo\" WHERE idVO=1003 ORDER BY idFrevo"),
+              "99 150");
 }
 
 TEST_F(FrevoForm, LabelsCompleteFromTheirList) {
@@ -118,4 +120,16 @@ TEST_F(FrevoForm, AFailedSaveKeepsItsLineAndTheCurrentRow) {
     EXPECT_EQ(frevo().pendingLine(), 0);
     EXPECT_EQ(grid->cell(2, Amount), "95.00");
     EXPECT_EQ(text(QStringLiteral("cFrevo")), "529.40");
+}
+
+TEST_F(FrevoForm, ANewVehicleShowsNoCostOfTheVehicleShownBefore) {
+    openCosts("1");
+    form().JvXPBtnNewVOClick();
+    ASSERT_TRUE(state().FlagNewEnreg);
+    EXPECT_EQ(text(QStringLiteral("cTotFrevo")), "0.00");
+    EXPECT_EQ(text(QStringLiteral("cMNette")), "0.00");
+    clickTab(4);
+    EXPECT_EQ(grid->rowCount(), 0);  // no line, and no template before the vehicle is stored
+    EXPECT_EQ(text(QStringLiteral("cFrevo")), QString());
+    EXPECT_EQ(frevo().TestFraisFixes(), QString());
 }

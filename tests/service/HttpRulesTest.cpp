@@ -25,8 +25,18 @@ TEST(HttpRules, AddressesAreFinishedAndSentAsLatin1)
     EXPECT_EQ(FinishGetUrl("h/AxQuery?SQL=a b#c+d", ""), "h/AxQuery?SQL=a%20b%23c+d&idClient=");
     EXPECT_EQ(FinishGetUrl("h/x?a=1", "-1"), "h/x?a=1&idClient=-1");
     EXPECT_EQ(EscapeBlanksAndHashes("a  #"), "a%20%20%23");
-    EXPECT_EQ(WireUrl(QString::fromUtf8("x?n='été'&p=1+2%25")), "x?n='%E9t%E9'&p=1+2%25");
-    EXPECT_EQ(WireUrl(QString::fromUtf8("x?a=€\t\x7f")), "x?a=%3F%09%7F");
+    struct Case { const char* url; const char* wire; } cases[] = {
+        {"x?n='été'&p=1+2%25", "x?n='%E9t%E9'&p=1+2%25"},
+        {"x?a=\t\x7f", "x?a=%09%7F"},
+        // A "?" of a value never starts a second query part.
+        {"x?SQL=select 'Pourquoi ?'&b=??", "x?SQL=select%20'Pourquoi%20%3F'&b=%3F%3F"},
+        {"x/y?", "x/y?"},
+        {"x/y", "x/y"},
+        // Beyond Latin-1 the whole address goes in UTF-8, "é" included.
+        {"x?a=é€œ", "x?a=%C3%A9%E2%82%AC%C5%93"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WireUrl(EscapeBlanksAndHashes(QString::fromUtf8(c.url))), QByteArray(c.wire)) << c.url;
 }
 
 TEST(HttpRules, AnswersAreNormalisedAndTheirErrorItemsJoined)

@@ -1,0 +1,53 @@
+#pragma once
+// The HTTP server of the data service: the library's request parsing and
+// routing, with the connections handled here so that
+// - a connection that sends nothing (an idle keep-alive one) is closed after
+//   `idleTimeout`, one whose request line and headers are not complete within
+//   `headerTimeout` of their first byte (a half-sent request) is closed too,
+//   and a body must progress at least every `readTimeout`;
+// - each open connection holds one thread of a pool that grows with the open
+//   connections (up to `maxThreads`), so stalled connections never keep a real
+//   request waiting for a free thread;
+// - a raw "?" inside the query string is taken as a character of it, as "%3F"
+//   (the library would answer 400 to a request line holding two);
+// - the port is bound for this service alone (a second service started on it
+//   fails at once) and the listen backlog takes bursts of connections.
+
+#include <httplib.h>
+
+#include <chrono>
+#include <string>
+
+namespace stanor::dataservice {
+
+struct HttpLimits {
+    std::chrono::milliseconds idleTimeout{5000};     // waiting for a request on an open connection
+    std::chrono::milliseconds headerTimeout{5000};   // request line and headers, from their first byte
+    std::chrono::milliseconds readTimeout{10000};    // between two pieces of a body
+    std::chrono::milliseconds writeTimeout{10000};   // between two pieces of an answer
+    size_t minThreads = 8;                           // kept even when idle
+    size_t maxThreads = 512;                         // open connections served at once
+    int backlog = 512;                               // connections waiting to be accepted
+};
+
+class HttpServer : public httplib::Server {
+public:
+    explicit HttpServer(HttpLimits limits);
+    ~HttpServer() override;
+
+    // Binds `host`:`port` (0 = a free port) and returns the port bound. Throws
+    // std::runtime_error with a French reason (port taken, address unknown...).
+    int bindExclusive(const std::string& host, int port);
+
+    // Stops listening and wakes the connections that wait for a request, so
+    // that the service ends without waiting for their time-outs.
+    void shutdown();
+
+private:
+    bool process_and_close_socket(socket_t sock) override;
+
+    HttpLimits limits_;
+    int wake_ = -1;  // readable once shutdown() ran
+};
+
+}  // namespace stanor::dataservice

@@ -1,0 +1,127 @@
+#include "PhotoFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+namespace fs = std::filesystem;
+
+namespace stanor::dataservice {
+
+namespace {
+
+bool Digits(const std::string& s, size_t from, size_t to) {
+    if (from >= to) return false;
+    for (size_t i = from; i < to; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(s[i]))) return false;
+    return true;
+}
+
+std::string Failed(const std::string& what) {
+    return "Écriture de la photo impossible dans le dossier des images (" + what + " : " + std::strerror(errno) + ")";
+}
+
+}  // namespace
+
+std::optional<PhotoName> ParsePhotoNames(const std::string& photo, const std::string& miniature, std::string& why) {
+    const std::string ext = ".jpg";
+    const size_t dash = photo.find('-');
+    const bool shaped = photo.size() > ext.size() && photo.size() <= 40 && photo[0] == 'V' &&
+                        photo.compare(photo.size() - ext.size(), ext.size(), ext) == 0 && dash != std::string::npos &&
+                        dash >= 8 && Digits(photo, 1, dash) && photo.size() - ext.size() - dash - 1 >= 2 &&
+                        Digits(photo, dash + 1, photo.size() - ext.size());
+    if (!shaped || dash > 19) {
+        why = "Nom de photo refusé : \"" + photo.substr(0, 60) +
+              "\" (V, le numéro du véhicule sur 7 chiffres au moins, -, le numéro de la photo sur 2 chiffres au "
+              "moins, .jpg)";
+        return std::nullopt;
+    }
+    PhotoName name;
+    name.stem = photo.substr(0, photo.size() - ext.size());
+    name.idVO = std::stoll(photo.substr(1, dash - 1));
+    if (miniature != name.stem + "m" + ext) {
+        why = "Nom de miniature refusé : \"" + miniature.substr(0, 60) + "\" (attendu : " + name.stem + "m.jpg)";
+        return std::nullopt;
+    }
+    return name;
+}
+
+PhotoFiles::PhotoFiles(fs::path dir) : dir_(std::move(dir)) {}
+
+PhotoFiles::~PhotoFiles() {
+    if (!kept_) takeBack();
+    std::error_code ec;
+    for (const Entry& e : entries_)
+        if (!e.placed) fs::remove(e.temp, ec);
+}
+
+std::string PhotoFiles::stage(const std::string& name, const std::string& bytes) {
+    std::error_code ec;
+    fs::create_directories(dir_, ec);
+    std::string pattern = (dir_ / ("." + name + ".XXXXXX")).string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) return Failed("fichier temporaire");
+    Entry entry;
+    entry.temp = pattern;
+    entry.target = dir_ / name;
+    entry.former = pattern + ".old";
+    entries_.push_back(entry);
+    // Served to everyone like the other photos; on disk before it takes its name.
+    bool ok = ::fchmod(fd, 0644) == 0;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    const std::string why = ok ? std::string() : Failed(name);
+    ::close(fd);
+    return why;
+}
+
+std::string PhotoFiles::putInPlace() {
+    for (Entry& e : entries_) {
+        // A hard link keeps the former file aside while its name always serves
+        // one whole photo, the former or the new one.
+        if (::link(e.target.c_str(), e.former.c_str()) == 0) {
+            e.hadFormer = true;
+        } else if (errno != ENOENT) {
+            const std::string why = Failed(e.target.filename().string());
+            takeBack();
+            return why;
+        }
+        if (::rename(e.temp.c_str(), e.target.c_str()) != 0) {
+            const std::string why = Failed(e.target.filename().string());
+            takeBack();
+            return why;
+        }
+        e.placed = true;
+    }
+    return {};
+}
+
+void PhotoFiles::keep() {
+    kept_ = true;
+    for (Entry& e : entries_)
+        if (e.hadFormer) ::unlink(e.former.c_str());
+}
+
+void PhotoFiles::takeBack() {
+    for (auto e = entries_.rbegin(); e != entries_.rend(); ++e) {
+        if (e->placed) {
+            if (e->hadFormer) ::rename(e->former.c_str(), e->target.c_str());
+            else ::unlink(e->target.c_str());
+        } else if (e->hadFormer) {
+            ::unlink(e->former.c_str());
+        }
+        e->placed = false;
+        e->hadFormer = false;
+    }
+}
+
+}  // namespace stanor::dataservice

@@ -1,0 +1,178 @@
+// Connections that send nothing, or half a request, never keep real requests
+// waiting and are closed after their time-outs; one service per port; the
+// command line says which option is wrong.
+#include "ServiceFixture.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <cstring>
+#include <vector>
+
+using namespace stanor::dataservice;
+using namespace stanor::dataservice::test;
+
+namespace {
+
+int Connect(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void SendRaw(int fd, const std::string& bytes) { ASSERT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
+
+// Whether the service closed the connection within `ms`; what it sent meanwhile goes to `answer`.
+bool ClosedWithin(int fd, int ms, std::string* answer = nullptr) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        pollfd p{fd, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) == 0) return false;
+        char buf[4096];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0) return true;
+        if (answer) answer->append(buf, static_cast<size_t>(n));
+    }
+}
+
+// The program run with `args`: its exit status and what it wrote on stderr,
+// or -1 when it was still running after 20 seconds (then ended).
+int RunProgram(const std::vector<std::string>& args, std::string& err) {
+    int pipeFd[2];
+    if (::pipe(pipeFd) != 0) return -2;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(pipeFd[1], 2);
+        ::close(pipeFd[0]);
+        std::vector<char*> argv{const_cast<char*>(STANOR_DATASERVICE_EXE)};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(STANOR_DATASERVICE_EXE, argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeFd[1]);
+    const bool ended = ClosedWithin(pipeFd[0], 20000, &err);
+    ::close(pipeFd[0]);
+    if (!ended) ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool RecordAnswered(int port) {
+    httplib::Client c("127.0.0.1", port);
+    c.set_read_timeout(5, 0);  // the client's own read time-out
+    auto res = c.Get("/AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient=");
+    return res && res->status == 200 && res->body.find("<tVO>") != std::string::npos &&
+           res->body.find("<LogItem>") == std::string::npos;
+}
+
+}  // namespace
+
+TEST(DataServiceConnections, StalledConnectionsDoNotKeepARealRequestWaiting) {
+    struct Stalled : ServiceTest {
+        void TestBody() override {}
+        static void Run() {
+            HttpLimits patient;  // the stalled connections stay open for the whole test
+            patient.idleTimeout = patient.headerTimeout = std::chrono::seconds(60);
+            StartService({}, patient);
+            std::vector<int> stalled;
+            for (int i = 0; i < 100; ++i) {
+                const int fd = Connect(port_);
+                ASSERT_GE(fd, 0);
+                if (i % 2) SendRaw(fd, "GET /AxInfoVO?XMLC_Output");  // half a request line
+                stalled.push_back(fd);
+            }
+            EXPECT_TRUE(RecordAnswered(port_));
+            EXPECT_TRUE(RecordAnswered(port_));
+            // The stalled connections were still open: each finishes its request now.
+            std::string idle, half;
+            SendRaw(stalled[0], "GET /AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient= HTTP/1.1\r\n"
+                             "Host: x\r\nConnection: close\r\n\r\n");
+            SendRaw(stalled[1], "Format=XML&idTVO=1&UserID=1&idClient= HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+            EXPECT_TRUE(ClosedWithin(stalled[0], 5000, &idle));
+            EXPECT_TRUE(ClosedWithin(stalled[1], 5000, &half));
+            EXPECT_NE(idle.find("<tVO>"), std::string::npos) << idle.substr(0, 200);
+            EXPECT_NE(half.find("<tVO>"), std::string::npos) << half.substr(0, 200);
+            for (int fd : stalled) ::close(fd);
+            TearDownTestSuite();
+        }
+    };
+    Stalled::Run();
+}
+
+TEST(DataServiceConnections, IdleAndHalfSentConnectionsAreClosed) {
+    struct Quick : ServiceTest {
+        void TestBody() override {}
+        static void Run() {
+            HttpLimits quick;
+            quick.idleTimeout = quick.headerTimeout = quick.readTimeout = std::chrono::milliseconds(300);
+            StartService({}, quick);
+            const int idle = Connect(port_), half = Connect(port_), body = Connect(port_);
+            SendRaw(half, "GET /AxQuery?SQL=sel");
+            SendRaw(body, "POST /AxInsert HTTP/1.1\r\nHost: x\r\nContent-Type: text/plain\r\nContent-Length: 100\r\n\r\n0123456789");
+            EXPECT_TRUE(ClosedWithin(idle, 10000)) << "idle";
+            EXPECT_TRUE(ClosedWithin(half, 10000)) << "half a request line";
+            EXPECT_TRUE(ClosedWithin(body, 10000)) << "a body that stops";
+            // Headers sent a byte at a time, each within the read time-out, end with the header time-out.
+            const int dribble = Connect(port_);
+            SendRaw(dribble, "GET / HTTP/1.1\r\n");
+            bool closed = false;
+            for (int i = 0; i < 50 && !closed; ++i)
+                closed = ::send(dribble, "X", 1, MSG_NOSIGNAL) != 1 || ClosedWithin(dribble, 100);
+            EXPECT_TRUE(closed) << "dribbled headers";
+            for (int fd : {idle, half, dribble, body}) ::close(fd);
+            EXPECT_TRUE(RecordAnswered(port_));
+            TearDownTestSuite();
+        }
+    };
+    Quick::Run();
+}
+
+class DataServicePort : public ServiceTest {};
+
+TEST_F(DataServicePort, ASecondServiceOnAPortInUseFailsAtOnce) {
+    const std::string dir = MakeTempDir();
+    std::string err;
+    const int status = RunProgram({"--db", db_, "--images", dir, "--port", std::to_string(port_), "--quiet"}, err);
+    EXPECT_GT(status, 0) << err;
+    EXPECT_NE(err.find("port " + std::to_string(port_) + " est déjà pris"), std::string::npos) << err;
+    EXPECT_TRUE(RecordAnswered(port_));  // the first one still serves
+    std::filesystem::remove_all(dir);
+}
+
+TEST(DataServiceCommandLine, MistakesNameTheOption) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{"--images", "/tmp"}, "option --db manquante"},
+        {{"--db", "/tmp/x.db"}, "option --images manquante"},
+        {{"--db", "/tmp/x.db", "--images", "/tmp", "--port", "quatre"}, "valeur de --port invalide : « quatre »"},
+        {{"--db", "/tmp/x.db", "--images", "/tmp", "--port", "70000"}, "valeur de --port invalide : « 70000 »"},
+        {{"--db", "/tmp/x.db", "--images", "/tmp", "--port", "80a"}, "valeur de --port invalide"},
+        {{"--db"}, "valeur manquante après --db"},
+        {{"--db", "/tmp/x.db", "--imgaes", "/tmp"}, "option inconnue : --imgaes"},
+    };
+    for (const Case& c : cases) {
+        std::string err;
+        EXPECT_EQ(RunProgram(c.args, err), 2) << c.says;
+        EXPECT_NE(err.find(c.says), std::string::npos) << err;
+        EXPECT_NE(err.find("usage :"), std::string::npos) << c.says;
+    }
+}
