@@ -8,6 +8,7 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -61,9 +62,23 @@ const char* const kReservedFunctions =
     "CREATE FUNCTION stanor_log_text_message(p_to text, p_text text) RETURNS void LANGUAGE sql VOLATILE"
     " SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
     " AS $$ INSERT INTO \"sysSmsLog\" (\"Received\", \"Destinataire\", \"Texte\")"
-    " VALUES (localtimestamp(0), p_to, p_text) $$;";
+    " VALUES (localtimestamp(0), p_to, p_text) $$;"
+    "CREATE FUNCTION stanor_insert_key(p_key text) RETURNS SETOF \"sysInsertKeys\" LANGUAGE sql STABLE"
+    " SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ SELECT * FROM \"sysInsertKeys\" WHERE \"InsertKey\" = p_key $$;"
+    // True when recorded; nothing when an insert that committed first holds the key
+    // (a concurrent one waits for it to end).
+    "CREATE FUNCTION stanor_remember_insert_key(p_key text, p_id text, p_bis text, p_rows text, p_now text)"
+    " RETURNS boolean LANGUAGE sql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ DELETE FROM \"sysInsertKeys\" WHERE \"Stored\" <"
+    " to_char(p_now::timestamp - interval '31 days', 'YYYY-MM-DD HH24:MI:SS');"
+    " INSERT INTO \"sysInsertKeys\" (\"InsertKey\", \"NewID\", \"NewIDbis\", \"RowsAffected\", \"Stored\")"
+    " VALUES (p_key, nullif(p_id, '')::bigint, nullif(p_bis, '')::bigint, p_rows::bigint, p_now)"
+    " ON CONFLICT (\"InsertKey\") DO NOTHING RETURNING true $$;";
 const char* const kReservedNames[] = {"stanor_user(text)", "stanor_user_groups(text)", "stanor_option_dates(text)",
-                                      "stanor_tab_descriptions(text)", "stanor_log_text_message(text, text)"};
+                                      "stanor_tab_descriptions(text)", "stanor_log_text_message(text, text)",
+                                      "stanor_insert_key(text)",
+                                      "stanor_remember_insert_key(text, text, text, text, text)"};
 
 struct Column {
     std::string name, pgType;
@@ -76,6 +91,7 @@ struct Table {
     std::vector<Column> columns;
     std::vector<std::string> primaryKey;
     bool withoutRowid = false;
+    bool inFile = true;  // false for a table the file lacks and the service needs
 };
 
 std::string Upper(std::string s) { return UpperWord(s); }
@@ -346,6 +362,17 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
     const std::string role = QuoteIdentifier(options.serviceRole);
 
     std::vector<Table> tables = file.tables();
+    // A file made before insert keys existed: the table the service keeps them in.
+    if (std::none_of(tables.begin(), tables.end(), [](const Table& t) { return LowerAscii(t.name) == "sysinsertkeys"; })) {
+        Table keys{"sysInsertKeys", {}, {"InsertKey"}, false, false};
+        for (const char* c : {"InsertKey", "NewID", "NewIDbis", "RowsAffected", "Stored"}) {
+            Column column;
+            column.name = c;
+            column.pgType = std::string(c) == "InsertKey" || std::string(c) == "Stored" ? "text" : "bigint";
+            keys.columns.push_back(column);
+        }
+        tables.push_back(keys);
+    }
     std::map<std::string, const Table*> byName;
     for (const Table& t : tables) byName[LowerAscii(t.name)] = &t;
     for (const char* needed : {"tUsers", "tUserGroups", "tOptDates", "sysTabDesc", "sysSmsLog"})
@@ -370,11 +397,12 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
             }
     for (const Table& t : tables) {
         pg.run(CreateTable(t));
-        CopyRows(file, pg, t);
+        if (t.inFile) CopyRows(file, pg, t);
         say("table " + t.name + " : " + pg.scalar("SELECT count(*) FROM " + QuoteIdentifier(t.name)) + " lignes");
     }
     for (const Table& t : tables)
-        for (const std::string& sql : CreateIndexes(file, t, options)) pg.run(sql);
+        if (t.inFile)
+            for (const std::string& sql : CreateIndexes(file, t, options)) pg.run(sql);
     for (const auto& [table, column] : kSearchedColumns) {
         const auto found = byName.find(LowerAscii(table));
         if (found == byName.end()) continue;

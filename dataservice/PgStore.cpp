@@ -224,13 +224,10 @@ PgSession::~PgSession() { PQfinish(conn_); }
 
 bool PgSession::reusable() {
     if (PQstatus(conn_) != CONNECTION_OK || PQtransactionStatus(conn_) != PQTRANS_IDLE) return false;
-    // A connection that the server closed meanwhile reads as ready with nothing to read.
     pollfd p{PQsocket(conn_), POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0) {
-        if (!PQconsumeInput(conn_)) return false;
-        while (PGnotify* n = PQnotifies(conn_)) PQfreemem(n);
-    }
-    return PQstatus(conn_) == CONNECTION_OK;
+    // An idle connection receives nothing but the server's farewell (a restart,
+    // a connection ended by an administrator): one with anything to read is let go.
+    return ::poll(&p, 1, 0) == 0;
 }
 
 void PgSession::rollback() {
@@ -417,6 +414,20 @@ ResultSet PgSession::tabDescriptions(const std::string& concession) {
 
 void PgSession::logTextMessage(const std::string& to, const std::string& text) {
     run("SELECT stanor_log_text_message(?, ?)", {to, text}, true);
+}
+
+ResultSet PgSession::insertKey(const std::string& key) {
+    return run("SELECT coalesce(CAST(NewID AS TEXT), ''), coalesce(CAST(NewIDbis AS TEXT), ''), RowsAffected"
+               " FROM stanor_insert_key(?)", {key}, true);
+}
+
+bool PgSession::rememberInsertKey(const std::string& key, const Outcome& done, const std::string& now) {
+    const ResultSet r = run("SELECT stanor_remember_insert_key(?, ?, ?, ?, ?)",
+                            {key, done.hasNewId ? std::to_string(done.newId) : std::string(),
+                             done.hasNewIdBis ? std::to_string(done.newIdBis) : std::string(),
+                             std::to_string(done.changes), now},
+                            false);
+    return !r.rows.empty() && r.rows[0][0] == "1";  // NULL: the key was taken
 }
 
 }  // namespace stanor::dataservice

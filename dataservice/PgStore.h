@@ -60,6 +60,8 @@ public:
     ResultSet optionDates(const std::string& concession) override;
     ResultSet tabDescriptions(const std::string& concession) override;
     void logTextMessage(const std::string& to, const std::string& text) override;
+    ResultSet insertKey(const std::string& key) override;
+    bool rememberInsertKey(const std::string& key, const Outcome& done, const std::string& now) override;
 
     bool reusable() override;
 

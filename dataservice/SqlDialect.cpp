@@ -115,7 +115,8 @@ struct Lexer {
                     return fail("Date invalide #" + body + "# (forme attendue : #mm/jj/aaaa#)");
                 tokens.push_back({Tok::Date, lit});
                 i = j + 1;
-            } else if (c == ':' && i + 1 < s.size() && IsWordStart(static_cast<unsigned char>(s[i + 1]))) {
+            } else if (c == ':' && i + 1 < s.size() && IsWordStart(static_cast<unsigned char>(s[i + 1])) &&
+                       !(i > 0 && s[i - 1] == ':')) {  // "::type" is a cast, not a parameter
                 size_t j = i + 1;
                 while (j < s.size() && IsWordChar(static_cast<unsigned char>(s[j]))) ++j;
                 tokens.push_back({Tok::Param, std::string(s.substr(i, j - i))});

@@ -418,4 +418,31 @@ void SqliteSession::logTextMessage(const std::string& to, const std::string& tex
           {to, text});
 }
 
+// A database made before insert keys existed gets their table.
+void SqliteSession::ensureInsertKeys() {
+    if (insertKeysChecked_) return;
+    if (query("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'sysInsertKeys'").rows.empty())
+        exec("CREATE TABLE IF NOT EXISTS sysInsertKeys (InsertKey TEXT PRIMARY KEY, NewID INTEGER, "
+             "NewIDbis INTEGER, RowsAffected INTEGER NOT NULL, Stored TEXT NOT NULL)");
+    insertKeysChecked_ = true;
+}
+
+ResultSet SqliteSession::insertKey(const std::string& key) {
+    ensureInsertKeys();
+    return query("SELECT coalesce(NewID, ''), coalesce(NewIDbis, ''), RowsAffected FROM sysInsertKeys "
+                 "WHERE InsertKey = ?", {key});
+}
+
+bool SqliteSession::rememberInsertKey(const std::string& key, const Outcome& done, const std::string& now) {
+    ensureInsertKeys();
+    if (!query("SELECT 1 FROM sysInsertKeys WHERE InsertKey = ?", {key}).rows.empty()) return false;
+    // Keys older than a month are of no use to any client still retrying.
+    query("DELETE FROM sysInsertKeys WHERE Stored < datetime(?, '-31 days')", {now});
+    query("INSERT INTO sysInsertKeys (InsertKey, NewID, NewIDbis, RowsAffected, Stored) "
+          "VALUES (?, nullif(?, ''), nullif(?, ''), ?, ?)",
+          {key, done.hasNewId ? std::to_string(done.newId) : std::string(),
+           done.hasNewIdBis ? std::to_string(done.newIdBis) : std::string(), std::to_string(done.changes), now});
+    return true;
+}
+
 }  // namespace stanor::dataservice

@@ -54,6 +54,8 @@ public:
     ResultSet optionDates(const std::string& concession) override;
     ResultSet tabDescriptions(const std::string& concession) override;
     void logTextMessage(const std::string& to, const std::string& text) override;
+    ResultSet insertKey(const std::string& key) override;
+    bool rememberInsertKey(const std::string& key, const Outcome& done, const std::string& now) override;
 
     sqlite3* handle() const { return db_; }
 
@@ -64,6 +66,7 @@ private:
     long long allocateKey(const std::string& table, const std::string& column);
     sqlite3_stmt* prepareClient(const TranslatedSql& statement, bool write, Outcome& outcome);
     void armDeadline();
+    void ensureInsertKeys();
 
     sqlite3* db_ = nullptr;
     DatabaseOptions options_;
@@ -72,6 +75,7 @@ private:
     std::unordered_map<std::string, sqlite3_stmt*> selectCache_;  // the client's searches
     std::timed_mutex ownQueue_;
     std::timed_mutex* writeQueue_;
+    bool insertKeysChecked_ = false;
 };
 
 // Reads every row of a prepared statement into wire form (at most maxRows).

@@ -115,6 +115,14 @@ public:
     virtual ResultSet tabDescriptions(const std::string& concession) = 0;
     // Records a text message received by the gateway's stand-in.
     virtual void logTextMessage(const std::string& to, const std::string& text) = 0;
+    // The insert sent with a client's key (see InsertKeys.h): NewID, NewIDbis
+    // and RowsAffected of the insert that committed with `key` (no row when none).
+    virtual ResultSet insertKey(const std::string& key) = 0;
+    // Records the key with its insert's outcome, inside that insert's
+    // transaction, and forgets keys stored 31 days before `now` (UTC,
+    // "yyyy-mm-dd hh:mm:ss"); false when an insert that committed first holds
+    // the key. Throws on failure.
+    virtual bool rememberInsertKey(const std::string& key, const Outcome& done, const std::string& now) = 0;
 
     // Whether the connection can serve another request (a broken one cannot).
     virtual bool reusable() { return true; }

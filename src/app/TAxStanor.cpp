@@ -1,17 +1,27 @@
 #include "TAxStanor.h"
 
+#include "FocusOrder.h"
+
+#include "grids/VehicleMoney.h"
 #include "pages/DesignedPagesWiring.h"
 #include "pages/EditingHostOf.h"
 #include "pages/RecordEditing.h"
 #include "pages/RecordView.h"
 #include "pages/RecordViewHostOf.h"
 #include "platform/FileVersion.h"
+#include "records/PersistenceHostOf.h"
+#include "records/RecordPersistence.h"
 #include "service/DataServiceClient.h"
 #include "service/ProxySetup.h"
 #include "service/UpdateParams.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHttpMultiPart>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,6 +30,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <climits>
+#include <optional>
 
 namespace stanor::app {
 
@@ -35,21 +46,28 @@ const QString kRegistryReadError =
 // characters outside it become "?".
 QString toSingleByte(const QString& s) { return QString::fromLatin1(s.toLatin1()); }
 
-// "0" is put in front so that an empty text reads as 0.
-int strictInteger(const QString& text) {
+// The run parameters read as numbers: "0" is put in front, so that an empty
+// text reads as 0, and the whole text must then be decimal digits: a sign,
+// a blank before or after ("3 ") or anything else is no number.
+std::optional<int> registryInteger(const QString& text) {
+    const QString digits = QStringLiteral("0") + text;
+    for (QChar c : digits)
+        if (c < u'0' || c > u'9') return std::nullopt;
     bool ok = false;
-    const int v = (QStringLiteral("0") + text).toInt(&ok);
-    if (!ok)
-        throw std::runtime_error(
-            QStringLiteral("'0%1' n'est pas une valeur entière correcte").arg(text).toStdString());
+    const int v = digits.toInt(&ok);
+    if (!ok) return std::nullopt;
     return v;
 }
 
-int integerOr(const QString& text, int fallback) {
-    bool ok = false;
-    const int v = (QStringLiteral("0") + text).toInt(&ok);
-    return ok ? v : fallback;
+int strictInteger(const QString& text) {
+    if (const auto v = registryInteger(text)) return *v;
+    throw std::runtime_error(
+        QStringLiteral("'0%1' n'est pas une valeur entière correcte").arg(text).toStdString());
 }
+
+int integerOr(const QString& text, int fallback) { return registryInteger(text).value_or(fallback); }
+
+const QString kWindowGeometry = QStringLiteral("WindowGeometry");
 
 }  // namespace
 
@@ -60,6 +78,10 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     auto* designed = pages::DesignedPages::build(Tabs, [this](const QString& t) { WriteTrace(t); });
     pages::wireRecordView(*designed, *view);
     editing_ = pages::RecordEditing::install(*designed, *view, pages::editingHostOf(*this));
+    persistence_ = records::RecordPersistence::install(*view, *editing_, records::persistenceHostOf(*this));
+    grids::VehicleMoney::install(*designed, *view, *editing_,
+                                 {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
+        ->connectSaving(persistence_->host());
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
@@ -121,6 +143,7 @@ void TAxStanor::setWaitCursor(bool on) {
 // ---------------------------------------------------------------- run parameters
 
 void TAxStanor::OnStart() {
+    settingsUnreadable_ = false;
     TraceOn = false;
     TraceDir = ctx_.env.get(QStringLiteral("Windir")) + QStringLiteral("\\TEMP");
     platform::SettingsStore& store = ctx_.settings;
@@ -158,7 +181,9 @@ void TAxStanor::OnStart() {
         }
     } catch (const std::exception& e) {
         // The reading stops at the faulty value; the box names the fault below
-        // the fixed text.
+        // the fixed text. A store that cannot be read at all is remembered:
+        // at start-up the program then ends instead of waiting for a reload.
+        settingsUnreadable_ = dynamic_cast<const platform::StoreUnreadable*>(&e) != nullptr;
         ctx_.dialogs.messageBox(QStringLiteral("Erreur"),
                                 kRegistryReadError + u'\n' + QString::fromUtf8(e.what()), MsgIcon::Error,
                                 MsgButtons::Ok);
@@ -236,6 +261,31 @@ QString TAxStanor::GetTagRegistry(const QString& name) {
     }
 }
 
+void TAxStanor::RestoreWindowGeometry() {
+    const QStringList parts = GetTagRegistry(kWindowGeometry).split(u';');
+    if (parts.size() != 4) return;
+    int v[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        v[i] = parts[i].toInt(&ok);
+        if (!ok) return;  // a value spoilt by hand is ignored
+    }
+    const QRect frame(v[0], v[1], std::max(v[2], minimumWidth()), std::max(v[3], minimumHeight()));
+    // Only where a screen still shows the window's top-left part.
+    const QScreen* screen = QGuiApplication::screenAt(frame.topLeft() + QPoint(40, 20));
+    if (!screen) return;
+    resize(frame.size());
+    move(frame.topLeft());
+}
+
+void TAxStanor::SaveWindowGeometry() {
+    if (isMinimized() || isMaximized() || isFullScreen()) return;
+    const QRect g = geometry();
+    const QPoint at = pos();
+    SetTagRegistry(kWindowGeometry,
+                   QStringLiteral("%1;%2;%3;%4").arg(at.x()).arg(at.y()).arg(g.width()).arg(g.height()));
+}
+
 // ---------------------------------------------------------------- timer
 
 void TAxStanor::Timer1Timer() {
@@ -275,12 +325,30 @@ void TAxStanor::startupSequence() {
     setWaitCursor(false);
     // From now on the hint of the control under the mouse goes to LbDebugInfo3.
     hintsRouted_ = true;
+    reportFirstRecord();
+}
+
+bool TAxStanor::RecordShown() {
+    auto* view = pages::RecordView::of(this, [this] { return pages::recordViewHostOf(*this); });
+    return view && view->state().RecordLoaded;
+}
+
+// Once the first record is painted, its time goes to the program's messages,
+// so that the start-up can be measured from outside without waiting blindly.
+void TAxStanor::reportFirstRecord() {
+    if (!isVisible() || !RecordShown()) return;
+    repaint();
+    qInfo("ProjStanor : première fiche affichée (horloge %lld ms)",
+          static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
 }
 
 // ---------------------------------------------------------------- reload message
 
 void TAxStanor::OnMsgActualize() {
     try {
+        // Changes pending on the record shown are saved before it is left;
+        // when they cannot be, it stays on screen with them.
+        if (!persistence_->saveBeforeLeaving()) return;
         OnStart();
         showSplash();
         HttpDisconnect();
@@ -303,9 +371,35 @@ void TAxStanor::showSplash() {
 int TAxStanor::CMWantSpecialKey(int key) {
     if (key != 9) return 0;
     WriteTrace(QStringLiteral("CMWantSpecialKey : Key TAB détecté"));
+    // The question comes only when no control takes TAB itself: a control
+    // with the focus passes it on to the next one, and the form lets it.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus != this && isAncestorOf(focus)) return 0;
     ctx_.dialogs.messageBox(QStringLiteral("Stanor"), QStringLiteral("Tab intercepté!"), MsgIcon::None,
                             MsgButtons::Ok);
     return 1;
+}
+
+bool TAxStanor::moveFocus(bool forward) {
+    QWidget* focus = QApplication::focusWidget();
+    // A grid moves from cell to cell itself.
+    for (QWidget* p = focus; p && p != this; p = p->parentWidget())
+        if (qobject_cast<QAbstractItemView*>(p)) return false;
+    QWidget* next = nextTabStop(Tabs->currentWidget(), focus, forward);
+    if (next) next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void TAxStanor::switchSheet(bool forward) {
+    // Only the sheets the record shows: a hidden sheet belongs to another kind of record.
+    const int n = Tabs->count(), from = Tabs->currentIndex();
+    for (int step = 1; step < n; ++step) {
+        const int i = (from + (forward ? step : n - step)) % n;
+        if (Tabs->isTabVisible(i) && Tabs->isTabEnabled(i)) {
+            Tabs->setCurrentIndex(i);
+            return;
+        }
+    }
 }
 
 void TAxStanor::GestionHints(const QString& hint) {
@@ -320,20 +414,31 @@ bool TAxStanor::event(QEvent* e) {
 
 // TAB pressed anywhere in the form is offered to CMWantSpecialKey before the
 // focused control or Qt's focus chain sees it (the application-wide filter is
-// the only place that sees the key before a text editor consumes it).
+// the only place that sees the key before a text editor consumes it). When no
+// control has the focus the form takes the key (its box); otherwise TAB and
+// Shift+TAB move through the current sheet in reading order, and Ctrl+TAB
+// goes to the next sheet the record shows.
 bool TAxStanor::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress || e->type() == QEvent::Enter) {
         auto* w = qobject_cast<QWidget*>(watched);
         if (w && (w == this || isAncestorOf(w))) {
             if (e->type() == QEvent::KeyPress) {
                 auto* k = static_cast<QKeyEvent*>(e);
-                if (k->key() == Qt::Key_Tab && !(k->modifiers() & ~Qt::KeypadModifier)) {
+                const bool tab = k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab;
+                const Qt::KeyboardModifiers mods = k->modifiers() & ~Qt::KeypadModifier;
+                const bool backward = k->key() == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
+                if (tab && (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) {
+                    switchSheet(!backward);
+                    return true;
+                }
+                if (tab && !(mods & ~Qt::ShiftModifier)) {
                     try {
                         if (CMWantSpecialKey(9) == 1) return true;
                     } catch (const std::exception& ex) {
                         ShowDefaultError(QString::fromUtf8(ex.what()));
                         return true;
                     }
+                    if (moveFocus(!backward)) return true;
                 }
             } else if (hintsRouted_) {
                 // A control without a hint of its own shows its parent's.
@@ -417,6 +522,7 @@ void TAxStanor::HttpPost(const QString& url, const QString& fileName, std::uniqu
 
 void TAxStanor::setRequestError(const QString& text) {
     LbDebugInfo0->setText(text);
+    LbWarning->setText(text);
     PanelWarning->setVisible(!text.isEmpty());
 }
 

@@ -23,6 +23,10 @@ class QTimer;
 
 namespace stanor::service {
 class DataServiceClient;
+struct ClientOptions;
+}
+namespace stanor::records {
+class RecordPersistence;
 }
 namespace stanor::pages {
 class RecordEditing;
@@ -54,6 +58,7 @@ public:
     QLabel* LbIDCustomer = nullptr;
     QLabel* LbInfoOptions = nullptr;  // texts of the options chosen for a demonstrator or new vehicle
     QFrame* PanelWarning = nullptr;  // red panel across the top, shown while LbDebugInfo0 holds an error
+    QLabel* LbWarning = nullptr;     // the same error, in the warning panel
     QFrame* PanelSplash = nullptr;
     QLabel* LbSplash = nullptr;
     QFrame* PanelSearch = nullptr;  // the search panel's place; filled by the search panel
@@ -63,6 +68,7 @@ public:
     QPushButton* JvXPBtnSave = nullptr;
     QPushButton* JvXPBtnActualize = nullptr;
     QPushButton* JvXPBtnSuppr = nullptr;
+    QPushButton* JvXPBtnPrint = nullptr;  // printable sheet of the record (enabled by the record view)
     QPushButton* JvXPNext = nullptr;
     QPushButton* JvXPPrev = nullptr;
     QPushButton* JvXPBtnSweep = nullptr;
@@ -149,6 +155,21 @@ public:
     QString DblField;
     void setDblChange(const QString& kind);
 
+    // ---- Saving and the record commands (TAxStanorRecords.cpp) ----
+    bool SaveChanges();
+    void JvXPBtnNewVOClick();
+    void JvXPBtnSaveClick();
+    void JvXPBtnActualizeClick();
+    void JvXPBtnSupprClick();
+    void JvXPNextClick();
+    void JvXPPrevClick();
+    void JvXPBtnSweepClick();
+    void TabsChanging(bool& allowChange);
+    void TabsChange();
+    QString GetIdVO(bool report);
+    QString GetIdClient(bool report);
+    records::RecordPersistence& Persistence() const { return *persistence_; }
+
     // ---- Filled by later work (virtual so that tests can watch the calls) ----
     virtual void UpdateParams();
     virtual void UpdateView(bool reload);
@@ -162,6 +183,9 @@ public:
     service::RequestCatalogue Requests() const { return service::RequestCatalogue(params()); }
     void HttpExecute(const QString& url, const QString& fileName);
     void HttpExecuteCached(const QString& url, const QString& fileName);
+    // Replaces the settings of the data-service client (tests shorten the
+    // read time-out and the pause between attempts).
+    void SetHttpOptions(const service::ClientOptions& options);
     // Takes the form over and releases it in every case.
     void HttpPost(const QString& url, const QString& fileName, std::unique_ptr<QHttpMultiPart> form);
     void writeTrace(const QString& text) override { WriteTrace(text); }
@@ -174,6 +198,17 @@ public:
     service::ServiceParams params() const override;
     bool ctrlHeld() const override;
 
+    // The store could not be read at all by the last OnStart (a malformed
+    // file): at start-up the program ends after its boxes.
+    bool SettingsUnreadable() const { return settingsUnreadable_; }
+    // The sheets show the record the identifiers name (the last load worked).
+    bool RecordShown();
+
+    // Where the user left the window last time (the "WindowGeometry" value),
+    // when a screen still shows it; saved when the window closes.
+    void RestoreWindowGeometry();
+    void SaveWindowGeometry();
+
     // Shows an error no handler caught, as the application's default error box does.
     void ShowDefaultError(const QString& message);
 
@@ -182,12 +217,20 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    // Changes still pending are offered for saving before the window closes.
+    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void buildControls();
+    // TAB and Shift+TAB: the next control of the current sheet in reading
+    // order; false when the focus is in a grid, which takes TAB itself.
+    bool moveFocus(bool forward);
+    // Ctrl+TAB and Ctrl+Shift+TAB: the next sheet shown.
+    void switchSheet(bool forward);
     void writeStartDebugLine();
     void startupSequence();
+    void reportFirstRecord();
     void showSplash();
     template <typename Store>
     int runSetter(const char* name, const QString& value, Store&& store);
@@ -199,9 +242,11 @@ private:
     bool versionRed_ = false;
     bool waitCursor_ = false;
     bool hintsRouted_ = false;
+    bool settingsUnreadable_ = false;
     QString lastSetterError_;
     std::unique_ptr<service::DataServiceClient> http_;  // created on first use
     pages::RecordEditing* editing_ = nullptr;           // owned by the record view
+    records::RecordPersistence* persistence_ = nullptr; // owned by the record view
 };
 
 }  // namespace stanor::app

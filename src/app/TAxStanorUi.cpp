@@ -3,6 +3,8 @@
 #include "TAxStanor.h"
 
 #include <QFontDatabase>
+#include <QIcon>
+#include <QLocale>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -48,6 +50,11 @@ void TAxStanor::buildControls() {
     setObjectName(QStringLiteral("AxStanor"));
     setWindowTitle(QStringLiteral("Stanor "));
     resize(kClientWidth, kClientHeight);
+    // The controls keep their designed places: a smaller window would cut them off.
+    setMinimumSize(kClientWidth, kClientHeight);
+    // Qt's own widgets (calendars, standard dialogs) speak French; conversions
+    // of values keep the C locale set as the default.
+    setLocale(QLocale(QLocale::French, QLocale::France));
     QFont formFont(formFontFamily());
     formFont.setPixelSize(11);
     setFont(formFont);
@@ -64,35 +71,51 @@ void TAxStanor::buildControls() {
         Tabs->addTab(sheet, QStringLiteral("Fiche %1").arg(i + 1));
         Sheets[i] = sheet;
     }
+    // The sheets show once a record is loaded in them, never empty.
+    Tabs->hide();
 
-    // Toolbar under the sheets.
-    const int barTop = 564, barHeight = 26;
-    JvXPBtnNewVO = makeButton(this, "JvXPBtnNewVO", QStringLiteral("VO"), QStringLiteral("nouveau véhicule"),
-                              QRect(4, barTop, 60, barHeight));
-    JvXPBtnSave = makeButton(this, "JvXPBtnSave", QString(), QStringLiteral("enregistrement des modifications"),
-                             QRect(68, barTop, 60, barHeight));
-    JvXPBtnActualize =
-        makeButton(this, "JvXPBtnActualize", QString(), QStringLiteral("rechargement des informations du véhicule"),
-                   QRect(132, barTop, 60, barHeight));
-    JvXPBtnSuppr = makeButton(this, "JvXPBtnSuppr", QString(), QStringLiteral("suppression de l'enregistrement"),
-                              QRect(196, barTop, 60, barHeight));
-    JvXPPrev = makeButton(this, "JvXPPrev", QStringLiteral("<< Enrg.Préc."), QStringLiteral("enregistrement précédent"),
-                          QRect(260, barTop, 100, barHeight));
-    JvXPNext = makeButton(this, "JvXPNext", QStringLiteral(">> Enrg.Suiv."), QStringLiteral("enregistrement suivant"),
-                          QRect(364, barTop, 100, barHeight));
-    JvXPBtnSweep = makeButton(this, "JvXPBtnSweep", QString(),
-                              QStringLiteral("suppression des enregistrements VN annulés"),
-                              QRect(468, barTop, 60, barHeight));
-    JvXPBtnSave->setText(QStringLiteral("Enreg."));
-    JvXPBtnActualize->setText(QStringLiteral("Actualiser"));
-    JvXPBtnSuppr->setText(QStringLiteral("Suppr."));
-    JvXPBtnSweep->setText(QStringLiteral("Purge VN"));
+    // Toolbar under the sheets: flat buttons with the pictures of the desktop's
+    // icon theme, each as wide as its caption needs, the options label after
+    // the last one.
+    const int barTop = 564, barHeight = 28;
+    struct Tool {
+        QPushButton** button;
+        const char* name;
+        const char* icon;
+        QString caption, hint;
+    };
+    const Tool tools[] = {
+        {&JvXPBtnNewVO, "JvXPBtnNewVO", "document-new", QStringLiteral("VO"), QStringLiteral("nouveau véhicule")},
+        {&JvXPBtnSave, "JvXPBtnSave", "document-save", QStringLiteral("Enreg."),
+         QStringLiteral("enregistrement des modifications")},
+        {&JvXPBtnActualize, "JvXPBtnActualize", "view-refresh", QStringLiteral("Actualiser"),
+         QStringLiteral("rechargement des informations du véhicule")},
+        {&JvXPBtnSuppr, "JvXPBtnSuppr", "edit-delete", QStringLiteral("Suppr."),
+         QStringLiteral("suppression de l'enregistrement")},
+        {&JvXPBtnPrint, "JvXPBtnPrint", "document-print", QStringLiteral("Imprimer"),
+         QStringLiteral("impression de la fiche du véhicule")},
+        {&JvXPPrev, "JvXPPrev", "go-previous", QStringLiteral("<< Enrg.Préc."),
+         QStringLiteral("enregistrement précédent")},
+        {&JvXPNext, "JvXPNext", "go-next", QStringLiteral(">> Enrg.Suiv."), QStringLiteral("enregistrement suivant")},
+        {&JvXPBtnSweep, "JvXPBtnSweep", "edit-clear", QStringLiteral("Purge VN"),
+         QStringLiteral("suppression des enregistrements VN annulés")},
+    };
+    int x = 4;
+    for (const Tool& t : tools) {
+        QPushButton* b = makeButton(this, t.name, t.caption, t.hint, QRect());
+        b->setIcon(QIcon::fromTheme(QString::fromLatin1(t.icon)));
+        b->setIconSize(QSize(16, 16));
+        const int w = std::max(b->sizeHint().width() + 4, 56);
+        b->setGeometry(x, barTop, w, barHeight);
+        x += w + 2;
+        *t.button = b;
+    }
     JvXPNext->setEnabled(false);
     JvXPPrev->setEnabled(false);
-    JvXPBtnSweep->hide();
+    JvXPBtnSweep->hide();  // its place stays: the options label never runs into it
     // The options chosen in the option list of a demonstrator or new vehicle,
     // readable whatever sheet is shown; the record view shows it for those kinds.
-    LbInfoOptions = makeLabel(this, "LbInfoOptions", QRect(532, barTop, 289, barHeight));
+    LbInfoOptions = makeLabel(this, "LbInfoOptions", QRect(x + 6, barTop, std::max(80, kClientWidth - x - 10), barHeight));
     LbInfoOptions->setWordWrap(true);
     LbInfoOptions->hide();
 
@@ -103,6 +126,10 @@ void TAxStanor::buildControls() {
     LbIDCustomer = makeLabel(this, "LbIDCustomer", QRect(282, statusTop, 70, 18));
     LbDebugInfo0 = makeLabel(this, "LbDebugInfo0", QRect(356, statusTop, 465, 18));
     setTextColour(LbDebugInfo0, Qt::red);
+    // One line high: of a longer error the status row shows the first line,
+    // the warning panel the whole text.
+    LbDebugInfo0->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LbDebugInfo0->setFixedHeight(LbDebugInfo0->fontMetrics().lineSpacing());
 
     // Debug rows below the designed client area, shown to super-administrators
     // (the form then grows to the bottom of JvXPNext plus 75 pixels).
@@ -135,6 +162,18 @@ void TAxStanor::buildControls() {
         p.setColor(QPalette::Window, Qt::red);
         PanelWarning->setPalette(p);
     }
+    // The error of the last request, readable where the eye goes.
+    LbWarning = makeLabel(PanelWarning, "LbWarning", QRect(12, 6, kClientWidth - 24, 69));
+    LbWarning->setWordWrap(true);
+    LbWarning->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    LbWarning->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setTextColour(LbWarning, Qt::white);
+    {
+        QFont f = formFont;
+        f.setPixelSize(14);
+        f.setBold(true);
+        LbWarning->setFont(f);
+    }
     PanelWarning->hide();
 
     PanelSplash = new QFrame(this);
@@ -143,7 +182,21 @@ void TAxStanor::buildControls() {
     PanelSplash->setFrameShape(QFrame::Panel);
     PanelSplash->setFrameShadow(QFrame::Raised);
     PanelSplash->setAutoFillBackground(true);
-    LbSplash = makeLabel(PanelSplash, "LbSplash", QRect(10, 40, 380, 40));
+    {
+        // What the splash says while the first record loads, below the version
+        // text that the first tick clears.
+        auto* title = makeLabel(PanelSplash, "LbSplashTitle", QRect(10, 12, 380, 34));
+        title->setText(QStringLiteral("Stanor"));
+        title->setAlignment(Qt::AlignCenter);
+        QFont big = formFont;
+        big.setPixelSize(26);
+        big.setBold(true);
+        title->setFont(big);
+        auto* loading = makeLabel(PanelSplash, "LbSplashInfo", QRect(10, 84, 380, 22));
+        loading->setText(QStringLiteral("Chargement de la fiche…"));
+        loading->setAlignment(Qt::AlignCenter);
+    }
+    LbSplash = makeLabel(PanelSplash, "LbSplash", QRect(10, 48, 380, 32));
     LbSplash->setAlignment(Qt::AlignCenter);
     {
         QFont f = formFont;
@@ -165,7 +218,13 @@ void TAxStanor::setLbVersionRed(bool red) {
 void TAxStanor::SetSuperAdminDisplay(bool superAdmin) {
     for (QLabel* l : {LbDebugInfo0, LbDebugInfo1, LbDebugInfo2, LbDebugInfo3, LbHttpRoot, LbBaseHRef})
         l->setVisible(superAdmin || l == LbDebugInfo0);
-    resize(width(), superAdmin ? JvXPNext->geometry().bottom() + 1 + 75 : kClientHeight);
+    const int stretched = JvXPNext->geometry().bottom() + 1 + 75;
+    // The designed height comes back only from the stretched one: a window the
+    // user made taller stays so.
+    if (superAdmin)
+        resize(width(), stretched);
+    else if (height() == stretched)
+        resize(width(), kClientHeight);
 }
 
 }  // namespace stanor::app

@@ -13,7 +13,7 @@ namespace {
 }  // namespace
 
 QString TraceLog::filePath(const QString& traceDir) {
-    return platform::localPath(traceDir + QStringLiteral("\\TAXStanor.log"));
+    return platform::filePathIn(traceDir, QStringLiteral("TAXStanor.log"));
 }
 
 QString TraceLog::formatLine(const QDateTime& when, const QString& text) {

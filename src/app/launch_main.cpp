@@ -21,7 +21,7 @@ namespace {
 enum Exit { kOk = 0, kUsage = 1, kStore = 2, kInstance = 3 };
 
 const char* kHelp =
-    "Usage : projstanor-launch [--set NOM=VALEUR]... [--quit]\n"
+    "Usage : projstanor-launch [--set NOM=VALEUR]... [--reload] [--quit]\n"
     "\n"
     "Écrit les paramètres de lancement dans la base de registre de ProjStanor\n"
     "(clé [HKEY_CLASSES_ROOT\\Software\\ProjStanor]), puis demande à l'instance\n"
@@ -30,13 +30,14 @@ const char* kHelp =
     "\n"
     "  --set NOM=VALEUR  écrit la valeur texte NOM (VALEUR peut être vide) ;\n"
     "                    se répète, par exemple --set idTVO=123 --set idClient=\n"
+    "  --reload          fait relire les paramètres sans en changer\n"
     "  --quit            demande à l'instance en cours de se fermer (sans effet\n"
     "                    si aucune ne tourne)\n"
     "  --help            affiche cette aide\n"
     "\n"
-    "Noms lus par ProjStanor : Trace, TraceRepTemp, idTypeVO, HttpRoot, BaseHRef,\n"
-    "idTVO, OCXName, OCXVersion, URLImages, idUser, UserConcession, UserSite,\n"
-    "WhereClause, OrderClause, idClient.\n"
+    "Noms admis (les paramètres lus par ProjStanor) : Trace, TraceRepTemp, idTypeVO,\n"
+    "HttpRoot, BaseHRef, idTVO, OCXName, OCXVersion, URLImages, idUser,\n"
+    "UserConcession, UserSite, WhereClause, OrderClause, idClient.\n"
     "\n"
     "Environnement : PROJSTANOR_REGISTRY (fichier de registre, sinon\n"
     "~/.config/ProjStanor/registry.reg), PROJSTANOR_CLIENT (programme à\n"
@@ -45,6 +46,23 @@ const char* kHelp =
     "\n"
     "Code de sortie : 0 réussite, 1 ligne de commande incorrecte, 2 registre\n"
     "illisible ou non modifiable, 3 instance injoignable ou démarrage impossible.\n";
+
+// The run parameters ProjStanor reads, in the order it reads them.
+const QStringList kRunParameters = {
+    QStringLiteral("Trace"),       QStringLiteral("TraceRepTemp"),   QStringLiteral("idTypeVO"),
+    QStringLiteral("HttpRoot"),    QStringLiteral("BaseHRef"),       QStringLiteral("idTVO"),
+    QStringLiteral("OCXName"),     QStringLiteral("OCXVersion"),     QStringLiteral("URLImages"),
+    QStringLiteral("idUser"),      QStringLiteral("UserConcession"), QStringLiteral("UserSite"),
+    QStringLiteral("WhereClause"), QStringLiteral("OrderClause"),    QStringLiteral("idClient"),
+};
+
+// The name as ProjStanor spells it (names are compared without regard to
+// case, as in the registry), or empty when it is no run parameter.
+QString runParameter(const QString& name) {
+    for (const QString& p : kRunParameters)
+        if (p.compare(name, Qt::CaseInsensitive) == 0) return p;
+    return {};
+}
 
 void say(const QString& text) {
     std::fprintf(stderr, "projstanor-launch : %s\n", text.toLocal8Bit().constData());
@@ -63,6 +81,11 @@ int main(int argc, char** argv) {
     std::vector<std::pair<QString, QString>> values;
     bool quit = false;
     const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        // Nothing asked: say what can be asked rather than reload unasked.
+        std::fputs(kHelp, stdout);
+        return kUsage;
+    }
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == u"--help" || a == u"-h") {
@@ -73,6 +96,7 @@ int main(int argc, char** argv) {
             quit = true;
             continue;
         }
+        if (a == u"--reload") continue;  // what the launcher does once asked anything
         QString assignment;
         if (a == u"--set") {
             if (++i >= args.size()) {
@@ -91,7 +115,13 @@ int main(int argc, char** argv) {
             say(QStringLiteral("« %1 » n'est pas de la forme NOM=VALEUR").arg(assignment));
             return kUsage;
         }
-        values.emplace_back(assignment.left(eq), assignment.mid(eq + 1));
+        const QString name = runParameter(assignment.left(eq));
+        if (name.isEmpty()) {
+            say(QStringLiteral("« %1 » n'est pas un paramètre de lancement ; noms admis : %2")
+                    .arg(assignment.left(eq), kRunParameters.join(QStringLiteral(", "))));
+            return kUsage;
+        }
+        values.emplace_back(name, assignment.mid(eq + 1));
     }
 
     RegFileStore store(RegFileStore::defaultPath());

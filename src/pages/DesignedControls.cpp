@@ -10,7 +10,9 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QAbstractButton>
 #include <QHeaderView>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -219,6 +221,81 @@ private:
     QWidget* last_ = nullptr;
 };
 
+// The free room of a built sheet, kept on it so that controls created later
+// from the descriptions join its layout instead of covering it: in each
+// column, the space left above a group across the whole sheet (a grid) and
+// the space left at its foot.
+struct FreeSpace {
+    int column;
+    int top, bottom;
+};
+
+class SheetLayout : public QObject {
+public:
+    static constexpr char kName[] = "stanorSheetLayout";
+    SheetLayout(QWidget* sheet, std::vector<int> xs, int width, std::vector<FreeSpace> spaces)
+        : QObject(sheet), sheet_(sheet), xs_(std::move(xs)), width_(width), spaces_(std::move(spaces)) {
+        setObjectName(QLatin1String(kName));
+        // The highest room first; at the same height, the leftmost.
+        std::stable_sort(spaces_.begin(), spaces_.end(), [](const FreeSpace& a, const FreeSpace& b) {
+            return a.top != b.top ? a.top < b.top : a.column < b.column;
+        });
+    }
+
+    void place(QWidget* control, QLabel* caption, bool above, int rows) {
+        const int h = rows * kRow - (kRow - kControlH);
+        const int need = h + (kRow - kControlH) + (above && caption ? kTitleH : 0);
+        if (!current_ || current_->top + need > current_->bottom) open(need);
+        int& y = current_->top;
+        const int x = xs_[current_->column];
+        const int labelW = width_ * 42 / 100;
+        if (above) {
+            if (caption) {
+                caption->setGeometry(x, y, width_, kTitleH - 2);
+                y += kTitleH;
+            }
+            control->setGeometry(x, y, width_, h);
+        } else if (qobject_cast<QAbstractButton*>(control)) {
+            control->setGeometry(x, y, std::min(width_, 170), h);
+        } else {
+            if (caption) caption->setGeometry(x, y + 2, labelW - 4, kControlH - 2);
+            control->setGeometry(x + labelW, y, width_ - labelW, h);
+        }
+        y += h + (kRow - kControlH);
+    }
+
+private:
+    // The first room that holds a title and the control; the last one (the
+    // foot of the sheet) when none does, so that nothing is ever lost.
+    void open(int need) {
+        FreeSpace* chosen = nullptr;
+        for (FreeSpace& f : spaces_)
+            if (&f != current_ && f.top + kTitleH + 2 + need <= f.bottom) {
+                chosen = &f;
+                break;
+            }
+        if (!chosen) {
+            if (current_) return;  // go on below, past the foot
+            chosen = &spaces_.back();
+        }
+        current_ = chosen;
+        auto* title = new QLabel(QStringLiteral("Autres informations"), sheet_);
+        title->setObjectName(QStringLiteral("lblAutresInformations%1").arg(chosen->column));
+        QFont f = title->font();
+        f.setBold(true);
+        title->setFont(f);
+        title->setGeometry(xs_[chosen->column], chosen->top, width_, kTitleH);
+        title->show();
+        chosen->top += kTitleH + 2;
+    }
+
+    QWidget* sheet_;
+    std::vector<int> xs_;
+    int width_;
+    std::vector<FreeSpace> spaces_;
+    FreeSpace* current_ = nullptr;
+};
+
 QWidget* findSheet(QTabWidget* tabs, int n) {
     const QString name = QStringLiteral("Sheet%1").arg(n, 2, 10, QChar(u'0'));
     for (int i = 0; i < tabs->count(); ++i)
@@ -227,11 +304,12 @@ QWidget* findSheet(QTabWidget* tabs, int n) {
 }
 
 // The entries [begin, end) of one sheet, cut into groups.
-void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> entries, int width,
+void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> entries, int width, int height,
                 DesignedSheets& out) {
     const int ncols = columnsOf(number);
     const int colW = (width - kMargin * (ncols + 1)) / ncols;
     std::vector<int> colY(ncols, kMargin);
+    std::vector<FreeSpace> free;
 
     size_t i = 0;
     while (i < entries.size()) {
@@ -242,6 +320,7 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
                                       [](const DesignedControl* d) { return d->kind == K::Grid; });
         if (wide) {
             const int y = *std::max_element(colY.begin(), colY.end());
+            for (int c = 0; c < ncols; ++c) free.push_back({c, colY[c], y - kGroupGap});
             ColumnPlacer band(out, kMargin, y, width - 2 * kMargin);
             if (!group.isEmpty()) band.title(sheet, group);
             for (size_t k = i; k < j; ++k) band.place(*entries[k], sheet);
@@ -275,9 +354,23 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
         }
         i = j;
     }
+    std::vector<int> xs;
+    for (int c = 0; c < ncols; ++c) {
+        xs.push_back(kMargin + c * (colW + kMargin));
+        free.push_back({c, colY[c], height - kMargin});
+    }
+    new SheetLayout(sheet, std::move(xs), colW, std::move(free));
 }
 
 }  // namespace
+
+bool placeCreatedControl(QWidget* sheet, QWidget* control, QLabel* caption, bool captionAbove, int rows) {
+    if (!sheet || !control) return false;
+    auto* layout = sheet->findChild<SheetLayout*>(QLatin1String(SheetLayout::kName), Qt::FindDirectChildrenOnly);
+    if (!layout) return false;
+    layout->place(control, caption, captionAbove, std::max(1, rows));
+    return true;
+}
 
 QLabel* designedCaption(const QWidget* control) {
     if (!control) return nullptr;
@@ -291,6 +384,8 @@ DesignedSheets buildDesignedControls(QTabWidget* tabs, QStringList* faults) {
         return out;
     }
     const int width = std::max(600, tabs->width() - 8);
+    // The room of a sheet below the tabs (the page control may not be laid out yet).
+    const int height = std::max(300, tabs->height() - tabs->tabBar()->sizeHint().height() - 6);
     for (int n = 1; n <= 9; ++n) {
         std::vector<const DesignedControl*> entries;
         for (const DesignedControl& d : designedControls())
@@ -300,7 +395,7 @@ DesignedSheets buildDesignedControls(QTabWidget* tabs, QStringList* faults) {
             if (faults) *faults << QStringLiteral("contrôles : onglet Sheet%1 absent").arg(n, 2, 10, QChar(u'0'));
             continue;
         }
-        buildSheet(sheet, n, std::move(entries), width, out);
+        buildSheet(sheet, n, std::move(entries), width, height, out);
     }
     return out;
 }

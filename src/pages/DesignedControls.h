@@ -75,6 +75,16 @@ private:
 // and its controls are not built.
 DesignedSheets buildDesignedControls(QTabWidget* tabs, QStringList* faults = nullptr);
 
+// Places a control that applying a description created (no control was
+// designed for its row) in the layout of its sheet, the way the designed ones
+// are: its caption on the left, the control on the right (list boxes under
+// their caption), in a group "Autres informations" at the foot of the
+// shortest column, going on in the next column when one is full. False when
+// the parent has no designed layout (the caller then keeps the row's own
+// position).
+bool placeCreatedControl(QWidget* sheet, QWidget* control, QLabel* caption, bool captionAbove = false,
+                         int rows = 1);
+
 // The caption label placed beside a designed control (nullptr when none).
 // Applying a description may reuse it for the row's caption instead of
 // creating a second label.

@@ -45,6 +45,9 @@ inline void wireRecordView(DesignedPages& p, RecordView& view) {
     h.beginPass = [&p] { p.lists().beginPass(); };
     h.attachEvents = [&p](QWidget* w, int controlType, const TsDesc& d) { p.attachEvents(w, controlType, d); };
     h.designedCaption = [](const QWidget* w) { return designedCaption(w); };
+    h.placeCreated = [](QWidget* sheet, QWidget* control, QLabel* caption, bool above, int rows) {
+        return placeCreatedControl(sheet, control, caption, above, rows);
+    };
     p.setInfoTitre = [&view] { view.header().setInfoTitre(); };
 }
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QTabWidget>
 #include <exception>
+#include <stdexcept>
 
 namespace stanor::pages {
 
@@ -32,13 +33,38 @@ void RecordView::trace(const QString& text) const
         host_.trace(text);
 }
 
+namespace {
+
+const char* const kHeaderEdits[] = {"xcInfoTitre", "xcIdentity", "xcInfoNVO",
+                                    "xcInfoField1", "xcInfoField2", "xcInfoField3"};
+
+// A record request that failed: the pass stops before any answer is read.
+class RecordNotLoaded : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace
+
 void RecordView::reportFault(const QString& what)
 {
     lastFault_ = QStringLiteral("UpdateView : ") + what;
     trace(lastFault_);
-    // Shown like a request error, so that support sees why the record stopped.
-    form_.setCaption(QStringLiteral("LbDebugInfo0"), lastFault_);
+    showNotLoaded(what);
+}
+
+void RecordView::showNotLoaded(const QString& message)
+{
+    state_.RecordLoaded = false;
+    // Shown like a request error, in the warning panel and its status label.
+    form_.setCaption(QStringLiteral("LbDebugInfo0"), message);
+    form_.setCaption(QStringLiteral("LbWarning"), message);
     form_.setVisible(QStringLiteral("PanelWarning"), true);
+    // The sheets and the header would show the previous record (or, before
+    // any record, empty sheets): nothing of them is shown until a load works.
+    form_.setVisible(QStringLiteral("Tabs"), false);
+    for (const char* name : kHeaderEdits)
+        form_.setCaption(QString::fromLatin1(name), QString());
 }
 
 void RecordView::UpdateView(bool reloadFiles)
@@ -46,21 +72,35 @@ void RecordView::UpdateView(bool reloadFiles)
     lastFault_.clear();
     try {
         run(reloadFiles);
+    } catch (const RecordNotLoaded& e) {
+        lastFault_ = QStringLiteral("UpdateView : fiche non chargée : ") + QString::fromUtf8(e.what());
+        trace(lastFault_);
+        showNotLoaded(QString::fromUtf8(e.what()));
     } catch (const std::exception& e) {
-        reportFault(QString::fromLocal8Bit(e.what()));
+        reportFault(QString::fromUtf8(e.what()));
     } catch (...) {
         reportFault(QStringLiteral("erreur inconnue"));
     }
     state_.PageFilling = false;
 }
 
+void RecordView::requestOne(const QString& url, const char* answerFile)
+{
+    if (!host_.httpExecute)
+        return;
+    host_.httpExecute(url, host_.answerPath ? host_.answerPath(QString::fromLatin1(answerFile))
+                                            : QString::fromLatin1(answerFile));
+    // A failed request leaves the answer of an earlier record in the file:
+    // reading it would show that record under the identifiers asked for.
+    const QString error = host_.requestError ? host_.requestError() : QString();
+    if (!error.isEmpty())
+        throw RecordNotLoaded(recordLoadFailure(error).toStdString());
+}
+
 void RecordView::requestRecords()
 {
     const QString base = host_.baseHRef ? host_.baseHRef() : QString();
     const QString user = host_.idUser ? host_.idUser() : QString();
-    auto file = [this](const char* name) {
-        return host_.answerPath ? host_.answerPath(QString::fromLatin1(name)) : QString::fromLatin1(name);
-    };
     const QString vehicle = form_.caption(QStringLiteral("LbIdTVO"));
     if (!vehicle.isEmpty()) {
         state_.UrlInfoVO = host_.infoVOUrl ? host_.infoVOUrl()
@@ -70,8 +110,7 @@ void RecordView::requestRecords()
         const int n = captionId(vehicle);
         state_.FlagNewEnreg = n <= 0;
         trace(QStringLiteral("UpdateView FlagNewEnreg -> %1 - %2").arg(traceBool(state_.FlagNewEnreg)).arg(n));
-        if (host_.httpExecute)
-            host_.httpExecute(state_.UrlInfoVO, file("XmlVO.xml"));
+        requestOne(state_.UrlInfoVO, "XmlVO.xml");
     }
     const QString customer = form_.caption(QStringLiteral("LbIDCustomer"));
     if (!customer.isEmpty()) {
@@ -82,8 +121,7 @@ void RecordView::requestRecords()
         state_.FlagNewEnreg = n <= 0;
         state_.NewVehicle = false;
         trace(QStringLiteral("UpdateView FlagNewEnreg -> %1 - %2").arg(traceBool(state_.FlagNewEnreg)).arg(n));
-        if (host_.httpExecute)
-            host_.httpExecute(state_.UrlInfoCL, file("XmlCL.xml"));
+        requestOne(state_.UrlInfoCL, "XmlCL.xml");
     }
 }
 
@@ -97,6 +135,8 @@ void RecordView::run(bool reloadFiles)
     requestRecords();
     UpdateHints(!form_.caption(QStringLiteral("LbIDCustomer")).isEmpty());
     UpdateTabDesc(reloadFiles, true);
+    state_.RecordLoaded = true;
+    form_.setVisible(QStringLiteral("Tabs"), true);
     if (host_.getDataImages)
         host_.getDataImages();
     if (host_.tabsChange)

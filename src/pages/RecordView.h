@@ -37,8 +37,11 @@ private:
     void trace(const QString& text) const;
     void run(bool reloadFiles);
     void requestRecords();
+    void requestOne(const QString& url, const char* answerFile);
     void showCommands();
     void reportFault(const QString& what);
+    // Hides the sheets and the header and says why in the warning panel.
+    void showNotLoaded(const QString& message);
 
     RecordViewState state_;
     RecordViewHost host_;

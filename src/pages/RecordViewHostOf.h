@@ -26,6 +26,7 @@ RecordViewHost recordViewHostOf(Form& f)
         f.UserSite = site;
     };
     h.httpExecute = [&f](const QString& url, const QString& file) { f.HttpExecute(url, file); };
+    h.requestError = [&f] { return f.requestError(); };
     h.infoVOUrl = [&f] { return f.Requests().infoVO().url; };
     h.infoCLUrl = [&f] { return f.Requests().infoCL().url; };
     h.today = [&f] { return f.context().clock.today(); };

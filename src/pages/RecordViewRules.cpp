@@ -9,7 +9,10 @@ AnswerFiles chooseAnswerFiles(const QString& customerCaption)
     AnswerFiles files;
     const bool storedCustomer = !customerCaption.isEmpty() && customerCaption != QLatin1String("-1");
     files.vehicle = !storedCustomer;
-    files.customer = customerCaption != QLatin1String("-1");
+    // A customer being created reads its answer too: it holds no customer,
+    // but the user's section and groups, without which every field of the
+    // new customer would be read-only when no vehicle answer is at hand.
+    files.customer = true;
     return files;
 }
 
@@ -149,6 +152,30 @@ int captionId(const QString& caption)
     bool ok = false;
     const int n = caption.trimmed().toInt(&ok);
     return ok ? n : 0;
+}
+
+QString recordLoadFailure(const QString& requestError)
+{
+    static const QString exception = QStringLiteral("Exception : ");
+    QString reason, technical;
+    if (requestError.startsWith(exception)) {
+        const QString text = requestError.mid(exception.size());
+        const qsizetype br = text.indexOf(QLatin1Char('\n'));
+        reason = (br < 0 ? text : text.left(br)).trimmed();
+        technical = br < 0 ? QString() : text.mid(br + 1).trimmed();
+    } else {
+        // The items of the answer, each followed by " - ".
+        QString items = requestError.trimmed();
+        if (items.endsWith(QLatin1String(" -")))
+            items.chop(2);
+        reason = QStringLiteral("Le service de données a refusé la demande (%1)").arg(items.trimmed());
+    }
+    if (reason.isEmpty())
+        reason = QStringLiteral("La requête au service de données a échoué");
+    QString message = reason + QStringLiteral(" : la fiche demandée n'a pas pu être chargée");
+    if (!technical.isEmpty())
+        message += QLatin1Char('\n') + technical;
+    return message;
 }
 
 } // namespace stanor::pages

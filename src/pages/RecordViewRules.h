@@ -87,6 +87,12 @@ inline const QString kTestUserSurname = QStringLiteral("TESTEUR");
 // whose identifier is 0 or below is being created.
 int captionId(const QString& caption);
 
+// What the user reads when a record request failed, from the request's error
+// text (LbDebugInfo0): the reason in French, then " : la fiche demandée n'a
+// pas pu être chargée", then the technical text on a second line when the
+// error carried one.
+QString recordLoadFailure(const QString& requestError);
+
 // Booleans as the trace log writes them.
 inline QString traceBool(bool b) { return b ? QStringLiteral("-1") : QStringLiteral("0"); }
 

@@ -34,6 +34,10 @@ struct RecordViewState {
     bool FlagNewEnreg = false;  // a record is being created
     bool NewVehicle = false;    // a customer vehicle is being created
     bool PageFilling = false;   // values are being loaded: change events do nothing
+    // The pages show the record the identifiers name. Cleared when a record
+    // could not be loaded: the sheets are then hidden rather than showing
+    // the previous record under the new identifiers.
+    bool RecordLoaded = false;
     int SelectedVehicle = 0;    // 0-based position of the customer vehicle shown
     int VehicleState = 0;       // 0 no vehicle, 1 one shown, -1 none selected
     int FirstPage = 0;
@@ -69,6 +73,8 @@ struct RecordViewHost {
     std::function<void(const QString& concession, const QString& site)> setUserParams;
     // Sends a GET and writes its answer into the file (local path).
     std::function<void(const QString& url, const QString& file)> httpExecute;
+    // The error text of the last request (LbDebugInfo0): empty means success.
+    std::function<QString()> requestError;
     // Addresses of the vehicle and customer record requests, from the request
     // catalogue; when left empty they are formed from baseHRef and idUser.
     std::function<QString()> infoVOUrl;
@@ -94,6 +100,10 @@ struct RecordViewHost {
     // The caption label that the design placed beside a control, if any: a
     // row's caption reuses it instead of adding a second label.
     std::function<QLabel*(const QWidget* control)> designedCaption;
+    // Places a control created for a row without designed control (and its
+    // caption) in the layout of its sheet; false leaves the row's position.
+    std::function<bool(QWidget* sheet, QWidget* control, QLabel* caption, bool captionAbove, int rows)>
+        placeCreated;
 };
 
 }  // namespace stanor::pages

@@ -6,6 +6,7 @@
 #include "toolkit/Controls.h"
 #include "toolkit/WinColor.h"
 
+#include <QAbstractButton>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTabWidget>
@@ -40,6 +41,9 @@ DescRow readRow(const TXml& xml)
 
 bool isComboType(int t) { return t == ControlType::ComboText || t == ControlType::ComboIndex; }
 
+// Marks a designed widget that is no field control (a photo list) once a row took it.
+constexpr char kClaimedProperty[] = "stanorClaimed";
+
 }  // namespace
 
 UpdateTabDesc::UpdateTabDesc(RecordViewState& state, RecordViewForm& form, const RecordViewHost& host)
@@ -56,6 +60,20 @@ void UpdateTabDesc::trace(const QString& text) const
 QString UpdateTabDesc::answerFile(const QString& name) const
 {
     return h_.answerPath ? h_.answerPath(name) : name;
+}
+
+QString UpdateTabDesc::loadListsAnswer(const QString& name, const QString& what) const
+{
+    const QString file = answerFile(name);
+    try {
+        return service::LoadTextFile(file);
+    } catch (const service::FileError& e) {
+        // Said the way a user reads it; the file and the system's reason follow.
+        throw service::FileError(
+            QStringLiteral("%1 n'ont pas été reçues du service de données (%2)\n%3")
+                .arg(what, name, QString::fromUtf8(e.what()))
+                .toStdString());
+    }
 }
 
 void UpdateTabDesc::run(bool reloadFiles, bool describePages)
@@ -79,25 +97,32 @@ void UpdateTabDesc::prepare(bool reloadFiles)
     // model formats them explicitly, so no process-wide setting is needed.
     // The search panel gives way to the record.
     f_.setVisible(f_.widget(QStringLiteral("Panel1")) ? QStringLiteral("Panel1") : QStringLiteral("PanelSearch"), false);
-    s_.RecordXml.Clear();
 
+    // Every answer is read before anything is replaced: a file that cannot be
+    // read ends the pass with the record, the lists and the descriptions of
+    // the last pass still in place, so the next pass works from them.
     const QString customerCaption = f_.caption(QStringLiteral("LbIDCustomer"));
     const AnswerFiles files = chooseAnswerFiles(customerCaption);
     const QString voFile = answerFile(QStringLiteral("XmlVO.xml"));
     const QString clFile = answerFile(QStringLiteral("XmlCL.xml"));
+    QString vehicleText, customerText, equipText, structText;
     if (files.vehicle && QFileInfo::exists(voFile))
-        s_.RecordXml.Text = service::LoadTextFile(voFile);
-    s_.CustomerXml.Clear();
-    if (files.customer && QFileInfo::exists(clFile)) {
-        s_.CustomerXml.Text = service::LoadTextFile(clFile);
-        s_.RecordXml.Text += s_.CustomerXml.Text;
-    }
+        vehicleText = service::LoadTextFile(voFile);
+    if (files.customer && QFileInfo::exists(clFile))
+        customerText = service::LoadTextFile(clFile);
     if (reloadFiles) {
-        // A missing file ends the pass here; the pages keep what they showed.
+        equipText = loadListsAnswer(QStringLiteral("XmlEquip.xml"), QStringLiteral("Les listes de référence"));
+        structText = loadListsAnswer(QStringLiteral("XmlStruct.xml"), QStringLiteral("Les descriptions des onglets"));
+    }
+    s_.RecordXml.Clear();
+    s_.RecordXml.Text = vehicleText + customerText;
+    s_.CustomerXml.Clear();
+    s_.CustomerXml.Text = customerText;
+    if (reloadFiles) {
         s_.EquipXml.Clear();
-        s_.EquipXml.Text = service::LoadTextFile(answerFile(QStringLiteral("XmlEquip.xml")));
+        s_.EquipXml.Text = equipText;
         s_.StructXml.Clear();
-        s_.StructXml.Text = service::LoadTextFile(answerFile(QStringLiteral("XmlStruct.xml")));
+        s_.StructXml.Text = structText;
         s_.FirstPage = 0;
     }
 
@@ -250,7 +275,9 @@ void UpdateTabDesc::openPageRecord(int n, bool firstFill)
 
 bool UpdateTabDesc::rowRights(int n, const QString& rightsTags) const
 {
-    if (n == kVehiclePage && s_.VehicleState == 0)
+    // A customer without vehicles has nothing to edit on the vehicle page,
+    // unless a new vehicle is being entered there.
+    if (n == kVehiclePage && s_.VehicleState == 0 && !s_.NewVehicle)
         return false;
     return s_.rights.GetDataRights(rightsTags);
 }
@@ -285,14 +312,10 @@ void UpdateTabDesc::refreshFilledPages()
             const ValueSource src = valueSource(n, d);
             loadValue(d, src);
             const QString loaded = d.LoadedValue, current = d.CurrentValue;
-            if (d.Width != 0) {
-                QWidget* w = nullptr;
-                if (d.ControlType == ControlType::ListBox)
-                    w = d.ListBox;
-                else if (isComboType(d.ControlType))
-                    w = d.ComboBox;
-                else if (d.ControlType == ControlType::Edit)
-                    w = d.Control;
+            if (d.Width != 0 && carriesValue(d.ControlType)) {
+                // The control the first fill bound (of the row's kind or, when
+                // the design disagreed, of its own).
+                QWidget* w = d.ListBox ? d.ListBox : d.ComboBox ? d.ComboBox : d.Control;
                 if (w)
                     setUpControl(d, w, n, i, rights);
             }
@@ -329,16 +352,72 @@ QWidget* UpdateTabDesc::findDesigned(int n, const TsDesc& d)
     if (!host)
         return nullptr;
     const QString name = s_.pages[n].NamePrefix + d.FieldName;
+    // An empty name names no control (an empty search would take the first).
+    if (name.isEmpty())
+        return nullptr;
     QWidget* panel = f_.widget(QStringLiteral("PanelCompta"));
     // Sheets group their controls in frames, so the search goes below the
-    // sheet itself; the accounting panel keeps its own fields apart.
+    // sheet itself; the accounting panel keeps its own fields apart. A field
+    // control is preferred; another designed widget of that name (a photo
+    // list) takes the row's visibility and caption.
+    QWidget* other = nullptr;
     for (QWidget* w : host->findChildren<QWidget*>(name)) {
         if (host != panel && panel && panel != w && panel->isAncestorOf(w))
             continue;
         if (toolkit::asFieldControl(w))
             return w;
+        if (!other && !qobject_cast<QLabel*>(w))
+            other = w;
     }
-    return nullptr;
+    return other;
+}
+
+namespace {
+
+// What the designed control is, in the words of a trace line.
+QString kindOf(const QWidget* w)
+{
+    if (qobject_cast<const toolkit::DatePicker*>(w))
+        return QStringLiteral("date");
+    if (qobject_cast<const toolkit::NumberEdit*>(w))
+        return QStringLiteral("nombre");
+    if (qobject_cast<const toolkit::Edit*>(w))
+        return QStringLiteral("zone de texte");
+    if (qobject_cast<const toolkit::Memo*>(w))
+        return QStringLiteral("mémo");
+    if (auto* cb = qobject_cast<const toolkit::ComboBox*>(w))
+        return cb->isListOnly() ? QStringLiteral("liste déroulante fermée") : QStringLiteral("liste déroulante");
+    if (qobject_cast<const toolkit::ListBox*>(w))
+        return QStringLiteral("liste à cocher");
+    if (qobject_cast<const QAbstractButton*>(w))
+        return QStringLiteral("bouton");
+    return QString::fromLatin1(w->metaObject()->className());
+}
+
+// Whether the designed control is of the kind the row's control code calls for.
+bool kindAgrees(int type, const QWidget* w)
+{
+    switch (type) {
+    case ControlType::ListBox:
+        return qobject_cast<const toolkit::ListBox*>(w);
+    case ControlType::ComboText:
+    case ControlType::ComboIndex:
+        return qobject_cast<const toolkit::ComboBox*>(w);
+    case ControlType::Button:
+        return qobject_cast<const QAbstractButton*>(w);
+    case ControlType::Edit:
+        return !qobject_cast<const toolkit::ListBox*>(w) && !qobject_cast<const toolkit::ComboBox*>(w) &&
+               !qobject_cast<const QAbstractButton*>(w);
+    default:
+        return true;
+    }
+}
+
+}  // namespace
+
+bool UpdateTabDesc::carriesValue(int controlType)
+{
+    return controlType == ControlType::Edit || controlType == ControlType::ListBox || isComboType(controlType);
 }
 
 void UpdateTabDesc::setUpControl(TsDesc& d, QWidget* w, int n, int index, bool rights)
@@ -346,26 +425,43 @@ void UpdateTabDesc::setUpControl(TsDesc& d, QWidget* w, int n, int index, bool r
     FieldControl* fc = toolkit::asFieldControl(w);
     if (!fc)
         return;
+    const bool firstBinding = !fc->claimed();
     fc->setTag(controlTag(n, index));
     const int type = d.ControlType;
+    auto* lb = qobject_cast<toolkit::ListBox*>(w);
+    auto* cb = qobject_cast<toolkit::ComboBox*>(w);
+    if (firstBinding && !kindAgrees(type, w)) {
+        // The description and the design disagree: said once, and the value
+        // is shown as text wherever the control can hold one.
+        trace(QStringLiteral("liaison : la ligne %1 (type %2) désigne %3, une %4 : %5")
+                  .arg(s_.pages[n].NamePrefix + d.FieldName)
+                  .arg(type)
+                  .arg(w->objectName(), kindOf(w),
+                       lb || type == ControlType::Button ? QStringLiteral("valeur non affichée")
+                                                         : QStringLiteral("valeur affichée comme texte")));
+    }
     if (type == ControlType::Button) {
         d.Button = w;
-    } else if (type == ControlType::ListBox) {
-        auto* lb = dynamic_cast<toolkit::ListBox*>(w);
-        if (lb)
+    } else if (type == ControlType::ListBox && lb) {
+        // Emptying the list is no choice of the user: a change event here
+        // would store "nothing ticked" as the value about to be shown.
+        {
+            const QSignalBlocker quiet(lb);
             lb->clearItems();
+        }
         d.ListBox = w;
         if (d.BackColor == 0)
             d.BackColor = fc->backColor();
         if (h_.attachEvents)
             h_.attachEvents(w, type, d);
-        if (lb && h_.fillList)
+        if (h_.fillList)
             h_.fillList(d, lb);
         d.Control = w;
-    } else if (isComboType(type)) {
-        auto* cb = dynamic_cast<toolkit::ComboBox*>(w);
-        if (cb)
+    } else if (isComboType(type) && cb) {
+        {
+            const QSignalBlocker quiet(cb);
             cb->clearAll();
+        }
         d.ComboBox = w;
         if (d.BackColor == 0)
             d.BackColor = fc->backColor();
@@ -373,14 +469,12 @@ void UpdateTabDesc::setUpControl(TsDesc& d, QWidget* w, int n, int index, bool r
             h_.attachEvents(w, type, d);
         if (!d.ListName.isEmpty())
             trace(QStringLiteral("CBoxEvents : ") + d.ListName + QStringLiteral(" - ") + d.ListKey);
-        if (cb) {
-            if (h_.fillCombo) {
-                h_.fillCombo(d, cb);
-            } else if (!d.CurrentValue.isEmpty()) {
-                // Without reference lists the value is still shown.
-                cb->addItem(d.CurrentValue);
-                cb->setCurrentIndex(cb->count() - 1);
-            }
+        if (h_.fillCombo) {
+            h_.fillCombo(d, cb);
+        } else if (!d.CurrentValue.isEmpty()) {
+            // Without reference lists the value is still shown.
+            cb->addItem(d.CurrentValue);
+            cb->setCurrentIndex(cb->count() - 1);
         }
         if (d.Length != 0)
             fc->setMaxLength(d.Length);
@@ -390,10 +484,13 @@ void UpdateTabDesc::setUpControl(TsDesc& d, QWidget* w, int n, int index, bool r
         if (d.BackColor == 0)
             d.BackColor = fc->backColor();
         if (h_.attachEvents)
-            h_.attachEvents(w, type, d);
+            h_.attachEvents(w, lb ? int(ControlType::ListBox) : cb ? int(ControlType::ComboText) : type, d);
         QString value = d.CurrentValue;
         if (d.DataType == DataType::Decimal)
             value.replace(QLatin1Char(','), QLatin1Char('.'));
+        // A list-only combo box shows only one of its items: the value becomes one.
+        if (cb && cb->isListOnly() && !value.isEmpty() && cb->findText(value) < 0)
+            cb->addItem(value);
         fc->setText(value);
         if (d.Length != 0)
             fc->setMaxLength(d.Length);
@@ -430,7 +527,14 @@ QWidget* UpdateTabDesc::createControl(TsDesc& d, int n)
         geo = QRect(d.Left, d.Top + 2, d.Width, d.Height - 1);
         break;
     default:
-        w = new toolkit::NumberEdit(sheet);
+        // The edit that fits the value: typing a date or a name into a
+        // number edit is refused key by key.
+        if (d.DataType == DataType::Date)
+            w = new toolkit::DatePicker(sheet);
+        else if (d.DataType == DataType::Integer || d.DataType == DataType::Decimal)
+            w = new toolkit::NumberEdit(sheet);
+        else
+            w = new toolkit::Edit(sheet);
         geo = QRect(d.Left, d.Top, d.Width, d.Height - 1);
         break;
     }
@@ -496,8 +600,12 @@ void UpdateTabDesc::fillNewPages()
                 continue;
             const DescRow row = readRow(s_.StructXml);
             TsDesc& d = fieldAt(page, index);
-            const bool rights = rowRights(n, rightsTagsOf(row.text(QStringLiteral("tag"))));
-            readFieldRow(d, row, rights, h_.trace);
+            // Visibility follows the user's rights; the vehicle page only cuts
+            // the enabling when the customer has no vehicle.
+            const QString tags = rightsTagsOf(row.text(QStringLiteral("tag")));
+            readFieldRow(d, row, s_.rights.GetDataRights(tags), h_.trace);
+            const bool rights = rowRights(n, tags);
+            d.Rights = rights;
             const QString fieldInfo = row.text(QStringLiteral("fieldInfo"));
             if (fieldInfo.contains(QLatin1Char(';')))
                 trace(QStringLiteral("info rubrique : ") + page.PageKey + d.FieldName + fieldInfo);
@@ -506,12 +614,19 @@ void UpdateTabDesc::fillNewPages()
 
             if (QWidget* w = findDesigned(n, d)) {
                 FieldControl* fc = toolkit::asFieldControl(w);
-                const bool unclaimed = !fc->claimed();
-                fc->setShown(d.Visible);
+                const bool unclaimed = fc ? !fc->claimed() : !w->property(kClaimedProperty).toBool();
+                w->setVisible(d.Visible);
                 const int t = d.ControlType;
-                if (t == ControlType::ListBox || isComboType(t) || t == ControlType::Button ||
-                    t == ControlType::Edit)
+                if (fc && (carriesValue(t) || t == ControlType::Button)) {
                     setUpControl(d, w, n, index, rights);
+                } else if (!fc) {
+                    w->setProperty(kClaimedProperty, true);
+                    if (carriesValue(t))
+                        trace(QStringLiteral("liaison : la ligne %1 (type %2) désigne %3, qui ne reçoit pas de valeur")
+                                  .arg(page.NamePrefix + d.FieldName)
+                                  .arg(t)
+                                  .arg(w->objectName()));
+                }
                 QLabel* designedLabel = h_.designedCaption ? h_.designedCaption(w) : nullptr;
                 if (unclaimed && designedLabel && !d.Caption.isEmpty() && t != ControlType::Button) {
                     designedLabel->setText(d.Caption);
@@ -529,8 +644,14 @@ void UpdateTabDesc::fillNewPages()
             } else if (d.Width != 0 && hostOf(n, d)) {
                 if (!d.Caption.isEmpty() && d.ControlType != ControlType::Button)
                     createLabel(d, n, index, d.Left, d.Top);
-                if (QWidget* created = createControl(d, n))
+                if (QWidget* created = createControl(d, n)) {
+                    // In the sheet's layout when it has one, else where the row says.
+                    const bool above = d.ControlType == ControlType::ListBox;
+                    if (h_.placeCreated)
+                        h_.placeCreated(hostOf(n, d), created, qobject_cast<QLabel*>(d.Label), above,
+                                        above ? 5 : 1);
                     setUpControl(d, created, n, index, rights);
+                }
             } else if (d.Width != 0) {
                 trace(QStringLiteral("description : champ %1 sans onglet, ignoré").arg(d.FieldName));
             }

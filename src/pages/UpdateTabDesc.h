@@ -30,10 +30,15 @@ public:
 
     // The caption colour of a field's label from its NotNull mark and value.
     static void applyCaptionColour(const TsDesc& d);
+    // Whether a row of that control code shows a value (edit, combo or list box).
+    static bool carriesValue(int controlType);
 
 private:
     void trace(const QString& text) const;
     QString answerFile(const QString& name) const;
+    // The whole text of the reference lists or tab descriptions answer;
+    // raises service::FileError in French when the service never sent it.
+    QString loadListsAnswer(const QString& name, const QString& what) const;
     void openPageRecord(int n, bool firstFill);
     bool rowRights(int n, const QString& rightsTags) const;
     ValueSource valueSource(int n, const TsDesc& d) const;

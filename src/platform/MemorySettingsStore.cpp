@@ -9,19 +9,19 @@ bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInse
 }  // namespace
 
 std::optional<StoredValue> MemorySettingsStore::value(const QString& key, const QString& name) {
-    if (!failReads.isEmpty()) throw SettingsError(failReads.toStdString());
+    if (!failReads.isEmpty()) throw StoreUnreadable(failReads.toStdString());
     for (const Entry& e : entries_)
         if (same(e.key, key) && same(e.name, name)) return e.value;
     return std::nullopt;
 }
 
 bool MemorySettingsStore::keyExists(const QString& key) {
-    if (!failReads.isEmpty()) throw SettingsError(failReads.toStdString());
+    if (!failReads.isEmpty()) throw StoreUnreadable(failReads.toStdString());
     return std::any_of(keys_.begin(), keys_.end(), [&](const QString& k) { return same(k, key); });
 }
 
 void MemorySettingsStore::createKey(const QString& key) {
-    if (!failReads.isEmpty()) throw SettingsError(failReads.toStdString());
+    if (!failReads.isEmpty()) throw StoreUnreadable(failReads.toStdString());
     if (!keyExists(key)) keys_.push_back(key);
 }
 

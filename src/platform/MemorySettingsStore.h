@@ -16,7 +16,7 @@ public:
     void setValue(const QString& key, const QString& name, const StoredValue& v) override;
     void removeValue(const QString& key, const QString& name) override;
 
-    // When set, every read (or every write) throws SettingsError with this text.
+    // When set, every read throws StoreUnreadable (every write SettingsError) with this text.
     QString failReads, failWrites;
 
 private:

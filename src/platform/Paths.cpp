@@ -12,6 +12,10 @@ QString localPath(const QString& windowsPath) {
     return QDir::cleanPath(p);
 }
 
+QString filePathIn(const QString& folder, const QString& name) {
+    return localPath(folder + u'\\' + name);
+}
+
 QString stateDir() {
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
     if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/state");

@@ -12,6 +12,11 @@ namespace stanor::platform {
 // path it built goes through this function.
 QString localPath(const QString& windowsPath);
 
+// A file in a folder, both possibly written the Windows way, as the path to
+// open here: "Windir\TEMP" and "XmlVO.xml" give ".../Windows/TEMP/XmlVO.xml".
+// Every file the program places in the trace folder is named through this.
+QString filePathIn(const QString& folder, const QString& name);
+
 // Per-user state folder of the program: $XDG_STATE_HOME/ProjStanor, or
 // ~/.local/state/ProjStanor.
 QString stateDir();

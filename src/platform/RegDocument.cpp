@@ -162,6 +162,7 @@ RegDocument RegDocument::parse(const QByteArray& bytes, const QString& sourceNam
     const QStringList lines = decodeText(bytes).split(u'\n');
     bool headerSeen = false;
     Key* current = nullptr;
+    QStringList comments;  // waiting for the line they stand above
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int lineNo = int(i) + 1;
         QString line = lines[i];
@@ -175,7 +176,11 @@ RegDocument RegDocument::parse(const QByteArray& bytes, const QString& sourceNam
                 headerSeen = true;
                 continue;
             }
-            if (trimmed.isEmpty() || trimmed.startsWith(u';')) continue;
+            if (trimmed.startsWith(u';')) {
+                comments << trimmed;
+                continue;
+            }
+            if (trimmed.isEmpty()) continue;
             if (trimmed.startsWith(u'[')) {
                 if (!trimmed.endsWith(u']')) throw LineError(QStringLiteral("crochet fermant manquant"));
                 const QString name = trimmed.mid(1, trimmed.size() - 2).trimmed();
@@ -183,6 +188,8 @@ RegDocument RegDocument::parse(const QByteArray& bytes, const QString& sourceNam
                     throw LineError(QStringLiteral("la suppression d'une clé ([-...]) n'est pas admise dans ce fichier"));
                 if (name.isEmpty()) throw LineError(QStringLiteral("nom de clé vide"));
                 current = &doc.ensureKey(name);
+                current->comments += comments;
+                comments.clear();
                 continue;
             }
             if (!current) throw LineError(QStringLiteral("valeur placée avant toute clé"));
@@ -207,14 +214,18 @@ RegDocument RegDocument::parse(const QByteArray& bytes, const QString& sourceNam
             StoredValue v = parseData(data);
             auto it = std::find_if(current->values.begin(), current->values.end(),
                                    [&](const Value& x) { return same(x.name, name); });
-            if (it != current->values.end())
+            if (it != current->values.end()) {
                 it->value = v;
-            else
-                current->values.push_back({name, v});
+                it->comments += comments;
+            } else {
+                current->values.push_back({name, v, comments});
+            }
+            comments.clear();
         } catch (const LineError& e) {
             throw SettingsError(QStringLiteral("%1, ligne %2 : %3").arg(sourceName).arg(lineNo).arg(e.message).toStdString());
         }
     }
+    doc.trailingComments_ = comments;
     if (!headerSeen && !lines.join(QString()).trimmed().isEmpty())
         throw SettingsError(QStringLiteral("%1, ligne 1 : en-tête « %2 » attendu").arg(sourceName, kHeader5).toStdString());
     return doc;
@@ -223,8 +234,11 @@ RegDocument RegDocument::parse(const QByteArray& bytes, const QString& sourceNam
 QByteArray RegDocument::serialize() const {
     QString out = kHeader5 + u'\n';
     for (const Key& k : keys_) {
-        out += u'\n' + (u'[' + k.name + u']') + u'\n';
+        out += u'\n';
+        for (const QString& c : k.comments) out += c + u'\n';
+        out += (u'[' + k.name + u']') + u'\n';
         for (const Value& v : k.values) {
+            for (const QString& c : v.comments) out += c + u'\n';
             QString line = v.name.isEmpty() ? QStringLiteral("@=") : u'"' + escaped(v.name) + QStringLiteral("\"=");
             switch (v.value.type) {
             case ValueType::String:
@@ -244,6 +258,7 @@ QByteArray RegDocument::serialize() const {
             out += line + u'\n';
         }
     }
+    if (!trailingComments_.isEmpty()) out += u'\n' + trailingComments_.join(u'\n') + u'\n';
     return out.toUtf8();
 }
 
@@ -255,7 +270,7 @@ const RegDocument::Key* RegDocument::findKey(const QString& name) const {
 RegDocument::Key& RegDocument::ensureKey(const QString& name) {
     auto it = std::find_if(keys_.begin(), keys_.end(), [&](const Key& k) { return same(k.name, name); });
     if (it != keys_.end()) return *it;
-    keys_.push_back({name, {}});
+    keys_.push_back({name, {}, {}});
     return keys_.back();
 }
 
@@ -272,7 +287,7 @@ void RegDocument::set(const QString& key, const QString& name, const StoredValue
     if (it != k.values.end())
         it->value = v;
     else
-        k.values.push_back({name, v});
+        k.values.push_back({name, v, {}});
 }
 
 void RegDocument::remove(const QString& key, const QString& name) {

@@ -16,19 +16,24 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace stanor::platform {
 
 class RegDocument {
 public:
+    // Comment lines (";" first) travel with the line they stand above, so
+    // that a file rewritten by the program keeps what people wrote in it.
     struct Value {
         QString name;  // "" for the key's default value (written @)
         StoredValue value;
+        QStringList comments;
     };
     struct Key {
         QString name;
         std::vector<Value> values;
+        QStringList comments;
     };
 
     // Parses the file's bytes (UTF-8, with or without BOM, or UTF-16LE with BOM).
@@ -48,6 +53,7 @@ public:
 
 private:
     std::vector<Key> keys_;
+    QStringList trailingComments_;  // after the last key and value
 };
 
 }  // namespace stanor::platform

@@ -26,8 +26,13 @@ RegDocument RegFileStore::load() const {
     QFile f(path_);
     if (!f.exists()) return {};
     if (!f.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("Lecture impossible du fichier de registre %1 : %2").arg(path_, f.errorString()));
-    return RegDocument::parse(f.readAll(), path_);
+        throw StoreUnreadable(
+            QStringLiteral("Lecture impossible du fichier de registre %1 : %2").arg(path_, f.errorString()).toStdString());
+    try {
+        return RegDocument::parse(f.readAll(), path_);
+    } catch (const SettingsError& e) {
+        throw StoreUnreadable(e.what());
+    }
 }
 
 void RegFileStore::save(const RegDocument& doc) const {

@@ -33,6 +33,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The store as a whole cannot be read (a malformed or unreadable file): no
+// value of it can be trusted, unlike a single value of the wrong type.
+class StoreUnreadable : public SettingsError {
+public:
+    using SettingsError::SettingsError;
+};
+
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 
 #include <QAuthenticator>
+#include <QDir>
 #include <QDateTime>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
 #include <QNetworkProxy>
+#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
@@ -43,9 +45,9 @@ std::unique_ptr<QNetworkAccessManager> MakeManager()
     return manager;
 }
 
-// The message of a failed transfer: the status line for an HTTP error status,
-// the network library's text otherwise.
-QString TransferError(QNetworkReply& reply)
+// The network library's own text of a failed transfer (the status line for
+// an HTTP error status), kept for support on the message's second line.
+QString TechnicalError(QNetworkReply& reply)
 {
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && status.toInt() >= 400) {
@@ -54,6 +56,22 @@ QString TransferError(QNetworkReply& reply)
             .arg(reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
     }
     return reply.errorString();
+}
+
+QString StatusMeaning(int status)
+{
+    switch (status) {
+    case 400: return QStringLiteral("requête incorrecte");
+    case 401: return QStringLiteral("authentification demandée");
+    case 403: return QStringLiteral("accès refusé");
+    case 404: return QStringLiteral("adresse introuvable");
+    case 408: return QStringLiteral("délai dépassé");
+    case 500: return QStringLiteral("erreur interne du service");
+    case 502: return QStringLiteral("passerelle en erreur");
+    case 503: return QStringLiteral("service indisponible");
+    case 504: return QStringLiteral("délai de la passerelle dépassé");
+    default: return {};
+    }
 }
 
 // Counts a request as pending for as long as it runs, whatever way it ends.
@@ -68,6 +86,49 @@ private:
 };
 
 }  // namespace
+
+QString DescribeTransferFailure(QNetworkReply::NetworkError code, int status, const QString& host)
+{
+    if (status >= 400) {
+        const QString meaning = StatusMeaning(status);
+        return meaning.isEmpty()
+                   ? QStringLiteral("Le service de données a répondu par l'erreur HTTP %1").arg(status)
+                   : QStringLiteral("Le service de données a répondu par l'erreur HTTP %1 (%2)").arg(status).arg(meaning);
+    }
+    switch (code) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("Le service de données ne répond pas (connexion refusée)");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("Le service de données a fermé la connexion sans répondre");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("Le service de données est introuvable (hôte « %1 » inconnu)").arg(host);
+    case QNetworkReply::TimeoutError:
+        return QStringLiteral("Le service de données ne répond pas (délai de connexion dépassé)");
+    case QNetworkReply::OperationCanceledError:
+        return QStringLiteral("Requête interrompue");
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("La connexion sécurisée au service de données a échoué");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::UnknownNetworkError:
+        return QStringLiteral("Le réseau est indisponible");
+    case QNetworkReply::ProxyConnectionRefusedError:
+        return QStringLiteral("Le proxy ne répond pas (connexion refusée)");
+    case QNetworkReply::ProxyConnectionClosedError:
+        return QStringLiteral("Le proxy a fermé la connexion sans répondre");
+    case QNetworkReply::ProxyNotFoundError:
+        return QStringLiteral("Le proxy est introuvable");
+    case QNetworkReply::ProxyTimeoutError:
+        return QStringLiteral("Le proxy ne répond pas (délai dépassé)");
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+        return QStringLiteral("Le proxy demande une authentification");
+    case QNetworkReply::ProtocolUnknownError:
+    case QNetworkReply::ProtocolInvalidOperationError:
+        return QStringLiteral("L'adresse du service de données n'est pas valide (« %1 »)").arg(host);
+    default:
+        return QStringLiteral("La requête au service de données a échoué");
+    }
+}
 
 DataServiceClient::DataServiceClient(ServiceHost& host, ClientOptions options, QObject* parent)
     : QObject(parent), host_(host), options_(std::move(options)), http1_(MakeManager()),
@@ -155,13 +216,17 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
         reply->abort();
     }
 
+    // The user reads the first line; the network library's text follows.
     Transfer result;
     if (interrupted) {
         result.error = QStringLiteral("Requête interrompue");
     } else if (timedOut) {
-        result.error = QStringLiteral("Délai de lecture dépassé (%1 ms)").arg(timeoutMs);
+        result.error = QStringLiteral("Le service de données ne répond pas (aucune réponse en %1 ms)").arg(timeoutMs);
     } else if (reply->error() != QNetworkReply::NoError) {
-        result.error = TransferError(*reply);
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        result.error = DescribeTransferFailure(reply->error(), status.isValid() ? status.toInt() : 0,
+                                               request.url().host()) +
+                       u'\n' + TechnicalError(*reply);
     } else {
         result.ok = true;
         result.body = reply->readAll();
@@ -216,10 +281,13 @@ void DataServiceClient::pauseBeforeRetry()
 void DataServiceClient::storeAnswer(const QString& body, const QString& fileName, QString leadText)
 {
     const QString stored = NormalizeDeclaredCharset(body);
+    // The trace folder is made when it is missing, so that no answer is lost to it.
+    QDir().mkpath(QFileInfo(fileName).absolutePath());
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(stored.toLatin1()) < 0 || !file.commit()) {
         // A lost answer is a failure: the caller must not read the old file as this answer.
-        const QString error = QStringLiteral("Exception : impossible d'écrire %1 : %2")
+        const QString error = QStringLiteral("Exception : La réponse du service de données n'a pas pu être "
+                                             "enregistrée dans %1\n%2")
                                   .arg(fileName, file.errorString());
         host_.setRequestError(error);  // before the trace, which may fail in turn
         host_.writeTrace(error);
@@ -282,7 +350,9 @@ void DataServiceClient::HttpPost(const QString& url, const QString& fileName,
     } else {
         // A failed transfer is reported as a failure, not only written to the file.
         body = kTransferFailed;
-        lead = QStringLiteral("Exception : ") + posted.error + kTransferFailed;
+        const qsizetype br = posted.error.indexOf(u'\n');
+        lead = QStringLiteral("Exception : ") + posted.error.left(br < 0 ? posted.error.size() : br) +
+               kTransferFailed + (br < 0 ? QString() : posted.error.mid(br));
     }
     storeAnswer(body, fileName, lead);
     if (!posted.ok)
@@ -307,12 +377,41 @@ HttpResult DataServiceClient::DownloadPhoto(const QString& url)
     return HttpResult{t.ok, t.body, t.error};
 }
 
-void DataServiceClient::SetProxy(const ProxyAddress& proxy)
+namespace {
+
+// The proxy for every request but those whose host goes direct.
+class ChosenProxy : public QNetworkProxyFactory {
+public:
+    ChosenProxy(QNetworkProxy proxy, DataServiceClient::ProxyBypass direct)
+        : proxy_(std::move(proxy)), direct_(std::move(direct))
+    {
+    }
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override
+    {
+        if (direct_ && direct_(query.peerHostName(), query.peerPort()))
+            return {QNetworkProxy(QNetworkProxy::NoProxy)};
+        return {proxy_};
+    }
+
+private:
+    QNetworkProxy proxy_;
+    DataServiceClient::ProxyBypass direct_;
+};
+
+}  // namespace
+
+void DataServiceClient::SetProxy(const ProxyAddress& proxy, ProxyBypass direct)
 {
     const QNetworkProxy p(QNetworkProxy::HttpProxy, proxy.host,
                           static_cast<quint16>(qBound(0, proxy.port, 65535)));
-    http1_->setProxy(p);
-    http2_->setProxy(p);
+    if (!direct) {
+        http1_->setProxy(p);
+        http2_->setProxy(p);
+        return;
+    }
+    // Each manager owns its factory.
+    http1_->setProxyFactory(new ChosenProxy(p, direct));
+    http2_->setProxyFactory(new ChosenProxy(p, direct));
 }
 
 }  // namespace stanor::service

@@ -16,6 +16,7 @@
 #include "service/ServiceHost.h"
 
 #include <QByteArray>
+#include <QNetworkReply>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -49,6 +50,11 @@ struct HttpResult {
     QString error;
 };
 
+// What a user reads when a transfer failed: one French line saying what went
+// wrong (refused, no answer, unknown host, an HTTP error status...). `status`
+// is the HTTP status when one came back (0 otherwise), `host` the host asked.
+QString DescribeTransferFailure(QNetworkReply::NetworkError code, int status, const QString& host);
+
 class DataServiceClient : public QObject {
     Q_OBJECT
 public:
@@ -71,8 +77,10 @@ public:
     // for senders that handle their answer themselves (the text-message gateway).
     HttpResult PostForm(const QString& url, std::unique_ptr<QHttpMultiPart> form);
 
-    // The proxy of both clients (set once by the start-up sequence).
-    void SetProxy(const ProxyAddress& proxy);
+    // The proxy of both clients (set once by the start-up sequence). A host
+    // for which `direct` answers true is reached without it.
+    using ProxyBypass = std::function<bool(const QString& host, int port)>;
+    void SetProxy(const ProxyAddress& proxy, ProxyBypass direct = {});
     // Drops the kept connection; the next request opens a fresh one. Does
     // nothing while a request is pending (its connection is not idle).
     void Disconnect();

@@ -1,6 +1,6 @@
 #include "service/RequestCatalogue.h"
 
-#include <QDir>
+#include "platform/Paths.h"
 
 namespace stanor::service {
 
@@ -20,7 +20,7 @@ const QString& SaveFile(SaveTarget target)
 
 QString RequestCatalogue::answerPath(const QString& name) const
 {
-    return QDir(p_.traceDir).filePath(name);
+    return platform::filePathIn(p_.traceDir, name);
 }
 
 QString RequestCatalogue::endpoint(const QString& name) const

@@ -34,11 +34,16 @@ Edit::Edit(QWidget* parent) : QLineEdit(parent), FieldControl(this) {
 void Edit::setText(const QString& t) {
     fitLimit(this, maxLength(), t.size());
     QLineEdit::setText(t);
+    // A value longer than the edit shows its beginning (a chassis number
+    // would otherwise lose its first characters); typing keeps its cursor.
+    if (!hasFocus()) setCursorPosition(0);
 }
 
 void Edit::setMaxLength(int n) {
     FieldControl::setMaxLength(n);
+    // Qt puts the text back with the cursor at its end: the beginning shows again.
     fitLimit(this, maxLength(), QLineEdit::text().size());
+    if (!hasFocus()) setCursorPosition(0);
 }
 
 NumberEdit::NumberEdit(QWidget* parent) : Edit(parent) {
@@ -50,7 +55,9 @@ NumberEdit::NumberEdit(QWidget* parent) : Edit(parent) {
 
 DatePicker::DatePicker(QWidget* parent) : QLineEdit(parent), FieldControl(this) {
     setInputMask(QStringLiteral("99/99/9999;_"));
-    QAction* drop = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    // The calendar of the icon theme when there is one, else the style's arrow.
+    const QIcon picture = QIcon::fromTheme(QStringLiteral("x-office-calendar"), style()->standardIcon(QStyle::SP_ArrowDown));
+    QAction* drop = addAction(picture, QLineEdit::TrailingPosition);
     drop->setObjectName(QStringLiteral("dropDown"));
     drop->setToolTip(QStringLiteral("Calendrier"));
     connect(drop, &QAction::triggered, this, &DatePicker::showCalendar);
@@ -62,6 +69,21 @@ QString DatePicker::text() const { return displayText(); }
 void DatePicker::setText(const QString& t) {
     if (t == kEmptyMask) QLineEdit::setText(QString());
     else QLineEdit::setText(t);
+    toFirstBlank();
+}
+
+void DatePicker::toFirstBlank() {
+    if (isEmptyDate()) setCursorPosition(0);
+}
+
+void DatePicker::focusInEvent(QFocusEvent* e) {
+    QLineEdit::focusInEvent(e);
+    toFirstBlank();
+}
+
+void DatePicker::mouseReleaseEvent(QMouseEvent* e) {
+    QLineEdit::mouseReleaseEvent(e);
+    toFirstBlank();
 }
 
 QDate DatePicker::date() const { return QDate::fromString(text(), QStringLiteral("dd/MM/yyyy")); }
@@ -86,6 +108,9 @@ void DatePicker::showCalendar() {
         lay->setContentsMargins(0, 0, 0, 0);
         calendar_ = new QCalendarWidget(popup_);
         calendar_->setGridVisible(true);
+        // Month and day names in French, weeks from Monday, whatever the system says.
+        calendar_->setLocale(QLocale(QLocale::French, QLocale::France));
+        calendar_->setFirstDayOfWeek(Qt::Monday);
         lay->addWidget(calendar_);
         connect(calendar_, &QCalendarWidget::clicked, this, &DatePicker::pick);
         connect(calendar_, &QCalendarWidget::activated, this, &DatePicker::pick);

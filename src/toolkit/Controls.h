@@ -64,9 +64,14 @@ protected:
     // Digits typed in a row fill the date from its first empty place, wherever
     // the click that gave the focus left the cursor.
     void keyPressEvent(QKeyEvent* e) override;
+    // Typing into an empty date starts at its first digit, wherever the
+    // click or the focus put the cursor.
+    void focusInEvent(QFocusEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
     void pick(const QDate& d);
+    void toFirstBlank();
     QWidget* popup_ = nullptr;
     QCalendarWidget* calendar_ = nullptr;
 };

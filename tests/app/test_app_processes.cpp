@@ -24,6 +24,7 @@ namespace {
 
 const QString kClient = QStringLiteral(PROJSTANOR_EXE);
 const QString kLauncher = QStringLiteral(LAUNCHER_EXE);
+const QString kDataService = QStringLiteral(DATASERVICE_EXE);
 
 // Waits for a condition while the child processes run, handling events in
 // between; nothing depends on how long it takes.
@@ -172,10 +173,21 @@ TEST_F(ProcessTest, LauncherRefusesBadArgumentsAndABadStore) {
     EXPECT_TRUE(err.contains("NOM=VALEUR"));
     EXPECT_EQ(run(kLauncher, {"--frobnicate"}, &err), 1);
     EXPECT_EQ(run(kLauncher, {"--set"}, &err), 1);
+    // A name that is no run parameter would be written and never read.
+    EXPECT_EQ(run(kLauncher, {"--set", "idTV0=4"}, &err), 1);
+    EXPECT_TRUE(err.contains("« idTV0 » n'est pas un paramètre de lancement")) << err.constData();
+    EXPECT_TRUE(err.contains("idTVO, OCXName")) << "the message lists the names";
+    EXPECT_FALSE(QFile::exists(registry)) << "nothing written";
     QProcess* help = start(kLauncher, {"--help"});
     ASSERT_TRUE(help->waitForFinished());
     EXPECT_EQ(help->exitCode(), 0);
     EXPECT_TRUE(help->readAllStandardOutput().contains("--set NOM=VALEUR"));
+    // Nothing asked: the help, and no reload nor start of the client.
+    QProcess* bare = start(kLauncher);
+    ASSERT_TRUE(bare->waitForFinished());
+    EXPECT_EQ(bare->exitCode(), 1);
+    EXPECT_TRUE(bare->readAllStandardOutput().contains("Usage : projstanor-launch"));
+    EXPECT_FALSE(QFile::exists(registry));
 
     // The client's registration switches end it before it touches anything.
     EXPECT_EQ(run(kClient, {"/REGSERVER"}), 0);
@@ -187,15 +199,93 @@ TEST_F(ProcessTest, LauncherRefusesBadArgumentsAndABadStore) {
     EXPECT_TRUE(err.contains("ligne 4")) << err.constData();
 }
 
-TEST_F(ProcessTest, BadStoresAreReportedAndTheClientKeepsRunning) {
+TEST_F(ProcessTest, TheDemoScriptSaysWhatIsWrongWithItsOptions) {
+    const struct {
+        QStringList args;
+        int code;
+        const char* said;
+    } cases[] = {
+        {{"--help"}, 0, "Usage : scripts/demo"},
+        {{"--user"}, 2, "--user attend une valeur"},
+        {{"--vehicle", "--kind", "2"}, 2, "--vehicle attend une valeur"},
+        {{"--kind", "4"}, 2, "--kind vaut 1 (VO), 2 (VN) ou 3 (VD)"},
+        {{"--user", "5"}, 2, "--user vaut 1, 2 ou 3"},
+        {{"--customer", "x"}, 2, "--customer attend un nombre"},
+        {{"--frobnicate"}, 2, "option inconnue"},
+    };
+    for (const auto& c : cases) {
+        QProcess* p = start(QStringLiteral("bash"), QStringList{QStringLiteral(DEMO_SCRIPT)} + c.args);
+        ASSERT_TRUE(p->waitForFinished(20000));
+        const QByteArray said = p->readAllStandardOutput() + p->readAllStandardError();
+        EXPECT_EQ(p->exitCode(), c.code) << c.args.join(u' ').toStdString();
+        EXPECT_TRUE(said.contains(c.said)) << c.args.join(u' ').toStdString() << ": " << said.constData();
+    }
+}
+
+TEST_F(ProcessTest, HelpAndVersionNeedNoDisplay) {
+    // No display at all: a window system started for --help would end the program.
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    const struct {
+        const char* arg;
+        QByteArray out;
+    } cases[] = {{"--help", "Usage : ProjStanor"}, {"--version", "ProjStanor " STANOR_FILE_VERSION "\n"}};
+    for (const auto& c : cases) {
+        QProcess* p = start(kClient, {QString::fromLatin1(c.arg)});
+        ASSERT_TRUE(p->waitForFinished(20000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit) << c.arg;
+        EXPECT_EQ(p->exitCode(), 0) << c.arg << p->readAllStandardError().constData();
+        EXPECT_TRUE(p->readAllStandardOutput().contains(c.out)) << c.arg;
+    }
+    EXPECT_FALSE(QFile::exists(registry));
+}
+
+TEST_F(ProcessTest, WithTraceOffTheFirstRecordIsShownAndItsAnswerKept) {
+    // The demo data service, as a dealership has it, on a free loopback port.
+    QProcess* service = start(kDataService, {"--db", tmp.filePath("demo.db"), "--images", tmp.filePath("images"),
+                                             "--port", "0"});
+    QByteArray serviceLog;
+    QString base;
+    ASSERT_TRUE(waitFor([&] {
+        serviceLog += service->readAllStandardError();
+        const qsizetype at = serviceLog.indexOf("http://127.0.0.1:");
+        const qsizetype end = at < 0 ? -1 : serviceLog.indexOf('/', at + 17);
+        if (end > 0) base = QString::fromLatin1(serviceLog.mid(at, end - at + 1));
+        return !base.isEmpty();
+    })) << serviceLog.constData();
+    writeStore("\"BaseHRef\"=\"" + base.toUtf8() + "\"\n\"idTVO\"=\"1\"\n\"idTypeVO\"=\"1\"\n\"idUser\"=\"1\"\n"
+               "\"UserConcession\"=\"ALV\"\n\"UserSite\"=\"#\"\n");
+    QProcess* client = start(kClient);
+    QByteArray err;
+    ASSERT_TRUE(waitFor([&] {
+        err += client->readAllStandardError();
+        return err.contains("première fiche affichée");
+    })) << err.constData();
+    // "Windir\TEMP" of this user: the answers support staff look for.
+    const QString temp = tmp.filePath(QStringLiteral("state/ProjStanor/Windows/TEMP"));
+    QFile answer(temp + QStringLiteral("/XmlVO.xml"));
+    ASSERT_TRUE(answer.open(QIODevice::ReadOnly)) << temp.toStdString();
+    EXPECT_TRUE(answer.readAll().contains("<NVO>1201</NVO>"));
+    EXPECT_TRUE(QFile::exists(temp + QStringLiteral("/XmlStruct.xml")));
+    EXPECT_FALSE(QFile::exists(temp + QStringLiteral("/TAXStanor.log"))) << "no log with trace off";
+    EXPECT_FALSE(err.contains("Exception")) << err.constData();
+    EXPECT_EQ(run(kLauncher, {"--quit"}), 0);
+    ASSERT_TRUE(client->waitForFinished(20000));
+}
+
+TEST_F(ProcessTest, BadStoresAreReportedAndOnlyAnUnreadableOneEndsTheClient) {
     const struct {
         QByteArray body;
         bool readOnly;
         const char* expected[2];
+        bool ends;
     } cases[] = {
-        {"\"Trace\"=\"1\n", false, {"lecture dans la base de registres.", "ligne 4"}},
-        {"\"Trace\"=dword:00000001\n", false, {"lecture dans la base de registres.", "\"Trace\""}},
-        {"\"idTVO\"=\"9\"\n", true, {"l'écriture dans la base de registre.", "lecture seule"}},
+        // Malformed: nothing can be read nor written; after the boxes the client ends.
+        {"\"Trace\"=\"1\n", false, {"lecture dans la base de registres.", "ligne 4"}, true},
+        // One value of the wrong type: the client waits for a reload that completes the parameters.
+        {"\"Trace\"=dword:00000001\n", false, {"lecture dans la base de registres.", "\"Trace\""}, false},
+        {"\"idTVO\"=\"9\"\n", true, {"l'écriture dans la base de registre.", "lecture seule"}, false},
     };
     for (const auto& c : cases) {
         writeStore(c.body);
@@ -206,9 +296,15 @@ TEST_F(ProcessTest, BadStoresAreReportedAndTheClientKeepsRunning) {
             err += client->readAllStandardError();
             return err.contains(c.expected[0]) && err.contains(c.expected[1]);
         })) << err.constData();
-        EXPECT_EQ(client->state(), QProcess::Running) << "never a crash";
-        client->kill();
-        client->waitForFinished();
+        if (c.ends) {
+            ASSERT_TRUE(waitFor([&] { return client->state() == QProcess::NotRunning; })) << "no window left behind";
+            EXPECT_EQ(client->exitStatus(), QProcess::NormalExit) << "never a crash";
+            EXPECT_EQ(client->exitCode(), 2);
+        } else {
+            EXPECT_EQ(client->state(), QProcess::Running) << "never a crash";
+            client->kill();
+            client->waitForFinished();
+        }
         QFile::setPermissions(registry, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 }

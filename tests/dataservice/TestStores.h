@@ -5,10 +5,25 @@
 // the first test that needs it and stops it after the last).
 
 #include "DataService.h"
+#include "DemoLoader.h"
+#include "PgStore.h"
+#include "SqliteStore.h"
 #include "Store.h"
 
+#include <libpq-fe.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace stanor::dataservice::test {
@@ -80,5 +95,205 @@ void EndServiceConnections(const DemoCopy& copy);
 // Every row of every table of the application and of the service, sorted,
 // one line a table: to prove that a refused request changed nothing.
 std::string Snapshot(Store& store);
+
+// ---- definitions: header only, so that every user of the end-to-end fixture
+// needs the service library alone ----
+
+namespace detail {
+
+struct PgServer {
+    std::string dir, admin;
+};
+
+inline const PgServer& Server() {
+    static const PgServer server = [] {
+        const char* file = std::getenv("STANOR_TEST_PG");
+        if (!file) throw std::runtime_error("STANOR_TEST_PG manque : le serveur de test se lance par CTest");
+        std::ifstream in(file);
+        if (!in) throw std::runtime_error(std::string("serveur PostgreSQL de test absent (") + file + ")");
+        PgServer s;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("dir=", 0) == 0) s.dir = line.substr(4);
+            if (line.rfind("admin=", 0) == 0) s.admin = line.substr(6);
+        }
+        return s;
+    }();
+    return server;
+}
+
+inline std::string Conninfo(const std::string& database, const std::string& user) {
+    return "host=" + Server().dir + " dbname=" + database + " user=" + user;
+}
+
+// Runs a statement as the cluster's administrator; a template still in use
+// by a copy being made beside is waited for.
+inline void AdminRun(const std::string& sql) {
+    for (int attempt = 0;; ++attempt) {
+        PGconn* conn = ConnectPg(Server().admin + " dbname=postgres");
+        PGresult* r = PQexec(conn, sql.c_str());
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+        const std::string why = ok ? "" : PQresultErrorMessage(r);
+        const bool retry = !ok && state && std::string(state) == "55006" && attempt < 50;
+        PQclear(r);
+        PQfinish(conn);
+        if (ok) return;
+        if (!retry) throw std::runtime_error(why + " - " + sql);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+inline std::string NewDatabaseName() {
+    static std::atomic<int> counter{0};
+    return "stanor_t_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
+}
+
+}  // namespace detail
+
+inline bool OnPostgres() {
+    const char* state = std::getenv("STANOR_TEST_PG");
+    return state && *state;
+}
+
+inline std::string MakeTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "stanor-ds-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
+    return pattern;
+}
+
+inline const std::string& TemplateDatabase() {
+    // Kept on the heap so that it outlives the function statics when the
+    // clean-up below runs at exit.
+    static const std::string* path = [] {
+        auto* db = new std::string(MakeTempDir() + "/template.db");
+        CreateDemoDatabase(*db, STANOR_DEMO_DIR);
+        std::atexit([] { std::filesystem::remove_all(std::filesystem::path(TemplateDatabase()).parent_path()); });
+        return db;
+    }();
+    return *path;
+}
+
+inline DemoCopy::DemoCopy(const std::string& dir) {
+    if (OnPostgres()) {
+        name_ = detail::NewDatabaseName();
+        detail::AdminRun("CREATE DATABASE " + name_ + " OWNER stanor_owner TEMPLATE stanor_demo");
+        service_ = detail::Conninfo(name_, "stanor_service");
+        owner_ = detail::Conninfo(name_, "stanor_owner");
+    } else {
+        std::filesystem::create_directories(dir);
+        path_ = dir + "/demo.db";
+        std::filesystem::copy_file(TemplateDatabase(), path_, std::filesystem::copy_options::overwrite_existing);
+    }
+}
+
+inline DemoCopy::~DemoCopy() {
+    try {
+        if (!name_.empty()) detail::AdminRun("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
+    } catch (const std::exception&) {
+        // The server stops after the tests and takes its databases with it.
+    }
+}
+
+inline void DemoCopy::configure(ServiceOptions& options) const {
+    options.dbPath = path_;
+    options.pgConninfo = service_;
+}
+
+inline std::vector<std::string> DemoCopy::programArguments() const {
+    if (!service_.empty()) return {"--pg", service_};
+    return {"--db", path_};
+}
+
+inline std::unique_ptr<Store> DemoCopy::open(DatabaseOptions options) const {
+    if (!owner_.empty()) return std::make_unique<PgStore>(owner_, options);
+    return std::make_unique<SqliteStore>(path_, options);
+}
+
+inline EmptyPgDatabase::EmptyPgDatabase() : name_(detail::NewDatabaseName()) {
+    detail::AdminRun("CREATE DATABASE " + name_ + " OWNER stanor_owner ENCODING 'UTF8' LOCALE 'C.UTF-8' TEMPLATE template0");
+    owner_ = detail::Conninfo(name_, "stanor_owner");
+    service_ = detail::Conninfo(name_, "stanor_service");
+}
+
+inline EmptyPgDatabase::~EmptyPgDatabase() {
+    try {
+        detail::AdminRun("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
+    } catch (const std::exception&) {
+    }
+}
+
+struct OtherWriter::Impl {
+    sqlite3* sqlite = nullptr;
+    PGconn* pg = nullptr;
+};
+
+inline OtherWriter::OtherWriter(const DemoCopy& copy) : impl_(std::make_unique<Impl>()) {
+    if (!copy.ownerConninfo().empty()) {
+        impl_->pg = ConnectPg(copy.ownerConninfo());
+        const char* lockAll =
+            "BEGIN; DO $$ DECLARE t record; BEGIN FOR t IN SELECT tablename FROM pg_tables"
+            " WHERE schemaname = current_schema() LOOP"
+            " EXECUTE format('LOCK TABLE %I IN EXCLUSIVE MODE', t.tablename); END LOOP; END $$";
+        PGresult* r = PQexec(impl_->pg, lockAll);
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        if (!ok) throw std::runtime_error(PQerrorMessage(impl_->pg));
+    } else {
+        if (sqlite3_open(copy.path().c_str(), &impl_->sqlite) != SQLITE_OK ||
+            sqlite3_exec(impl_->sqlite, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error("verrou d'écriture SQLite impossible");
+    }
+}
+
+inline void OtherWriter::release() {
+    if (impl_->pg) {
+        PQclear(PQexec(impl_->pg, "ROLLBACK"));
+        PQfinish(impl_->pg);
+        impl_->pg = nullptr;
+    }
+    if (impl_->sqlite) {
+        sqlite3_exec(impl_->sqlite, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(impl_->sqlite);
+        impl_->sqlite = nullptr;
+    }
+}
+
+inline OtherWriter::~OtherWriter() { release(); }
+
+inline void EndServiceConnections(const DemoCopy& copy) {
+    PGconn* conn = ConnectPg(detail::Server().admin + " dbname=postgres");
+    const std::string which = " FROM pg_stat_activity WHERE datname = '" + copy.pgDatabase() +
+                              "' AND usename = 'stanor_service'";
+    PQclear(PQexec(conn, ("SELECT pg_terminate_backend(pid)" + which).c_str()));
+    for (int i = 0; i < 500; ++i) {
+        PGresult* r = PQexec(conn, ("SELECT count(*)" + which).c_str());
+        const bool gone = PQresultStatus(r) == PGRES_TUPLES_OK && std::string(PQgetvalue(r, 0, 0)) == "0";
+        PQclear(r);
+        if (gone) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    PQfinish(conn);
+}
+
+inline std::string Snapshot(Store& store) {
+    auto s = store.acquire();
+    std::string out;
+    for (const char* table : {"tVehicles", "tVO - Frevo", "tVO - Liens Images", "tClients", "tActions",
+                              "tVehiclesProfid", "ListRubrics", "ListPars", "ListModels", "ListVersions",
+                              "ListOptions", "tSites", "tCommerciaux", "tUsers", "tUserGroups", "tOptDates",
+                              "sysTabDesc", "sysSmsLog"}) {
+        const ResultSet rows = s->query("SELECT * FROM " + QuoteIdentifier(table));
+        std::vector<std::string> lines;
+        for (const auto& r : rows.rows) {
+            std::string line;
+            for (const auto& v : r) line += v + "|";
+            lines.push_back(line);
+        }
+        std::sort(lines.begin(), lines.end());
+        out += std::string(table) + ":";
+        for (const auto& line : lines) out += line + "\n";
+    }
+    return out;
+}
 
 }  // namespace stanor::dataservice::test

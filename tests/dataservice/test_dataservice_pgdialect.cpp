@@ -47,6 +47,7 @@ TEST(DataServicePgDialect, NamesKeyWordsAndLiteralsAreWrittenAsPostgresqlReadsTh
         {"select CAST(KMS AS DECIMAL), count(*) AS n, upper(Site) from tVehicles",
          "select CAST(\"KMS\" AS DECIMAL), count(*) AS \"n\", upper(\"Site\") from \"tVehicles\""},
         {"select KMS * 1e3 from tVehicles", "select \"KMS\" * 1e3 from \"tVehicles\""},
+        {"select KMS::text from tVehicles", "select \"KMS\"::text from \"tVehicles\""},
         {"select CliNom from tClients order by CliNom COLLATE NOCASE",
          "select \"CliNom\" from \"tClients\" order by \"CliNom\" COLLATE nocase"},
         // A text glued to a word is never read as an escape (E'..') or Unicode (U&'..') text.

@@ -4,7 +4,7 @@
 
 #include "app/TAxStanor.h"
 #include "DataService.h"
-#include "TestStores.h"
+#include "../dataservice/TestStores.h"
 #include "platform/MemorySettingsStore.h"
 
 #include <QDir>
@@ -29,6 +29,7 @@ public:
     explicit RunningService(const QString& root, std::function<void(const std::string&)> log = {},
                             dataservice::Clock clock = {})
     {
+        QDir().mkpath(root);
         dataservice::ServiceOptions o;
         o.dbPath = (root + QStringLiteral("/demo.db")).toStdString();
         o.imagesDir = (root + QStringLiteral("/images")).toStdString();
@@ -63,21 +64,31 @@ public:
 // A form with scripted platform services and its trace on.
 class FormRun {
 public:
-    FormRun(const QString& root, const QString& baseHRef)
+    // With trace off (the usual setting at a dealership) no "TraceRepTemp" is
+    // given: the answers go to "Windir\TEMP", a folder nobody made beforehand.
+    FormRun(const QString& root, const QString& baseHRef, bool trace = true)
     {
-        traceDir = root + QStringLiteral("/trace");
-        QDir().mkpath(traceDir);
-        env.vars[QStringLiteral("Windir")] = root;
-        QFile log(traceDir + QStringLiteral("/TAXStanor.log"));
-        log.open(QIODevice::WriteOnly);
-        set("BaseHRef", baseHRef);
-        set("HttpRoot", baseHRef);
-        set("URLImages", baseHRef + QStringLiteral("images/"));
+        env.vars[QStringLiteral("Windir")] = root + QStringLiteral("/Windows");
+        setService(baseHRef);
         set("idUser", QStringLiteral("1"));
         set("UserConcession", QStringLiteral("ALV"));
         set("UserSite", QStringLiteral("#"));
+        if (!trace) {
+            traceDir = root + QStringLiteral("/Windows/TEMP");
+            return;
+        }
+        traceDir = root + QStringLiteral("/trace");
+        QDir().mkpath(traceDir);
+        QFile log(traceDir + QStringLiteral("/TAXStanor.log"));
+        log.open(QIODevice::WriteOnly);
         set("Trace", QStringLiteral("1"));
         set("TraceRepTemp", traceDir);
+    }
+    void setService(const QString& baseHRef)
+    {
+        set("BaseHRef", baseHRef);
+        set("HttpRoot", baseHRef);
+        set("URLImages", baseHRef + QStringLiteral("images/"));
     }
     void set(const char* name, const QString& value)
     {

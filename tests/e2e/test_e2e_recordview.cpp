@@ -6,6 +6,8 @@
 #include "toolkit/Controls.h"
 #include "toolkit/FieldControl.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -155,4 +157,93 @@ TEST_F(RecordViewE2e, NoIdentifierSendsNothingAndRebuildsFromTheAnswerFiles)
     EXPECT_EQ(text("cNVO"), nvo);
     // The record's own key comes back into the caption from the answer file.
     EXPECT_EQ(form.LbIdTVO->text(), QStringLiteral("2"));
+}
+
+namespace {
+
+// The controls and captions a user sees on a sheet, with their place on it:
+// field controls, labels, lists and buttons (not the parts inside them).
+std::vector<std::pair<QWidget*, QRect>> shownOn(QWidget* sheet)
+{
+    std::vector<std::pair<QWidget*, QRect>> out;
+    for (QWidget* w : sheet->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(sheet))
+            continue;
+        const bool seen = toolkit::asFieldControl(w) || qobject_cast<QLabel*>(w) ||
+                          qobject_cast<QAbstractItemView*>(w) || qobject_cast<QAbstractButton*>(w);
+        if (!seen)
+            continue;
+        bool inside = false;
+        for (QWidget* p = w->parentWidget(); p && p != sheet; p = p->parentWidget())
+            inside = inside || toolkit::asFieldControl(p) || qobject_cast<QAbstractItemView*>(p) ||
+                     qobject_cast<QAbstractButton*>(p);
+        if (!inside)
+            out.push_back({w, QRect(w->mapTo(sheet, QPoint(0, 0)), w->size())});
+    }
+    return out;
+}
+
+// Every pair of shown things that cover each other on the sheets the record shows.
+QStringList overlaps(app::TAxStanor& form)
+{
+    QStringList out;
+    for (int i = 0; i < form.Tabs->count(); ++i) {
+        if (!form.Tabs->isTabVisible(i))
+            continue;
+        const auto shown = shownOn(form.Tabs->widget(i));
+        for (size_t a = 0; a < shown.size(); ++a)
+            for (size_t b = a + 1; b < shown.size(); ++b) {
+                const QRect common = shown[a].second.intersected(shown[b].second);
+                if (common.width() > 2 && common.height() > 2)
+                    out << QStringLiteral("%1: %2 / %3").arg(form.Tabs->tabText(i), shown[a].first->objectName(),
+                                                             shown[b].first->objectName());
+            }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(RecordViewE2e, NothingOnTheSheetsCoversAnythingElse)
+{
+    run->set("idTVO", QStringLiteral("1"));
+    run->set("idTypeVO", QStringLiteral("1"));
+    auto& form = run->start();
+    EXPECT_EQ(overlaps(form), QStringList()) << "used vehicle";
+    // Created controls join the sheet's layout, under its other groups.
+    auto* sellerie = form.findChild<QWidget*>(QStringLiteral("cInfoCouleurInt"));
+    ASSERT_NE(sellerie, nullptr);
+    EXPECT_GT(sellerie->x(), 300) << "not in a block at the bottom left";
+    const struct {
+        const char* idTVO;
+        const char* idTypeVO;
+        const char* idClient;
+        const char* what;
+    } records[] = {
+        {"4", "3", "", "demonstrator"},
+        {"6", "2", "", "new vehicle"},
+        {"", "1", "1", "customer"},
+        {"", "1", "-1", "new customer"},  // the duplicate indicators show
+    };
+    for (const auto& r : records) {
+        reload({{"idTVO", QString::fromLatin1(r.idTVO)},
+                {"idTypeVO", QString::fromLatin1(r.idTypeVO)},
+                {"idClient", QString::fromLatin1(r.idClient)}});
+        EXPECT_EQ(overlaps(form), QStringList()) << r.what;
+    }
+    EXPECT_TRUE(form.findChild<QWidget*>(QStringLiteral("DblNom"))->isVisibleTo(form.Sheet(7)));
+}
+
+TEST_F(RecordViewE2e, ThePrintButtonFollowsTheRecord)
+{
+    run->set("idTVO", QStringLiteral("1"));
+    run->set("idTypeVO", QStringLiteral("1"));
+    auto& form = run->start();
+    EXPECT_TRUE(form.JvXPBtnPrint->isEnabled()) << "a stored used vehicle";
+    EXPECT_EQ(form.JvXPBtnPrint->toolTip(), QStringLiteral("impression de la fiche du véhicule"));
+    reload({{"idTVO", QStringLiteral("6")}, {"idTypeVO", QStringLiteral("2")}});
+    EXPECT_FALSE(form.JvXPBtnPrint->isEnabled()) << "no printable sheet for a new vehicle";
+    reload({{"idTVO", QString()}, {"idClient", QStringLiteral("1")}});
+    EXPECT_TRUE(form.JvXPBtnPrint->isEnabled());
+    EXPECT_EQ(form.JvXPBtnPrint->toolTip(), QStringLiteral("impression de la fiche du client"));
 }

@@ -254,6 +254,28 @@ TEST_F(Apply, BadAnswersLeaveTheFormUsable)
     EXPECT_FALSE(view->state().PageFilling);
 }
 
+TEST_F(Apply, AFailedReloadKeepsTheDescriptionsAndListsForTheNextPass)
+{
+    show("1", "");
+    const QString lists = view->state().EquipXml.Text;
+    ASSERT_FALSE(lists.isEmpty());
+    // One answer, then the other, missing from the trace folder on a reload.
+    for (const char* missing : {"XmlStruct.xml", "XmlEquip.xml"}) {
+        const QString path = dir.filePath(QString::fromLatin1(missing));
+        QFile::rename(path, path + ".away");
+        w<QLabel>("LbIdTVO")->setText("1");
+        view->UpdateView(true);
+        EXPECT_TRUE(view->lastFault().contains(QString::fromLatin1(missing))) << view->lastFault().toStdString();
+        EXPECT_TRUE(view->lastFault().contains(QStringLiteral("n'ont pas été reçues du service de données")));
+        // The next pass (after a save, say) still has every sheet and list.
+        view->UpdateTabDesc(false, true);
+        EXPECT_TRUE(tabs->isTabVisible(0)) << missing;
+        EXPECT_EQ(view->state().EquipXml.Text, lists) << missing;
+        EXPECT_EQ(text("cNVO"), QStringLiteral("1201")) << missing;
+        QFile::rename(path + ".away", path);
+    }
+}
+
 TEST_F(Apply, HintsAndCommandsFollowTheRecord)
 {
     write("XmlCL.xml", customerXml(1));

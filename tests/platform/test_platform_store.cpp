@@ -118,6 +118,34 @@ TEST(RegFileStore, WritesKeepEveryOtherValueAndKeyAsFound) {
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".lock")));
 }
 
+TEST(RegFileStore, CommentsWrittenByPeopleSurviveTheProgramsWrites) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.reg"));
+    writeFile(path,
+              "Windows Registry Editor Version 5.00\n\n"
+              "; Demo settings of the north site\n"
+              "[HKEY_CLASSES_ROOT\\Software\\ProjStanor]\n"
+              ";   the service of the north site\n"
+              "\"BaseHRef\"=\"http://127.0.0.1:8080/\"\n"
+              "; trace only when support asks\n"
+              "\"Trace\"=\"0\"\n"
+              "\"idTVO\"=\"1\"\n"
+              "; end of file\n");
+    RegFileStore s(path);
+    s.writeString(K, QStringLiteral("idTVO"), QStringLiteral("4"));
+    s.writeString(K, QStringLiteral("idClient"), QStringLiteral("7"));
+    s.removeValue(K, QStringLiteral("Trace"));  // a value removed takes its own comment along
+    EXPECT_EQ(readAll(path),
+              "Windows Registry Editor Version 5.00\n\n"
+              "; Demo settings of the north site\n"
+              "[HKEY_CLASSES_ROOT\\Software\\ProjStanor]\n"
+              ";   the service of the north site\n"
+              "\"BaseHRef\"=\"http://127.0.0.1:8080/\"\n"
+              "\"idTVO\"=\"4\"\n"
+              "\"idClient\"=\"7\"\n"
+              "\n; end of file\n");
+}
+
 TEST(RegFileStore, ReadsRegistryEditorExportsInUtf16) {
     QString text = QStringLiteral(
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CLASSES_ROOT\\Software\\ProjStanor]\r\n"

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHttpMultiPart>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QCoreApplication>
 #include <QTimer>
@@ -150,32 +151,45 @@ TEST_F(DataServiceClientTest, TransportFailuresKeepTheOldAnswerFile)
     // A port that nobody listens on: bound, then closed again.
     int closedPort = 0;
     {
-        httplib::Server probe;
-        closedPort = probe.bind_to_any_port("127.0.0.1");
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
     }
+    // What the user reads first, in French; the network library's text follows
+    // on the second line for support.
     struct Case {
         const char* name;
         std::function<void()> script;
         QString address;
-        QString errorStart;
+        QString firstLine;
+        QString secondLine;  // part of it
     } cases[] = {
-        {"refused", [] {}, QStringLiteral("http://127.0.0.1:%1/AxInfoVO?x=1").arg(closedPort), "Exception : "},
+        {"refused", [] {}, QStringLiteral("http://127.0.0.1:%1/AxInfoVO?x=1").arg(closedPort),
+         "Le service de données ne répond pas (connexion refusée)", "refused"},
         {"status", [&] { server.handle([](const httplib::Request&, httplib::Response& res) {
              res.status = 500; res.set_content("<LogItems><LogItem>x</LogItem></LogItems>", "text/xml"); }); },
-         url("AxInfoVO?x=1"), "Exception : HTTP/1.1 500 Internal Server Error"},
+         url("AxInfoVO?x=1"), "Le service de données a répondu par l'erreur HTTP 500 (erreur interne du service)",
+         "HTTP/1.1 500 Internal Server Error"},
+        {"missing", [&] { server.handle([](const httplib::Request&, httplib::Response& res) { res.status = 404; }); },
+         url("AxInfoVO?x=1"), "Le service de données a répondu par l'erreur HTTP 404 (adresse introuvable)",
+         "HTTP/1.1 404 Not Found"},
         {"authentication", [&] { server.handle([](const httplib::Request&, httplib::Response& res) {
              res.status = 401; res.set_header("WWW-Authenticate", "Basic realm=\"ax\""); }); },
-         url("AxInfoVO?x=1"), "Exception : HTTP/1.1 401 Unauthorized"},
+         url("AxInfoVO?x=1"), "Le service de données a répondu par l'erreur HTTP 401 (authentification demandée)",
+         "HTTP/1.1 401 Unauthorized"},
         {"silent", [&] { server.handle([&](const httplib::Request&, httplib::Response&) {
              server.waitForRelease(); }); },
-         url("AxInfoVO?x=1"), QString::fromUtf8("Exception : Délai de lecture dépassé (150 ms)")},
+         url("AxInfoVO?x=1"), "Le service de données ne répond pas (aucune réponse en 150 ms)", ""},
     };
     for (const Case& c : cases) {
         c.script();
         WriteBytes(file, "old answer");
         host.trace.clear();
         client().HttpExecute(c.address, file);
-        EXPECT_TRUE(host.error.startsWith(c.errorStart)) << c.name << ": " << host.error.toStdString();
+        const QStringList lines = host.error.split(u'\n');
+        EXPECT_EQ(lines[0], "Exception : " + c.firstLine) << c.name;
+        EXPECT_TRUE(c.secondLine.isEmpty() ? lines.size() == 1 : lines.value(1).contains(c.secondLine))
+            << c.name << ": " << host.error.toStdString();
         EXPECT_TRUE(host.panelWarning) << c.name;
         EXPECT_EQ(ReadBytes(file), "old answer") << c.name;
         ASSERT_EQ(host.traced("HttpExecute Exception : ").size(), 1) << c.name;
@@ -308,8 +322,9 @@ TEST_F(DataServiceClientTest, MultipartPostStoresTheAnswerAndReportsFailedTransf
     // A failed transfer must not pass for a success.
     client().HttpPost(QStringLiteral("http://127.0.0.1:1/AxInsert"), insertFile, PhotoForm());
     EXPECT_EQ(ReadBytes(insertFile), " - Erreur de transfert sur le serveur ");
-    EXPECT_TRUE(host.error.startsWith("Exception : ")) << host.error.toStdString();
-    EXPECT_TRUE(host.error.endsWith(" - Erreur de transfert sur le serveur "));
+    EXPECT_EQ(host.error.section(u'\n', 0, 0),
+              "Exception : Le service de données ne répond pas (connexion refusée) - Erreur de transfert sur le serveur ")
+        << host.error.toStdString();
     EXPECT_TRUE(host.panelWarning);
     EXPECT_EQ(host.traced("HttpPost Exception : ").size(), 1);
 }
@@ -367,16 +382,45 @@ TEST_F(DataServiceClientTest, PhotoDownloadsGoThroughTheSecondClient)
     EXPECT_EQ(ok.body, QByteArray("\xff\xd8\0\xff\xd9", 5));
     const HttpResult missing = client().DownloadPhoto(url("images/13.jpg"));
     EXPECT_FALSE(missing.ok);
-    EXPECT_EQ(missing.error.left(12), "HTTP/1.1 404");
+    EXPECT_EQ(missing.error, "Le service de données a répondu par l'erreur HTTP 404 (adresse introuvable)\n"
+                             "HTTP/1.1 404 Not Found");
     EXPECT_EQ(host.error, "");  // downloads leave the status labels alone
 }
 
-TEST_F(DataServiceClientTest, UnwritableAnswerFileIsAnError)
+TEST_F(DataServiceClientTest, AnswerFileFolderIsMadeAndAnUnwritableOneIsAnError)
 {
     server.answers({"<r/>"});
-    client().HttpExecute(url("AxInfoVO?x=1"), dir.filePath("missing-folder/XmlVO.xml"));
-    EXPECT_TRUE(host.error.startsWith("Exception : ")) << host.error.toStdString();
+    // A trace folder that does not exist yet is made: the answer is not lost.
+    client().HttpExecute(url("AxInfoVO?x=1"), dir.filePath("new-folder/XmlVO.xml"));
+    EXPECT_EQ(host.error, "");
+    EXPECT_EQ(ReadBytes(dir.filePath("new-folder/XmlVO.xml")), "<r/>");
+    // A file standing where the folder should be: the answer cannot be kept.
+    WriteBytes(dir.filePath("a-file"), "x");
+    client().HttpExecute(url("AxInfoVO?x=1"), dir.filePath("a-file/XmlVO.xml"));
+    EXPECT_TRUE(host.error.startsWith("Exception : La réponse du service de données n'a pas pu être enregistrée"))
+        << host.error.toStdString();
     EXPECT_TRUE(host.panelWarning);
+}
+
+TEST(DescribeTransferFailure, EveryFailureAUserMeetsReadsInFrench)
+{
+    using E = QNetworkReply::NetworkError;
+    const struct {
+        E code;
+        int status;
+        const char* text;
+    } cases[] = {
+        {E::HostNotFoundError, 0, "Le service de données est introuvable (hôte « srv.exemple » inconnu)"},
+        {E::TimeoutError, 0, "Le service de données ne répond pas (délai de connexion dépassé)"},
+        {E::RemoteHostClosedError, 0, "Le service de données a fermé la connexion sans répondre"},
+        {E::ProxyConnectionRefusedError, 0, "Le proxy ne répond pas (connexion refusée)"},
+        {E::ContentNotFoundError, 404, "Le service de données a répondu par l'erreur HTTP 404 (adresse introuvable)"},
+        {E::UnknownContentError, 418, "Le service de données a répondu par l'erreur HTTP 418"},
+        {E::ServiceUnavailableError, 503, "Le service de données a répondu par l'erreur HTTP 503 (service indisponible)"},
+        {E::ProtocolUnknownError, 0, "L'adresse du service de données n'est pas valide (« srv.exemple »)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DescribeTransferFailure(c.code, c.status, "srv.exemple"), QString::fromUtf8(c.text)) << c.text;
 }
 
 TEST_F(DataServiceClientTest, AnswerBytesSurviveTheRoundTripWhateverTheirEncoding)

@@ -81,6 +81,71 @@ TEST(SetupProxy, TakesTheUsersInternetSettingsOrTheEnvironment)
     }
 }
 
+TEST(SetupProxy, NoProxyIsReadAsCurlReadsIt)
+{
+    const struct {
+        const char* host;
+        int port;
+        const char* noProxy;
+        bool direct;
+    } cases[] = {
+        {"srv.exemple.fr", 80, "exemple.fr", true},          // the domain and the names under it
+        {"exemple.fr", 80, ".exemple.fr", true},              // a leading dot is dropped
+        {"autreexemple.fr", 80, "exemple.fr", false},         // not a suffix of another name
+        {"SRV.Exemple.FR", 80, " foo , exemple.fr ", true},   // any case, blanks ignored
+        {"srv.exemple.fr", 8080, "srv.exemple.fr:80", false}, // another port
+        {"srv.exemple.fr", 80, "srv.exemple.fr:80", true},
+        {"10.1.2.3", 80, "10.0.0.0/8", true},                 // a range
+        {"11.1.2.3", 80, "10.0.0.0/8", false},
+        {"192.168.1.5", 80, "192.168.1.5", true},
+        {"[::1]", 80, "::1", true},
+        {"srv.exemple.fr", 80, "*", true},
+        {"srv.exemple.fr", 80, "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NoProxyFor(c.host, c.port, c.noProxy), c.direct) << c.host << " / " << c.noProxy;
+    for (const char* loopback : {"127.0.0.1", "127.8.9.1", "localhost", "[::1]"})
+        EXPECT_TRUE(IsLoopbackHost(loopback)) << loopback;
+    EXPECT_FALSE(IsLoopbackHost("10.0.0.1"));
+}
+
+TEST(SetupProxy, ALoopbackServiceAndTheNamesOfNoProxyAreReachedDirect)
+{
+    TestServer proxy;    // never asked
+    TestServer service;  // the data service on loopback
+    proxy.answers({"<viaProxy/>"});
+    service.answers({"<direct/>"});
+    const QString proxyUrl = QStringLiteral("http://127.0.0.1:%1/").arg(proxy.port());
+    const struct {
+        const char* name;
+        const char* noProxy;
+        const char* noProxyUpper;
+        bool traced;
+    } cases[] = {
+        {"loopback", "", "", true},
+        {"no_proxy", "127.0.0.1", "", true},
+        {"NO_PROXY", "", "localhost,127.0.0.1", true},
+        {"everything", "*", "", false},
+    };
+    for (const auto& c : cases) {
+        stanor::platform::MemorySettingsStore store;  // no Internet settings key
+        stanor::platform::ScriptedEnvironment env;
+        env.vars["http_proxy"] = proxyUrl;
+        env.vars["no_proxy"] = c.noProxy;
+        env.vars["NO_PROXY"] = c.noProxyUpper;
+        TestHost host;
+        QTemporaryDir dir;
+        DataServiceClient client(host, QuickOptions());
+        SetupProxy(client, host, store, env);
+        EXPECT_EQ(host.traced("Connexion Proxy : ").size(), c.traced ? 1 : 0) << c.name;
+        const size_t before = proxy.seen().size();
+        client.HttpExecute(service.base() + "AxInfoVO?x=1", dir.filePath("XmlVO.xml"));
+        EXPECT_EQ(host.error, "") << c.name;
+        EXPECT_EQ(proxy.seen().size(), before) << c.name << ": went through the proxy";
+        EXPECT_EQ(service.seen().back().target, "/AxInfoVO?x=1&idClient=") << c.name;
+    }
+}
+
 TEST(SetupProxy, AValueOfTheWrongTypeIsAnError)
 {
     stanor::platform::MemorySettingsStore store;

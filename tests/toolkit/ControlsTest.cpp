@@ -71,6 +71,30 @@ TEST(Controls, DatePickerMaskCalendarAndEvents) {
     EXPECT_EQ(exited.count(), 1);
 }
 
+TEST(Controls, WhatAUserSeesAndTypesInEditsAndDates) {
+    QWidget sheet;
+    auto* chassis = new Edit(&sheet);
+    chassis->setGeometry(0, 0, 60, 20);
+    sheet.show();
+    // A value wider than its edit shows its first characters.
+    chassis->setText(QStringLiteral("VWZZZAWZSU056231"));
+    EXPECT_EQ(chassis->cursorPosition(), 0);
+    chassis->setMaxLength(25);  // as a description sets it after the value
+    EXPECT_EQ(chassis->cursorPosition(), 0);
+    // An empty date clicked anywhere takes the digits from its first one.
+    auto* date = new DatePicker(&sheet);
+    date->setGeometry(0, 30, 120, 20);
+    QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(110, 10));
+    QTest::keyClicks(date, QStringLiteral("01022026"));
+    EXPECT_EQ(date->text(), QStringLiteral("01/02/2026"));
+    // The calendar speaks French and starts its weeks on Monday.
+    date->showCalendar();
+    ASSERT_NE(date->calendar(), nullptr);
+    EXPECT_EQ(date->calendar()->firstDayOfWeek(), Qt::Monday);
+    EXPECT_EQ(date->calendar()->locale().monthName(2), QStringLiteral("février"));
+    EXPECT_EQ(date->calendar()->locale().dayName(1, QLocale::ShortFormat), QStringLiteral("lun."));
+}
+
 TEST(Controls, ComboBoxListOnlyAndEditable) {
     ComboBox list(true);
     list.addItems({QStringLiteral("ES : Essence"), QStringLiteral("GO : Gazole")});
