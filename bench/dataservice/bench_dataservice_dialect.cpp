@@ -1,4 +1,5 @@
 // Cost of translating the client's statements and of writing an answer.
+#include "PgDialect.h"
 #include "SqlDialect.h"
 #include "TextCodec.h"
 #include "TextFold.h"
@@ -29,6 +30,22 @@ static void BM_TranslateInsert(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(TranslateSql(sql));
 }
 BENCHMARK(BM_TranslateInsert);
+
+// The same search written out for the PostgreSQL store, after the translation.
+static void BM_RenderSearchForPostgres(benchmark::State& state) {
+    PgNames names;
+    for (const char* c : {"TypeVO", "idTVO", "StatutVD", "NVO", "Immatriculation", "InfoMarque", "InfoModele",
+                          "InfoVersion", "Acheteur", "DateOrdre", "Site", "Concession", "idOwner"})
+        names.addColumn("tVehicles", c);
+    names.addTable("tVehicles");
+    const TranslatedSql t = TranslateSql(
+        "SELECT TypeVO, idTVO as VO_ID, StatutVD, NVO as VO_NO, Immatriculation AS VO_IMMAT, [InfoMarque], [InfoModele], "
+        "InfoVersion AS VO_VERSION, Acheteur AS VO_BUYER, DateOrdre AS VO_ORDRE, Immatriculation AS VO_Result, Site as "
+        "VO_SITE, Concession, idOwner FROM TVehicles WHERE (TypeVO=2) and (isnull(StatutVD)) and (SITE='NORD') and "
+        "(Immatriculation like '%AB1%') ORDER BY Immatriculation, DateOrdre desc");
+    for (auto _ : state) benchmark::DoNotOptimize(RenderClientSql(t, names));
+}
+BENCHMARK(BM_RenderSearchForPostgres);
 
 static void BM_ParseQuery(benchmark::State& state) {
     const std::string q = "XMLC_OutputFormat=XML&SQLExecute=Update%20tVehicles%20set%20Commentaires='caf%E9%20%22noir"

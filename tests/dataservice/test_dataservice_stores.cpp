@@ -107,14 +107,14 @@ TEST(DataServiceStores, AnImportedSiteKeepsEveryRowAndNeverReusesAKey) {
     if (!OnPostgres()) GTEST_SKIP() << "an import into PostgreSQL";
     const std::string dir = MakeTempDir();
     // The site's file: the demo database, whose customer key 41 was handed out
-    // (and that customer since deleted) before the move.
+    // (and that customer since deleted) before the move, made before insert keys existed.
     const std::string file = dir + "/site.db";
     fs::copy_file(TemplateDatabase(), file);
     {
         sqlite3* raw = nullptr;
         ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
         ASSERT_EQ(sqlite3_exec(raw, "INSERT INTO sysKeys (TableName, ColumnName, LastValue) VALUES ('tclients', "
-                                    "'idclient', 41)", nullptr, nullptr, nullptr),
+                                    "'idclient', 41); DROP TABLE sysInsertKeys", nullptr, nullptr, nullptr),
                   SQLITE_OK);
         sqlite3_close(raw);
     }
@@ -143,6 +143,11 @@ TEST(DataServiceStores, AnImportedSiteKeepsEveryRowAndNeverReusesAKey) {
         };
         EXPECT_EQ(next("Insert into tClients (CliNom, idClient) Values ('APRES', :NewID)"), 42);
         EXPECT_EQ(next("Insert into tVehicles (NVO, idTVO) Values (1, :NewID)"), 8);
+        // Inserts sent with a client's key are kept although the file had no table for them.
+        Outcome done;
+        done.changes = 1;
+        EXPECT_TRUE(s->rememberInsertKey("cle-de-la-saisie-01", done, "2026-12-09 12:00:00"));
+        EXPECT_EQ(s->insertKey("cle-de-la-saisie-01").rows.size(), 1u);
         // Importing again into a database that is no longer empty changes nothing.
         EXPECT_THROW(ImportSqliteIntoPg(file, target.ownerConninfo(), options), std::runtime_error);
         EXPECT_EQ(s->query("SELECT count(*) FROM tClients").rows.at(0).at(0), "4");
