@@ -3,6 +3,7 @@
 // without losing a row or a key, contains searches and duplicate counts are
 // served by indexes, and the service's role reaches the application's tables
 // only, whatever statement slips past the checks.
+#include "DemoLoader.h"
 #include "PgDialect.h"
 #include "PgSchema.h"
 #include "PgStore.h"
@@ -291,6 +292,27 @@ TEST(DataServiceStores, ConnectionsThatTheServerClosedAreOpenedAgain) {
         auto w = c.Get("/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update%20tVehicles%20set%20KMS=5%20where%20(idTVO=1)");
         ASSERT_TRUE(w);
         EXPECT_EQ(w->body.find("<LogItem>"), std::string::npos) << w->body;
+    }
+    fs::remove_all(dir);
+}
+
+TEST(DataServiceStores, TabDescriptionsAreReplacedOnPostgresqlAsOnSqlite) {
+    if (!OnPostgres()) GTEST_SKIP() << "the tab descriptions of a PostgreSQL database";
+    const std::string dir = MakeTempDir();
+    {
+        DemoCopy copy(dir);
+        const std::string file = std::string(STANOR_DEMO_DIR) + "/tabdesc_minimal.tsv";
+        LoadPgTabDescriptions(copy.ownerConninfo(), file);
+        auto store = copy.open();
+        auto s = store->acquire();
+        EXPECT_EQ(s->query("SELECT count(*) FROM sysTabDesc").rows.at(0).at(0),
+                  std::to_string(ReadTabDescriptions(file).rows.size()));
+        // In the file's order, as the answers give them.
+        EXPECT_EQ(s->tabDescriptions("ALV").rows.at(0).at(0), ReadTabDescriptions(file).rows.at(0).at(0));
+        // A file that cannot be read leaves the descriptions as they were.
+        EXPECT_THROW(LoadPgTabDescriptions(copy.ownerConninfo(), dir + "/absent.tsv"), std::runtime_error);
+        EXPECT_EQ(s->query("SELECT count(*) FROM sysTabDesc").rows.at(0).at(0),
+                  std::to_string(ReadTabDescriptions(file).rows.size()));
     }
     fs::remove_all(dir);
 }
