@@ -7,6 +7,8 @@
 #include "pages/RecordEditing.h"
 #include "pages/RecordView.h"
 #include "pages/RecordViewHostOf.h"
+#include "photos/PhotoSheet.h"
+#include "photos/PhotoSheetHostOf.h"
 #include "platform/FileVersion.h"
 #include "records/PersistenceHostOf.h"
 #include "records/RecordPersistence.h"
@@ -78,6 +80,7 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     pages::wireRecordView(*designed, *view);
     editing_ = pages::RecordEditing::install(*designed, *view, pages::editingHostOf(*this));
     persistence_ = records::RecordPersistence::install(*view, *editing_, records::persistenceHostOf(*this));
+    photos::PhotoSheet::install(*designed, *view, *persistence_, photos::photoSheetHostOf(*this));
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
