@@ -19,6 +19,7 @@
 
 #include <QHttpMultiPart>
 #include <QLabel>
+#include <QTextCursor>
 #include <QTreeWidget>
 
 #include <optional>
@@ -78,7 +79,10 @@ void PhotoSheet::reduce(const QString& source, const images::Bitmap* blurred, co
     images::ReductionOptions options;
     options.dir = dir;
     options.memo = images::memoOnThreadOf(Memo, [this](const QString& line) {
-        if (Memo) Memo->appendPlainText(line);
+        if (!Memo) return;
+        Memo->appendPlainText(line);
+        Memo->moveCursor(QTextCursor::End);  // the last step in sight
+        Memo->ensureCursorVisible();
     });
     const QString saved = tracePath(name + QStringLiteral(".jpg"));
     const auto showSaved = images::memoOnThreadOf(VOImage, [this, saved](const QString&) {

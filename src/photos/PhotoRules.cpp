@@ -57,6 +57,7 @@ LinkedPhotos ReadLinkedPhotos(const QString& answerText, const QString& recordEl
     service::TXml xml;
     xml.Text = answerText;
     service::XmlFind(xml, recordElement);
+    out.idVO = text(xml, QStringLiteral("idVO"));
     out.defaultName = text(xml, QStringLiteral("NomImage"));
     service::XmlFind(xml, QStringLiteral("ImageS"));
     while (service::XmlNext(xml, QStringLiteral("Image")) > 0) {

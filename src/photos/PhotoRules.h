@@ -45,6 +45,7 @@ struct LinkedPhoto {
     int number = 0;  // "NumImage"; 0 when it is not a whole number
 };
 struct LinkedPhotos {
+    QString idVO;         // "idVO" of the record's own section
     QString defaultName;  // "NomImage" of the record's own section
     QList<LinkedPhoto> photos;
     int lastNumber = 0;   // the highest photo number, 0 when none

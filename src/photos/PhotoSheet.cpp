@@ -197,6 +197,12 @@ int PhotoSheet::fillLinkedList() {
     const pages::RecordViewState& s = view_.state();
     const LinkedPhotos linked = ReadLinkedPhotos(s.RecordXml.Text, s.RecordElement);
     defaultName_ = linked.defaultName;
+    if (linked.idVO != vehicle_) {
+        // Another vehicle: the last reduction and its progress were the other one's.
+        vehicle_ = linked.idVO;
+        if (Memo) Memo->clear();
+        showPlaceholder(VOImage);
+    }
     if (!cListImageVO) return linked.lastNumber;
     cListImageVO->clear();
     QList<QTreeWidgetItem*> items;

@@ -128,6 +128,7 @@ private:
     PhotoSheetHost host_;
     QPointer<TListViewSort> sorter_;
     QString defaultName_;
+    QString vehicle_;  // the idVO whose photos the page shows
     QImage placeholder_;
     bool busy_ = false;  // an association, a default or a deletion is under way
 };

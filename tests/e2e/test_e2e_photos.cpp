@@ -317,6 +317,16 @@ TEST_F(PhotosE2e, TheDefaultChosenThenDeletedMovesToTheFirstPhotoLeft)
     EXPECT_EQ(defaultOf(1001), QStringLiteral("V0001001-03"));
     EXPECT_EQ(linked(), QStringList{QStringLiteral("V0001001-03 ***")});
     EXPECT_EQ(text("cNomImage"), QStringLiteral("V0001001-03"));
+
+    // Another vehicle asked for by the launcher: its photos, and no trace of the last one's work.
+    EXPECT_FALSE(memo().isEmpty());
+    run->set("idTVO", QStringLiteral("4"));
+    run->set("idTypeVO", QStringLiteral("3"));
+    form().OnMsgActualize();
+    EXPECT_EQ(linked(), QStringList());
+    EXPECT_EQ(s.LastNumImage, 0);
+    EXPECT_EQ(memo(), QString());
+    EXPECT_TRUE(photos::showsPlaceholder(s.VOImage));
 }
 
 TEST_F(PhotosE2e, PreviewsShowThePlaceholderForWhatCannotBeRead)

@@ -80,6 +80,7 @@ TEST(PhotoRules, TheRecordAnswerGivesTheDefaultThePhotosAndTheHighestNumber) {
         "</ImageS></AxInfoVO>");
     const LinkedPhotos l = ReadLinkedPhotos(answer, "tVO");
     EXPECT_EQ(l.defaultName, "V0001001-02");
+    EXPECT_EQ(l.idVO, "1001");
     ASSERT_EQ(l.photos.size(), 3);
     EXPECT_EQ(l.photos[0].date, "02/10/2026 10:16:30");
     EXPECT_EQ(l.photos[2].name, "ancienne&photo");
