@@ -8,6 +8,8 @@
 #include "pages/RecordEditing.h"
 #include "pages/RecordView.h"
 #include "pages/RecordViewHostOf.h"
+#include "photos/PhotoSheet.h"
+#include "photos/PhotoSheetHostOf.h"
 #include "platform/FileVersion.h"
 #include "records/PersistenceHostOf.h"
 #include "records/RecordPersistence.h"
@@ -82,6 +84,7 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     grids::VehicleMoney::install(*designed, *view, *editing_,
                                  {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
         ->connectSaving(persistence_->host());
+    photos::PhotoSheet::install(*designed, *view, *persistence_, photos::photoSheetHostOf(*this));
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
