@@ -82,6 +82,7 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     grids::VehicleMoney::install(*designed, *view, *editing_,
                                  {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
         ->connectSaving(persistence_->host());
+    installSideCommands();
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
