@@ -141,9 +141,8 @@ void SideCommands::JvXPBtnSMSClick() {
         for (const FormField& f : SmsFormFields(settings.recipient, text))
             form.addText(f.name, QString::fromLatin1(f.value));
         const service::HttpResult posted = host_.postForm(settings.url, form.release());
-        // A failed transfer says which, on the lines after the fixed text.
-        const QString result = posted.ok ? SmsAnswerText(posted.body)
-                                         : kSmsTransferFailed + (posted.error.isEmpty() ? QString() : u'\n' + posted.error);
+        const QString result =
+            posted.ok ? SmsAnswerText(posted.body) : SmsTransferFailure(settings.url, posted.error);
         error = SmsErrorText(result);
     }
     if (host_.setRequestError) host_.setRequestError(error);

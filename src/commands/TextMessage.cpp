@@ -50,6 +50,13 @@ SmsSettings ReadSmsSettings(platform::SettingsStore& store, const QString& key)
     return s;
 }
 
+QString SmsTransferFailure(const QString& url, const QString& transferError)
+{
+    const qsizetype br = transferError.indexOf(u'\n');
+    const QString detail = br < 0 ? QStringLiteral("pas de réponse") : transferError.mid(br + 1);
+    return kSmsTransferFailed + QStringLiteral("\nPasserelle SMS ") + url + QStringLiteral(" : ") + detail;
+}
+
 QString SmsAnswerText(const QByteArray& body)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

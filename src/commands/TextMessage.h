@@ -48,6 +48,11 @@ struct SmsSettings {
 // text; the store itself is never changed.
 SmsSettings ReadSmsSettings(platform::SettingsStore& store, const QString& key = platform::kStanorKey);
 
+// What the user reads when the form could not be posted: the fixed text,
+// then the gateway's address and the network's own words (transferError
+// without its first line, which speaks of the data service).
+QString SmsTransferFailure(const QString& url, const QString& transferError);
+
 // The gateway's answer as text: UTF-8 when it is, else one byte per character.
 QString SmsAnswerText(const QByteArray& body);
 

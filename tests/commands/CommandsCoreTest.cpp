@@ -103,13 +103,7 @@ TEST(CommandsBrowser, ChoiceFromTheSettings) {
     }
 }
 
-TEST(CommandsBrowser, UnreadableStoreOpensNothing) {
-    platform::MemorySettingsStore failing;
-    failing.failReads = QStringLiteral("disque illisible");
-    EXPECT_EQ(ChooseBrowser(failing).how, BrowserChoice::How::Nothing);
-    EXPECT_TRUE(ChooseBrowser(failing).problem.contains(QStringLiteral("disque illisible")));
-
-    // A settings file spoilt by hand, as the program finds it on disk.
+TEST(CommandsBrowser, SpoiltSettingsFileOpensNothing) {
     QTemporaryDir dir;
     QFile f(dir.filePath("ProjStanor.reg"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -208,4 +202,13 @@ TEST(CommandsTextMessage, WhatTheUserIsToldOfTheAnswer) {
     for (const Case& c : cases)
         EXPECT_EQ(SmsErrorText(SmsAnswerText(c.answer)), QString::fromUtf8(c.error)) << c.answer.toStdString();
     EXPECT_EQ(SmsErrorText(kSmsTransferFailed), kSmsTransferFailed);
+
+    // A failed transfer names the gateway, not the data service of the
+    // client's own wording, and keeps the network's words.
+    const QString url = QStringLiteral("http://sms:1/tools/smssend/smssend.php5");
+    EXPECT_EQ(SmsTransferFailure(url, QStringLiteral("Le service de données ne répond pas (connexion refusée)\nConnection refused")),
+              QStringLiteral(" - Erreur de transfert sur le serveur \nPasserelle SMS ") + url + QStringLiteral(" : Connection refused"));
+    EXPECT_EQ(SmsTransferFailure(url, QStringLiteral("Le service de données ne répond pas (aucune réponse en 5000 ms)")),
+              QStringLiteral(" - Erreur de transfert sur le serveur \nPasserelle SMS ") + url + QStringLiteral(" : pas de réponse"));
+    EXPECT_EQ(SmsErrorText(SmsTransferFailure(url, QString())).left(kSmsTransferFailed.size()), kSmsTransferFailed);
 }

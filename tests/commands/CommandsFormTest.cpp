@@ -217,11 +217,9 @@ TEST_F(CommandsForm, BrowserNamedByTheOpenCommandOfWebPages)
         {"quoted", StoredValue{ValueType::String, "\"/usr/bin/firefox\" %1", 0}, true, true, "/usr/bin/firefox",
          false, ""},
         {"no key", std::nullopt, true, true, "", true, ""},
-        {"empty", StoredValue{ValueType::String, "", 0}, true, true, "", true, ""},
         {"program missing", StoredValue{ValueType::String, "\"C:\\Program Files\\web.exe\"", 0}, false, true,
          "C:\\Program Files\\web.exe", false, "n'a pas pu être lancé"},
         {"no browser on the desktop", std::nullopt, true, false, "", true, "aucun navigateur"},
-        {"a number", StoredValue{ValueType::DWord, "", 1}, true, true, "", false, "n'est pas un texte"},
     };
     for (const Case& c : cases) {
         run->store.removeValue(commands::kHtmlOpenCommandKey, QString());
