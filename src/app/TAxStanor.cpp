@@ -85,6 +85,7 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
                                  {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
         ->connectSaving(persistence_->host());
     photos::PhotoSheet::install(*designed, *view, *persistence_, photos::photoSheetHostOf(*this));
+    installSideCommands();
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
