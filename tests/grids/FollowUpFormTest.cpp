@@ -190,3 +190,21 @@ TEST_F(FollowUpForm, ChoosingAVehicle) {
     click(0, 0);
     EXPECT_TRUE(run->dialogs.shown.empty());
 }
+
+TEST_F(FollowUpForm, LeavingAVehicleWithNothingToStoreOrWhoseSaveFailed) {
+    // Stored without a mark elsewhere: with nothing to store it may still be left.
+    service->service->database().acquire()->exec("UPDATE tVehiclesProfid SET InfoMarque=NULL WHERE idTVO=1");
+    openVehicles("1");
+    EXPECT_EQ(text("vInfoMarque"), QString());
+    click(1, 2);
+    EXPECT_EQ(text("vImmatriculation"), "CC222DD");
+    // A change that cannot be stored keeps its vehicle shown, and the change.
+    type("vKMS", QStringLiteral("36000"));
+    form().HttpDisconnect();
+    service.reset();
+    click(0, 2);
+    EXPECT_NE(form().LbDebugInfo0->text(), QString());
+    EXPECT_EQ(grid->currentRow(), 1);
+    EXPECT_EQ(state().SelectedVehicle, 1);
+    EXPECT_EQ(text("vKMS"), "36000");
+}
