@@ -80,6 +80,10 @@ TEST_F(FollowUpForm, ALineWithAnEmptyColumnHoldsTheUserUntilFilledOrUndone) {
     EXPECT_EQ(form().LbDebugInfo0->text(),
               QString::fromUtf8("Modifications non enregistrées : une colonne obligatoire de l'action 1 est vide"));
     EXPECT_EQ(writes(), QStringList());
+    // A customer field changed and changed back leaves the save button to the waiting line.
+    type("aCliCP", QStringLiteral("59001"));
+    type("aCliCP", QStringLiteral("59000"));
+    EXPECT_TRUE(form().JvXPBtnSave->isEnabled());
     // Chosen back as it was, nothing waits and the user may leave.
     chooseInCell(0, AType, QStringLiteral("Appel"));
     EXPECT_FALSE(form().JvXPBtnSave->isEnabled());
@@ -207,4 +211,16 @@ TEST_F(FollowUpForm, LeavingAVehicleWithNothingToStoreOrWhoseSaveFailed) {
     EXPECT_EQ(grid->currentRow(), 1);
     EXPECT_EQ(state().SelectedVehicle, 1);
     EXPECT_EQ(text("vKMS"), "36000");
+}
+
+TEST_F(FollowUpForm, ANewVehicleStoresTheVehicleShownFirst) {
+    openVehicles("1");
+    click(1, 2);
+    type("vKMS", QStringLiteral("37000"));
+    get<QAbstractButton>("JvXPBtnNewVehicle")->click();
+    EXPECT_EQ(writes().first(), QStringLiteral("AxUpdate"));
+    EXPECT_EQ(row("SELECT KMS FROM tVehiclesProfid WHERE idTVO=2"), "37000");
+    EXPECT_TRUE(state().NewVehicle);
+    EXPECT_EQ(grid->rowCount(), 3);
+    EXPECT_EQ(text("vImmatriculation"), QString());
 }
