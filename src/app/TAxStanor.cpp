@@ -2,6 +2,7 @@
 
 #include "FocusOrder.h"
 
+#include "grids/CustomerFollowUp.h"
 #include "grids/VehicleMoney.h"
 #include "pages/DesignedPagesWiring.h"
 #include "pages/EditingHostOf.h"
@@ -83,6 +84,11 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     persistence_ = records::RecordPersistence::install(*view, *editing_, records::persistenceHostOf(*this));
     grids::VehicleMoney::install(*designed, *view, *editing_,
                                  {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
+        ->connectSaving(persistence_->host());
+    grids::CustomerFollowUp::install(*designed, *view, *editing_,
+                                     {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); },
+                                      [this](const QString& name) { return GetTagRegistry(name); },
+                                      [this](const QString& name, const QString& value) { SetTagRegistry(name, value); }})
         ->connectSaving(persistence_->host());
     photos::PhotoSheet::install(*designed, *view, *persistence_, photos::photoSheetHostOf(*this));
     installSideCommands();
