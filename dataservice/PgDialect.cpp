@@ -33,8 +33,8 @@ const std::set<std::string>& KeyWords() {
 // their arguments and build nothing of unbounded size.
 const std::set<std::string>& ClientFunctions() {
     static const std::set<std::string> names = {
-        "abs", "avg", "coalesce", "count", "length", "lower", "ltrim", "max", "min", "nullif", "replace", "round",
-        "rtrim", "substr", "substring", "sum", "trim", "upper"};
+        "abs", "avg", "coalesce", "count", "group_concat", "ifnull", "length", "lower", "ltrim", "max", "min", "nullif",
+        "replace", "round", "rtrim", "substr", "substring", "sum", "trim", "upper"};
     return names;
 }
 

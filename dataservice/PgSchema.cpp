@@ -386,6 +386,17 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
     // for every letter, "ß" as "ss" and the micro sign as the Greek letter mu.
     pg.run("CREATE FUNCTION stanor_fold(t text) RETURNS text LANGUAGE sql IMMUTABLE PARALLEL SAFE"
            " AS $$ SELECT replace(replace(lower(t COLLATE \"und-x-icu\"), 'ß', 'ss'), 'µ', 'μ') $$");
+    // SQLite's group_concat (the values that are not NULL, joined by "," or the
+    // separator given) and ifnull, which the client's statements may call there.
+    pg.run("CREATE FUNCTION stanor_concat(joined text, v anyelement, separator text) RETURNS text LANGUAGE sql"
+           " IMMUTABLE AS $$ SELECT CASE WHEN v IS NULL THEN joined WHEN joined IS NULL THEN v::text"
+           " ELSE joined || separator || v::text END $$;"
+           "CREATE FUNCTION stanor_concat(joined text, v anyelement) RETURNS text LANGUAGE sql IMMUTABLE"
+           " AS $$ SELECT stanor_concat(joined, v, ',') $$;"
+           "CREATE AGGREGATE group_concat(anyelement, text) (SFUNC = stanor_concat, STYPE = text);"
+           "CREATE AGGREGATE group_concat(anyelement) (SFUNC = stanor_concat, STYPE = text);"
+           "CREATE FUNCTION ifnull(a anyelement, b anyelement) RETURNS anyelement LANGUAGE sql IMMUTABLE"
+           " AS $$ SELECT coalesce(a, b) $$");
 
     // A sequence for every integer column that may receive a key.
     std::vector<std::pair<const Table*, std::string>> keyed;

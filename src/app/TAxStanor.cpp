@@ -2,12 +2,15 @@
 
 #include "FocusOrder.h"
 
+#include "grids/CustomerFollowUp.h"
 #include "grids/VehicleMoney.h"
 #include "pages/DesignedPagesWiring.h"
 #include "pages/EditingHostOf.h"
 #include "pages/RecordEditing.h"
 #include "pages/RecordView.h"
 #include "pages/RecordViewHostOf.h"
+#include "photos/PhotoSheet.h"
+#include "photos/PhotoSheetHostOf.h"
 #include "platform/FileVersion.h"
 #include "records/PersistenceHostOf.h"
 #include "records/RecordPersistence.h"
@@ -82,6 +85,13 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     grids::VehicleMoney::install(*designed, *view, *editing_,
                                  {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
         ->connectSaving(persistence_->host());
+    grids::CustomerFollowUp::install(*designed, *view, *editing_,
+                                     {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); },
+                                      [this](const QString& name) { return GetTagRegistry(name); },
+                                      [this](const QString& name, const QString& value) { SetTagRegistry(name, value); }})
+        ->connectSaving(persistence_->host());
+    photos::PhotoSheet::install(*designed, *view, *persistence_, photos::photoSheetHostOf(*this));
+    installSideCommands();
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);

@@ -31,6 +31,12 @@ class RecordPersistence;
 namespace stanor::pages {
 class RecordEditing;
 }
+namespace stanor::commands {
+class SideCommands;
+}
+namespace stanor::platform {
+class Shell;
+}
 
 namespace stanor::app {
 
@@ -170,6 +176,13 @@ public:
     QString GetIdClient(bool report);
     records::RecordPersistence& Persistence() const { return *persistence_; }
 
+    // ---- Printable sheets and the test text message (TAxStanorCommands.cpp) ----
+    void JvXPBtnPrintClick();
+    void czFeuilleMargeClick();
+    void JvXPBtnSMSClick();
+    bool OpenInBrowser(const QString& url);
+    commands::SideCommands& SideCommands() const { return *sideCommands_; }
+
     // ---- Filled by later work (virtual so that tests can watch the calls) ----
     virtual void UpdateParams();
     virtual void UpdateView(bool reload);
@@ -236,6 +249,7 @@ private:
     int runSetter(const char* name, const QString& value, Store&& store);
     void setLbVersionRed(bool red);
     void setWaitCursor(bool on);
+    void installSideCommands();
 
     AppContext ctx_;
     TraceLog trace_;
@@ -247,6 +261,8 @@ private:
     std::unique_ptr<service::DataServiceClient> http_;  // created on first use
     pages::RecordEditing* editing_ = nullptr;           // owned by the record view
     records::RecordPersistence* persistence_ = nullptr; // owned by the record view
+    commands::SideCommands* sideCommands_ = nullptr;    // owned by the record view
+    std::unique_ptr<platform::Shell> desktopShell_;     // when the context gives none
 };
 
 }  // namespace stanor::app

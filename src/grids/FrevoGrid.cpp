@@ -115,20 +115,7 @@ bool FrevoGrid::isTemplateLine(int line) const {
 // ---------------------------------------------------------------- loading
 
 std::vector<FrevoElement> FrevoGrid::answerElements(const QStringList& names) const {
-    TXml xml;
-    xml.Text = s_.RecordXml.Text;
-    std::vector<FrevoElement> out;
-    service::XmlFind(xml, QStringLiteral("FrevoS"));
-    if (xml.Item.isEmpty()) return out;
-    while (service::XmlNext(xml, QStringLiteral("Frevo"))) {
-        FrevoElement e;
-        for (const QString& n : names) {
-            QString v;
-            if (service::XmlGet(xml, n, v)) e.insert(n, v);
-        }
-        out.push_back(std::move(e));
-    }
-    return out;
+    return grids::answerElements(s_.RecordXml.Text, QStringLiteral("FrevoS"), QStringLiteral("Frevo"), names);
 }
 
 void FrevoGrid::LoadInfoFrevo() {
@@ -140,16 +127,8 @@ void FrevoGrid::LoadInfoFrevo() {
         label->items = label->words = listWords(s_.EquipXml, "LibFrevo");
     if (toolkit::GridColumn* supplier = grid_->columnByName(QStringLiteral("NomFournisseur")))
         supplier->items = supplier->words = listWords(s_.EquipXml, "Fournisseur");
-    std::vector<pages::DescRow> rows;
-    TXml structXml;
-    structXml.Text = s_.StructXml.Text;
-    service::XmlFind(structXml, QStringLiteral("axStructS"));
-    while (service::XmlNext(structXml, QStringLiteral("axStruct"))) {
-        if (childText(structXml, QStringLiteral("descInfo")) != QLatin1String("gFrev")) continue;
-        rows.push_back(pages::readDescRow(
-            [&structXml](const QString& name, QString& value) { return service::XmlGet(structXml, name, value); }));
-    }
-    const FrevoColumns columns = describeFrevoColumns(rows, view_.trace);
+    const FrevoColumns columns =
+        describeFrevoColumns(gridDescRows(s_.StructXml.Text, QStringLiteral("gFrev")), view_.trace);
     FrevoAddTag = columns.addTag;
     for (int k = 1; k <= columns.count; ++k) {
         const FrevoColumnLook& look = columns.looks[size_t(k)];

@@ -7,35 +7,12 @@ namespace stanor::grids {
 
 namespace {
 
-constexpr int kWidthWhenUnreadable = 20;
-
-int columnWidth(const pages::DescRow& row) {
-    bool ok = false;
-    const int twips = row.text(QStringLiteral("width")).trimmed().toInt(&ok);
-    return ok ? pages::twipsToPixels(twips) : kWidthWhenUnreadable;
-}
-
 QString fieldOf(const FrevoElement& e, const QString& name) { return e.value(name); }
 
 }  // namespace
 
 FrevoColumns describeFrevoColumns(const std::vector<pages::DescRow>& rows, const pages::TraceFn& trace) {
-    FrevoColumns out;
-    for (const pages::DescRow& row : rows) {
-        if (out.count == kFrevoColumns) break;
-        if (row.text(QStringLiteral("descInfo")) != QLatin1String("gFrev")) continue;
-        const int k = ++out.count;
-        pages::TsDesc& d = out.header.cell(k);
-        pages::readFieldRow(d, row, false, trace);
-        const QString tag = row.text(QStringLiteral("tag"));
-        d.RightsTags = tag.isEmpty() ? QString() : pages::rightsTagsOf(tag);
-        if (out.addTag.isEmpty()) out.addTag = d.RightsTags;
-        FrevoColumnLook& look = out.looks[size_t(k)];
-        look.caption = d.Caption;
-        look.width = columnWidth(row);
-        look.hidden = look.width == 0;
-    }
-    return out;
+    return describeLineColumns(rows, QStringLiteral("gFrev"), kFrevoColumns, trace);
 }
 
 QString frevoCellValue(int dataType, const QString& text) {

@@ -4,6 +4,7 @@
 // (at most 99), the new-line template, and how each cell is shown (greyed,
 // editable) and which image each line carries.
 
+#include "grids/LineSources.h"
 #include "grids/LineStatement.h"
 #include "pages/TabModel.h"
 #include "rules/Costs.h"
@@ -39,23 +40,11 @@ inline const QString kFrevoDeleteHint = QStringLiteral("pour supprimer ce Frevo"
 inline const QString kFrevoAddHint = QStringLiteral("pour ajouter un nouveau Frevo");
 inline const QString kFrevoNewType = QStringLiteral("interne");
 
-struct FrevoColumnLook {
-    QString caption;
-    int width = 0;  // pixels
-    bool hidden = false;
-};
-
-struct FrevoColumns {
-    TsLine header;                                         // element 0 of the line table
-    std::array<FrevoColumnLook, kFrevoColumns + 1> looks;  // index k: column k (0 unused)
-    QString addTag;  // rights needed to add a line: the first non-empty tag of the columns
-    int count = 0;   // columns described
-};
+using FrevoColumnLook = LineColumnLook;
+using FrevoColumns = LineColumns;  // addTag: the rights needed to add a line
 
 // Reads, in their order, the first eight rows whose descInfo is "gFrev":
-// the k-th describes column k. A tag is kept ";"-enclosed and upper-cased
-// (empty without one); the width is in twips like every geometry of the
-// descriptions, 20 pixels when it is no number, and 0 hides the column.
+// the k-th describes column k (see describeLineColumns).
 FrevoColumns describeFrevoColumns(const std::vector<pages::DescRow>& rows, const pages::TraceFn& trace = {});
 
 struct FrevoCellLook {
@@ -70,7 +59,7 @@ struct FrevoLineLook {
 };
 
 // One "Frevo" element of the record answer: child element -> text as answered.
-using FrevoElement = QHash<QString, QString>;
+using FrevoElement = AnswerElement;
 
 struct FrevoLoad {
     std::vector<TsLine> rows;         // element 0, one per line, then the template when the user may add

@@ -293,8 +293,8 @@ std::vector<DesignedControl> build() {
     t.group("Actions")
         .add("aSite", K::ComboList, "Site")
         .add("aidCom", K::ComboList, "Vendeur")
-        .add("JvXPBtnNewAction", K::Button, "Nouvelle action", 0, H, 1, "création d'une nouvelle action")
-        .add("JvXPBtnSMS", K::Button, "SMS", 0, 0, 1, "envoi d'un SMS au client");
+        .add("JvXPBtnNewAction", K::Button, "Nouvelle action", 0, H, 1, "ajout d'un nouveau enregistrement suivi ")
+        .add("JvXPBtnSMS", K::Button, "SMS", 0, 0, 1, "envoi d'un SMS pour test");
 
     t.group("Doublons")
         .add("DblNom", K::Edit, "Nom", 0, H)
@@ -334,7 +334,7 @@ std::vector<DesignedControl> build() {
         .add("zLbKmNextSAV", K::Label, "km", 0, B)
         .add("vSatisfVehicle", K::ComboList, "Satisf. véhicule")
         .add("vSatisfSAV", K::ComboList, "Satisf. SAV")
-        .add("JvXPBtnNewVehicle", K::Button, "Nouveau véhicule", 0, H, 1, "ajout d'un véhicule du client");
+        .add("JvXPBtnNewVehicle", K::Button, "Nouveau véhicule", 0, H, 1, "ajout d'un nouveau véhicule");
 
     // ---- Sheet 9: purchase plans -------------------------------------------
     t.sheet(9).group("Projet")

@@ -48,8 +48,9 @@ bool PageUpdates::TestPageUpdate(int page)
     forgetUndescribedPages();
 
     f_.setCaption(QStringLiteral("LbDebugInfo2"), p.PendingStatement);
-    // Something pending anywhere on the record keeps the save button on.
-    const bool any = anyChanged();
+    // Something pending anywhere on the record keeps the save button on,
+    // a grid line waiting to be stored included.
+    const bool any = anyChanged() || (h_.gridLinePending && h_.gridLinePending());
     f_.setEnabled(QStringLiteral("JvXPBtnSave"), any);
     f_.setEnabled(QStringLiteral("JvXPBtnNewVO"), !any);
     return changed;

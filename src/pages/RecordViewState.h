@@ -84,6 +84,8 @@ struct RecordViewHost {
     // Later subsystems; each may be left empty.
     std::function<bool(int page)> testPageUpdate;
     std::function<void()> updateTVAetMarges;
+    // Whether a line of a sub-record grid waits to be stored.
+    std::function<bool()> gridLinePending;
     std::function<void()> getDataImages;
     std::function<void()> tabsChange;
     std::function<void(bool superAdmin)> superAdminDisplay;

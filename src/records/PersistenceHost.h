@@ -28,6 +28,9 @@ struct SaveHooks {
     // mandatory column is not sent: its cell is selected instead.
     std::function<PendingLine()> pendingActionLine;
     std::function<void(int line, int column)> selectActionCell;
+    // A new action stored under the key the service allocated, told before
+    // the end of its request, so that the line is no longer inserted again.
+    std::function<void(int line, const QString& newId)> actionLineKeyed;
     std::function<void(int line, bool stored)> actionLineSent;
     // The fixed-cost line of a used vehicle, empty when none is due.
     std::function<QString()> testFraisFixes;

@@ -105,6 +105,8 @@ void RecordCommandsForm::startNewRecord() {
         trace(QStringLiteral("JvXPBtnNewVOClick : ") + QString::fromLocal8Bit(e.what()));
     }
     preselectSite(kind);
+    // The grids of the sheet shown belong to the record left: they are loaded again, empty.
+    TabsChange();
 }
 
 void RecordCommandsForm::emptyGrid(const QString& name) {

@@ -140,7 +140,8 @@ RecordSaving::Sent RecordSaving::send(InsertSlot slot, int page, const QString& 
 }
 
 void RecordSaving::saveLine(InsertSlot slot, const std::function<PendingLine()>& pending,
-                            const std::function<void(int, bool)>& sent, SaveTarget target, Progress& p) {
+                            const std::function<void(int, bool)>& sent, SaveTarget target, Progress& p,
+                            const std::function<void(int, const QString&)>& keyed) {
     if (!pending) return;
     const PendingLine line = pending();
     if (line.Line <= 0 || line.Statement.isEmpty()) return;
@@ -151,6 +152,7 @@ void RecordSaving::saveLine(InsertSlot slot, const std::function<PendingLine()>&
         attempts_.done(slot, line.Line);
     else
         p.failure(requestError());
+    if (r.ok && line.Insert && keyed) keyed(line.Line, r.newId);
     if (sent) sent(line.Line, r.ok);
 }
 
@@ -191,7 +193,7 @@ bool RecordSaving::SaveChanges() {
             }
         }
         saveLine(InsertSlot::ActionLine, host_.save.pendingActionLine, host_.save.actionLineSent,
-                 SaveTarget::ActionRows, p);
+                 SaveTarget::ActionRows, p, host_.save.actionLineKeyed);
     }
 
     trace(QStringLiteral("Save Changes -1-"));

@@ -69,7 +69,8 @@ private:
 
     bool refuse(const QString& control, bool result);
     void saveLine(InsertSlot slot, const std::function<PendingLine()>& pending,
-                  const std::function<void(int, bool)>& sent, service::SaveTarget target, Progress& p);
+                  const std::function<void(int, bool)>& sent, service::SaveTarget target, Progress& p,
+                  const std::function<void(int, const QString&)>& keyed = {});
     void savePage(int page, Progress& p, int depth = 0);
     void saveOtherPages(int active, Progress& p);
     struct Sent {

@@ -323,3 +323,25 @@ TEST_F(DataServiceStatements, PhotoUploadsAreWholeAndWriteOnlyTheirVehiclesPhoto
     for (const auto& entry : fs::directory_iterator(images_))
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
+
+TEST_F(DataServiceStatements, AggregatesThatTheClientMayCallOnBothStores) {
+    struct Case {
+        const char* sql;
+        const char* column;
+        const char* expected;
+    } cases[] = {
+        {"SELECT group_concat(Immatriculation, ', ') AS plates FROM (SELECT Immatriculation FROM tVehicles "
+         "WHERE idTVO IN (1, 2) ORDER BY Immatriculation) AS p", "plates", "AB123CD, EF456GH"},
+        {"SELECT group_concat(StatutVD) AS statuses FROM tVehicles WHERE idTVO IN (1, 2)", "statuses", ""},
+        {"SELECT ifnull(StatutVD, 'aucun') AS status FROM tVehicles WHERE idTVO = 1", "status", "aucun"},
+    };
+    for (const Case& c : cases) {
+        const std::string body = Send("AxQuery", c.sql);
+        ASSERT_EQ(LogItems(body), "") << c.sql;
+        stanor::service::TXml xml = Scan(body);
+        stanor::service::XmlFind(xml, "AXQuery");
+        QString value;
+        stanor::service::XmlGet(xml, c.column, value);
+        EXPECT_EQ(value.toStdString(), c.expected) << c.sql;
+    }
+}
