@@ -8,6 +8,10 @@
 #include "pages/RecordView.h"
 #include "pages/RecordViewHostOf.h"
 #include "platform/FileVersion.h"
+#include "search/DuplicateIndicators.h"
+#include "search/HitStepper.h"
+#include "search/SearchHostOf.h"
+#include "search/SearchPanel.h"
 #include "service/DataServiceClient.h"
 #include "service/ProxySetup.h"
 #include "service/UpdateParams.h"
@@ -75,6 +79,8 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     auto* designed = pages::DesignedPages::build(Tabs, [this](const QString& t) { WriteTrace(t); });
     pages::wireRecordView(*designed, *view);
     editing_ = pages::RecordEditing::install(*designed, *view, pages::editingHostOf(*this));
+    search_ = search::SearchPanel::install(PanelSearch, JvXPBtnSearch, *view, searchHost());
+    duplicates_ = search::DuplicateIndicators::install(*designed, *view, *search_);
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
@@ -470,6 +476,17 @@ void TAxStanor::setDblChange(const QString& kind) {
     DblDelay = 4;
 }
 
+// ---------------------------------------------------------------- search
+
+// The search panel's host; the next and previous buttons step through its hits.
+search::SearchHost TAxStanor::searchHost() {
+    search::SearchHost h = search::searchHostOf(*this);
+    auto* view = pages::RecordView::of(this, {});
+    auto* stepper = new search::HitStepper(*view, JvXPNext, JvXPPrev, [this] { UpdateView(false); });
+    stepper->bind(h);
+    return h;
+}
+
 // ---------------------------------------------------------------- later work
 
 // Loads the reference lists and tab descriptions, reusing answers younger than
@@ -481,11 +498,11 @@ void TAxStanor::UpdateView(bool reload) {
     pages::RecordView::of(this, [this] { return pages::recordViewHostOf(*this); })->UpdateView(reload);
 }
 
-// Duplicate-customer check run when DblDelay runs out; the duplicate check fills this.
-void TAxStanor::HttpGetDblInfo() {}
+// Duplicate-customer check run when DblDelay runs out.
+void TAxStanor::HttpGetDblInfo() { duplicates_->HttpGetDblInfo(); }
 
-// Search run when SearchDelay runs out; the search panel fills this.
-void TAxStanor::HttpGetSearchInfo() {}
+// Search run when SearchDelay runs out.
+void TAxStanor::HttpGetSearchInfo() { search_->HttpGetSearchInfo(); }
 
 // Proxy set-up from the Internet settings (or http_proxy where they are
 // absent); appends the proxy text to LbVersion when a proxy is in use.

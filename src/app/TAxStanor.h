@@ -5,6 +5,7 @@
 // OnStart and the twelve setters.
 
 #include "AppContext.h"
+#include "search/SearchHost.h"
 #include "TraceLog.h"
 #include "service/RequestCatalogue.h"
 #include "service/ServiceHost.h"
@@ -27,6 +28,10 @@ class DataServiceClient;
 namespace stanor::pages {
 class RecordEditing;
 }
+namespace stanor::search {
+class DuplicateIndicators;
+class SearchPanel;
+}  // namespace stanor::search
 
 namespace stanor::app {
 
@@ -57,7 +62,7 @@ public:
     QLabel* LbWarning = nullptr;     // the same error, in the warning panel
     QFrame* PanelSplash = nullptr;
     QLabel* LbSplash = nullptr;
-    QFrame* PanelSearch = nullptr;  // the search panel's place; filled by the search panel
+    QFrame* PanelSearch = nullptr;  // the search panel Panel1, filled by Search()
     QFrame* Shape1 = nullptr;       // frame drawn around a reference list being edited
 
     QPushButton* JvXPBtnNewVO = nullptr;
@@ -68,6 +73,7 @@ public:
     QPushButton* JvXPNext = nullptr;
     QPushButton* JvXPPrev = nullptr;
     QPushButton* JvXPBtnSweep = nullptr;
+    QPushButton* JvXPBtnSearch = nullptr;  // opens and closes the search panel
 
     QTimer* Timer1 = nullptr;
 
@@ -151,6 +157,10 @@ public:
     QString DblField;
     void setDblChange(const QString& kind);
 
+    // ---- Search panel and duplicate-customer indicators ----
+    search::SearchPanel& Search() const { return *search_; }
+    search::DuplicateIndicators& Duplicates() const { return *duplicates_; }
+
     // ---- Filled by later work (virtual so that tests can watch the calls) ----
     virtual void UpdateParams();
     virtual void UpdateView(bool reload);
@@ -200,6 +210,7 @@ protected:
 
 private:
     void buildControls();
+    search::SearchHost searchHost();
     // TAB and Shift+TAB: the next control of the current sheet in reading
     // order; false when the focus is in a grid, which takes TAB itself.
     bool moveFocus(bool forward);
@@ -223,6 +234,8 @@ private:
     QString lastSetterError_;
     std::unique_ptr<service::DataServiceClient> http_;  // created on first use
     pages::RecordEditing* editing_ = nullptr;           // owned by the record view
+    search::SearchPanel* search_ = nullptr;             // owned by PanelSearch
+    search::DuplicateIndicators* duplicates_ = nullptr; // owned by the record view
 };
 
 }  // namespace stanor::app
