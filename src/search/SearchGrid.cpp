@@ -115,9 +115,10 @@ std::vector<SearchRow> ReadSearchRows(const QString& answer, int mode, const QSt
         if (mode <= 3) r.Info[0].prepend(kindPrefix(field(xml, "TypeVO"), field(xml, "StatutVD")));
         r.Info[1] = customers ? field(xml, "CliTelDom") : field(xml, "VO_ORDRE");
         r.Info[2] = customers ? field(xml, "CliMobile") : field(xml, "VO_IMMAT");
-        r.Info[3] = customers ? address(xml) : field(xml, "InfoMarque") + u' ' + field(xml, "InfoModele");
+        r.Info[3] = customers ? address(xml) : (field(xml, "InfoMarque") + u' ' + field(xml, "InfoModele")).trimmed();
         r.Info[4] = field(xml, "VO_BUYER").toUpper();
-        if (r.Info[4].isEmpty()) r.Info[4] = (field(xml, "CliNom") + u' ' + field(xml, "CliPrenom")).toUpper();
+        if (r.Info[4].isEmpty())
+            r.Info[4] = (field(xml, "CliNom") + u' ' + field(xml, "CliPrenom")).trimmed().toUpper();
         rows.push_back(std::move(r));
     }
     return rows;
