@@ -1,6 +1,7 @@
 #include "Endpoints.h"
 
 #include "PhotoFiles.h"
+#include "InsertKeys.h"
 
 #include <cctype>
 #include <ctime>
@@ -245,13 +246,15 @@ std::string Endpoints::query(const QueryParams& p) {
     return out.finish();
 }
 
-std::string Endpoints::runWrite(const TranslatedSql& sql, const std::string& root) {
+std::string Endpoints::runWrite(const TranslatedSql& sql, const std::string& root,
+                                const Session::BeforeCommit& beforeCommit) {
     if (sql.kind == StatementKind::Select)
         return Failure(root, "Instruction refusée : " + root + " n'exécute que INSERT, UPDATE et DELETE");
-    return writeAnswer(sql, root, db_.acquire()->runClientWrite(sql));
+    return writeAnswer(sql, root, db_.acquire()->runClientWrite(sql, beforeCommit), false);
 }
 
-std::string Endpoints::writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o) {
+std::string Endpoints::writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o,
+                                   bool replayed) {
     XmlAnswer out(Root(root));
     if (!o.ok()) {
         out.logItem(o.message);
@@ -267,6 +270,7 @@ std::string Endpoints::writeAnswer(const TranslatedSql& sql, const std::string& 
         if (o.hasNewIdBis) out.element("NewIDbis", std::to_string(o.newIdBis));
         out.close("OutParams");
     }
+    if (replayed) out.element("Replayed", "True");
     return out.finish();
 }
 
@@ -274,7 +278,27 @@ std::string Endpoints::execute(const QueryParams& p, const std::string& endpoint
     TranslatedSql sql;
     std::string why;
     if (!TakeStatement(p, "SQLExecute", sql, why)) return Failure(endpoint, why);
+    if (endpoint == "AxInsert" && p.has("InsertKey")) return keyedInsert(sql, p.get("InsertKey"));
     return runWrite(sql, endpoint);
+}
+
+std::string Endpoints::keyedInsert(const TranslatedSql& sql, const std::string& key) {
+    if (!IsInsertKey(key)) return Failure("AxInsert", "Clé d'insertion invalide : \"" + key.substr(0, 70) + "\"");
+    if (sql.kind != StatementKind::Insert)
+        return Failure("AxInsert", "Instruction refusée : une clé d'insertion n'accompagne qu'un INSERT");
+    auto s = db_.acquire();
+    EnsureInsertKeys(*s);
+    if (std::optional<Outcome> first = FindInsertKey(*s, key)) return writeAnswer(sql, "AxInsert", *first, true);
+    std::time_t t = std::chrono::system_clock::to_time_t(clock_());
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char now[24];
+    std::strftime(now, sizeof now, "%Y-%m-%d %H:%M:%S", &tm);
+    Outcome o = s->runClientWrite(sql, [&](Session& session, const Outcome& done) { return RememberInsertKey(session, key, done, now); });
+    // Two attempts in flight at once: the one that committed first answers for both.
+    if (!o.ok())
+        if (std::optional<Outcome> first = FindInsertKey(*s, key)) return writeAnswer(sql, "AxInsert", *first, true);
+    return writeAnswer(sql, "AxInsert", o, false);
 }
 
 std::string Endpoints::upload(const std::vector<FormPart>& parts) {
@@ -321,7 +345,7 @@ std::string Endpoints::upload(const std::vector<FormPart>& parts) {
     const Outcome o = db_.acquire()->runClientWrite(sql, linkThenFiles);
     if (o.ok()) files.keep();
     else files.takeBack();
-    return writeAnswer(sql, "AxInsert", o);
+    return writeAnswer(sql, "AxInsert", o, false);
 }
 
 std::string Endpoints::sendSms(const std::vector<FormPart>& parts) {

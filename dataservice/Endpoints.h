@@ -33,6 +33,9 @@ public:
     std::string infoCL(const QueryParams& p);
     std::string query(const QueryParams& p);
     // "AxUpdate" and "AxInsert" given as GET: one INSERT, UPDATE or DELETE.
+    // An insert to "AxInsert" with an "InsertKey" is stored once whatever
+    // the number of times it is sent: a repeat answers what the first one
+    // stored, with "Replayed" set to "True".
     std::string execute(const QueryParams& p, const std::string& endpoint);
     // The photo upload to "AxInsert": the link row and both files, all or
     // nothing; the files must be the named photo of the vehicle of the row.
@@ -49,8 +52,10 @@ private:
     void writeUser(XmlAnswer& out, Session& s, const std::string& userId, std::string& concession);
     void writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
                    const std::vector<std::pair<std::string, std::string>>& extra = {});
-    std::string runWrite(const TranslatedSql& sql, const std::string& root);
-    std::string writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o);
+    std::string runWrite(const TranslatedSql& sql, const std::string& root,
+                         const Session::BeforeCommit& beforeCommit = {});
+    std::string writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o, bool replayed);
+    std::string keyedInsert(const TranslatedSql& sql, const std::string& key);
 
     Database& db_;
     std::string imagesDir_;

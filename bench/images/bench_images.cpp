@@ -98,6 +98,17 @@ void BM_BlurBandZone(benchmark::State& state) {
 }
 BENCHMARK(BM_BlurBandZone)->Arg(2)->Arg(5)->Arg(10)->Unit(benchmark::kMicrosecond);
 
+// The whole of a 640 x 480 photo blurred: the largest zone the blurring window can take.
+void BM_GBlurWholePhoto(benchmark::State& state) {
+    const Bitmap photo = texture(640, 480);
+    for (auto _ : state) {
+        Bitmap b = photo;
+        GBlur(b, double(state.range(0)));
+        benchmark::DoNotOptimize(b.bits());
+    }
+}
+BENCHMARK(BM_GBlurWholePhoto)->Arg(2)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
 
 BENCHMARK_MAIN();

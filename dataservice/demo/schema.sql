@@ -324,6 +324,16 @@ CREATE TABLE sysKeys (
   PRIMARY KEY (TableName, ColumnName)
 );
 
+-- Inserts sent with a client's key, so that an insert sent again after a
+-- lost answer is not stored twice (the first one's keys are answered instead).
+CREATE TABLE sysInsertKeys (
+  InsertKey TEXT PRIMARY KEY,
+  NewID INTEGER,
+  NewIDbis INTEGER,
+  RowsAffected INTEGER NOT NULL,
+  Stored TEXT NOT NULL
+);
+
 -- Text messages received by the development stand-in of the SMS gateway.
 CREATE TABLE sysSmsLog (
   idSms INTEGER PRIMARY KEY,

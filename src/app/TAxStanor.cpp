@@ -8,8 +8,9 @@
 #include "pages/RecordView.h"
 #include "pages/RecordViewHostOf.h"
 #include "platform/FileVersion.h"
+#include "records/PersistenceHostOf.h"
+#include "records/RecordPersistence.h"
 #include "search/DuplicateIndicators.h"
-#include "search/HitStepper.h"
 #include "search/SearchHostOf.h"
 #include "search/SearchPanel.h"
 #include "service/DataServiceClient.h"
@@ -79,6 +80,7 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     auto* designed = pages::DesignedPages::build(Tabs, [this](const QString& t) { WriteTrace(t); });
     pages::wireRecordView(*designed, *view);
     editing_ = pages::RecordEditing::install(*designed, *view, pages::editingHostOf(*this));
+    persistence_ = records::RecordPersistence::install(*view, *editing_, records::persistenceHostOf(*this));
     search_ = search::SearchPanel::install(PanelSearch, JvXPBtnSearch, *view, searchHost());
     duplicates_ = search::DuplicateIndicators::install(*designed, *view, *search_);
 
@@ -285,11 +287,6 @@ void TAxStanor::SaveWindowGeometry() {
                    QStringLiteral("%1;%2;%3;%4").arg(at.x()).arg(at.y()).arg(g.width()).arg(g.height()));
 }
 
-void TAxStanor::closeEvent(QCloseEvent* e) {
-    SaveWindowGeometry();
-    QWidget::closeEvent(e);
-}
-
 // ---------------------------------------------------------------- timer
 
 void TAxStanor::Timer1Timer() {
@@ -350,6 +347,9 @@ void TAxStanor::reportFirstRecord() {
 
 void TAxStanor::OnMsgActualize() {
     try {
+        // Changes pending on the record shown are saved before it is left;
+        // when they cannot be, it stays on screen with them.
+        if (!persistence_->saveBeforeLeaving()) return;
         OnStart();
         showSplash();
         HttpDisconnect();
@@ -478,12 +478,16 @@ void TAxStanor::setDblChange(const QString& kind) {
 
 // ---------------------------------------------------------------- search
 
-// The search panel's host; the next and previous buttons step through its hits.
+// The search panel's host: its hits go to the record commands, which open
+// one after saving what is pending, and step through them with the next and
+// previous buttons.
 search::SearchHost TAxStanor::searchHost() {
     search::SearchHost h = search::searchHostOf(*this);
-    auto* view = pages::RecordView::of(this, {});
-    auto* stepper = new search::HitStepper(*view, JvXPNext, JvXPPrev, [this] { UpdateView(false); });
-    stepper->bind(h);
+    records::RecordCommandsForm& commands = persistence_->commands();
+    h.setHits = [&commands](const QStringList& ids, bool customers) { commands.hits().setHits(ids, customers); };
+    h.selectHit = [&commands](int row) { commands.selectHit(row); };
+    h.currentHit = [&commands] { return commands.hits().current(); };
+    h.openHit = [&commands](int row) { return commands.openHit(row); };
     return h;
 }
 

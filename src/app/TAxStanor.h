@@ -5,8 +5,8 @@
 // OnStart and the twelve setters.
 
 #include "AppContext.h"
-#include "search/SearchHost.h"
 #include "TraceLog.h"
+#include "search/SearchHost.h"
 #include "service/RequestCatalogue.h"
 #include "service/ServiceHost.h"
 
@@ -24,6 +24,10 @@ class QTimer;
 
 namespace stanor::service {
 class DataServiceClient;
+struct ClientOptions;
+}
+namespace stanor::records {
+class RecordPersistence;
 }
 namespace stanor::pages {
 class RecordEditing;
@@ -157,6 +161,21 @@ public:
     QString DblField;
     void setDblChange(const QString& kind);
 
+    // ---- Saving and the record commands (TAxStanorRecords.cpp) ----
+    bool SaveChanges();
+    void JvXPBtnNewVOClick();
+    void JvXPBtnSaveClick();
+    void JvXPBtnActualizeClick();
+    void JvXPBtnSupprClick();
+    void JvXPNextClick();
+    void JvXPPrevClick();
+    void JvXPBtnSweepClick();
+    void TabsChanging(bool& allowChange);
+    void TabsChange();
+    QString GetIdVO(bool report);
+    QString GetIdClient(bool report);
+    records::RecordPersistence& Persistence() const { return *persistence_; }
+
     // ---- Search panel and duplicate-customer indicators ----
     search::SearchPanel& Search() const { return *search_; }
     search::DuplicateIndicators& Duplicates() const { return *duplicates_; }
@@ -174,6 +193,9 @@ public:
     service::RequestCatalogue Requests() const { return service::RequestCatalogue(params()); }
     void HttpExecute(const QString& url, const QString& fileName);
     void HttpExecuteCached(const QString& url, const QString& fileName);
+    // Replaces the settings of the data-service client (tests shorten the
+    // read time-out and the pause between attempts).
+    void SetHttpOptions(const service::ClientOptions& options);
     // Takes the form over and releases it in every case.
     void HttpPost(const QString& url, const QString& fileName, std::unique_ptr<QHttpMultiPart> form);
     void writeTrace(const QString& text) override { WriteTrace(text); }
@@ -205,6 +227,7 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    // Changes still pending are offered for saving before the window closes.
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -234,6 +257,7 @@ private:
     QString lastSetterError_;
     std::unique_ptr<service::DataServiceClient> http_;  // created on first use
     pages::RecordEditing* editing_ = nullptr;           // owned by the record view
+    records::RecordPersistence* persistence_ = nullptr; // owned by the record view
     search::SearchPanel* search_ = nullptr;             // owned by PanelSearch
     search::DuplicateIndicators* duplicates_ = nullptr; // owned by the record view
 };

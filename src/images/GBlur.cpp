@@ -1,5 +1,7 @@
 #include "images/GBlur.h"
 
+#include "images/Parallel.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -120,12 +122,24 @@ __attribute__((target("avx2"))) void blurLineAvx2(const GaussKernel& k, const do
 }
 #undef STORE_PIXEL
 
+// Bitmaps above this many pixels (a large plate zone, a whole photo) are blurred on all the
+// cores: lines are independent of each other within a pass.
+constexpr std::int64_t kThreadPixels = 60'000;
+
 // Rows, then columns; a column is blurred in place through its stride, which reads the same
-// values as copying it to a line buffer first.
-template <class LineFn>
-void blurRowsThenColumns(Bitmap& bmp, LineFn&& blurLine) {
-    for (int y = 0; y < bmp.height(); ++y) blurLine(bmp.scanLine(y), bmp.width(), std::size_t(3));
-    for (int x = 0; x < bmp.width(); ++x) blurLine(bmp.scanLine(0) + x * 3, bmp.height(), bmp.stride());
+// values as copying it to a line buffer first. `makeLineFn` gives each thread its own line
+// function (and so its own buffers).
+template <class MakeLineFn>
+void blurRowsThenColumns(Bitmap& bmp, MakeLineFn&& makeLineFn) {
+    const int threads = std::int64_t(bmp.width()) * bmp.height() >= kThreadPixels ? 0 : 1;
+    parallelFor(bmp.height(), threads, 16, [&](int y0, int y1) {
+        auto blurLine = makeLineFn();
+        for (int y = y0; y < y1; ++y) blurLine(bmp.scanLine(y), bmp.width(), std::size_t(3));
+    });
+    parallelFor(bmp.width(), threads, 16, [&](int x0, int x1) {
+        auto blurLine = makeLineFn();
+        for (int x = x0; x < x1; ++x) blurLine(bmp.scanLine(0) + x * 3, bmp.height(), bmp.stride());
+    });
 }
 
 // Which side of the line from (x1, y1) to (x2, y2) the pixel (x, y) lies on: positive above a
@@ -178,9 +192,10 @@ void GBlurPlain(Bitmap& bmp, double radius) {
     check24(bmp);
     if (bmp.empty()) return;
     const GaussKernel k = makeGaussKernel(radius);
-    std::vector<double> sums;
-    blurRowsThenColumns(bmp, [&](std::uint8_t* line, int count, std::size_t step) {
-        blurLinePlain(k, line, count, step, sums);
+    blurRowsThenColumns(bmp, [&] {
+        return [&k, sums = std::vector<double>()](std::uint8_t* line, int count, std::size_t step) mutable {
+            blurLinePlain(k, line, count, step, sums);
+        };
     });
 }
 
@@ -192,13 +207,14 @@ void GBlur(Bitmap& bmp, double radius, Simd simd) {
     std::vector<double> w;
     for (int j = -k.size; j <= k.size; ++j) w.push_back(k.at(j));
     const bool avx2 = resolveSimd(simd) == Simd::Avx2;
-    PaddedLine padded;
-    blurRowsThenColumns(bmp, [&](std::uint8_t* line, int count, std::size_t step) {
-        const double* p = padded.load(line, count, step, k.size);
-        if (avx2)
-            blurLineAvx2(k, w.data(), p, line, count, step);
-        else
-            blurLineSse2(k, w.data(), p, line, count, step);
+    blurRowsThenColumns(bmp, [&] {
+        return [&k, &w, avx2, padded = PaddedLine()](std::uint8_t* line, int count, std::size_t step) mutable {
+            const double* p = padded.load(line, count, step, k.size);
+            if (avx2)
+                blurLineAvx2(k, w.data(), p, line, count, step);
+            else
+                blurLineSse2(k, w.data(), p, line, count, step);
+        };
     });
 }
 

@@ -22,6 +22,7 @@ GaussKernel makeGaussKernel(double radius);
 
 // Blurs every row, then every column, in place. Throws "GBlur only works for 24-bit bitmaps".
 // The channels of a pixel share one vector; each sum is the same as GBlurPlain's, term by term.
+// Large bitmaps are blurred on all the cores.
 void GBlur(Bitmap& bmp, double radius, Simd simd = Simd::Best);
 // The reference implementation, one channel value at a time.
 void GBlurPlain(Bitmap& bmp, double radius);

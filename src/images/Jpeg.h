@@ -2,6 +2,7 @@
 // JPEG and binary PPM reading and writing for 24-bit bitmaps (libjpeg-turbo).
 
 #include "images/Bitmap.h"
+#include "images/JpegSegments.h"
 
 #include <cstdint>
 #include <functional>
@@ -57,7 +58,9 @@ void checkPictureSize(std::uint64_t width, std::uint64_t height);
 void readJpegSize(const std::uint8_t* data, std::size_t size, int& width, int& height);
 
 // Decodes a baseline or progressive JPEG of any chroma subsampling (EXIF and other markers are
-// ignored). Truncated, corrupt or oversized data raise ImageError with a French text.
+// ignored). Truncated, corrupt or oversized data raise ImageError with a French text; a photo
+// whose image data is whole is read as viewers read it, also when the final end marker is
+// missing or stray bytes lie between two markers.
 // `out` is sized from the header; `progress` (optional) is told as rows arrive.
 void decodeJpeg(const std::uint8_t* data, std::size_t size, Bitmap& out,
                 const RowsDecoded& progress = {});
@@ -70,9 +73,11 @@ void decodeJpegRows(const std::uint8_t* data, std::size_t size, RowSink& sink);
 std::vector<std::uint8_t> encodeJpeg(const Bitmap& bmp, const JpegWriteOptions& options = {});
 // Encodes a width x height picture whose rows are handed out, top to bottom, by row(y); row may
 // block until the row is ready, or throw to abandon the work.
+// `segments` are written after the header as they stand.
 using RowSource = std::function<const std::uint8_t*(int y)>;
 std::vector<std::uint8_t> encodeJpegRows(int width, int height, const RowSource& row,
-                                         const JpegWriteOptions& options = {});
+                                         const JpegWriteOptions& options = {},
+                                         const std::vector<JpegSegment>& segments = {});
 
 // Replaces the pixels of the rectangle (x, y, w, h) of a JPEG photo by what `edit` makes of
 // them, re-encoding only the blocks that cover the rectangle with the photo's own quantisation;

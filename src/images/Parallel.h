@@ -42,14 +42,16 @@ void parallelFor(int count, int threads, int chunk, Body&& body) {
     for (std::thread& t : pool) t.join();
 }
 
-// How many rows of a picture being decoded are ready; readers block (without spinning) until
-// the rows they need are there, or the producer gave up.
+// How many rows of a picture being decoded are ready; readers wait until the rows they need are
+// there, or the producer gave up. A reader first looks again for a short while (rows usually
+// follow within microseconds, and waking a sleeping thread takes longer than that), then sleeps.
 class RowGate {
 public:
     void publish(int rows) {
         {
             std::lock_guard<std::mutex> lock(m_);
             rows_ = rows;
+            seen_.store(rows, std::memory_order_release);
         }
         cv_.notify_all();
     }
@@ -57,21 +59,35 @@ public:
         {
             std::lock_guard<std::mutex> lock(m_);
             aborted_ = true;
+            stopped_.store(true, std::memory_order_release);
         }
         cv_.notify_all();
     }
     // False when the producer gave up before `rows` rows were ready.
     bool waitFor(int rows) {
+        for (int i = 0; i < kLooks; ++i) {
+            if (seen_.load(std::memory_order_acquire) >= rows) return true;
+            if (stopped_.load(std::memory_order_acquire)) break;
+            pause();
+        }
         std::unique_lock<std::mutex> lock(m_);
         cv_.wait(lock, [&] { return aborted_ || rows_ >= rows; });
         return !aborted_ || rows_ >= rows;
     }
 
 private:
+    static constexpr int kLooks = 1000;  // some microseconds
+    static void pause() {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
     std::mutex m_;
     std::condition_variable cv_;
     int rows_ = 0;
     bool aborted_ = false;
+    std::atomic<int> seen_{0};
+    std::atomic<bool> stopped_{false};
 };
 
 }  // namespace stanor::images

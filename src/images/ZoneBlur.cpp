@@ -44,6 +44,12 @@ std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t s
         if (patchJpegArea(jpeg, size, {z.x, z.y, z.width, z.height}, blurInside, out)) return out;
     }
 
+    // The whole photo is coded again: it keeps the same segments as a patched one, its colour
+    // profile only while it stays in colour.
+    int components = 0;
+    const std::vector<JpegSegment> all = readSegments(jpeg, size, &components);
+    const std::vector<JpegSegment> segments = keptSegments(all, components == 3);
+
     Bitmap picture;
     RowGate available;
     int ready = 0;  // rows the encoder knows to be decoded (its own thread only)
@@ -71,7 +77,7 @@ std::vector<std::uint8_t> blurZoneInJpeg(const std::uint8_t* jpeg, std::size_t s
                 }
                 waitRows(y + 1);
                 return picture.scanLine(y);
-            }, options);
+            }, options, segments);
         } catch (...) {
             encodeError = std::current_exception();
         }

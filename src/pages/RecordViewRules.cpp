@@ -9,7 +9,10 @@ AnswerFiles chooseAnswerFiles(const QString& customerCaption)
     AnswerFiles files;
     const bool storedCustomer = !customerCaption.isEmpty() && customerCaption != QLatin1String("-1");
     files.vehicle = !storedCustomer;
-    files.customer = customerCaption != QLatin1String("-1");
+    // A customer being created reads its answer too: it holds no customer,
+    // but the user's section and groups, without which every field of the
+    // new customer would be read-only when no vehicle answer is at hand.
+    files.customer = true;
     return files;
 }
 

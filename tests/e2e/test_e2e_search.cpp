@@ -224,6 +224,25 @@ TEST_F(SearchE2e, HitsOpenAndNextAndPreviousStopAtBothEnds)
     EXPECT_EQ(panel().ngSearch->currentRow(), 3);
 }
 
+TEST_F(SearchE2e, OpeningAHitSavesTheRecordShownFirst)
+{
+    openVehicle("1", 1);
+    type(QStringLiteral("cKMS"), QStringLiteral("90000"));
+    search(ModePair::Immat, QString());
+    clickRow(1);
+    EXPECT_EQ(form().IdTVO(), QStringLiteral("2"));
+    EXPECT_EQ(row("SELECT KMS FROM tVehicles WHERE idTVO=1"), QStringLiteral("90000"));
+
+    // A change that cannot be saved keeps the record and its change on screen.
+    type(QStringLiteral("cNVO"), QString());
+    QTest::mouseClick(form().JvXPNext, Qt::LeftButton);
+    EXPECT_EQ(form().IdTVO(), QStringLiteral("2"));
+    EXPECT_EQ(text("cNVO"), QString());
+    EXPECT_FALSE(form().LbDebugInfo0->text().isEmpty());  // the user is told why
+    EXPECT_EQ(row("SELECT NVO FROM tVehicles WHERE idTVO=2"), QStringLiteral("1202"));
+    EXPECT_EQ(buttons(), QStringLiteral("prev 1 next 1"));
+}
+
 TEST_F(SearchE2e, ACustomerFoundByRegistrationOpensItsOwner)
 {
     openCustomer("2");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 using namespace stanor::images;
 using namespace stanor::images::test;
@@ -136,7 +137,8 @@ TEST(GBlur, VectorPathsGiveTheReferencePixels) {
     std::vector<Simd> units{Simd::Sse2};
     if (resolveSimd(Simd::Avx2) == Simd::Avx2) units.push_back(Simd::Avx2);
     std::uint32_t seed = 40;
-    for (auto [w, h] : {std::pair{31, 17}, std::pair{1, 9}, std::pair{7, 1}, std::pair{200, 60}, std::pair{3, 3}})
+    for (auto [w, h] : {std::pair{31, 17}, std::pair{1, 9}, std::pair{7, 1}, std::pair{200, 60}, std::pair{3, 3},
+                          std::pair{300, 210}})  // the last one large enough to be blurred on all the cores
         for (double r : {1.0, 2.0, 5.0, 7.5, 10.0, 40.0}) {
             const Bitmap src = randomBitmap(w, h, ++seed);
             Bitmap want = src;
@@ -243,4 +245,60 @@ TEST(ZoneBlur, TheAreaToCodeAgainHasThePixelsOfTheWholePhotoDecoded) {
                 EXPECT_EQ(calls, 1);
             }
         }
+}
+
+TEST(ZoneBlur, OnALargePhotoTheTwoThreadsGiveTheAreaItsPixelsAndKeepTheRest) {
+    // Above two megapixels the blocks are read and written on two threads.
+    for (bool progressive : {false, true}) {
+        JpegWriteOptions o{85};
+        o.progressive = progressive;
+        const std::vector<std::uint8_t> jpeg = encodeJpeg(photoLike(1800, 1200), o);
+        Bitmap whole;
+        decodeJpeg(jpeg, whole);
+        for (JpegArea rect : {JpegArea{0, 0, 40, 20}, JpegArea{900, 600, 200, 60}, JpegArea{1700, 1150, 100, 50}}) {
+            std::vector<std::uint8_t> out;
+            ASSERT_TRUE(patchJpegArea(jpeg.data(), jpeg.size(), rect, [&](Bitmap& area, const JpegArea& inside) {
+                const int x0 = rect.x - inside.x, y0 = rect.y - inside.y;
+                EXPECT_TRUE(area == whole.copyRect(x0, y0, area.width(), area.height())) << progressive << " " << rect.x;
+                for (int y = 0; y < inside.height; ++y)
+                    std::fill_n(area.scanLine(inside.y + y) + inside.x * 3, inside.width * 3, std::uint8_t(255));
+            }, out));
+            Bitmap after;
+            decodeJpeg(out, after);
+            long changedOutside = 0;
+            for (int y = 0; y < 1200; y += 3)
+                for (int x = 0; x < 1800; x += 3) {
+                    const bool nearArea = x >= rect.x - 34 && x < rect.x + rect.width + 34 && y >= rect.y - 34 && y < rect.y + rect.height + 34;
+                    if (!nearArea) changedOutside += after.scanLine(y)[x * 3 + 1] != whole.scanLine(y)[x * 3 + 1];
+                }
+            EXPECT_EQ(changedOutside, 0) << progressive << " " << rect.x;
+            EXPECT_GT(after.scanLine(rect.y + rect.height / 2)[(rect.x + rect.width / 2) * 3], 240) << progressive;
+        }
+    }
+}
+
+TEST(ZoneBlur, AnErrorOfTheEditOrOfThePhotoStopsBothThreadsAndIsTheOneTold) {
+    for (auto [width, height, progressive] : {std::tuple{333, 250, false}, std::tuple{333, 250, true},
+                                              std::tuple{1800, 1200, false}, std::tuple{1800, 1200, true}}) {
+        JpegWriteOptions o{85};
+        o.progressive = progressive;
+        const std::vector<std::uint8_t> jpeg = encodeJpeg(photoLike(width, height), o);
+        std::vector<std::uint8_t> out;
+        for (JpegArea rect : {JpegArea{0, 0, 10, 10}, JpegArea{100, 100, 50, 20}, JpegArea{320, 240, 13, 10}}) {
+            try {
+                patchJpegArea(jpeg.data(), jpeg.size(), rect, [](Bitmap&, const JpegArea&) { throw ImageError("refus de la zone"); }, out);
+                ADD_FAILURE() << "no error";
+            } catch (const ImageError& e) {
+                EXPECT_STREQ(e.what(), "refus de la zone") << progressive;
+            }
+        }
+        // Data cut after the area: the area is done, the rest is missing.
+        const std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + long(jpeg.size() * 9 / 10));
+        try {
+            patchJpegArea(cut.data(), cut.size(), {0, 0, 10, 10}, [](Bitmap&, const JpegArea&) {}, out);
+            ADD_FAILURE() << "no error";
+        } catch (const ImageError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Image JPEG illisible : ", 0), 0u) << e.what();
+        }
+    }
 }

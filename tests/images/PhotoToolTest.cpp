@@ -80,6 +80,24 @@ TEST_F(PhotoTool, BlurChangesTheZoneOnly) {
     EXPECT_EQ(changedOut, 0);
 }
 
+TEST_F(PhotoTool, PhotosThatViewersShowAreBlurredAndReduced) {
+    std::vector<std::uint8_t> noEnd = readFileBytes(dir.file("photo.jpg"));
+    noEnd.resize(noEnd.size() - 2);
+    writeFileBytes(dir.file("noend.jpg"), noEnd);
+    std::vector<std::uint8_t> stray = readFileBytes(dir.file("photo.jpg"));
+    const std::string junk = "\r\n";
+    stray.insert(stray.begin() + long(markerOffset(stray, 0xDB)), junk.begin(), junk.end());
+    writeFileBytes(dir.file("stray.jpg"), stray);
+    for (const char* name : {"noend.jpg", "stray.jpg"}) {
+        ToolRun r = run({"blur", dir.file(name), dir.file("b.jpg"), "--zone", "100,100,200,60"});
+        EXPECT_EQ(r.code, 0) << name << r.err;
+        r = run({"reduce", dir.file(name), "N.jpg", "--dir", dir.path().string()});
+        EXPECT_EQ(r.code, 0) << name << r.err;
+        EXPECT_EQ(readJpegFile(dir.file("Nm.jpg")).width(), 120);
+        std::filesystem::remove(dir.file("Nm.jpg"));
+    }
+}
+
 TEST_F(PhotoTool, ErrorsAreClearAndExitNonZero) {
     const std::string photo = dir.file("photo.jpg"), out = dir.file("o.jpg");
     struct Row {

@@ -10,7 +10,7 @@ TEST(RecordViewRules, AnswerFilesFollowTheCustomerCaption)
     struct Row { const char* caption; bool vehicle; bool customer; };
     const Row rows[] = {
         {"", true, true},      // a vehicle: both answers, the customer one appended
-        {"-1", true, false},   // a customer being created: its answer is not read back
+        {"-1", true, true},    // a customer being created: its answer holds the user's rights
         {"42", false, true},   // a stored customer: only its own answer
     };
     for (const Row& r : rows) {

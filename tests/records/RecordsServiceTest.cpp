@@ -2,10 +2,14 @@
 // service on the demo database, and the stored rows read back.
 #include "ClientService.h"
 
+#include "records/InsertAttempts.h"
 #include "records/ListEditing.h"
 #include "records/PageStatement.h"
 #include "records/RecordCommands.h"
+#include "records/SaveRules.h"
 #include "records/SqlLiterals.h"
+
+#include <thread>
 
 using namespace stanor::records;
 using stanor::statements::test::ClientServiceTest;
@@ -150,4 +154,75 @@ TEST_F(RecordsService, DeletesAndTheSweepRemoveTheirRows) {
     Write("AxUpdate", SweepStatement());
     EXPECT_EQ(Count("tVehicles", cancelled), 0);
     EXPECT_EQ(Count("tVehicles"), vehicles - swept);
+}
+
+TEST_F(RecordsService, AnInsertSentAgainWithItsKeyIsStoredOnce) {
+    const QString insert = QStringLiteral(
+        "Insert into tClients (CliNom, idClient, DateCreation, idOwner, Concession) "
+        "Values ('CLEF', :NewID, #12/09/2026#,1, 'ALV')");
+    auto keyed = [](const QString& key, const QString& statement) {
+        return Execute("AxInsert", statement + InsertAttempts::urlParameter(key));
+    };
+    auto stored = [] { return Count("tClients", "CliNom='CLEF'"); };
+    const long long before = stored();
+
+    const QString key = InsertAttempts::newKey();
+    const std::string first = keyed(key, insert);
+    const std::string again = keyed(key, insert);
+    EXPECT_EQ(LogItems(first), "");
+    EXPECT_EQ(LogItems(again), "");
+    EXPECT_EQ(stored(), before + 1);
+    EXPECT_FALSE(NewId(first).empty());
+    EXPECT_EQ(NewId(again), NewId(first));
+    EXPECT_FALSE(ReadInsertAnswer(QString::fromStdString(first)).Replayed);
+    EXPECT_TRUE(ReadInsertAnswer(QString::fromStdString(again)).Replayed);
+
+    // Another key is another insert.
+    const std::string other = keyed(InsertAttempts::newKey(), insert);
+    EXPECT_EQ(stored(), before + 2);
+    EXPECT_NE(NewId(other), NewId(first));
+
+    // A statement that failed took no key: the key then serves the corrected one.
+    const QString key2 = InsertAttempts::newKey();
+    EXPECT_NE(LogItems(keyed(key2, QStringLiteral("Insert into tClients (NoSuchColumn, idClient) Values (1, :NewID)"))),
+              "");
+    const std::string corrected = keyed(key2, insert);
+    EXPECT_EQ(LogItems(corrected), "");
+    EXPECT_FALSE(ReadInsertAnswer(QString::fromStdString(corrected)).Replayed);
+    EXPECT_EQ(stored(), before + 3);
+
+    // Keys the service refuses, and keys on other statements: nothing stored.
+    struct Refused {
+        const char* key;
+        const char* statement;
+    } refused[] = {
+        {"court", nullptr},
+        {"0123456789abcdef'or'1'='1", nullptr},
+        {"0123456789abcdef0123456789abcdef", "Update tClients set CliNom='CLEF' where (idClient=1)"},
+    };
+    for (const Refused& r : refused) {
+        const QString statement = r.statement ? QLatin1String(r.statement) : insert;
+        EXPECT_NE(LogItems(keyed(QLatin1String(r.key), statement)), "") << r.key;
+    }
+    EXPECT_EQ(stored(), before + 3);
+    EXPECT_EQ(Stored("SELECT CliNom FROM tClients WHERE idClient=1"), QStringLiteral("DUPONT"));
+}
+
+TEST_F(RecordsService, TwoAttemptsOfOneInsertAtOnceStoreOneRow) {
+    const QString insert = QStringLiteral(
+        "Insert into tClients (CliNom, idClient, DateCreation, idOwner, Concession) "
+        "Values ('ENSEMBLE', :NewID, #12/09/2026#,1, 'ALV')");
+    for (int round = 0; round < 5; ++round) {
+        const QString key = InsertAttempts::newKey();
+        std::string answers[4];
+        std::vector<std::thread> senders;
+        for (std::string& a : answers)
+            senders.emplace_back([&a, &key, &insert] { a = Execute("AxInsert", insert + InsertAttempts::urlParameter(key)); });
+        for (std::thread& t : senders) t.join();
+        for (const std::string& a : answers) {
+            EXPECT_EQ(LogItems(a), "") << round;
+            EXPECT_EQ(NewId(a), NewId(answers[0])) << round;
+        }
+        EXPECT_EQ(Count("tClients", "CliNom='ENSEMBLE'"), round + 1);
+    }
 }

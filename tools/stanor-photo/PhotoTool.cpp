@@ -34,7 +34,11 @@ constexpr const char* kHelp = R"(Usage : stanor-photo COMMANDE ...
   blur SRC DST --zone X,Y,L,H [--radius R] [--thickness E] [--rising] [--quality Q]
       floute la bande de la zone comme la fenêtre de floutage (rayon 5, épaisseur 30,
       bande descendante sauf avec --rising) ; sans --quality, seuls les blocs JPEG de la
-      zone sont recodés et le reste de la photo est gardé tel quel
+      zone sont recodés et les autres pixels de la photo sont gardés tels quels.
+      La photo floutée garde ses données EXIF, son profil de couleurs ICC et ses
+      commentaires. Elle perd la vignette de l'EXIF (une copie réduite de la photo
+      où la plaque se lit encore), les segments XMP, MPF (images jointes), Photoshop
+      et ceux propres aux fabricants, et ce qui suit la fin de l'image
 
   --quality Q   qualité JPEG 1 à 100 (par défaut celle de l'encodeur)
   --threads N   nombre de fils de calcul (par défaut un par cœur)

@@ -1,0 +1,55 @@
+#pragma once
+// What saving and the record commands ask of the main form beyond what the
+// record view and the editing handlers already ask: dropping the HTTP
+// connection, and the pieces of the subsystems that come later (the grid
+// lines a save sends first, the fixed-cost line, the loading of a sheet's
+// grids). Every hook may stay empty until its subsystem fills it.
+
+#include <QString>
+#include <functional>
+
+namespace stanor::records {
+
+// The pending line of the cost grid or of the action grid that a save sends.
+struct PendingLine {
+    int Line = 0;             // 1-based; 0 when no line has a statement
+    QString Statement;
+    bool Insert = false;      // NewFrevoRow / NewActionRow
+    int MandatoryColumn = 0;  // action lines: the first empty mandatory column, 0 when none
+};
+
+struct SaveHooks {
+    // The first cost line with a pending statement, and the end of its
+    // request: stored says whether it went well; the grid then takes the
+    // values sent as loaded (when stored) and builds the line's statement again.
+    std::function<PendingLine()> pendingCostLine;
+    std::function<void(int line, bool stored)> costLineSent;
+    // The same for the customer's action lines; a line with an empty
+    // mandatory column is not sent: its cell is selected instead.
+    std::function<PendingLine()> pendingActionLine;
+    std::function<void(int line, int column)> selectActionCell;
+    std::function<void(int line, bool stored)> actionLineSent;
+    // The fixed-cost line of a used vehicle, empty when none is due.
+    std::function<QString()> testFraisFixes;
+    // Forgets the lines' pending statements (the record was deleted, or the
+    // user chose not to save).
+    std::function<void()> discardLines;
+};
+
+// The loading of a sheet's grids and photo list on its first display.
+struct GridLoaders {
+    std::function<void()> loadInfoFrevo;
+    std::function<void()> loadInfoAction;
+    std::function<void()> loadInfoVehicle;
+    std::function<void()> loadInfoCliche;
+    std::function<void()> getDataImages;
+};
+
+struct PersistenceHost {
+    // Closes the HTTP connection so that the next request opens a fresh one.
+    std::function<void()> httpDisconnect;
+    SaveHooks save;
+    GridLoaders grids;
+};
+
+}  // namespace stanor::records

@@ -1,0 +1,325 @@
+#include "records/RecordCommandsForm.h"
+
+#include "pages/RecordEditing.h"
+#include "pages/RecordView.h"
+#include "pages/RecordViewRules.h"
+#include "platform/Dialogs.h"
+#include "records/RecordCommands.h"
+#include "records/RecordSaving.h"
+#include "records/SaveRules.h"
+#include "toolkit/Controls.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QTabWidget>
+#include <exception>
+
+namespace stanor::records {
+
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+
+namespace {
+
+// The hourglass for the length of a command.
+struct Hourglass {
+    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Hourglass() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+RecordCommandsForm::RecordCommandsForm(pages::RecordView& view, pages::RecordEditing& editing, PersistenceHost& host,
+                                       RecordSaving& saving)
+    : view_(view), editing_(editing), host_(host), saving_(saving) {}
+
+void RecordCommandsForm::trace(const QString& text) const {
+    if (view_.host().trace) view_.host().trace(text);
+}
+
+QString RecordCommandsForm::caption(const QString& name) { return view_.form().caption(name); }
+
+QString RecordCommandsForm::requestError() const {
+    return editing_.host().requestError ? editing_.host().requestError()
+                                        : view_.form().caption(QStringLiteral("LbDebugInfo0"));
+}
+
+// ---------------------------------------------------------------- identifiers
+
+QString RecordCommandsForm::GetIdVO(bool report) {
+    const QString id = RecordAnswerValue(view_.state().RecordXml.Text, QStringLiteral("tVO"), QStringLiteral("idVO"));
+    if (report && id.isEmpty() && editing_.host().dialogs)
+        editing_.host().dialogs->messageBox(MissingIdCaption(), MissingVehicleIdText(), MsgIcon::Warning,
+                                            MsgButtons::Ok);
+    return id;
+}
+
+QString RecordCommandsForm::GetIdClient(bool report) {
+    const QString id =
+        RecordAnswerValue(view_.state().RecordXml.Text, QStringLiteral("TVC"), QStringLiteral("idClient"));
+    if (report && id.isEmpty() && editing_.host().dialogs)
+        editing_.host().dialogs->messageBox(MissingIdCaption(), MissingCustomerIdText(), MsgIcon::Warning,
+                                            MsgButtons::Ok);
+    return id;
+}
+
+// ---------------------------------------------------------------- new record
+
+void RecordCommandsForm::JvXPBtnNewVOClick() {
+    // What the record holds is stored first; a record whose changes could
+    // not all be stored stays on screen.
+    if (!saving_.SaveChanges() || saving_.anyPending()) return;
+    startNewRecord();
+}
+
+void RecordCommandsForm::startNewRecord() {
+    pages::RecordViewState& s = view_.state();
+    const QString kind = caption(QStringLiteral("JvXPBtnNewVO"));
+    if (kind == QLatin1String("CL")) {
+        // The answer of a customer being created: no customer, the user's
+        // rights; the one in the folder is the customer shown until now.
+        const QString before = caption(QStringLiteral("LbIDCustomer"));
+        view_.form().setCaption(QStringLiteral("LbIDCustomer"), QStringLiteral("-1"));
+        const service::ServiceRequest r = editing_.host().requests().infoCL();
+        if (view_.host().httpExecute) view_.host().httpExecute(r.url, r.answerFile);
+        if (!requestError().isEmpty()) {
+            view_.form().setCaption(QStringLiteral("LbIDCustomer"), before);
+            return;
+        }
+    }
+    s.FlagNewEnreg = true;
+    saving_.attempts().forget();
+    QTabWidget* tabs = view_.form().tabs();
+    const int sheet = NewRecordSheet(kind);
+    if (kind == QLatin1String("CL")) {
+        emptyGrid(QStringLiteral("ngAction"));
+        emptyGrid(QStringLiteral("ngVehicles"));
+    }
+    if (tabs && sheet >= 0) tabs->setCurrentIndex(sheet);
+    s.FrevoValue.clear();
+    try {
+        view_.UpdateTabDesc(false, true);
+    } catch (const std::exception& e) {
+        trace(QStringLiteral("JvXPBtnNewVOClick : ") + QString::fromLocal8Bit(e.what()));
+    }
+    preselectSite(kind);
+}
+
+void RecordCommandsForm::emptyGrid(const QString& name) {
+    auto* grid = qobject_cast<QAbstractItemView*>(view_.form().widget(name));
+    if (grid && grid->model()) grid->model()->removeRows(0, grid->model()->rowCount());
+}
+
+void RecordCommandsForm::preselectSite(const QString& kind) {
+    auto* combo = qobject_cast<toolkit::ComboBox*>(view_.form().widget(SiteControl(kind)));
+    if (!combo || !combo->claimed()) return;
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    const QString userSite = view_.host().userSite ? view_.host().userSite() : QString();
+    const int index = PreselectSite(items, view_.state().UserUS1, userSite);
+    if (index < 0) return;
+    combo->setCurrentIndex(index);
+    const int page = pages::tagPage(combo->tag());
+    pages::TsPage* pg = page >= 0 && page < pages::kPageCount ? &view_.state().pages[page] : nullptr;
+    const int row = pages::tagIndex(combo->tag());
+    if (!pg || row < 0 || row >= int(pg->Fields.size())) return;
+    pg->Fields[size_t(row)].CurrentValue = items[index].toUpper();
+    editing_.updates().TestPageUpdate(page);
+}
+
+// ---------------------------------------------------------------- save and reload
+
+void RecordCommandsForm::JvXPBtnSaveClick() { saving_.JvXPBtnSaveClick(); }
+
+bool RecordCommandsForm::JvXPBtnActualizeClick() {
+    Hourglass hourglass;
+    pages::RecordViewState& s = view_.state();
+    const pages::RecordViewHost& h = view_.host();
+    const service::RequestCatalogue requests = editing_.host().requests();
+    // The error of a request whose answer the record is read from.
+    QString failed;
+    auto fetch = [&](const service::ServiceRequest& r, QString& url, bool read) {
+        url = r.url;
+        if (host_.httpDisconnect) host_.httpDisconnect();
+        if (h.httpExecute) h.httpExecute(r.url, r.answerFile);
+        if (read && failed.isEmpty()) failed = requestError();
+    };
+    const QString customer = caption(QStringLiteral("LbIDCustomer"));
+    const pages::AnswerFiles files = pages::chooseAnswerFiles(customer);
+    if (!caption(QStringLiteral("LbIdTVO")).isEmpty()) fetch(requests.infoVO(), s.UrlInfoVO, files.vehicle);
+    if (!customer.isEmpty()) fetch(requests.infoCL(), s.UrlInfoCL, files.customer);
+    // A failed request leaves the previous record's answer in the folder:
+    // applying it would show that record under the identifiers asked for.
+    if (!failed.isEmpty()) {
+        view_.form().setCaption(QStringLiteral("LbDebugInfo0"), failed);
+        view_.form().setVisible(QStringLiteral("PanelWarning"), true);
+        return false;
+    }
+    s.FlagNewEnreg = false;
+    s.NewVehicle = false;
+    saving_.attempts().forget();
+    try {
+        view_.UpdateTabDesc(false, true);
+    } catch (const std::exception& e) {
+        trace(QStringLiteral("JvXPBtnActualizeClick : ") + QString::fromLocal8Bit(e.what()));
+    }
+    TabsChange();
+    return true;
+}
+
+void RecordCommandsForm::reloadAsked() {
+    if (askToSave()) JvXPBtnActualizeClick();
+}
+
+bool RecordCommandsForm::askToSave() {
+    if (saving_.saving()) return false;
+    if (!saving_.anyPending()) return true;
+    platform::Dialogs* dialogs = editing_.host().dialogs;
+    const MsgResult answer =
+        dialogs ? dialogs->messageBox(QStringLiteral("Stanor"), QStringLiteral("Enregistrer les modifications ?"),
+                                      MsgIcon::Question, MsgButtons::YesNoCancel)
+                : MsgResult::Cancel;
+    if (answer == MsgResult::Yes) return saving_.saveAll();
+    if (answer == MsgResult::No) {
+        trace(QStringLiteral("Modifications abandonnées à la demande de l'utilisateur"));
+        saving_.discardPending();
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- delete and sweep
+
+bool RecordCommandsForm::sendChain(const QStringList& statements) {
+    const service::RequestCatalogue requests = editing_.host().requests();
+    for (const QString& statement : statements) {
+        view_.form().setCaption(QStringLiteral("LbDebugInfo2"), statement);
+        const service::ServiceRequest r = requests.remove(statement);
+        if (view_.host().httpExecute) view_.host().httpExecute(r.url, r.answerFile);
+        if (!requestError().isEmpty()) return false;
+    }
+    return true;
+}
+
+void RecordCommandsForm::JvXPBtnSupprClick() {
+    platform::Dialogs* dialogs = editing_.host().dialogs;
+    if (!dialogs) return;
+    const QString kind = caption(QStringLiteral("JvXPBtnNewVO"));
+    const bool customer = kind == QLatin1String("CL");
+    const QString question =
+        customer ? CustomerDeleteQuestion(view_.form().text(QStringLiteral("aCliNom")),
+                                          view_.form().text(QStringLiteral("aCliPrenom")))
+                 : VehicleDeleteQuestion(kind, view_.form().text(QStringLiteral("xcInfoNVO")));
+    // A vehicle being created is not stored yet: the answer still holds the
+    // record shown before it, which is not the one the question names.
+    if (!customer && view_.state().FlagNewEnreg) {
+        dialogs->messageBox(MissingIdCaption(), MissingVehicleIdText(), MsgIcon::Warning, MsgButtons::Ok);
+        return;
+    }
+    if ((customer ? GetIdClient(true) : GetIdVO(true)).isEmpty()) return;
+    if (dialogs->messageBox(DeleteQuestionCaption(), question, MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
+        return;
+    const pages::RecordViewState& s = view_.state();
+    const StatementChain chain =
+        customer ? CustomerDeleteStatements(GetIdClient(false))
+                 : VehicleDeleteStatements(RecordAnswerValue(s.RecordXml.Text, s.RecordElement, QStringLiteral("idVO")));
+    if (chain.empty()) {
+        trace(QStringLiteral("JvXPBtnSupprClick : ") + chain.Reason);
+        dialogs->messageBox(MissingIdCaption(), customer ? MissingCustomerIdText() : MissingVehicleIdText(),
+                            MsgIcon::Warning, MsgButtons::Ok);
+        return;
+    }
+    if (!sendChain(chain.Statements)) return;
+    view_.form().setCaption(QStringLiteral("LbDebugInfo2"), QString());
+    dialogs->messageBox(DeleteDoneCaption(), DeleteDoneText(), MsgIcon::Warning, MsgButtons::Ok);
+    // The changes of a record that is gone have nowhere to go.
+    saving_.discardPending();
+    startNewRecord();
+}
+
+void RecordCommandsForm::JvXPBtnSweepClick() {
+    platform::Dialogs* dialogs = editing_.host().dialogs;
+    if (caption(QStringLiteral("JvXPBtnNewVO")) != QLatin1String("VN") || !dialogs) return;
+    if (dialogs->messageBox(DeleteQuestionCaption(), SweepQuestion(), MsgIcon::Question, MsgButtons::YesNo) !=
+        MsgResult::Yes)
+        return;
+    sendChain({SweepStatement()});
+}
+
+// ---------------------------------------------------------------- next and previous
+
+void RecordCommandsForm::followHits() {
+    view_.form().setEnabled(QStringLiteral("JvXPNext"), hits_.canNext());
+    view_.form().setEnabled(QStringLiteral("JvXPPrev"), hits_.canPrev());
+}
+
+void RecordCommandsForm::selectHit(int row) {
+    if (hits_.select(row)) followHits();
+}
+
+bool RecordCommandsForm::openHit(int row) {
+    const QString id = hits_.id(row);
+    if (id.isEmpty()) return false;
+    if (saving_.anyPending() && (!saving_.SaveChanges() || saving_.anyPending())) return false;
+    const QString label = hits_.customers() ? QStringLiteral("LbIDCustomer") : QStringLiteral("LbIdTVO");
+    const QString before = caption(label);
+    view_.form().setCaption(label, id);
+    view_.state().FlagNewEnreg = false;
+    if (!JvXPBtnActualizeClick()) {
+        view_.form().setCaption(label, before);
+        return false;
+    }
+    hits_.select(row);
+    followHits();
+    return true;
+}
+
+void RecordCommandsForm::JvXPNextClick() {
+    if (hits_.nextRow() >= 0) openHit(hits_.nextRow());
+}
+
+void RecordCommandsForm::JvXPPrevClick() {
+    if (hits_.prevRow() >= 0) openHit(hits_.prevRow());
+}
+
+// ---------------------------------------------------------------- sheets
+
+void RecordCommandsForm::TabsChanging(bool& allowChange) {
+    QWidget* save = view_.form().widget(QStringLiteral("JvXPBtnSave"));
+    allowChange = (save && save->isEnabled()) || saving_.anyPending() ? saving_.SaveChanges() : true;
+}
+
+void RecordCommandsForm::TabsChange() {
+    QTabWidget* tabs = view_.form().tabs();
+    const int sheet = tabs ? tabs->currentIndex() : -1;
+    if (sheet < 0 || sheet > 8) return;
+    pages::TsPage& page = view_.state().pages[sheet + 1];
+    if (page.GridLoaded) return;
+    QWidget* w = tabs->widget(sheet);
+    auto has = [w](const char* name) { return w->findChild<QWidget*>(QLatin1String(name)) != nullptr; };
+    auto run = [](const std::function<void()>& f) {
+        if (f) f();
+    };
+    const GridLoaders& g = host_.grids;
+    if (has("ngFrevo")) {
+        page.GridLoaded = true;
+        run(g.loadInfoFrevo);
+    }
+    if (has("ngAction")) {
+        page.GridLoaded = true;
+        run(g.loadInfoAction);
+    }
+    if (has("ngVehicles")) {
+        page.GridLoaded = true;
+        view_.state().SelectedVehicle = 0;
+        run(g.loadInfoVehicle);
+    }
+    if (has("cListImageVO")) {
+        page.GridLoaded = true;
+        run(g.loadInfoCliche);
+        run(g.getDataImages);
+    }
+}
+
+}  // namespace stanor::records

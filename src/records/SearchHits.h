@@ -1,0 +1,40 @@
+#pragma once
+// The hits of the last search, as the next and previous buttons step
+// through them: the identifier each row opens and the row shown now. The
+// search panel fills it; the buttons only move along it.
+
+#include <QString>
+#include <QStringList>
+
+namespace stanor::records {
+
+class SearchHits {
+public:
+    // The identifiers the rows open (idTVO of vehicles, idClient of
+    // customers), in the grid's order; no row is current.
+    void setHits(const QStringList& ids, bool customers);
+    void clear() { setHits({}, false); }
+
+    int count() const { return int(ids_.size()); }
+    bool customers() const { return customers_; }
+    QString id(int row) const { return row >= 0 && row < count() ? ids_[row] : QString(); }
+
+    // The row shown (or hovered), -1 when none.
+    int current() const { return current_; }
+    // Makes row current; false (and nothing changes) when there is no such row.
+    bool select(int row);
+
+    // Whether a row follows or precedes the current one (the buttons' states).
+    bool canNext() const { return current_ >= 0 && current_ < count() - 1; }
+    bool canPrev() const { return current_ > 0 && current_ < count(); }
+    // The row a step leads to, -1 at the end of the list.
+    int nextRow() const { return canNext() ? current_ + 1 : -1; }
+    int prevRow() const { return canPrev() ? current_ - 1 : -1; }
+
+private:
+    QStringList ids_;
+    bool customers_ = false;
+    int current_ = -1;
+};
+
+}  // namespace stanor::records

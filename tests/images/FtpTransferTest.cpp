@@ -1,0 +1,249 @@
+// Sending photos to a real FTP server (scripts/ftp-server) on a free loopback port.
+#include "TestImages.h"
+#include "images/FtpTransfer.h"
+#include "images/Jpeg.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+using namespace stanor::images;
+using namespace stanor::images::test;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A loopback port that nothing listens on.
+int closedPort() {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t n = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
+    close(s);
+    return ntohs(a.sin_port);
+}
+
+// The FTP server of the scripts, started once for all the tests: the account "stanor" with a
+// password of its own choosing, written into a netrc file.
+class FtpServer {
+public:
+    FtpServer() {
+        std::filesystem::create_directories(served_.path());
+        int out[2];
+        if (pipe(out) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        const std::string script = STANOR_FTP_SERVER, folder = served_.path().string(), netrc = netrcFile();
+        std::vector<std::string> args{script, folder, "--user", "stanor", "--netrc", netrc};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, script.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = 0;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        // The server prints its port once it listens.
+        std::string line;
+        char c;
+        while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
+        close(out[0]);
+        port_ = std::atoi(line.c_str());
+    }
+    ~FtpServer() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool running() const { return port_ > 0; }
+    std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::string netrcFile() const { return home_.file("netrc"); }
+    std::string remote(const std::string& name) const { return (served_.path() / name).string(); }
+    const std::filesystem::path& served() const { return served_.path(); }
+    void empty() {
+        for (const auto& e : std::filesystem::directory_iterator(served_.path())) std::filesystem::remove_all(e.path());
+    }
+
+private:
+    ScratchDir home_, served_;
+    pid_t pid_ = 0;
+    int port_ = 0;
+};
+
+class FtpTransfer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server_ = new FtpServer; }
+    static void TearDownTestSuite() {
+        delete server_;
+        server_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(server_->running()) << "scripts/ftp-server did not start (python3-pyftpdlib missing?)";
+        server_->empty();
+        photo_ = encodeJpeg(photoLike(640, 480));
+        mini_ = encodeJpeg(photoLike(120, 90));
+        writeFileBytes(local_.file("V0001234-03.jpg"), photo_);
+        writeFileBytes(local_.file("V0001234-03m.jpg"), mini_);
+    }
+    FtpEndpoint endpoint() const { return {server_->host(), "stanor", server_->netrcFile()}; }
+    std::string password() const {
+        const std::string netrc = fileText(server_->netrcFile());
+        return netrc.substr(netrc.rfind(' ') + 1, netrc.size() - netrc.rfind(' ') - 2);
+    }
+
+    static FtpServer* server_;
+    ScratchDir local_;
+    Bytes photo_, mini_;
+    std::vector<std::string> memo_;
+    MemoLine memo = [this](const std::string& line) { memo_.push_back(line); };
+};
+FtpServer* FtpTransfer::server_ = nullptr;
+
+}  // namespace
+
+TEST(FtpEndpoint, TheInternalAddressThroughAProxyThePublicHostOtherwise) {
+    const FtpDeployment d{"10.1.2.3", "ftp.garage.example", "stanor", "garage.example", "/home/u/.netrc"};
+    const FtpEndpoint viaProxy = chooseFtpEndpoint(d, true), direct = chooseFtpEndpoint(d, false);
+    EXPECT_EQ(viaProxy.host, "10.1.2.3");
+    EXPECT_EQ(viaProxy.user, "stanor@garage.example");
+    EXPECT_EQ(direct.host, "ftp.garage.example");
+    EXPECT_EQ(direct.user, "stanor");
+    EXPECT_EQ(direct.netrcFile, "/home/u/.netrc");
+    FtpDeployment noDomain = d;
+    noDomain.domain.clear();
+    EXPECT_EQ(chooseFtpEndpoint(noDomain, true).user, "stanor");
+
+    struct Row {
+        const char* what;
+        FtpDeployment settings;
+        bool proxy;
+        const char* names;
+    } rows[] = {
+        {"no internal address", {"", "ftp.garage.example", "stanor", "", ""}, true, "FtpInternalAddress"},
+        {"no public host", {"10.1.2.3", "", "stanor", "", ""}, false, "FtpPublicHost"},
+        {"no account", {"10.1.2.3", "ftp.garage.example", "", "", ""}, false, "FtpAccount"},
+    };
+    for (const Row& r : rows) {
+        try {
+            chooseFtpEndpoint(r.settings, r.proxy);
+            ADD_FAILURE() << r.what;
+        } catch (const FtpError& e) {
+            EXPECT_NE(std::string(e.what()).find(r.names), std::string::npos) << r.what << ": " << e.what();
+        }
+    }
+}
+
+TEST_F(FtpTransfer, BothFilesGoIntoThePhotoFolderInBinaryAndTheMemoFollows) {
+    std::vector<std::string> trace;
+    FtpOptions o;
+    o.trace = [&](const std::string& line) { trace.push_back(line); };
+    transferPhotoFiles(endpoint(), local_.path().string(), "V0001234-03.jpg", memo, o);
+    EXPECT_EQ(readFileBytes(server_->remote("V0001234-03.jpg")), photo_);
+    EXPECT_EQ(readFileBytes(server_->remote("V0001234-03m.jpg")), mini_);
+    EXPECT_EQ(memo_, (std::vector<std::string>{"...", "...Transfert Terminé."}));
+
+    std::string all;
+    for (const std::string& l : trace) all += l + "\n";
+    EXPECT_NE(all.find("> TYPE I"), std::string::npos) << all;
+    EXPECT_NE(all.find("> STOR V0001234-03m.jpg"), std::string::npos) << all;
+    EXPECT_NE(all.find("> PASS ****"), std::string::npos) << all;
+    EXPECT_EQ(all.find(password()), std::string::npos) << "the password reached the trace";
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), "> USER stanor"), 1) << "one connection for both files";
+}
+
+TEST_F(FtpTransfer, FilesOfTheSameNameAreReplacedWhole) {
+    writeFileBytes(server_->remote("V0001234-03.jpg"), Bytes(photo_.size() * 3, 'x'));
+    writeFileBytes(server_->remote("V0001234-03m.jpg"), Bytes(10, 'y'));
+    transferPhotoFiles(endpoint(), local_.path().string(), "V0001234-03.jpg", memo);
+    EXPECT_EQ(readFileBytes(server_->remote("V0001234-03.jpg")), photo_);
+    EXPECT_EQ(readFileBytes(server_->remote("V0001234-03m.jpg")), mini_);
+}
+
+TEST_F(FtpTransfer, FailuresGiveAClearErrorAndTheMemoShowsHowFarItWent) {
+    std::ofstream(local_.file("wrong.netrc")) << "machine 127.0.0.1 login stanor password not-the-one\n";
+    std::filesystem::remove(local_.file("V0001234-04m.jpg"));
+    writeFileBytes(local_.file("V0001234-04.jpg"), photo_);
+    const std::string dir = local_.path().string();
+    struct Row {
+        const char* what;
+        FtpEndpoint endpoint;
+        const char* target;
+        const char* message;
+        std::vector<std::string> memo;
+    } rows[] = {
+        {"wrong password", {server_->host(), "stanor", local_.file("wrong.netrc")}, "V0001234-03.jpg",
+         "Connexion refusée par le serveur FTP 127.0.0.1:", {}},
+        {"unknown account", {server_->host(), "inconnu", server_->netrcFile()}, "V0001234-03.jpg",
+         "pour le compte inconnu : vérifiez son mot de passe dans", {}},
+        {"no password file", {server_->host(), "stanor", local_.file("absent.netrc")}, "V0001234-03.jpg",
+         "Fichier des mots de passe FTP introuvable", {}},
+        {"unreachable server", {"127.0.0.1:" + std::to_string(closedPort()), "stanor", server_->netrcFile()},
+         "V0001234-03.jpg", "Connexion impossible au serveur FTP 127.0.0.1:", {}},
+        {"miniature missing", endpoint(), "V0001234-04.jpg", "Impossible de lire le fichier", {"..."}},
+        {"no photo name", endpoint(), "V0001234-03", "Nom de cliché invalide", {}},
+    };
+    for (const Row& r : rows) {
+        memo_.clear();
+        try {
+            transferPhotoFiles(r.endpoint, dir, r.target, memo);
+            ADD_FAILURE() << r.what;
+        } catch (const FtpError& e) {
+            EXPECT_NE(std::string(e.what()).find(r.message), std::string::npos) << r.what << ": " << e.what();
+        }
+        EXPECT_EQ(memo_, r.memo) << r.what;
+        EXPECT_TRUE(std::filesystem::exists(local_.file("V0001234-03.jpg"))) << r.what;  // local files stay
+    }
+    EXPECT_FALSE(std::filesystem::exists(server_->remote("V0001234-03.jpg")));
+}
+
+TEST_F(FtpTransfer, AMissingPhotoFolderOnTheServerIsNamed) {
+    const std::filesystem::path moved = server_->served().string() + ".moved";
+    std::filesystem::rename(server_->served(), moved);
+    try {
+        transferPhotoFiles(endpoint(), local_.path().string(), "V0001234-03.jpg", memo);
+        ADD_FAILURE();
+    } catch (const FtpError& e) {
+        EXPECT_NE(std::string(e.what()).find("refuse l'accès au dossier www/voimages"), std::string::npos) << e.what();
+    }
+    std::filesystem::rename(moved, server_->served());
+}
+
+TEST_F(FtpTransfer, ReductionThenTransferInOneCallAndNoNetworkWithoutTransfer) {
+    writeJpegFile(photoLike(800, 600), local_.file("source.jpg"));
+    ScratchDir out;
+    ReductionOptions r;
+    r.dir = out.path().string();
+    r.memo = memo;
+    reduceAndTransfer(local_.file("source.jpg"), nullptr, "V0000042-01.jpg", r, nullptr);
+    EXPECT_TRUE(std::filesystem::exists(out.file("V0000042-01m.jpg")));
+    EXPECT_TRUE(std::filesystem::is_empty(server_->served()));
+    EXPECT_EQ(memo_.size(), 2u);
+
+    memo_.clear();
+    const FtpEndpoint e = endpoint();
+    reduceAndTransfer(local_.file("source.jpg"), nullptr, "V0000042-01.jpg", r, &e);
+    EXPECT_EQ(memo_, (std::vector<std::string>{"Réduction & Transferts de : " + local_.file("source.jpg") + " vers : V0000042-01.jpg",
+                                               "Lecture de : " + local_.file("source.jpg"), "...", "...Transfert Terminé."}));
+    EXPECT_EQ(readJpegFile(server_->remote("V0000042-01m.jpg")).width(), 120);
+    EXPECT_EQ(readFileBytes(server_->remote("V0000042-01.jpg")), readFileBytes(out.file("V0000042-01.jpg")));
+}
