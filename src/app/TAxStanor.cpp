@@ -484,7 +484,9 @@ void TAxStanor::setDblChange(const QString& kind) {
 search::SearchHost TAxStanor::searchHost() {
     search::SearchHost h = search::searchHostOf(*this);
     records::RecordCommandsForm& commands = persistence_->commands();
-    h.setHits = [&commands](const QStringList& ids, bool customers) { commands.hits().setHits(ids, customers); };
+    h.setHits = [&commands](const QStringList& ids, bool customers, const QList<int>& kinds) {
+        commands.hits().setHits(ids, customers, kinds);
+    };
     h.selectHit = [&commands](int row) { commands.selectHit(row); };
     h.currentHit = [&commands] { return commands.hits().current(); };
     h.openHit = [&commands](int row) { return commands.openHit(row); };

@@ -81,11 +81,16 @@ QString reference(const QString& site, const QString& number) {
     return site.left(1) + site.right(1).toLower() + u'-' + number;
 }
 
-QString kindPrefix(const QString& typeVO, const QString& statutVD) {
+// 1 VO, 2 VN, 3 VD: a kind 2 with a demonstrator status, or any other kind, is a VD.
+int vehicleKind(const QString& typeVO, const QString& statutVD) {
     const QString kind = statutVD.isEmpty() ? typeVO : QStringLiteral("3");
-    if (kind == QLatin1String("1")) return QStringLiteral("VO-");
-    if (kind == QLatin1String("2")) return QStringLiteral("VN-");
-    return QStringLiteral("VD-");
+    if (kind == QLatin1String("1")) return 1;
+    if (kind == QLatin1String("2")) return 2;
+    return 3;
+}
+
+QString kindPrefix(int kind) {
+    return kind == 1 ? QStringLiteral("VO-") : kind == 2 ? QStringLiteral("VN-") : QStringLiteral("VD-");
 }
 
 // "59000 LILLE - 12 rue des Lilas - Bâtiment B".
@@ -112,7 +117,10 @@ std::vector<SearchRow> ReadSearchRows(const QString& answer, int mode, const QSt
         const QString site = field(xml, "VO_SITE");
         r.Image = IsOwnSite(userSite, site) ? kOwnSiteImage : kOtherSiteImage;
         r.Info[0] = reference(site, field(xml, "VO_NO"));
-        if (mode <= 3) r.Info[0].prepend(kindPrefix(field(xml, "TypeVO"), field(xml, "StatutVD")));
+        if (mode <= 3) {
+            r.Kind = vehicleKind(field(xml, "TypeVO"), field(xml, "StatutVD"));
+            r.Info[0].prepend(kindPrefix(r.Kind));
+        }
         r.Info[1] = customers ? field(xml, "CliTelDom") : field(xml, "VO_ORDRE");
         r.Info[2] = customers ? field(xml, "CliMobile") : field(xml, "VO_IMMAT");
         r.Info[3] = customers ? address(xml) : (field(xml, "InfoMarque") + u' ' + field(xml, "InfoModele")).trimmed();

@@ -50,6 +50,9 @@ SearchGridLayout GridLayoutOf(int mode);
 // One result row as the grid shows it.
 struct SearchRow {
     QString Id;  // VO_ID: the record a click opens
+    // A vehicle's record kind as its reference shows it, numbered as the run
+    // parameter idTypeVO (1 VO, 2 VN, 3 VD); 0 for customers.
+    int Kind = 0;
     int Image = kOtherSiteImage;
     std::array<QString, 5> Info;  // columns 2 to 6
 };

@@ -40,7 +40,8 @@ struct SearchHost {
     // rows open (vehicles, or customers), the row the buttons follow, and
     // opening a row (after saving what is pending; false when it was not
     // opened and the record shown stays).
-    std::function<void(const QStringList& ids, bool customers)> setHits;
+    // kinds: each vehicle's record kind (SearchRow::Kind).
+    std::function<void(const QStringList& ids, bool customers, const QList<int>& kinds)> setHits;
     std::function<void(int row)> selectHit;
     std::function<int()> currentHit;
     std::function<bool(int row)> openHit;

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace stanor::search {
 
@@ -273,6 +274,13 @@ void SearchPanel::LbSearchClick() {
 // ---------------------------------------------------------------- searching
 
 void SearchPanel::HttpGetSearchInfo() {
+    // A tick during the request of a search (the user kept typing) searches
+    // again once that one is shown, with the panel as it is then.
+    if (searching_) {
+        setSearchDelay(1);
+        return;
+    }
+    const QScopedValueRollback<bool> busy(searching_, true);
     const QString text = withoutBreaks(ncbSearch->text());
     const bool customers = customerPage();
     const QString mode = activeMode();
@@ -331,6 +339,7 @@ void SearchPanel::showRows() {
     model->setLineCount(0);
     model->setLineCount(int(rows_.size()));
     QStringList ids;
+    QList<int> kinds;
     for (int r = 0; r < int(rows_.size()); ++r) {
         const SearchRow& row = rows_[size_t(r)];
         model->setCell(r, ngsIndex, {.text = row.Id});
@@ -339,9 +348,10 @@ void SearchPanel::showRows() {
                                                                         : QStringLiteral("un autre site")});
         for (int c = ngsInfo1; c < kSearchColumns; ++c) model->setCell(r, c, {.text = row.Info[size_t(c - ngsInfo1)]});
         ids << row.Id;
+        kinds << row.Kind;
     }
     // Vehicle-registration hits of a customer search open the owning customer.
-    if (host_.setHits) host_.setHits(ids, shownMode_ >= 4);
+    if (host_.setHits) host_.setHits(ids, shownMode_ >= 4, kinds);
 }
 
 void SearchPanel::sortBy(int column) {

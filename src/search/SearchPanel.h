@@ -112,6 +112,7 @@ private:
     std::vector<SearchRow> rows_;
     int shownMode_ = 0;
     int sortColumn_ = -1;
+    bool searching_ = false;
     bool sortAscending_ = true;
 };
 

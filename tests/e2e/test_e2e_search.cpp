@@ -111,6 +111,27 @@ TEST_F(SearchE2e, TypingQuicklySendsOneSearchAboutASecondAfterTheLastKey)
     EXPECT_EQ(column(search::ngsIndex), QStringLiteral("1"));
     ticks(20);
     EXPECT_EQ(searches(), 0);
+
+    // A key typed while a search waits for its answer: that search ends
+    // first, the next tick searches the new text.
+    const auto send = panel().host().httpExecute;
+    bool typed = false;
+    panel().host().httpExecute = [&](const QString& url, const QString& file) {
+        if (!typed) {
+            typed = true;
+            QTest::keyClicks(panel().ncbSearch, QStringLiteral("c"));
+            form().SearchDelay = 1;
+            ticks(1);  // the timer runs during the request
+        }
+        send(url, file);
+    };
+    QTest::keyClicks(panel().ncbSearch, QStringLiteral("x"));
+    ticks(4);
+    EXPECT_EQ(searches(), 1);
+    EXPECT_EQ(form().SearchDelay, 1);
+    ticks(1);
+    EXPECT_EQ(searches(), 1);
+    EXPECT_TRUE(run->store.readString(platform::kStanorKey, QStringLiteral("svText1")).endsWith(u'c'));
 }
 
 TEST_F(SearchE2e, EachModeOnTheDemoData)
@@ -206,11 +227,15 @@ TEST_F(SearchE2e, HitsOpenAndNextAndPreviousStopAtBothEnds)
     EXPECT_TRUE(panel().Panel1->isHidden());  // the record shown, the panel closes
     EXPECT_EQ(buttons(), QStringLiteral("prev 0 next 1"));
 
-    const char* steps[] = {"2", "3", "4", "5"};
-    for (const char* id : steps) {
+    // Each vehicle on the sheets of its kind: the demonstrators as demonstrators.
+    const struct {
+        const char* id;
+        const char* kind;
+    } steps[] = {{"2", "VO"}, {"3", "VO"}, {"4", "VD"}, {"5", "VD"}};
+    for (const auto& step : steps) {
         QTest::mouseClick(form().JvXPNext, Qt::LeftButton);
-        EXPECT_EQ(form().IdTVO(), QLatin1String(id));
-        EXPECT_EQ(text("xcInfoNVO").isEmpty(), false) << id;
+        EXPECT_EQ(form().IdTVO(), QLatin1String(step.id));
+        EXPECT_EQ(form().JvXPBtnNewVO->text(), QLatin1String(step.kind)) << step.id;
     }
     EXPECT_EQ(buttons(), QStringLiteral("prev 1 next 0"));
     QTest::mouseClick(form().JvXPNext, Qt::LeftButton);  // disabled at the end
@@ -222,6 +247,20 @@ TEST_F(SearchE2e, HitsOpenAndNextAndPreviousStopAtBothEnds)
     // Reopened, the panel shows the hit the buttons start from.
     openPanel();
     EXPECT_EQ(panel().ngSearch->currentRow(), 3);
+
+    // A click on a caption sorts the hits by that column, the other way on a
+    // second click; the buttons then follow the new order.
+    QHeaderView* header = panel().ngSearch->horizontalHeader();
+    const QPoint immat(header->sectionViewportPosition(search::ngsInfo3) + 10, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, immat);
+    EXPECT_EQ(column(search::ngsIndex), QStringLiteral("1,2,3,4,5"));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, immat);
+    EXPECT_EQ(column(search::ngsIndex), QStringLiteral("5,4,3,2,1"));
+    EXPECT_EQ(header->sortIndicatorSection(), search::ngsInfo3);
+    clickRow(0);
+    EXPECT_EQ(form().IdTVO(), QStringLiteral("5"));
+    QTest::mouseClick(form().JvXPNext, Qt::LeftButton);
+    EXPECT_EQ(form().IdTVO(), QStringLiteral("4"));
 }
 
 TEST_F(SearchE2e, OpeningAHitSavesTheRecordShownFirst)
@@ -259,6 +298,10 @@ TEST_F(SearchE2e, ThePanelFollowsTheRecordKindAndRemembersItsChoices)
     openVehicle("1", 1);
     openPanel();
     ticks(10);
+    // Nothing remembered yet: no site and no kind chosen, whatever the lists offer.
+    EXPECT_EQ(panel().ncbSite->text(), QString());
+    EXPECT_EQ(panel().ncbTypeVO->currentIndex(), -1);
+    EXPECT_GT(panel().ncbSite->count(), 0);
     EXPECT_FALSE(panel().ncbSite->isHidden());
     EXPECT_EQ(panel().ModeLabels[size_t(ModePair::NVO)]->x(), 10);
     EXPECT_TRUE(panel().ModeLabels[size_t(ModePair::Mobile)]->isHidden());

@@ -24,7 +24,7 @@ QString answer(std::initializer_list<const char*> rows) {
 }
 
 QString cells(const SearchRow& r) {
-    QStringList out{r.Id, QString::number(r.Image)};
+    QStringList out{r.Id, QString::number(r.Kind), QString::number(r.Image)};
     for (const QString& c : r.Info) out << c;
     return out.join(u'|');
 }
@@ -97,18 +97,18 @@ TEST(SearchGridRows, VehicleAndCustomerRows) {
         const char* rows;
     } cases[] = {
         {1, "NORD",
-         "1|4|VO-Nd-1234|20/11/2026|AB123CD|RENAULT CLIO|MARTIN SA;"
-         "4|4|VD-Nd-2101||MN012OP|VW GOLF|;"  // kind 2 with a status is a demonstrator; site compared in upper case
-         "6|3|VN-Sd-3101|||VW POLO|DUPONT & FILS;"
-         "9|3|VD--7||||"},  // no site: another site's mark, no letters; no kind: VD
-        {2, "#", "1|4|VO-Nd-1234;4|4|VD-Nd-2101;6|4|VN-Sd-3101;9|4|VD--7"},
-        {4, "nord;sud", "1|4|Nd-1234;4|4|Nd-2101;6|4|Sd-3101;9|3|-7"},  // customer vehicles: no kind prefix
+         "1|1|4|VO-Nd-1234|20/11/2026|AB123CD|RENAULT CLIO|MARTIN SA;"
+         "4|3|4|VD-Nd-2101||MN012OP|VW GOLF|;"  // kind 2 with a status is a demonstrator; site compared in upper case
+         "6|2|3|VN-Sd-3101|||VW POLO|DUPONT & FILS;"
+         "9|3|3|VD--7||||"},  // no site: another site's mark, no letters; no kind: VD
+        {2, "#", "1|1|4|VO-Nd-1234;4|3|4|VD-Nd-2101;6|2|4|VN-Sd-3101;9|3|4|VD--7"},
+        {4, "nord;sud", "1|0|4|Nd-1234;4|0|4|Nd-2101;6|0|4|Sd-3101;9|0|3|-7"},  // customer vehicles: no kind
     };
     for (const Case& c : cases) {
         QStringList got;
-        const bool full = QString::fromLatin1(c.rows).count(u'|') > 8;
+        const bool full = QString::fromLatin1(c.rows).count(u'|') > 12;
         for (const SearchRow& r : ReadSearchRows(vehicles, c.mode, QLatin1String(c.userSite)))
-            got << (full ? cells(r) : cells(r).section(u'|', 0, 2));
+            got << (full ? cells(r) : cells(r).section(u'|', 0, 3));
         EXPECT_EQ(got.join(u';'), QLatin1String(c.rows)) << c.mode << " " << c.userSite;
     }
 
@@ -119,8 +119,8 @@ TEST(SearchGridRows, VehicleAndCustomerRows) {
     });
     QStringList got;
     for (const SearchRow& r : ReadSearchRows(customers, 5, QStringLiteral("NORD"))) got << cells(r);
-    EXPECT_EQ(got.join(u';'), QStringLiteral("1|4|Nd-1|0320123456|0612345678|59000 LILLE - 12 rue des Lilas|DUPONT JEAN;"
-                                             "2|3|Sd-2|||13001 MARSEILLE - Bâtiment B|MARTIN"));
+    EXPECT_EQ(got.join(u';'), QStringLiteral("1|0|4|Nd-1|0320123456|0612345678|59000 LILLE - 12 rue des Lilas|DUPONT JEAN;"
+                                             "2|0|3|Sd-2|||13001 MARSEILLE - Bâtiment B|MARTIN"));
 
     // No rows, or no answer at all, empties the grid.
     EXPECT_TRUE(ReadSearchRows(answer({}), 1, QStringLiteral("#")).empty());
