@@ -66,14 +66,17 @@ QIcon ModePicture(ModePair pair) {
             body.closeSubpath();
             p.drawPath(body);
         });
-    case ModePair::Telephone:  // a desk telephone
+    case ModePair::Telephone:  // a telephone handset
         return draw([](QPainter& p) {
+            QPen pen(kInk, 6, Qt::SolidLine, Qt::RoundCap);
+            p.setPen(pen);
+            p.setBrush(Qt::NoBrush);
+            // The handle, curved, and the ear and mouth pieces at its ends.
+            p.drawArc(QRectF(6, 8, 20, 22), 20 * 16, 140 * 16);
             p.setPen(Qt::NoPen);
             p.setBrush(kInk);
-            p.drawRoundedRect(QRectF(3, 6, 26, 7), 3, 3);      // handset
-            p.drawRoundedRect(QRectF(6, 14, 20, 15), 3, 3);    // body
-            p.setBrush(kPaper);
-            p.drawEllipse(QRectF(11, 17, 10, 10));             // dial
+            p.drawRoundedRect(QRectF(1, 14, 10, 8), 3, 3);
+            p.drawRoundedRect(QRectF(21, 14, 10, 8), 3, 3);
         });
     case ModePair::Mobile:  // a mobile telephone
         return draw([](QPainter& p) {
