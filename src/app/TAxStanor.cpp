@@ -2,6 +2,7 @@
 
 #include "FocusOrder.h"
 
+#include "grids/VehicleMoney.h"
 #include "pages/DesignedPagesWiring.h"
 #include "pages/EditingHostOf.h"
 #include "pages/RecordEditing.h"
@@ -81,6 +82,9 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     pages::wireRecordView(*designed, *view);
     editing_ = pages::RecordEditing::install(*designed, *view, pages::editingHostOf(*this));
     persistence_ = records::RecordPersistence::install(*view, *editing_, records::persistenceHostOf(*this));
+    grids::VehicleMoney::install(*designed, *view, *editing_,
+                                 {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
+        ->connectSaving(persistence_->host());
     search_ = search::SearchPanel::install(PanelSearch, JvXPBtnSearch, *view, searchHost());
     duplicates_ = search::DuplicateIndicators::install(*designed, *view, *search_);
 

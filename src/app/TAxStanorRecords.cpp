@@ -23,6 +23,7 @@ QString TAxStanor::GetIdVO(bool report) { return persistence_->commands().GetIdV
 QString TAxStanor::GetIdClient(bool report) { return persistence_->commands().GetIdClient(report); }
 
 void TAxStanor::closeEvent(QCloseEvent* e) {
+    SaveWindowGeometry();
     if (!persistence_->commands().askToSave()) {
         e->ignore();
         return;

@@ -1,18 +1,17 @@
 #include "grids/GridStatements.h"
 
 #include "records/SqlLiterals.h"
+#include "rules/Costs.h"
 
 namespace stanor::grids {
 
 QString TestFraisFixes(const FixedCostInput& in) {
-    if (in.Kind != QLatin1String("VO") || !records::IsIdentifier(in.IdVO) || in.HasFixedCost) return {};
-    if (in.Destination.toUpper() != QLatin1String("PARTICULIERS")) return {};
-    bool ok = false;
-    const double fee = records::SqlNumber(in.SiteFee).toDouble(&ok);
-    if (!ok || fee == 0.0) return {};
+    if (in.Kind != QLatin1String("VO") || !records::IsIdentifier(in.IdVO)) return {};
+    const rules::Cents fee = rules::amountOrZero(in.SiteFee);
+    if (!rules::fixedCostDue(in.Destination, in.HasFixedCost, fee)) return {};
     return QStringLiteral("Insert into [tVO - Frevo] (DateFrevo, TypeFrevo, MontantHT, idVO, idFrevo ) ") +
            QStringLiteral("Values (#") + in.Today.toString(QStringLiteral("MM/dd/yyyy")) +
-           QStringLiteral("#,'fixe', ") + QString::number(fee, 'f', 2) + QStringLiteral(", ") + in.IdVO +
+           QStringLiteral("#,'fixe', ") + rules::showAmount(fee) + QStringLiteral(", ") + in.IdVO +
            QStringLiteral(", :NewID) ");
 }
 

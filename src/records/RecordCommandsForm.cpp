@@ -68,8 +68,9 @@ QString RecordCommandsForm::GetIdClient(bool report) {
 
 void RecordCommandsForm::JvXPBtnNewVOClick() {
     // What the record holds is stored first; a record whose changes could
-    // not all be stored stays on screen.
-    if (!saving_.SaveChanges() || saving_.anyPending()) return;
+    // not all be stored stays on screen. A save may leave the record with
+    // more to store (the cost totals after the fixed cost it added).
+    if (!saving_.SaveChanges() || !saving_.saveAll()) return;
     startNewRecord();
 }
 

@@ -201,7 +201,9 @@ bool RecordSaving::SaveChanges() {
 
     bool result = !p.sent || !p.failed;
     if (result && unsendable(page)) result = false;
-    saveFixedCost();
+    // The fixed-cost line reloads the record: only once nothing else waits,
+    // so that the reload drops no change that could not be stored.
+    if (result && !anyPending()) saveFixedCost();
     // A later request that went well must not hide an earlier failure.
     if (p.failed && requestError().isEmpty()) warn(p.firstError);
     trace(QStringLiteral("Save Changes -1-"));
