@@ -7,6 +7,7 @@
 #include "platform/Environment.h"
 #include "platform/Keyboard.h"
 #include "platform/SettingsStore.h"
+#include "platform/Shell.h"
 
 namespace stanor::app {
 
@@ -18,6 +19,8 @@ struct AppContext {
     platform::Environment& env;
     // Starts Timer1 at creation. Tests leave it off and call Timer1Timer() themselves.
     bool startTimer = true;
+    // Starts the browser for the printable sheets; the desktop's when null.
+    platform::Shell* shell = nullptr;
 };
 
 }  // namespace stanor::app

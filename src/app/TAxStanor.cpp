@@ -8,6 +8,8 @@
 #include "pages/RecordEditing.h"
 #include "pages/RecordView.h"
 #include "pages/RecordViewHostOf.h"
+#include "photos/PhotoSheet.h"
+#include "photos/PhotoSheetHostOf.h"
 #include "platform/FileVersion.h"
 #include "records/PersistenceHostOf.h"
 #include "records/RecordPersistence.h"
@@ -85,6 +87,8 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     grids::VehicleMoney::install(*designed, *view, *editing_,
                                  {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
         ->connectSaving(persistence_->host());
+    photos::PhotoSheet::install(*designed, *view, *persistence_, photos::photoSheetHostOf(*this));
+    installSideCommands();
     search_ = search::SearchPanel::install(PanelSearch, JvXPBtnSearch, *view, searchHost());
     duplicates_ = search::DuplicateIndicators::install(*designed, *view, *search_);
 

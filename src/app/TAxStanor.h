@@ -32,6 +32,12 @@ class RecordPersistence;
 namespace stanor::pages {
 class RecordEditing;
 }
+namespace stanor::commands {
+class SideCommands;
+}
+namespace stanor::platform {
+class Shell;
+}
 namespace stanor::search {
 class DuplicateIndicators;
 class SearchPanel;
@@ -176,6 +182,12 @@ public:
     QString GetIdClient(bool report);
     records::RecordPersistence& Persistence() const { return *persistence_; }
 
+    // ---- Printable sheets and the test text message (TAxStanorCommands.cpp) ----
+    void JvXPBtnPrintClick();
+    void czFeuilleMargeClick();
+    void JvXPBtnSMSClick();
+    bool OpenInBrowser(const QString& url);
+    commands::SideCommands& SideCommands() const { return *sideCommands_; }
     // ---- Search panel and duplicate-customer indicators ----
     search::SearchPanel& Search() const { return *search_; }
     search::DuplicateIndicators& Duplicates() const { return *duplicates_; }
@@ -247,6 +259,7 @@ private:
     int runSetter(const char* name, const QString& value, Store&& store);
     void setLbVersionRed(bool red);
     void setWaitCursor(bool on);
+    void installSideCommands();
 
     AppContext ctx_;
     TraceLog trace_;
@@ -258,6 +271,8 @@ private:
     std::unique_ptr<service::DataServiceClient> http_;  // created on first use
     pages::RecordEditing* editing_ = nullptr;           // owned by the record view
     records::RecordPersistence* persistence_ = nullptr; // owned by the record view
+    commands::SideCommands* sideCommands_ = nullptr;    // owned by the record view
+    std::unique_ptr<platform::Shell> desktopShell_;     // when the context gives none
     search::SearchPanel* search_ = nullptr;             // owned by PanelSearch
     search::DuplicateIndicators* duplicates_ = nullptr; // owned by the record view
 };

@@ -271,7 +271,12 @@ void TFrmBlur::BtnLoadImageClick() {
                             platform::MsgIcon::Error, platform::MsgButtons::Ok);
 }
 
-void TFrmBlur::JvMemo1Enter() { JvMemo1->setEnabled(false); }
+void TFrmBlur::JvMemo1Enter() {
+    JvMemo1->setEnabled(false);
+    // The instructions lie over the photo: once they cannot be edited, a press over them
+    // reaches the photo below (a plate under them can be chosen).
+    JvMemo1->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
 
 bool TFrmBlur::eventFilter(QObject* watched, QEvent* event) {
     if (watched == JvMemo1 && event->type() == QEvent::FocusIn) JvMemo1Enter();

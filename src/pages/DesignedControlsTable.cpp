@@ -298,7 +298,7 @@ std::vector<DesignedControl> build() {
         .add("aSite", K::ComboList, "Site")
         .add("aidCom", K::ComboList, "Vendeur")
         .add("JvXPBtnNewAction", K::Button, "Nouvelle action", 0, H, 1, "création d'une nouvelle action")
-        .add("JvXPBtnSMS", K::Button, "SMS", 0, 0, 1, "envoi d'un SMS au client");
+        .add("JvXPBtnSMS", K::Button, "SMS", 0, 0, 1, "envoi d'un SMS pour test");
 
     t.group("")
         .add("ngAction", K::Grid, "Actions", 0, 0, 7);

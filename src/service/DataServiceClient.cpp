@@ -404,6 +404,7 @@ void DataServiceClient::SetProxy(const ProxyAddress& proxy, ProxyBypass direct)
 {
     const QNetworkProxy p(QNetworkProxy::HttpProxy, proxy.host,
                           static_cast<quint16>(qBound(0, proxy.port, 65535)));
+    proxyInUse_ = true;
     if (!direct) {
         http1_->setProxy(p);
         http2_->setProxy(p);

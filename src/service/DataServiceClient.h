@@ -81,6 +81,8 @@ public:
     // for which `direct` answers true is reached without it.
     using ProxyBypass = std::function<bool(const QString& host, int port)>;
     void SetProxy(const ProxyAddress& proxy, ProxyBypass direct = {});
+    // Whether a proxy was set (the photo transfer then takes the internal FTP address).
+    bool ProxyInUse() const { return proxyInUse_; }
     // Drops the kept connection; the next request opens a fresh one. Does
     // nothing while a request is pending (its connection is not idle).
     void Disconnect();
@@ -117,6 +119,7 @@ private:
     std::unique_ptr<QNetworkAccessManager> http1_;  // data-service traffic
     std::unique_ptr<QNetworkAccessManager> http2_;  // photo display downloads
     int pending_ = 0;
+    bool proxyInUse_ = false;
 };
 
 }  // namespace stanor::service

@@ -213,8 +213,11 @@ TEST_F(FrmBlur, SaveQuitMemoAndLoading) {
     EXPECT_TRUE(form.SaveRequested);
     EXPECT_EQ(form.result(), QDialog::Accepted);
 
+    const QPoint overMemo = form.JvMemo1->geometry().center();
+    EXPECT_NE(form.childAt(overMemo), form.Image1);
     form.JvMemo1Enter();
     EXPECT_FALSE(form.JvMemo1->isEnabled());
+    EXPECT_EQ(form.childAt(overMemo), form.Image1);  // a plate under the instructions can be chosen
 
     ScratchDir dir;
     writeJpegFile(photoLike(64, 48), dir.file("plaque.jpg"));

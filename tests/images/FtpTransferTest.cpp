@@ -1,4 +1,5 @@
 // Sending photos to a real FTP server (scripts/ftp-server) on a free loopback port.
+#include "FtpServerProcess.h"
 #include "TestImages.h"
 #include "images/FtpTransfer.h"
 #include "images/Jpeg.h"
@@ -6,16 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 using namespace stanor::images;
 using namespace stanor::images::test;
@@ -42,52 +38,10 @@ int closedPort() {
     return ntohs(a.sin_port);
 }
 
-// The FTP server of the scripts, started once for all the tests: the account "stanor" with a
-// password of its own choosing, written into a netrc file.
-class FtpServer {
+// The FTP server of the scripts, started once for all the tests.
+class FtpServer : public stanor::test::FtpServerProcess {
 public:
-    FtpServer() {
-        std::filesystem::create_directories(served_.path());
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const std::string script = STANOR_FTP_SERVER, folder = served_.path().string(), netrc = netrcFile();
-        std::vector<std::string> args{script, folder, "--user", "stanor", "--netrc", netrc};
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, script.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = 0;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        // The server prints its port once it listens.
-        std::string line;
-        char c;
-        while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
-        close(out[0]);
-        port_ = std::atoi(line.c_str());
-    }
-    ~FtpServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool running() const { return port_ > 0; }
-    std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
-    std::string netrcFile() const { return home_.file("netrc"); }
-    std::string remote(const std::string& name) const { return (served_.path() / name).string(); }
-    const std::filesystem::path& served() const { return served_.path(); }
-    void empty() {
-        for (const auto& e : std::filesystem::directory_iterator(served_.path())) std::filesystem::remove_all(e.path());
-    }
-
-private:
-    ScratchDir home_, served_;
-    pid_t pid_ = 0;
-    int port_ = 0;
+    FtpServer() : FtpServerProcess(STANOR_FTP_SERVER) {}
 };
 
 class FtpTransfer : public ::testing::Test {

@@ -1,9 +1,9 @@
 #pragma once
 // A proxy on a free loopback port in front of the real data service: reads
-// pass through; each write (AxUpdate, AxInsert) takes the next fault of a
-// script, the way networks and services fail: an HTTP error, an error item,
-// a busy database, no answer at all, or an answer lost after the statement
-// was committed.
+// pass through; each write (AxUpdate, AxInsert, the photo upload posted to
+// AxInsert) takes the next fault of a script, the way networks and services
+// fail: an HTTP error, an error item, a busy database, no answer at all, or
+// an answer lost after the statement was committed.
 
 #include "service/TestServer.h"
 
@@ -97,7 +97,7 @@ private:
             break;
         }
         httplib::Client service("127.0.0.1", servicePort_);
-        auto answer = service.Get(req.target);
+        auto answer = req.method == "POST" ? forwardForm(service, req) : service.Get(req.target);
         if (write) {
             std::lock_guard lock(mutex_);
             ++passed_;
@@ -116,6 +116,15 @@ private:
         }
         res.status = answer->status;
         res.set_content(answer->body, answer->get_header_value("Content-Type"));
+    }
+
+    // A multipart form (the photo upload) sent on part by part; parts of the same name keep their order.
+    static httplib::Result forwardForm(httplib::Client& service, const httplib::Request& req)
+    {
+        httplib::MultipartFormDataItems items;
+        for (const auto& [name, part] : req.files)
+            items.push_back({part.name, part.content, part.filename, part.content_type});
+        return service.Post(req.target, items);
     }
 
     int servicePort_;

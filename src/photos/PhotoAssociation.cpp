@@ -1,0 +1,156 @@
+// Associating a photo of the folder with the vehicle: reduction to the two
+// sizes of the web site in the trace folder, the plate blurred on request,
+// the FTP transfer to the web server, then the upload of both files with the
+// link row, and the first photo of a vehicle made its default.
+#include "photos/PhotoSheet.h"
+
+#include "images/BackgroundWork.h"
+#include "images/FtpSettings.h"
+#include "images/UnitBlur.h"
+#include "pages/RecordView.h"
+#include "photos/ListViewSort.h"
+#include "photos/PhotoPictures.h"
+#include "photos/PhotoRules.h"
+#include "photos/SheetHelpers.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+#include "service/MultipartForm.h"
+#include "toolkit/Controls.h"
+
+#include <QHttpMultiPart>
+#include <QLabel>
+#include <QTextCursor>
+#include <QTreeWidget>
+
+#include <optional>
+
+namespace stanor::photos {
+
+void PhotoSheet::ProcAssociateImage(bool blur) {
+    QTreeWidgetItem* source = selectedItem(cListImageSource);
+    if (!source || busy_) return;
+    Busy busy(busy_);
+    // The number is taken even when the attempt stops early, so that it is
+    // not used twice before the list is read again from the record answer.
+    ++LastNumImage;
+    const QString idVO = host_.getIdVO(true);
+    if (idVO.isEmpty()) return;
+    const int number = LastNumImage;
+    const QString name = PhotoName(idVO, number);
+    const QString dateText = LinkDateText(host_.now());
+    if (host_.trace) host_.trace(QStringLiteral("ProcAssociateImage : ") + source->text(0) + QStringLiteral(" -> ") + name);
+
+    std::optional<WaitCursor> wait(std::in_place);
+    try {
+        reduce(platform::filePathIn(PathImages, source->text(0)), nullptr, name, !blur);
+        if (blur) {
+            images::Bitmap blurred;
+            wait.reset();  // the user works in the blurring window meanwhile
+            if (!blurPlate(name, blurred)) return;  // closed without saving: nothing is sent, the files stay
+            wait.emplace();
+            reduce(QString(), &blurred, name, true);
+        }
+    } catch (const std::exception& e) {
+        // What was reduced stays in the trace folder; the memo shows how far it went.
+        wait.reset();
+        if (host_.showError) host_.showError(QString::fromUtf8(e.what()));
+        return;
+    }
+    if (upload(idVO, number, name, dateText)) afterLink(idVO, number, name);
+}
+
+void PhotoSheet::reduce(const QString& source, const images::Bitmap* blurred, const QString& name, bool transfer) {
+    if (Memo) Memo->clear();
+    const std::string target = (name + QStringLiteral(".jpg")).toStdString();
+    const std::string dir = platform::localPath(host_.traceDir ? host_.traceDir() : QString()).toStdString();
+    // The server and account are read here, on the window's thread; a fault
+    // in them fails the transfer, once the files are saved.
+    images::FtpEndpoint endpoint;
+    std::string ftpFault;
+    if (transfer) {
+        try {
+            if (!host_.settings) throw images::FtpError("Réglages FTP indisponibles");
+            endpoint = images::chooseFtpEndpoint(images::readFtpDeployment(*host_.settings),
+                                                 host_.proxyInUse && host_.proxyInUse());
+        } catch (const std::exception& e) {
+            ftpFault = e.what();
+        }
+    }
+    images::ReductionOptions options;
+    options.dir = dir;
+    options.memo = images::memoOnThreadOf(Memo, [this](const QString& line) {
+        if (!Memo) return;
+        Memo->appendPlainText(line);
+        Memo->moveCursor(QTextCursor::End);  // the last step in sight
+        Memo->ensureCursorVisible();
+    });
+    const QString saved = tracePath(name + QStringLiteral(".jpg"));
+    const auto showSaved = images::memoOnThreadOf(VOImage, [this, saved](const QString&) {
+        showPicture(VOImage, QImage(saved), placeholder_);
+    });
+    images::FtpOptions ftp = host_.ftp;
+    if (host_.trace)
+        ftp.trace = images::memoOnThreadOf(this, [this](const QString& line) { host_.trace(QStringLiteral("FTP ") + line); });
+    images::runKeepingEventsProcessed([&] {
+        images::ReductionJPG(source.toStdString(), blurred, target, options);
+        showSaved({});
+        if (!transfer) return;
+        if (!ftpFault.empty()) throw images::FtpError(ftpFault);
+        images::transferPhotoFiles(endpoint, dir, target, options.memo, ftp);
+    });
+}
+
+bool PhotoSheet::blurPlate(const QString& name, images::Bitmap& blurred) {
+    if (!host_.dialogs) throw images::ImageError("Floutage impossible : pas de boîtes de dialogue");
+    images::TFrmBlur form(*host_.dialogs, host_.owner);
+    pages::RecordViewForm& f = view_.form();
+    form.setWindowTitle(QStringLiteral("Formulaire de Floutage pour la plaque minéralogique du ") +
+                        f.caption(QStringLiteral("JvXPBtnNewVO")) + QStringLiteral(" N°") +
+                        f.text(QStringLiteral("xcInfoNVO")));
+    const QString file = tracePath(name + QStringLiteral(".jpg"));
+    if (!form.loadPicture(file)) throw images::ImageError(("Impossible de lire l'image " + file).toStdString());
+    if (host_.showBlurForm) host_.showBlurForm(form);
+    if (!form.SaveRequested) return false;
+    blurred = form.pictureBitmap();
+    return true;
+}
+
+bool PhotoSheet::upload(const QString& idVO, int number, const QString& name, const QString& dateText) {
+    const QString statement = PhotoLinkInsert(idVO, number, name, dateText);
+    setStatement(statement);
+    const QString photo = name + QStringLiteral(".jpg");
+    const QString mini = QString::fromStdString(images::miniatureName(photo.toStdString()));
+    service::MultipartForm form;
+    form.addText(QStringLiteral("NFImage"), photo);
+    form.addText(QStringLiteral("XMLC_OutputFormat"), QStringLiteral("XML"));
+    form.addText(QStringLiteral("SQLExecute"), statement);
+    form.addText(QStringLiteral("MAX_FILE_SIZE"), QStringLiteral("4096000"));
+    bool read = form.addFile(QStringLiteral("File"), tracePath(photo));
+    form.addText(QStringLiteral("NFImageMini"), mini);
+    read = form.addFile(QStringLiteral("File"), tracePath(mini)) && read;
+    if (!read) {
+        if (host_.showError)
+            host_.showError(QStringLiteral("Impossible de lire les clichés réduits ") + photo + QStringLiteral(" et ") + mini +
+                            QStringLiteral(" dans ") + (host_.traceDir ? host_.traceDir() : QString()));
+        return false;
+    }
+    WaitCursor wait;
+    const service::ServiceRequest r = host_.requests().photoUpload();
+    host_.httpPost(r.url, r.answerFile, form.release());
+    return requestError().isEmpty();
+}
+
+void PhotoSheet::afterLink(const QString& idVO, int number, const QString& name) {
+    if (!cListImageVO) return;
+    auto* item = new QTreeWidgetItem(cListImageVO, {name, ShownStamp(host_.now())});
+    // LastNumImage keeps its value: set back to 1 it would give the next
+    // photo a number already linked, and that photo's files would be replaced.
+    if (!BecomesDefault(cListImageVO->topLevelItemCount(), number)) return;
+    WaitCursor wait;
+    if (!sendDefault(idVO, name)) return;
+    item->setText(2, kDefaultPhotoMark);
+    defaultName_ = name;
+    host_.updateView(false);
+}
+
+}  // namespace stanor::photos
