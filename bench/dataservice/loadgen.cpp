@@ -11,8 +11,8 @@
 //                           [--scenario infovo|query|surname|update|newconn|all]
 // The connections are spread over the ports given (one service instance each).
 // "query" is the search of a registration containing three typed characters,
-// "surname" that of a customer name containing two syllables (the names of
-// scripts/gen-bench-db are made of the same syllables), "newconn" the record
+// "surname" that of a customer name containing two syllables (the names that
+// scripts/gen-bench-db makes with NAMES=syllables), "newconn" the record
 // read on a new connection for every request. With --rate R each connection
 // sends R requests a second at most, as a salesman at work would; without,
 // each sends its next request as soon as the last is answered (the most the
@@ -49,7 +49,7 @@ struct Options {
     std::string scenario = "all";
 };
 
-// The syllables of the generated surnames (scripts/gen-bench-db).
+// The syllables of the generated surnames (scripts/gen-bench-db, NAMES=syllables).
 const char* const kSyllables[] = {"BER", "DU", "MAR", "TIN", "LE", "FEV", "RO", "BIN", "GAR", "NIER", "PON", "BOIS",
                                   "MO", "REAU", "LAU", "RENT", "SI", "MON", "FON", "TAI", "CHE", "VA", "LIER", "GI"};
 

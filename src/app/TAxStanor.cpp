@@ -14,6 +14,9 @@
 #include "platform/FileVersion.h"
 #include "records/PersistenceHostOf.h"
 #include "records/RecordPersistence.h"
+#include "search/DuplicateIndicators.h"
+#include "search/SearchHostOf.h"
+#include "search/SearchPanel.h"
 #include "service/DataServiceClient.h"
 #include "service/ProxySetup.h"
 #include "service/UpdateParams.h"
@@ -92,6 +95,8 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
         ->connectSaving(persistence_->host());
     photos::PhotoSheet::install(*designed, *view, *persistence_, photos::photoSheetHostOf(*this));
     installSideCommands();
+    search_ = search::SearchPanel::install(PanelSearch, JvXPBtnSearch, *view, searchHost());
+    duplicates_ = search::DuplicateIndicators::install(*designed, *view, *search_);
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
@@ -485,6 +490,23 @@ void TAxStanor::setDblChange(const QString& kind) {
     DblDelay = 4;
 }
 
+// ---------------------------------------------------------------- search
+
+// The search panel's host: its hits go to the record commands, which open
+// one after saving what is pending, and step through them with the next and
+// previous buttons.
+search::SearchHost TAxStanor::searchHost() {
+    search::SearchHost h = search::searchHostOf(*this);
+    records::RecordCommandsForm& commands = persistence_->commands();
+    h.setHits = [&commands](const QStringList& ids, bool customers, const QList<int>& kinds) {
+        commands.hits().setHits(ids, customers, kinds);
+    };
+    h.selectHit = [&commands](int row) { commands.selectHit(row); };
+    h.currentHit = [&commands] { return commands.hits().current(); };
+    h.openHit = [&commands](int row) { return commands.openHit(row); };
+    return h;
+}
+
 // ---------------------------------------------------------------- later work
 
 // Loads the reference lists and tab descriptions, reusing answers younger than
@@ -496,11 +518,11 @@ void TAxStanor::UpdateView(bool reload) {
     pages::RecordView::of(this, [this] { return pages::recordViewHostOf(*this); })->UpdateView(reload);
 }
 
-// Duplicate-customer check run when DblDelay runs out; the duplicate check fills this.
-void TAxStanor::HttpGetDblInfo() {}
+// Duplicate-customer check run when DblDelay runs out.
+void TAxStanor::HttpGetDblInfo() { duplicates_->HttpGetDblInfo(); }
 
-// Search run when SearchDelay runs out; the search panel fills this.
-void TAxStanor::HttpGetSearchInfo() {}
+// Search run when SearchDelay runs out.
+void TAxStanor::HttpGetSearchInfo() { search_->HttpGetSearchInfo(); }
 
 // Proxy set-up from the Internet settings (or http_proxy where they are
 // absent); appends the proxy text to LbVersion when a proxy is in use.

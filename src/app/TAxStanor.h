@@ -6,6 +6,7 @@
 
 #include "AppContext.h"
 #include "TraceLog.h"
+#include "search/SearchHost.h"
 #include "service/RequestCatalogue.h"
 #include "service/ServiceHost.h"
 
@@ -37,6 +38,10 @@ class SideCommands;
 namespace stanor::platform {
 class Shell;
 }
+namespace stanor::search {
+class DuplicateIndicators;
+class SearchPanel;
+}  // namespace stanor::search
 
 namespace stanor::app {
 
@@ -67,7 +72,7 @@ public:
     QLabel* LbWarning = nullptr;     // the same error, in the warning panel
     QFrame* PanelSplash = nullptr;
     QLabel* LbSplash = nullptr;
-    QFrame* PanelSearch = nullptr;  // the search panel's place; filled by the search panel
+    QFrame* PanelSearch = nullptr;  // the search panel Panel1, filled by Search()
     QFrame* Shape1 = nullptr;       // frame drawn around a reference list being edited
 
     QPushButton* JvXPBtnNewVO = nullptr;
@@ -78,6 +83,7 @@ public:
     QPushButton* JvXPNext = nullptr;
     QPushButton* JvXPPrev = nullptr;
     QPushButton* JvXPBtnSweep = nullptr;
+    QPushButton* JvXPBtnSearch = nullptr;  // opens and closes the search panel
 
     QTimer* Timer1 = nullptr;
 
@@ -182,6 +188,9 @@ public:
     void JvXPBtnSMSClick();
     bool OpenInBrowser(const QString& url);
     commands::SideCommands& SideCommands() const { return *sideCommands_; }
+    // ---- Search panel and duplicate-customer indicators ----
+    search::SearchPanel& Search() const { return *search_; }
+    search::DuplicateIndicators& Duplicates() const { return *duplicates_; }
 
     // ---- Filled by later work (virtual so that tests can watch the calls) ----
     virtual void UpdateParams();
@@ -236,6 +245,7 @@ protected:
 
 private:
     void buildControls();
+    search::SearchHost searchHost();
     // TAB and Shift+TAB: the next control of the current sheet in reading
     // order; false when the focus is in a grid, which takes TAB itself.
     bool moveFocus(bool forward);
@@ -263,6 +273,8 @@ private:
     records::RecordPersistence* persistence_ = nullptr; // owned by the record view
     commands::SideCommands* sideCommands_ = nullptr;    // owned by the record view
     std::unique_ptr<platform::Shell> desktopShell_;     // when the context gives none
+    search::SearchPanel* search_ = nullptr;             // owned by PanelSearch
+    search::DuplicateIndicators* duplicates_ = nullptr; // owned by the record view
 };
 
 }  // namespace stanor::app

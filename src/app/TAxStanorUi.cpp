@@ -140,10 +140,18 @@ void TAxStanor::buildControls() {
     LbBaseHRef = makeLabel(this, "LbBaseHRef", QRect(568, 636, 253, 14));
     for (QLabel* l : {LbDebugInfo1, LbDebugInfo2, LbDebugInfo3, LbHttpRoot, LbBaseHRef}) l->hide();
 
+    // The search button at the right end of the sheets' tab row; the search
+    // panel floats over the sheets below it (filled by the search panel).
+    JvXPBtnSearch = makeButton(this, "JvXPBtnSearch", QStringLiteral("Rechercher"),
+                               QStringLiteral("recherche d'un client ou d'un véhicule"), QRect());
+    JvXPBtnSearch->setIcon(QIcon::fromTheme(QStringLiteral("edit-find")));
+    JvXPBtnSearch->setIconSize(QSize(16, 16));
+    {
+        const int w = std::max(JvXPBtnSearch->sizeHint().width() + 8, 96);
+        JvXPBtnSearch->setGeometry(kClientWidth - w - 4, 27, w, 22);
+    }
     PanelSearch = new QFrame(this);
     PanelSearch->setObjectName(QStringLiteral("PanelSearch"));
-    PanelSearch->setGeometry(0, 24, kClientWidth, 536);
-    PanelSearch->setAutoFillBackground(true);
     PanelSearch->hide();
 
     Shape1 = new QFrame(this);

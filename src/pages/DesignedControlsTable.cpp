@@ -271,7 +271,9 @@ std::vector<DesignedControl> build() {
     t.sheet(7).group("Identité")
         .add("aCliCivilite", K::ComboList, "Civilité")
         .add("aCliNom", K::Memo, "Nom")
+        .add("DblNom", K::Edit, "", 0, H | B)  // duplicate count, beside its field
         .add("aCliPrenom", K::Memo, "Prénom")
+        .add("DblIdent", K::Edit, "", 0, H | B)  // duplicate count, beside its field
         .add("aCliDateNaissance", K::Date, "Naissance")
         .add("aCliSituationFamille", K::ComboList, "Situation")
         .add("aCliNbEnfants", K::Number, "Enfants")
@@ -286,7 +288,9 @@ std::vector<DesignedControl> build() {
         .add("aCliEmployeur", K::Memo, "Employeur");
     t.group("Contact")
         .add("aCliTelDom", K::Memo, "Tél. domicile")
+        .add("DblTelDom", K::Edit, "", 0, H | B)  // duplicate count, beside its field
         .add("aCliMobile", K::Memo, "Mobile")
+        .add("DblMobile", K::Edit, "", 0, H | B)  // duplicate count, beside its field
         .add("aCliTelBur", K::Memo, "Tél. bureau")
         .add("aCliEmail", K::Memo, "E-mail")
         .add("aCliObservations", K::Memo, "Observations", 0, 0, 2);
@@ -296,11 +300,6 @@ std::vector<DesignedControl> build() {
         .add("JvXPBtnNewAction", K::Button, "Nouvelle action", 0, H, 1, "ajout d'un nouveau enregistrement suivi ")
         .add("JvXPBtnSMS", K::Button, "SMS", 0, 0, 1, "envoi d'un SMS pour test");
 
-    t.group("Doublons")
-        .add("DblNom", K::Edit, "Nom", 0, H)
-        .add("DblIdent", K::Edit, "Identité", 0, H)
-        .add("DblTelDom", K::Edit, "Tél. domicile", 0, H)
-        .add("DblMobile", K::Edit, "Mobile", 0, H);
     t.group("")
         .add("ngAction", K::Grid, "Actions", 0, 0, 7);
     // ---- Sheet 8: customer vehicles ----------------------------------------

@@ -51,6 +51,10 @@ struct GridLoaders {
 struct PersistenceHost {
     // Closes the HTTP connection so that the next request opens a fresh one.
     std::function<void()> httpDisconnect;
+    // The record kind the next load shows a vehicle as (the run parameter
+    // idTypeVO: 1 VO, 2 VN, 3 VD).
+    std::function<int()> idTypeVO;
+    std::function<void(int kind)> setIdTypeVO;
     SaveHooks save;
     GridLoaders grids;
 };

@@ -12,6 +12,8 @@ PersistenceHost persistenceHostOf(Form& f)
 {
     PersistenceHost h;
     h.httpDisconnect = [&f] { f.HttpDisconnect(); };
+    h.idTypeVO = [&f] { return f.IdTypeVO; };
+    h.setIdTypeVO = [&f](int kind) { f.IdTypeVO = kind; };
     return h;
 }
 

@@ -267,10 +267,16 @@ bool RecordCommandsForm::openHit(int row) {
     if (saving_.anyPending() && (!saving_.SaveChanges() || saving_.anyPending())) return false;
     const QString label = hits_.customers() ? QStringLiteral("LbIDCustomer") : QStringLiteral("LbIdTVO");
     const QString before = caption(label);
+    // A vehicle is shown as the kind it was listed as: a demonstrator found
+    // from a used vehicle opens on the demonstrator's sheets.
+    const int kindBefore = host_.idTypeVO ? host_.idTypeVO() : 0;
+    const int kind = hits_.kind(row);
+    if (kind > 0 && host_.setIdTypeVO) host_.setIdTypeVO(kind);
     view_.form().setCaption(label, id);
     view_.state().FlagNewEnreg = false;
     if (!JvXPBtnActualizeClick()) {
         view_.form().setCaption(label, before);
+        if (kind > 0 && host_.setIdTypeVO) host_.setIdTypeVO(kindBefore);
         return false;
     }
     hits_.select(row);

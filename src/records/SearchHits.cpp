@@ -2,8 +2,9 @@
 
 namespace stanor::records {
 
-void SearchHits::setHits(const QStringList& ids, bool customers) {
+void SearchHits::setHits(const QStringList& ids, bool customers, const QList<int>& kinds) {
     ids_ = ids;
+    kinds_ = kinds;
     customers_ = customers;
     current_ = -1;
 }

@@ -11,13 +11,16 @@ namespace stanor::records {
 class SearchHits {
 public:
     // The identifiers the rows open (idTVO of vehicles, idClient of
-    // customers), in the grid's order; no row is current.
-    void setHits(const QStringList& ids, bool customers);
+    // customers), in the grid's order; no row is current. kinds gives each
+    // vehicle's record kind as the run parameter idTypeVO numbers them
+    // (1 VO, 2 VN, 3 VD; 0 or missing: unknown).
+    void setHits(const QStringList& ids, bool customers, const QList<int>& kinds = {});
     void clear() { setHits({}, false); }
 
     int count() const { return int(ids_.size()); }
     bool customers() const { return customers_; }
     QString id(int row) const { return row >= 0 && row < count() ? ids_[row] : QString(); }
+    int kind(int row) const { return row >= 0 && row < kinds_.size() ? kinds_[row] : 0; }
 
     // The row shown (or hovered), -1 when none.
     int current() const { return current_; }
@@ -33,6 +36,7 @@ public:
 
 private:
     QStringList ids_;
+    QList<int> kinds_;
     bool customers_ = false;
     int current_ = -1;
 };

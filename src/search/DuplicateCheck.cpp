@@ -1,6 +1,7 @@
 #include "search/DuplicateCheck.h"
 
 #include "records/SqlLiterals.h"
+#include "service/TXml.h"
 
 #include <array>
 
@@ -39,6 +40,16 @@ QString DuplicateCountSql(const QString& kind, const QString& value, const QStri
                   QStringLiteral("='") + v + QStringLiteral("')");
     if (ident) sql += QStringLiteral(" and (CliPreNom='") + literalBody(firstName) + QStringLiteral("')");
     return sql;
+}
+
+QString DuplicateCountOf(const QString& answer) {
+    service::TXml xml;
+    xml.Text = answer;
+    service::XmlFind(xml, QStringLiteral("AXQueryS"));
+    if (!service::XmlNext(xml, QStringLiteral("AXQuery"))) return {};
+    QString count;
+    service::XmlGet(xml, QStringLiteral("cpt"), count);
+    return count;
 }
 
 }  // namespace stanor::search

@@ -31,4 +31,8 @@ const DuplicateCheck* FindDuplicateCheck(const QString& kind);
 // Empty when the field (the surname for "Ident") is empty or the kind unknown.
 QString DuplicateCountSql(const QString& kind, const QString& value, const QString& firstName = {});
 
+// The count an indicator shows from the answer: "cpt" of the first
+// "AXQuery" item, empty when the answer holds none (no such customer).
+QString DuplicateCountOf(const QString& answer);
+
 }  // namespace stanor::search

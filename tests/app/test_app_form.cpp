@@ -101,7 +101,7 @@ TEST_F(FormTest, DesignedControlsCarryTheirNamesCaptionsAndHints) {
     }
     for (const char* name : {"Tabs", "LbDebugInfo0", "LbDebugInfo1", "LbDebugInfo2", "LbDebugInfo3", "LbHttpRoot",
                              "LbBaseHRef", "LbVersion", "LbIdTVO", "LbIDCustomer", "PanelWarning", "PanelSplash",
-                             "LbSplash", "PanelSearch", "Shape1", "Timer1"})
+                             "LbSplash", "Panel1", "Shape1", "Timer1"})
         EXPECT_NE(f.findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
     const struct {
         const char* name;
@@ -114,6 +114,7 @@ TEST_F(FormTest, DesignedControlsCarryTheirNamesCaptionsAndHints) {
         {"JvXPNext", ">> Enrg.Suiv.", "enregistrement suivant"},
         {"JvXPPrev", "<< Enrg.Préc.", "enregistrement précédent"},
         {"JvXPBtnSweep", "Purge VN", "suppression des enregistrements VN annulés"},
+        {"JvXPBtnSearch", "Rechercher", "recherche d'un client ou d'un véhicule"},
     };
     for (const auto& b : buttons) {
         auto* w = f.findChild<QPushButton*>(QString::fromLatin1(b.name));

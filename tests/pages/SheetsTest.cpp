@@ -187,10 +187,10 @@ TEST(Sheets, EveryDesignedControlOnItsSheetWithKindLimitAndState) {
     EXPECT_EQ(f.get<FlatButton>("czVDOptions")->hint(), QStringLiteral("sélection des options"));
     EXPECT_EQ(designedCaption(f.get<QWidget>("cMBrute"))->text(), QStringLiteral("Marge brute:"));
     // A caption is shown exactly while its control is.
-    QLabel* caption = designedCaption(f.get<QWidget>("DblNom"));
+    QLabel* caption = designedCaption(f.get<QWidget>("cVNCodeRemise"));
     ASSERT_NE(caption, nullptr);
     EXPECT_TRUE(caption->isHidden());
-    f.get<QWidget>("DblNom")->show();
+    f.get<QWidget>("cVNCodeRemise")->show();
     EXPECT_FALSE(caption->isHidden());
     f.get<QWidget>("cNomImage")->hide();
     EXPECT_TRUE(designedCaption(f.get<QWidget>("cNomImage"))->isHidden());
