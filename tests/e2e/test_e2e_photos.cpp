@@ -1,9 +1,8 @@
 // The photo page end to end: the main form against the real data service and the real FTP
 // server (scripts/ftp-server), whose "www/voimages" is the service's images folder, with a
 // folder holding a real phone photo. Writes go through a proxy that can fail them.
-#include "FaultProxy.h"
+#include "FaultProxyFixture.h"
 #include "FtpServerProcess.h"
-#include "SavingFixture.h"
 
 #include "images/Jpeg.h"
 #include "images/UnitBlur.h"
@@ -16,9 +15,6 @@
 #include <QTreeWidget>
 
 using namespace e2e;
-using stanor::records::test::Fault;
-using stanor::records::test::FaultProxy;
-using stanor::records::test::faultName;
 
 namespace {
 
@@ -31,16 +27,14 @@ QByteArray fileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class PhotosE2e : public SavingE2e {
+class PhotosE2e : public FaultProxyE2e {
 protected:
     void SetUp() override
     {
-        SavingE2e::SetUp();
+        FaultProxyE2e::SetUp();
         images = tmp.path() + QStringLiteral("/images");  // the service's images folder
         ftp = std::make_unique<test::FtpServerProcess>(STANOR_FTP_SERVER, images.toStdString());
         ASSERT_TRUE(ftp->running()) << "scripts/ftp-server did not start (python3-pyftpdlib missing?)";
-        proxy = std::make_unique<FaultProxy>(service->port);
-        run->setService(proxy->base());
         run->set("FtpPublicHost", QString::fromStdString(ftp->host()));
         run->set("FtpAccount", QStringLiteral("stanor"));
         run->set("FtpNetrcFile", QString::fromStdString(ftp->netrcFile()));
@@ -53,12 +47,6 @@ protected:
         older.flush();  // written before its time is set, so that closing it changes nothing
         older.setFileTime(QDateTime(QDate(2020, 5, 1), QTime(8, 0)), QFileDevice::FileModificationTime);
     }
-    void TearDown() override
-    {
-        run.reset();  // the form first: its last requests go through the proxy
-        proxy.reset();
-    }
-
     // The vehicle opened on its photo page, the folder chosen in the folder picker.
     photos::PhotoSheet& openPhotos(const char* idTVO, int kind)
     {
@@ -113,7 +101,6 @@ protected:
 
     QString images, folder;
     std::unique_ptr<test::FtpServerProcess> ftp;
-    std::unique_ptr<FaultProxy> proxy;
 };
 
 }  // namespace
