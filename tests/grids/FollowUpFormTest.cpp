@@ -224,3 +224,18 @@ TEST_F(FollowUpForm, ANewVehicleStoresTheVehicleShownFirst) {
     EXPECT_EQ(grid->rowCount(), 3);
     EXPECT_EQ(text("vImmatriculation"), QString());
 }
+
+TEST_F(FollowUpForm, ANewCustomerEmptiesTheGridsOfTheCustomerLeft) {
+    // Both grids filled, the vehicles' sheet left for the customer's before the new customer.
+    openVehicles("1");
+    ASSERT_EQ(grid->rowCount(), 2);
+    clickTab(0);
+    QApplication::processEvents();
+    toolkit::Grid* actionGrid = get<toolkit::Grid>(QStringLiteral("ngAction"));
+    ASSERT_EQ(actionGrid->rowCount(), 2);
+    form().JvXPBtnNewVOClick();
+    ASSERT_TRUE(state().FlagNewEnreg);
+    // The vehicles' sheet is not shown, yet none of the vehicles of customer 1 stays on it.
+    EXPECT_EQ(grid->rowCount(), 0);
+    EXPECT_EQ(actionGrid->rowCount(), 0);
+}
