@@ -73,6 +73,12 @@ bool ActionGrid::isNewLine(int line) const {
     return line >= 1 && size_t(line) <= looks_.size() && looks_[size_t(line) - 1].icon == ActionIcon::New;
 }
 
+QString ActionGrid::columnCaption(int column) const {
+    if (column < 1 || column > kActionColumns) return {};
+    const QString caption = columns_.looks[size_t(column)].caption;
+    return caption.trimmed().isEmpty() ? columns_.header.cell(column).FieldName : caption;
+}
+
 QString ActionGrid::ngActionGetInfoCom(const QString& id) const { return salespersonName(lists_, id); }
 
 // ---------------------------------------------------------------- loading

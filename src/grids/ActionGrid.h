@@ -47,6 +47,8 @@ public:
     int pendingLine() const;
     // Whether the line is a new action, not stored yet.
     bool isNewLine(int line) const;
+    // The caption of a column as its description gives it, else its field name.
+    QString columnCaption(int column) const;
     // Selects the cell of a line (the save found its column empty).
     void selectCell(int line, int column);
     // A new action was stored under that identifier: from now on it is

@@ -78,7 +78,7 @@ TEST_F(FollowUpForm, ALineWithAnEmptyColumnHoldsTheUserUntilFilledOrUndone) {
     // The save button says why.
     form().JvXPBtnSave->click();
     EXPECT_EQ(form().LbDebugInfo0->text(),
-              QString::fromUtf8("Modifications non enregistrées : une colonne obligatoire de l'action 1 est vide"));
+              QString::fromUtf8("Modifications non enregistrées : la colonne obligatoire « Commentaire » de l'action 1 est vide"));
     EXPECT_EQ(writes(), QStringList());
     // A customer field changed and changed back leaves the save button to the waiting line.
     type("aCliCP", QStringLiteral("59001"));
