@@ -189,6 +189,36 @@ TEST_F(PhotosE2e, ThePlateBlurredBeforeTheTransfer)
     EXPECT_LT(difference(0, 0, 100, 100), 2.0);      // far from the zone: only the JPEG rounding
 }
 
+// The blurring window the program makes with the main form serves every photo, each
+// time as a window just made; the window is left for the next photo.
+TEST_F(PhotosE2e, TheProgramsBlurringWindowServesEveryPhoto)
+{
+    photos::PhotoSheet& s = openPhotos("3", 1);
+    auto* window = new images::TFrmBlur(run->dialogs, &form());  // as the program entry makes it
+    std::vector<images::TFrmBlur*> shown;
+    s.host().showBlurForm = [&](images::TFrmBlur& f) {
+        shown.push_back(&f);
+        EXPECT_EQ(f.StartPoint, QPoint(-1, -1));
+        EXPECT_FALSE(f.SaveRequested);
+        EXPECT_EQ(f.TrackBar1->value(), 5);
+        EXPECT_FALSE(f.BtnInversion->isEnabled());
+        EXPECT_FALSE(f.JvMemo1->isHidden());
+        EXPECT_EQ(f.picture().size(), QSize(640, 480));
+        f.TrackBar1->setValue(9);
+        f.Image1MouseDown(QPoint(200, 300));
+        f.Image1MouseUp(QPoint(400, 380));
+        f.BtnSaveClick();
+    };
+    associate(kRealPhoto, true);
+    associate(QStringLiteral("ancienne.jpg"), true);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], window);
+    EXPECT_EQ(shown[1], window);
+    EXPECT_EQ(errorBox(), QString());
+    EXPECT_EQ(linked(), (QStringList{QStringLiteral("V0001003-01 ***"), QStringLiteral("V0001003-02")}));
+    EXPECT_EQ(form().findChildren<images::TFrmBlur*>(), QList<images::TFrmBlur*>{window});
+}
+
 // Blurring closed without saving sends nothing and keeps the reduced files; the photo number
 // it took is not given again, not even when the next photo, the vehicle's first, cannot be
 // made the default (the list then holds one photo: setting the number back to 1 would name
