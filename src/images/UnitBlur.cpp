@@ -70,7 +70,8 @@ void ImageBox::mouseReleaseEvent(QMouseEvent* e) {
 // ---- TFrmBlur ----
 
 namespace {
-// The track bars' positions as designed: the blur radius and the band's thickness.
+// The track bars' positions as designed (and as the constructor sets them): the
+// blur radius and the band's thickness.
 constexpr int kDesignRadius = 5;
 constexpr int kDesignThickness = 30;
 
@@ -114,11 +115,11 @@ TFrmBlur::TFrmBlur(platform::Dialogs& dialogs, QWidget* parent)
     Label1 = named(new QLabel(QStringLiteral("Facteur de Floutage :"), this), "Label1", {650, 224, 170, 16});
     TrackBar1 = named(new QSlider(Qt::Horizontal, this), "TrackBar1", {650, 242, 170, 28});
     TrackBar1->setRange(2, 10);
-    TrackBar1->setValue(kDesignRadius);
+    TrackBar1->setValue(5);
     Label2 = named(new QLabel(QStringLiteral("Taille Maximale de de la Zone :"), this), "Label2", {650, 276, 175, 16});
     TrackBar2 = named(new QSlider(Qt::Vertical, this), "TrackBar2", {650, 294, 28, 120});
     TrackBar2->setRange(1, 100);
-    TrackBar2->setValue(kDesignThickness);
+    TrackBar2->setValue(30);
     TrackBar2->setSingleStep(5);
     TrackBar2->setTickInterval(5);
     TrackBar2->setTickPosition(QSlider::TicksRight);
@@ -146,32 +147,9 @@ TFrmBlur::TFrmBlur(platform::Dialogs& dialogs, QWidget* parent)
     connect(BtnQuit, &QPushButton::clicked, this, &TFrmBlur::BtnQuitClick);
     connect(BtnLoadImage, &QPushButton::clicked, this, &TFrmBlur::BtnLoadImageClick);
 
-    startOver();
-}
-
-void TFrmBlur::startOver() {
-    StartPoint = EndPoint = QPoint(-1, -1);
-    Selecting = Dragging = false;
-    Zone = QRect();
-    LeftToRight = true;
-    SaveRequested = false;
-    drawFocus(false);
-    // No zone to blur again while the track bars go back to their design.
-    hasBlurred_ = false;
-    TrackBar1->setValue(kDesignRadius);
-    TrackBar2->setValue(kDesignThickness);
-    BtnInversion->setEnabled(false);
-    JvMemo1->setVisible(true);
-    JvMemo1->setEnabled(true);
-    JvMemo1->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    if (QWidget* focused = focusWidget()) focused->clearFocus();
-    setPicture(QImage());
     // Image2 starts as an empty 10 x 10 picture of 24 bits per pixel.
-    unblurred_ = Bitmap();
     unblurred_.resize(10, 10);
     Image2->setPicture(imageFromBitmap(unblurred_));
-    blurred_ = Bitmap();
-    Image3->setPicture(QImage());
 }
 
 void TFrmBlur::setPicture(const QImage& picture) {
@@ -286,6 +264,31 @@ void TFrmBlur::BtnSaveClick() {
 void TFrmBlur::BtnQuitClick() {
     SaveRequested = false;
     reject();
+}
+
+void TFrmBlur::startOver() {
+    StartPoint = EndPoint = QPoint(-1, -1);
+    Selecting = Dragging = false;
+    Zone = QRect();
+    LeftToRight = true;
+    SaveRequested = false;
+    drawFocus(false);
+    // No zone to blur again while the track bars go back to their design.
+    hasBlurred_ = false;
+    TrackBar1->setValue(kDesignRadius);
+    TrackBar2->setValue(kDesignThickness);
+    BtnInversion->setEnabled(false);
+    JvMemo1->setVisible(true);
+    JvMemo1->setEnabled(true);
+    JvMemo1->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    if (QWidget* focused = focusWidget()) focused->clearFocus();
+    setPicture(QImage());
+    // Image2 starts as an empty 10 x 10 picture of 24 bits per pixel.
+    unblurred_ = Bitmap();
+    unblurred_.resize(10, 10);
+    Image2->setPicture(imageFromBitmap(unblurred_));
+    blurred_ = Bitmap();
+    Image3->setPicture(QImage());
 }
 
 void TFrmBlur::BtnLoadImageClick() {
