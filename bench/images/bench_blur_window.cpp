@@ -1,10 +1,10 @@
 // The blurring window's answer to a track-bar move: the zone blurred again from its unblurred
 // copy, put back into the photo and the photo repainted (offscreen), on a 640 x 480 photo. A move
 // must be answered within one frame (16 ms).
+#include "BenchMain.h"
 #include "images/UnitBlur.h"
 #include "platform/ConsoleDialogs.h"
 
-#include <QApplication>
 #include <QSlider>
 
 #include <benchmark/benchmark.h>
@@ -52,10 +52,7 @@ BENCHMARK(BM_TrackBarMove)
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Measured offscreen whatever the environment names.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return stanor::bench::runWithApplication(argc, argv);
 }

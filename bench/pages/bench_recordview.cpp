@@ -3,17 +3,17 @@
 // every page is described, its controls bound or created and filled) and a
 // refresh of a record already described. The counter "service_ms" is the
 // data service's own time per reload, summed from its request log.
+#include "BenchMain.h"
 #include "E2eService.h"
+#include "ServiceLog.h"
 
 #include "pages/RecordView.h"
 
 #include <QElapsedTimer>
 
-#include <QApplication>
 #include <QLabel>
 #include <benchmark/benchmark.h>
 #include <atomic>
-#include <cstdlib>
 
 namespace {
 
@@ -33,17 +33,7 @@ void timeRequests(stanor::app::TAxStanor& form)
     };
 }
 
-void countServiceTime(const std::string& line)
-{
-    // "... 200 1.3 ms ..." : the number before " ms".
-    const auto at = line.find(" ms");
-    if (at == std::string::npos)
-        return;
-    auto start = line.rfind(' ', at - 1);
-    if (start == std::string::npos)
-        return;
-    serviceMicros += static_cast<long long>(std::atof(line.substr(start + 1, at - start - 1).c_str()) * 1000.0);
-}
+void countServiceTime(const std::string& line) { serviceMicros += stanor::bench::serviceMicros(line); }
 
 struct Setup {
     QTemporaryDir tmp;
@@ -150,13 +140,4 @@ BENCHMARK(BM_UpdateViewKeptConnection)->Unit(benchmark::kMillisecond)->MinTime(2
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return stanor::bench::runWithApplication(argc, argv); }

@@ -5,35 +5,25 @@
 // the median and 90th percentile of one save, the data service's own time
 // per save (from its request log) and the client's side, the median less
 // the service's time.
+#include "BenchMain.h"
 #include "E2eService.h"
+#include "ServiceLog.h"
 
 #include "pages/RecordView.h"
 #include "toolkit/Controls.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
 
 namespace {
 
 std::atomic<long long> serviceMicros{0};
 
-void countServiceTime(const std::string& line)
-{
-    // "... 200 1.3 ms ..." : the number before " ms".
-    const auto at = line.find(" ms");
-    if (at == std::string::npos)
-        return;
-    const auto start = line.rfind(' ', at - 1);
-    if (start == std::string::npos)
-        return;
-    serviceMicros += static_cast<long long>(std::atof(line.substr(start + 1, at - start - 1).c_str()) * 1000.0);
-}
+void countServiceTime(const std::string& line) { serviceMicros += stanor::bench::serviceMicros(line); }
 
 double percentile(std::vector<double> v, double p)
 {
@@ -87,13 +77,4 @@ BENCHMARK(BM_SaveOneField)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return stanor::bench::runWithApplication(argc, argv); }

@@ -5,20 +5,20 @@
 // named by STANOR_BENCH_DB. Counters: p50_ms and p99_ms of the round trips,
 // service_ms the data service's own time per search (from its request log)
 // and service_share its part of the mean round trip.
+#include "BenchMain.h"
 #include "E2eService.h"
+#include "ServiceLog.h"
 
 #include "search/SearchPanel.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Grid.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -27,18 +27,11 @@ using stanor::search::ModePair;
 
 std::atomic<long long> serviceMicros{0};
 
-// "... GET /AxQuery 200 1.3 ms ok": the number before " ms" of the searches.
+// The time of the searches only.
 void countServiceTime(const std::string& line)
 {
-    if (line.find("/AxQuery") == std::string::npos)
-        return;
-    const auto at = line.find(" ms");
-    if (at == std::string::npos)
-        return;
-    const auto start = line.rfind(' ', at - 1);
-    if (start == std::string::npos)
-        return;
-    serviceMicros += static_cast<long long>(std::atof(line.substr(start + 1, at - start - 1).c_str()) * 1000.0);
+    if (line.find("/AxQuery") != std::string::npos)
+        serviceMicros += stanor::bench::serviceMicros(line);
 }
 
 struct Setup {
@@ -144,12 +137,6 @@ BENCHMARK(BM_CustomerMobile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char** argv)
 {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    shared.reset();  // the forms go before the application object
-    return 0;
+    // The forms go before the application object.
+    return stanor::bench::runWithApplication(argc, argv, [] { shared.reset(); });
 }

@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     app::AppContext ctx{store, clock, dialogs, keyboard, env};
     app::TAxStanor form(ctx);
     qtDialogs.setParent(&form);
-    // The plate-blurring form is created here, after the main form.
+    // The plate-blurring form is created here, after the main form, as one
+    // of its windows: the photo page blurs every photo in it.
     images::TFrmBlur frmBlur(dialogs, &form);
 
     platform::InstanceServer server;

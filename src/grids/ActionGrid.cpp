@@ -1,8 +1,6 @@
 #include "grids/ActionGrid.h"
 
-#include "pages/EditingHost.h"
 #include "pages/PageUpdates.h"
-#include "platform/Dialogs.h"
 #include "records/SaveRules.h"
 #include "rules/DateChecks.h"
 #include "toolkit/WinColor.h"
@@ -31,14 +29,7 @@ bool listOrCommentColumn(int col) {
 ActionGrid::ActionGrid(toolkit::Grid* grid, pages::RecordViewState& state, pages::RecordViewForm& form,
                        const pages::RecordViewHost& view, const pages::EditingHost& editing,
                        pages::PageUpdates& updates, FollowUpHost host, QObject* parent)
-    : QObject(parent),
-      grid_(grid),
-      s_(state),
-      f_(form),
-      view_(view),
-      editing_(editing),
-      updates_(updates),
-      host_(std::move(host)) {
+    : LineGrid(grid, state, form, view, editing, updates, parent), host_(std::move(host)) {
     setUpColumns();
 }
 
@@ -62,29 +53,15 @@ void ActionGrid::setUpColumns() {
 }
 
 void ActionGrid::install(pages::PageHandlers& handlers) {
-    using pages::EventArgs;
-    handlers.set(QStringLiteral("ngActionEditAccept"), [this](EventArgs& a) {
-        const bool ok = ngActionEditAccept(a.col, a.value, a.row);
-        if (a.allow) *a.allow = ok;
-    });
-    handlers.set(QStringLiteral("ngActionChange"), [this](EventArgs& a) { ngActionChange(a.col, a.row); });
-    handlers.set(QStringLiteral("ngActionBeforeSelect"), [this](EventArgs& a) {
-        const bool ok = ngActionBeforeSelect(a.row);
-        if (a.allow) *a.allow = ok;
-    });
-    handlers.set(QStringLiteral("ngActionCellClick"), [this](EventArgs& a) { ngActionCellClick(a.col, a.row); });
-    handlers.set(QStringLiteral("JvXPBtnNewActionClick"), [this](EventArgs&) { JvXPBtnNewActionClick(); });
-    connect(grid_, &toolkit::Grid::cellEdit, this,
-            [this](int row, int col, const QString& value) { ngActionEdit(col, value, row); });
-    connect(grid_, &toolkit::Grid::cellFormating, this,
-            [this](int row, int col, toolkit::GridCellFormat& format) { ngActionCellFormating(col, row, format); });
+    bindEvents(handlers, QStringLiteral("ngAction"),
+               {.edit = std::bind_front(&ActionGrid::ngActionEdit, this),
+                .editAccept = std::bind_front(&ActionGrid::ngActionEditAccept, this),
+                .change = std::bind_front(&ActionGrid::ngActionChange, this),
+                .beforeSelect = std::bind_front(&ActionGrid::ngActionBeforeSelect, this),
+                .cellClick = std::bind_front(&ActionGrid::ngActionCellClick, this),
+                .cellFormating = std::bind_front(&ActionGrid::ngActionCellFormating, this)});
+    handlers.set(QStringLiteral("JvXPBtnNewActionClick"), [this](pages::EventArgs&) { JvXPBtnNewActionClick(); });
 }
-
-void ActionGrid::trace(const QString& text) const {
-    if (view_.trace) view_.trace(text);
-}
-
-QDate ActionGrid::today() const { return view_.today ? view_.today() : QDate::currentDate(); }
 
 // A customer being created has no identifier yet: its actions wait for it.
 QString ActionGrid::customerId() const {
@@ -94,6 +71,12 @@ QString ActionGrid::customerId() const {
 
 bool ActionGrid::isNewLine(int line) const {
     return line >= 1 && size_t(line) <= looks_.size() && looks_[size_t(line) - 1].icon == ActionIcon::New;
+}
+
+QString ActionGrid::columnCaption(int column) const {
+    if (column < 1 || column > kActionColumns) return {};
+    const QString caption = columns_.looks[size_t(column)].caption;
+    return caption.trimmed().isEmpty() ? columns_.header.cell(column).FieldName : caption;
 }
 
 QString ActionGrid::ngActionGetInfoCom(const QString& id) const { return salespersonName(lists_, id); }
@@ -179,9 +162,7 @@ bool ActionGrid::TestActionUpdate(int line) {
     request.PageFilling = s_.PageFilling;
     const LineStatement st = grids::TestActionUpdate(ActionRows[size_t(line)], request);
     if (st.Built) NewActionRow = st.NewRow;
-    for (const CellRefusal& r : st.Refused)
-        trace(QStringLiteral("TestActionUpdate : ligne %1, %2 non enregistré : %3").arg(line).arg(r.FieldName, r.Reason));
-    if (!st.Reason.isEmpty()) trace(QStringLiteral("TestActionUpdate : ligne %1 : %2").arg(line).arg(st.Reason));
+    traceStatement(QStringLiteral("TestActionUpdate"), line, st);
     f_.setCaption(QStringLiteral("LbDebugInfo1"), st.Statement);
     followSaveButton(st.pending());
     return st.pending();
@@ -230,9 +211,7 @@ bool ActionGrid::ngActionEditAccept(int col, const QString& value, int row) {
             ? rules::acceptActionDate(value, cell.LoadedValue, column, {dates.LimiteDateDebProFid, dates.LimiteDateFin},
                                       today())
             : rules::acceptReminderDate(value, cell.LoadedValue, column, dates.LimiteDateFin, today());
-    if (d.refused && editing_.dialogs)
-        editing_.dialogs->messageBox(d.caption, d.message, platform::MsgIcon::Warning, platform::MsgButtons::Ok);
-    return !d.refused;
+    return !refuseDate(d);
 }
 
 bool ActionGrid::ngActionBeforeSelect(int row) {
@@ -244,10 +223,7 @@ bool ActionGrid::ngActionBeforeSelect(int row) {
             return false;
         }
     }
-    bool otherPending = false;
-    for (size_t l = 1; l < ActionRows.size(); ++l)
-        if (int(l) != target && !ActionRows[l].PendingStatement.isEmpty()) otherPending = true;
-    if (!otherPending || !host_.SaveChanges) return true;
+    if (!otherLinePending(ActionRows, target) || !host_.SaveChanges) return true;
     return host_.SaveChanges();
 }
 
@@ -311,11 +287,7 @@ void ActionGrid::JvXPBtnNewActionClick() {
 
 // ---------------------------------------------------------------- saving
 
-int ActionGrid::pendingLine() const {
-    for (size_t l = 1; l < ActionRows.size(); ++l)
-        if (!ActionRows[l].PendingStatement.isEmpty()) return int(l);
-    return 0;
-}
+int ActionGrid::pendingLine() const { return firstPendingLine(ActionRows); }
 
 void ActionGrid::selectCell(int line, int column) {
     if (line < 1 || line > grid_->rowCount()) return;

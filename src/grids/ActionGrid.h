@@ -8,23 +8,13 @@
 
 #include "grids/ActionLines.h"
 #include "grids/FollowUpHost.h"
-#include "pages/EventBindings.h"
-#include "pages/RecordViewForm.h"
-#include "pages/RecordViewState.h"
-#include "toolkit/Grid.h"
-
-#include <QObject>
+#include "grids/LineGrid.h"
 
 #include <vector>
 
-namespace stanor::pages {
-struct EditingHost;
-class PageUpdates;
-}  // namespace stanor::pages
-
 namespace stanor::grids {
 
-class ActionGrid : public QObject {
+class ActionGrid : public LineGrid {
     Q_OBJECT
 public:
     ActionGrid(toolkit::Grid* grid, pages::RecordViewState& state, pages::RecordViewForm& form,
@@ -34,7 +24,6 @@ public:
     // Binds the grid's handlers and the new-action button by their names,
     // the grid's other events directly.
     void install(pages::PageHandlers& handlers);
-    toolkit::Grid* grid() const { return grid_; }
 
     // Fills the grid from the customer's answer.
     void LoadInfoAction();
@@ -58,6 +47,8 @@ public:
     int pendingLine() const;
     // Whether the line is a new action, not stored yet.
     bool isNewLine(int line) const;
+    // The caption of a column as its description gives it, else its field name.
+    QString columnCaption(int column) const;
     // Selects the cell of a line (the save found its column empty).
     void selectCell(int line, int column);
     // A new action was stored under that identifier: from now on it is
@@ -84,18 +75,10 @@ private:
     void showLine(int row);
     void cellEdited(int col, const QString& text, int row);
     QString customerId() const;
-    QDate today() const;
     void followSaveButton(bool linePending);
-    void trace(const QString& text) const;
     // Stores (or deletes) a line by its image and reloads the record.
     void storeByImage(int line, bool deletion);
 
-    toolkit::Grid* grid_;
-    pages::RecordViewState& s_;
-    pages::RecordViewForm& f_;
-    const pages::RecordViewHost& view_;
-    const pages::EditingHost& editing_;
-    pages::PageUpdates& updates_;
     FollowUpHost host_;
     LineColumns columns_;
     ActionLists lists_;

@@ -51,6 +51,7 @@ void CustomerFollowUp::connectSaving(records::PersistenceHost& host) {
                 p.Statement = line.PendingStatement;
                 p.Insert = a->isNewLine(p.Line);
                 p.MandatoryColumn = line.MissingColumn;
+                p.MandatoryCaption = a->columnCaption(line.MissingColumn);
             }
             return p;
         };

@@ -1,10 +1,8 @@
 #include "grids/FrevoGrid.h"
 
 #include "grids/GridStatements.h"
-#include "pages/EditingHost.h"
 #include "pages/PageUpdates.h"
 #include "pages/RefLists.h"
-#include "platform/Dialogs.h"
 #include "rules/DateChecks.h"
 #include "rules/Values.h"
 #include "service/TXml.h"
@@ -12,6 +10,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QScopedValueRollback>
 
 namespace stanor::grids {
 
@@ -19,17 +18,6 @@ using service::TXml;
 using toolkit::ColumnKind;
 
 namespace {
-
-// The grid fills itself like the pages: change handlers do nothing meanwhile.
-class Filling {
-public:
-    explicit Filling(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
-    ~Filling() { flag_ = before_; }
-
-private:
-    bool& flag_;
-    bool before_;
-};
 
 QString childText(const TXml& xml, const QString& name) {
     QString v;
@@ -51,14 +39,7 @@ QStringList listWords(const service::TXml& equip, const char* list) {
 FrevoGrid::FrevoGrid(toolkit::Grid* grid, pages::RecordViewState& state, pages::RecordViewForm& form,
                      const pages::RecordViewHost& view, const pages::EditingHost& editing,
                      pages::PageUpdates& updates, FrevoGridHost host, QObject* parent)
-    : QObject(parent),
-      grid_(grid),
-      s_(state),
-      f_(form),
-      view_(view),
-      editing_(editing),
-      updates_(updates),
-      host_(std::move(host)) {
+    : LineGrid(grid, state, form, view, editing, updates, parent), host_(std::move(host)) {
     setUpColumns();
 }
 
@@ -80,28 +61,14 @@ void FrevoGrid::setUpColumns() {
 }
 
 void FrevoGrid::install(pages::PageHandlers& handlers) {
-    using pages::EventArgs;
-    handlers.set(QStringLiteral("ngFrevoEditAccept"), [this](EventArgs& a) {
-        const bool ok = ngFrevoEditAccept(a.col, a.value, a.row);
-        if (a.allow) *a.allow = ok;
-    });
-    handlers.set(QStringLiteral("ngFrevoChange"), [this](EventArgs& a) { ngFrevoChange(a.col, a.row); });
-    handlers.set(QStringLiteral("ngFrevoBeforeSelect"), [this](EventArgs& a) {
-        const bool ok = ngFrevoBeforeSelect(a.row);
-        if (a.allow) *a.allow = ok;
-    });
-    handlers.set(QStringLiteral("ngFrevoCellClick"), [this](EventArgs& a) { ngFrevoCellClick(a.col, a.row); });
-    connect(grid_, &toolkit::Grid::cellEdit, this,
-            [this](int row, int col, const QString& value) { ngFrevoEdit(col, value, row); });
-    connect(grid_, &toolkit::Grid::cellFormating, this,
-            [this](int row, int col, toolkit::GridCellFormat& format) { ngFrevoCellFormating(col, row, format); });
+    bindEvents(handlers, QStringLiteral("ngFrevo"),
+               {.edit = std::bind_front(&FrevoGrid::ngFrevoEdit, this),
+                .editAccept = std::bind_front(&FrevoGrid::ngFrevoEditAccept, this),
+                .change = std::bind_front(&FrevoGrid::ngFrevoChange, this),
+                .beforeSelect = std::bind_front(&FrevoGrid::ngFrevoBeforeSelect, this),
+                .cellClick = std::bind_front(&FrevoGrid::ngFrevoCellClick, this),
+                .cellFormating = std::bind_front(&FrevoGrid::ngFrevoCellFormating, this)});
 }
-
-void FrevoGrid::trace(const QString& text) const {
-    if (view_.trace) view_.trace(text);
-}
-
-QDate FrevoGrid::today() const { return view_.today ? view_.today() : QDate::currentDate(); }
 
 QString FrevoGrid::costTable() const {
     const QString tag = s_.pages[kFrevoPage].PageTag;
@@ -143,7 +110,8 @@ void FrevoGrid::LoadInfoFrevo() {
     const std::vector<FrevoElement> elements = s_.FlagNewEnreg ? std::vector<FrevoElement>{} : answerElements(names);
 
     {
-        Filling filling(s_.PageFilling);
+        // The grid fills itself like the pages: change handlers do nothing meanwhile.
+        QScopedValueRollback<bool> filling(s_.PageFilling, true);
         grid_->setRowCount(0);
         FrevoColumns shown = columns;
         if (s_.FlagNewEnreg) shown.addTag.clear();
@@ -185,9 +153,7 @@ bool FrevoGrid::TestFrevoUpdate(int line) {
     request.PageFilling = s_.PageFilling;
     const LineStatement st = grids::TestFrevoUpdate(FrevoRows[size_t(line)], request);
     if (st.Built) NewFrevoRow = st.NewRow;
-    for (const CellRefusal& r : st.Refused)
-        trace(QStringLiteral("TestFrevoUpdate : ligne %1, %2 non enregistré : %3").arg(line).arg(r.FieldName, r.Reason));
-    if (!st.Reason.isEmpty()) trace(QStringLiteral("TestFrevoUpdate : ligne %1 : %2").arg(line).arg(st.Reason));
+    traceStatement(QStringLiteral("TestFrevoUpdate"), line, st);
 
     UpdateCumulFrevo();
     f_.setCaption(QStringLiteral("LbDebugInfo1"), st.Statement);
@@ -235,9 +201,7 @@ bool FrevoGrid::ngFrevoEditAccept(int col, const QString& value, int row) {
     const QString column = cell.FieldName.isEmpty() ? QStringLiteral("DateFrevo") : cell.FieldName;
     const rules::GridDateDecision d = rules::acceptCostDate(
         value, cell.LoadedValue, column, {s_.dates.LimiteDateDebFrevo, s_.dates.LimiteDateFin}, today());
-    if (d.refused && editing_.dialogs)
-        editing_.dialogs->messageBox(d.caption, d.message, platform::MsgIcon::Warning, platform::MsgButtons::Ok);
-    return !d.refused;
+    return !refuseDate(d);
 }
 
 void FrevoGrid::ngFrevoChange(int col, int row) {
@@ -258,10 +222,7 @@ void FrevoGrid::ngFrevoChange(int col, int row) {
 }
 
 bool FrevoGrid::ngFrevoBeforeSelect(int row) {
-    const size_t target = size_t(row) + 1;
-    bool otherPending = false;
-    for (size_t l = 1; l < FrevoRows.size(); ++l)
-        if (l != target && !FrevoRows[l].PendingStatement.isEmpty()) otherPending = true;
+    const bool otherPending = otherLinePending(FrevoRows, row + 1);
     const QWidget* save = f_.widget(QStringLiteral("JvXPBtnSave"));
     if (!otherPending || !save || !save->isEnabled() || !host_.SaveChanges) return true;
     return host_.SaveChanges();
@@ -306,11 +267,7 @@ void FrevoGrid::ngFrevoCellFormating(int col, int, toolkit::GridCellFormat& form
 
 // ---------------------------------------------------------------- saving
 
-int FrevoGrid::pendingLine() const {
-    for (size_t l = 1; l < FrevoRows.size(); ++l)
-        if (!FrevoRows[l].PendingStatement.isEmpty()) return int(l);
-    return 0;
-}
+int FrevoGrid::pendingLine() const { return firstPendingLine(FrevoRows); }
 
 void FrevoGrid::lineSent(int line, bool stored) {
     if (line < 1 || size_t(line) >= FrevoRows.size()) return;
@@ -322,7 +279,7 @@ void FrevoGrid::lineSent(int line, bool stored) {
 
 void FrevoGrid::discardLines() {
     {
-        Filling filling(s_.PageFilling);
+        QScopedValueRollback<bool> filling(s_.PageFilling, true);
         for (size_t l = 1; l < FrevoRows.size(); ++l) {
             FrevoRows[l].PendingStatement.clear();
             if (isTemplateLine(int(l))) continue;

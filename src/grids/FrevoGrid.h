@@ -6,21 +6,10 @@
 // totals, and gives a save its pending line and the fixed-cost line.
 
 #include "grids/FrevoLines.h"
-#include "pages/EventBindings.h"
-#include "pages/RecordViewForm.h"
-#include "pages/RecordViewState.h"
-#include "toolkit/Grid.h"
-
-#include <QObject>
-#include <QPointer>
+#include "grids/LineGrid.h"
 
 #include <functional>
 #include <vector>
-
-namespace stanor::pages {
-struct EditingHost;
-class PageUpdates;
-}  // namespace stanor::pages
 
 namespace stanor::grids {
 
@@ -38,7 +27,7 @@ struct FrevoGridHost {
 // The page whose sheet holds the grid; its description names the costs table.
 inline constexpr int kFrevoPage = 5;
 
-class FrevoGrid : public QObject {
+class FrevoGrid : public LineGrid {
     Q_OBJECT
 public:
     FrevoGrid(toolkit::Grid* grid, pages::RecordViewState& state, pages::RecordViewForm& form,
@@ -48,7 +37,6 @@ public:
     // Binds the grid's handlers by their names and its other events directly.
     void install(pages::PageHandlers& handlers);
     FrevoGridHost& host() { return host_; }
-    toolkit::Grid* grid() const { return grid_; }
 
     // Fills the grid from the record answer.
     void LoadInfoFrevo();
@@ -91,19 +79,11 @@ private:
     std::vector<FrevoElement> answerElements(const QStringList& names) const;
     void showLine(int row);
     QString costTable() const;
-    QDate today() const;
     void followSaveButton(bool linePending);
-    void trace(const QString& text) const;
     // Runs a line insertion or deletion under the hourglass; nothing while
     // one is already running.
     void saveAndReload(int line, bool deletion);
 
-    toolkit::Grid* grid_;
-    pages::RecordViewState& s_;
-    pages::RecordViewForm& f_;
-    const pages::RecordViewHost& view_;
-    const pages::EditingHost& editing_;
-    pages::PageUpdates& updates_;
     FrevoGridHost host_;
     std::vector<FrevoLineLook> looks_;
     bool busy_ = false;

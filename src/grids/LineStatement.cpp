@@ -101,4 +101,16 @@ LineStatement TestActionUpdate(TsLine& line, const LineRequest& request) {
     return build(line, request, {QStringLiteral("tActions"), "idClient", "idAction"});
 }
 
+int firstPendingLine(const std::vector<TsLine>& rows) {
+    for (size_t l = 1; l < rows.size(); ++l)
+        if (!rows[l].PendingStatement.isEmpty()) return int(l);
+    return 0;
+}
+
+bool otherLinePending(const std::vector<TsLine>& rows, int except) {
+    for (size_t l = 1; l < rows.size(); ++l)
+        if (int(l) != except && !rows[l].PendingStatement.isEmpty()) return true;
+    return false;
+}
+
 }  // namespace stanor::grids

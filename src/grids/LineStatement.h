@@ -71,4 +71,9 @@ LineStatement TestFrevoUpdate(TsLine& line, const LineRequest& request);
 // columns 2 to 10 whose current value is empty (0 for a deletion).
 LineStatement TestActionUpdate(TsLine& line, const LineRequest& request);
 
+// The first line (1-based) of a line table with a pending statement, 0 when none.
+int firstPendingLine(const std::vector<TsLine>& rows);
+// Whether a line other than except has a pending statement.
+bool otherLinePending(const std::vector<TsLine>& rows, int except);
+
 }  // namespace stanor::grids

@@ -70,6 +70,11 @@ void ImageBox::mouseReleaseEvent(QMouseEvent* e) {
 // ---- TFrmBlur ----
 
 namespace {
+// The track bars' positions as designed (and as the constructor sets them): the
+// blur radius and the band's thickness.
+constexpr int kDesignRadius = 5;
+constexpr int kDesignThickness = 30;
+
 const char* const kInstructions[] = {
     "Pour le Floutage ",
     "en 1 Cliquez-Relachez...",
@@ -259,6 +264,31 @@ void TFrmBlur::BtnSaveClick() {
 void TFrmBlur::BtnQuitClick() {
     SaveRequested = false;
     reject();
+}
+
+void TFrmBlur::startOver() {
+    StartPoint = EndPoint = QPoint(-1, -1);
+    Selecting = Dragging = false;
+    Zone = QRect();
+    LeftToRight = true;
+    SaveRequested = false;
+    drawFocus(false);
+    // No zone to blur again while the track bars go back to their design.
+    hasBlurred_ = false;
+    TrackBar1->setValue(kDesignRadius);
+    TrackBar2->setValue(kDesignThickness);
+    BtnInversion->setEnabled(false);
+    JvMemo1->setVisible(true);
+    JvMemo1->setEnabled(true);
+    JvMemo1->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    if (QWidget* focused = focusWidget()) focused->clearFocus();
+    setPicture(QImage());
+    // Image2 starts as an empty 10 x 10 picture of 24 bits per pixel.
+    unblurred_ = Bitmap();
+    unblurred_.resize(10, 10);
+    Image2->setPicture(imageFromBitmap(unblurred_));
+    blurred_ = Bitmap();
+    Image3->setPicture(QImage());
 }
 
 void TFrmBlur::BtnLoadImageClick() {

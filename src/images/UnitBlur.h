@@ -56,6 +56,10 @@ class TFrmBlur : public QDialog {
 public:
     explicit TFrmBlur(platform::Dialogs& dialogs, QWidget* parent = nullptr);
 
+    // Back to the state of a window just made, for the next photo: no zone,
+    // the instructions shown, the inversion disabled, the track bars as
+    // designed, nothing to save and no photo.
+    void startOver();
     // The caller's side: the photo to edit, and the edited picture after a save.
     void setPicture(const QImage& picture);
     bool loadPicture(const QString& path);

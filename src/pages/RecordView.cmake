@@ -1,8 +1,8 @@
 # Record view library (applying tab descriptions, record loading, header).
 add_library(stanor_recordview STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/RecordViewRules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecordViewForm.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HeaderStrip.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FieldBinding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UpdateTabDesc.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecordView.cpp
 )

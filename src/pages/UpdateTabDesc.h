@@ -28,11 +28,6 @@ public:
     void fillNewPages();
     void closingSteps();
 
-    // The caption colour of a field's label from its NotNull mark and value.
-    static void applyCaptionColour(const TsDesc& d);
-    // Whether a row of that control code shows a value (edit, combo or list box).
-    static bool carriesValue(int controlType);
-
 private:
     void trace(const QString& text) const;
     QString answerFile(const QString& name) const;
@@ -42,11 +37,6 @@ private:
     void openPageRecord(int n, bool firstFill);
     bool rowRights(int n, const QString& rightsTags) const;
     ValueSource valueSource(int n, const TsDesc& d) const;
-    QWidget* findDesigned(int n, const TsDesc& d);
-    void setUpControl(TsDesc& d, QWidget* w, int n, int index, bool rights);
-    QWidget* createControl(TsDesc& d, int n);
-    void createLabel(TsDesc& d, int n, int index, int left, int top);
-    QWidget* hostOf(int n, const TsDesc& d);
 
     RecordViewState& s_;
     RecordViewForm& f_;

@@ -102,7 +102,11 @@ void PhotoSheet::reduce(const QString& source, const images::Bitmap* blurred, co
 
 bool PhotoSheet::blurPlate(const QString& name, images::Bitmap& blurred) {
     if (!host_.dialogs) throw images::ImageError("Floutage impossible : pas de boîtes de dialogue");
-    images::TFrmBlur form(*host_.dialogs, host_.owner);
+    // The program's window, as it was just made; one of its own for this photo when there is none.
+    std::optional<images::TFrmBlur> own;
+    images::TFrmBlur* shared = host_.blurForm ? host_.blurForm() : nullptr;
+    images::TFrmBlur& form = shared ? *shared : own.emplace(*host_.dialogs, host_.owner);
+    form.startOver();
     pages::RecordViewForm& f = view_.form();
     form.setWindowTitle(QStringLiteral("Formulaire de Floutage pour la plaque minéralogique du ") +
                         f.caption(QStringLiteral("JvXPBtnNewVO")) + QStringLiteral(" N°") +

@@ -51,6 +51,9 @@ struct PhotoSheetHost {
     std::function<void(const QString& message)> showError;
     std::function<void(const QString& text)> trace;
 
+    // The program's blurring window, made with the main form; nullptr when
+    // there is none (a window is then made for the photo).
+    std::function<images::TFrmBlur*()> blurForm;
     // Shows the blurring window modally; its SaveRequested says what the user chose.
     std::function<void(images::TFrmBlur& form)> showBlurForm;
     // Time limits of the FTP connection.

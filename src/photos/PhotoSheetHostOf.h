@@ -31,6 +31,8 @@ PhotoSheetHost photoSheetHostOf(Form& f)
     h.proxyInUse = [&f] { return f.Http().ProxyInUse(); };
     h.showError = [&f](const QString& message) { f.ShowDefaultError(message); };
     h.trace = [&f](const QString& text) { f.WriteTrace(text); };
+    // The program entry makes it a window of the main form.
+    h.blurForm = [&f] { return f.template findChild<images::TFrmBlur*>(QString(), Qt::FindDirectChildrenOnly); };
     h.showBlurForm = [](images::TFrmBlur& form) { form.exec(); };
     return h;
 }

@@ -16,6 +16,7 @@ struct PendingLine {
     QString Statement;
     bool Insert = false;      // NewFrevoRow / NewActionRow
     int MandatoryColumn = 0;  // action lines: the first empty mandatory column, 0 when none
+    QString MandatoryCaption;  // its caption in the grid (its field name when it has none)
 };
 
 struct SaveHooks {

@@ -8,8 +8,8 @@
 #include "records/RecordSaving.h"
 #include "records/SaveRules.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Grid.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QTabWidget>
 #include <exception>
@@ -110,8 +110,7 @@ void RecordCommandsForm::startNewRecord() {
 }
 
 void RecordCommandsForm::emptyGrid(const QString& name) {
-    auto* grid = qobject_cast<QAbstractItemView*>(view_.form().widget(name));
-    if (grid && grid->model()) grid->model()->removeRows(0, grid->model()->rowCount());
+    if (auto* grid = qobject_cast<toolkit::Grid*>(view_.form().widget(name))) grid->clearLines();
 }
 
 void RecordCommandsForm::preselectSite(const QString& kind) {

@@ -187,7 +187,7 @@ bool RecordSaving::SaveChanges() {
             const PendingLine line = host_.save.pendingActionLine();
             if (line.Line > 0 && !line.Statement.isEmpty() && line.MandatoryColumn != 0) {
                 if (host_.save.selectActionCell) host_.save.selectActionCell(line.Line, line.MandatoryColumn);
-                lastProblem_ = QStringLiteral("une colonne obligatoire de l'action %1 est vide").arg(line.Line);
+                lastProblem_ = ActionColumnFaultText(line.Line, line.MandatoryCaption);
                 warn(kNotSaved + lastProblem_);
                 return s.FlagNewEnreg;
             }

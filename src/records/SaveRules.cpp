@@ -75,6 +75,11 @@ QString CheckFaultText(const QString& control, const QString& caption) {
     return QStringLiteral("le champ « %1 » est obligatoire").arg(caption.isEmpty() ? control : caption);
 }
 
+QString ActionColumnFaultText(int line, const QString& caption) {
+    if (caption.trimmed().isEmpty()) return QStringLiteral("une colonne obligatoire de l'action %1 est vide").arg(line);
+    return QStringLiteral("la colonne obligatoire « %1 » de l'action %2 est vide").arg(caption.trimmed()).arg(line);
+}
+
 int NewRecordSheet(const QString& kind) {
     if (kind == QLatin1String("VO")) return 0;
     if (kind == QLatin1String("VD")) return 1;

@@ -43,6 +43,10 @@ QString FirstMissingCustomerField(int page, bool hasVehicleRows, const ControlTe
 // record is left: caption is the field's caption on its page.
 QString CheckFaultText(const QString& control, const QString& caption);
 
+// Why a save was refused on an action line (1-based) whose mandatory column
+// is empty: caption is the column's caption in the grid, else its field name.
+QString ActionColumnFaultText(int line, const QString& caption);
+
 // The 0-based sheet a new record of the kind starts on (-1 for a kind that
 // has none).
 int NewRecordSheet(const QString& kind);

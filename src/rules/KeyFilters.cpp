@@ -86,16 +86,4 @@ QString filterText(KeyFilter filter, const QString& text)
     return out;
 }
 
-QString identityLine(const QString& civility, const QString& surname, const QString& firstName)
-{
-    QString line = civility;
-    if (!line.isEmpty())
-        line += u' ';
-    line += surname.toUpper();
-    if (!line.isEmpty())
-        line += u' ';
-    line += firstName.left(1).toUpper() + firstName.mid(1).toLower();
-    return line;
-}
-
 }  // namespace stanor::rules

@@ -1,6 +1,6 @@
 #pragma once
 // Keyboard filters of the edits: numeric edits, phone numbers, registrations
-// and upper-cased names, and the customer's identity line.
+// and upper-cased names.
 
 #include <QChar>
 #include <QString>
@@ -44,9 +44,5 @@ QChar filterKey(KeyFilter filter, QChar key);
 
 // A pasted or dropped text filtered character by character, as if typed.
 QString filterText(KeyFilter filter, const QString& text);
-
-// xcIdentity: civility, the surname in upper case, the first name with an
-// upper-case initial and the rest in lower case, separated by single spaces.
-QString identityLine(const QString& civility, const QString& surname, const QString& firstName);
 
 }  // namespace stanor::rules

@@ -80,6 +80,11 @@ void Grid::describeColumn(int col, const QString& caption, int width) {
     if (width != 0) setColumnWidth(col, width);
 }
 
+void Grid::clearLines() {
+    if (isEditing()) cancelEdit();
+    model_->removeRows(0, rowCount());
+}
+
 bool Grid::isColumnEnabled(int col) const { return col >= 0 && col < columnCount() && !column(col).readOnly; }
 
 void Grid::setColumnEnabled(int col, bool on) {

@@ -72,6 +72,8 @@ public:
     void setRowCount(int n) { model_->setLineCount(n); }
     void insertRow(int at) { model_->insertLine(at); }
     void removeRow(int at) { model_->removeLine(at); }
+    // Empties the grid: an open edit is abandoned as Escape does, then every line goes.
+    void clearLines();
 
     // ---- cells (rows are added up to the one written)
     QString cell(int row, int col) const { return model_->cell(row, col).text; }

@@ -79,11 +79,14 @@ void GridModel::insertLine(int at) {
     endInsertRows();
 }
 
-void GridModel::removeLine(int at) {
-    if (at < 0 || at >= lineCount()) return;
-    beginRemoveRows({}, at, at);
-    rows_.erase(rows_.begin() + at);
+void GridModel::removeLine(int at) { removeRows(at, 1); }
+
+bool GridModel::removeRows(int row, int count, const QModelIndex& parent) {
+    if (parent.isValid() || row < 0 || count < 1 || count > lineCount() - row) return false;
+    beginRemoveRows({}, row, row + count - 1);
+    rows_.erase(rows_.begin() + row, rows_.begin() + row + count);
     endRemoveRows();
+    return true;
 }
 
 bool GridModel::contains(int row, int col) const {

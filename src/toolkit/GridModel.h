@@ -85,6 +85,9 @@ public:
     void setLineCount(int n);
     void insertLine(int at);
     void removeLine(int at);
+    // Removes count lines from row on, for the views and for any caller of
+    // Qt's item model; false, removing nothing, unless they all are lines.
+    bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
 
     bool contains(int row, int col) const;
     // Cell (row, col); an empty cell outside the grid.

@@ -6,10 +6,12 @@
 #include "DataService.h"
 #include "../dataservice/TestStores.h"
 #include "platform/MemorySettingsStore.h"
+#include "toolkit/FieldControl.h"
 
 #include <QDir>
 #include <ostream>
 #include <QFile>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -61,6 +63,14 @@ public:
     int port = 0;
 };
 
+// A loopback address where nobody listens: a data service that is stopped.
+inline QString closedServiceAddress()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return QStringLiteral("http://127.0.0.1:%1/").arg(probe.serverPort());
+}
+
 // A form with scripted platform services and its trace on.
 class FormRun {
 public:
@@ -101,6 +111,19 @@ public:
         for (int i = 0; i < 3; ++i)
             form->Timer1Timer();
         return *form;
+    }
+    // The run parameters changed, then the reload message, as the launcher sends them.
+    void reload(std::initializer_list<std::pair<const char*, QString>> params)
+    {
+        for (const auto& [name, value] : params)
+            set(name, value);
+        form->OnMsgActualize();
+    }
+    // The text of the form's field control of that name, "<absent>" when there is none.
+    QString text(const QString& name) const
+    {
+        auto* fc = toolkit::asFieldControl(form->findChild<QWidget*>(name));
+        return fc ? fc->text() : QStringLiteral("<absent>");
     }
     // The trace entries since the last call, without their dates.
     QStringList newTrace()

@@ -32,12 +32,15 @@ inline dataservice::Clock serverDate()
 
 class EditingE2e : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { startService(); }
+
+    // The service on the fixed date (log, when given, receives its line per
+    // request) and a form's run parameters pointing at it.
+    void startService(std::function<void(const std::string&)> log = {})
     {
         ASSERT_TRUE(tmp.isValid());
-        service = std::make_unique<RunningService>(tmp.path(), nullptr, serverDate());
+        service = std::make_unique<RunningService>(tmp.path(), std::move(log), serverDate());
         run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());
-        run->form.reset();
     }
 
     app::TAxStanor& form() { return *run->form; }
@@ -67,10 +70,11 @@ protected:
         EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
     }
+    // The text of a field control the form must have.
     QString text(const QString& name)
     {
-        auto* fc = toolkit::asFieldControl(get(name));
-        return fc ? fc->text() : QStringLiteral("<absent>");
+        get(name);
+        return run->text(name);
     }
 
     // Replaces the control's text by typing keys; "\n" is the Return key, "\b" Backspace.

@@ -1,12 +1,11 @@
 #pragma once
 // The main form on a customer against the data service, with helpers that
-// drive the action grid and the vehicle grid as a user does: clicks on cells
-// and images, F2, typed keys, an entry chosen in a list and Enter.
+// open the action grid and the vehicle grid, choose an entry in a list cell
+// and read the rows.
 
-#include "SavingFixture.h"
+#include "GridFixture.h"
 
 #include "grids/CustomerFollowUp.h"
-#include "toolkit/Grid.h"
 
 #include <QTabWidget>
 
@@ -15,18 +14,15 @@ namespace e2e {
 enum ActionCol { AImage, AId, ADate, ACom, AType, ASubject, AComment, AReminder, AReminderCom, AReminderSubject,
                  APriority };
 
-class FollowUpE2e : public SavingE2e {
+class FollowUpE2e : public GridE2e {
 protected:
     // Opens the customer as that user, on its sheet of actions.
     toolkit::Grid& openActions(const char* idClient, const char* idUser = "1")
     {
-        run->clock.set(QDateTime(QDate(2026, 12, 9), QTime(12, 0)));  // the service's day
-        run->set("idUser", QString::fromLatin1(idUser));
+        asUser(idUser);
         openCustomer(idClient);
         activate();
-        grid = get<toolkit::Grid>(QStringLiteral("ngAction"));
-        writes();
-        return *grid;
+        return useGrid("ngAction");
     }
     // The same customer's sheet of vehicles.
     toolkit::Grid& openVehicles(const char* idClient, const char* idUser = "1")
@@ -34,41 +30,10 @@ protected:
         openActions(idClient, idUser);
         clickTab(1);
         QApplication::processEvents();
-        grid = get<toolkit::Grid>(QStringLiteral("ngVehicles"));
-        writes();
-        return *grid;
+        return useGrid("ngVehicles");
     }
     grids::ActionGrid& actions() { return *grids::CustomerFollowUp::of(&view())->actions(); }
 
-    QPoint at(int r, int c) const { return grid->visualRect(grid->model()->index(r, c)).center(); }
-    void click(int r, int c)
-    {
-        grid->scrollTo(grid->model()->index(r, c));
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at(r, c));
-    }
-    // Opens the cell's editor with F2; nullptr when none opens.
-    QWidget* openEditor(int r, int c)
-    {
-        grid->setFocus();
-        grid->setCurrentCell(r, c);
-        QTest::keyClick(grid, Qt::Key_F2);
-        return grid->inplaceEditor();
-    }
-    // Replaces the cell's text by typing keys and ends with Enter.
-    void typeInCell(int r, int c, const QString& keys)
-    {
-        QWidget* editor = openEditor(r, c);
-        ASSERT_NE(editor, nullptr) << r << "," << c;
-        auto* line = qobject_cast<QLineEdit*>(editor);
-        if (auto* combo = qobject_cast<QComboBox*>(editor))
-            line = combo->lineEdit();
-        if (line)
-            line->selectAll();
-        else if (auto* memo = qobject_cast<QPlainTextEdit*>(editor))
-            memo->selectAll();
-        QTest::keyClicks(editor, keys);
-        QTest::keyClick(editor, Qt::Key_Return);
-    }
     // Chooses an entry of a list cell and ends with Enter.
     void chooseInCell(int r, int c, const QString& entry)
     {
@@ -95,8 +60,6 @@ protected:
             out += QString::number(grid->image(r, 0));
         return out;
     }
-
-    toolkit::Grid* grid = nullptr;
 };
 
 }  // namespace e2e

@@ -16,15 +16,10 @@ class SavingE2e : public EditingE2e {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tmp.isValid());
-        service = std::make_unique<RunningService>(
-            tmp.path(),
-            [this](const std::string& line) {
-                std::lock_guard lock(logMutex);
-                log.push_back(line);
-            },
-            serverDate());
-        run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());
+        startService([this](const std::string& line) {
+            std::lock_guard lock(logMutex);
+            log.push_back(line);
+        });
     }
 
     // The writes the service received since the last call: "AxUpdate" or

@@ -7,7 +7,6 @@
 
 #include <QLabel>
 #include <QTabWidget>
-#include <QTcpServer>
 #include <gtest/gtest.h>
 
 using namespace e2e;
@@ -28,27 +27,11 @@ protected:
         run->set("idTypeVO", idTypeVO);
         run->start();
     }
-    QString text(const char* name)
-    {
-        auto* fc = toolkit::asFieldControl(run->form->findChild<QWidget*>(QString::fromLatin1(name)));
-        return fc ? fc->text() : QStringLiteral("<absent>");
-    }
-    void reload(std::initializer_list<std::pair<const char*, QString>> params)
-    {
-        for (const auto& [name, value] : params)
-            run->set(name, value);
-        run->form->OnMsgActualize();
-    }
+    QString text(const char* name) { return run->text(QString::fromLatin1(name)); }
+    void reload(std::initializer_list<std::pair<const char*, QString>> params) { run->reload(params); }
     // The warning panel repeats it in large letters.
     QString warning() const { return run->form->LbDebugInfo0->text(); }
     bool sheetsShown() const { return run->form->Tabs->isVisibleTo(run->form.get()); }
-    // A loopback port on which nobody listens.
-    static QString closedService()
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        return QStringLiteral("http://127.0.0.1:%1/").arg(probe.serverPort());
-    }
 
     QTemporaryDir tmp;
     std::unique_ptr<RunningService> service;
@@ -132,7 +115,7 @@ TEST_F(LoadingE2e, AFailedRequestNeverShowsThePreviousRecord)
 TEST_F(LoadingE2e, AStartWithoutServiceSaysSoInFrench)
 {
     for (bool trace : {false, true}) {
-        startForm(closedService(), trace, QStringLiteral("1"));
+        startForm(closedServiceAddress(), trace, QStringLiteral("1"));
         EXPECT_TRUE(warning().startsWith(QStringLiteral("Le service de données ne répond pas (connexion refusée)") +
                                          kNotLoaded))
             << warning().toStdString();

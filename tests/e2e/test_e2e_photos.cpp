@@ -1,9 +1,8 @@
 // The photo page end to end: the main form against the real data service and the real FTP
 // server (scripts/ftp-server), whose "www/voimages" is the service's images folder, with a
 // folder holding a real phone photo. Writes go through a proxy that can fail them.
-#include "FaultProxy.h"
+#include "FaultProxyFixture.h"
 #include "FtpServerProcess.h"
-#include "SavingFixture.h"
 
 #include "images/Jpeg.h"
 #include "images/UnitBlur.h"
@@ -16,9 +15,6 @@
 #include <QTreeWidget>
 
 using namespace e2e;
-using stanor::records::test::Fault;
-using stanor::records::test::FaultProxy;
-using stanor::records::test::faultName;
 
 namespace {
 
@@ -31,16 +27,14 @@ QByteArray fileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class PhotosE2e : public SavingE2e {
+class PhotosE2e : public FaultProxyE2e {
 protected:
     void SetUp() override
     {
-        SavingE2e::SetUp();
+        FaultProxyE2e::SetUp();
         images = tmp.path() + QStringLiteral("/images");  // the service's images folder
         ftp = std::make_unique<test::FtpServerProcess>(STANOR_FTP_SERVER, images.toStdString());
         ASSERT_TRUE(ftp->running()) << "scripts/ftp-server did not start (python3-pyftpdlib missing?)";
-        proxy = std::make_unique<FaultProxy>(service->port);
-        run->setService(proxy->base());
         run->set("FtpPublicHost", QString::fromStdString(ftp->host()));
         run->set("FtpAccount", QStringLiteral("stanor"));
         run->set("FtpNetrcFile", QString::fromStdString(ftp->netrcFile()));
@@ -53,12 +47,6 @@ protected:
         older.flush();  // written before its time is set, so that closing it changes nothing
         older.setFileTime(QDateTime(QDate(2020, 5, 1), QTime(8, 0)), QFileDevice::FileModificationTime);
     }
-    void TearDown() override
-    {
-        run.reset();  // the form first: its last requests go through the proxy
-        proxy.reset();
-    }
-
     // The vehicle opened on its photo page, the folder chosen in the folder picker.
     photos::PhotoSheet& openPhotos(const char* idTVO, int kind)
     {
@@ -113,7 +101,6 @@ protected:
 
     QString images, folder;
     std::unique_ptr<test::FtpServerProcess> ftp;
-    std::unique_ptr<FaultProxy> proxy;
 };
 
 }  // namespace
@@ -200,6 +187,36 @@ TEST_F(PhotosE2e, ThePlateBlurredBeforeTheTransfer)
     };
     EXPECT_GT(difference(280, 320, 320, 360), 4.0);  // on the band's diagonal
     EXPECT_LT(difference(0, 0, 100, 100), 2.0);      // far from the zone: only the JPEG rounding
+}
+
+// The blurring window the program makes with the main form serves every photo, each
+// time as a window just made; the window is left for the next photo.
+TEST_F(PhotosE2e, TheProgramsBlurringWindowServesEveryPhoto)
+{
+    photos::PhotoSheet& s = openPhotos("3", 1);
+    auto* window = new images::TFrmBlur(run->dialogs, &form());  // as the program entry makes it
+    std::vector<images::TFrmBlur*> shown;
+    s.host().showBlurForm = [&](images::TFrmBlur& f) {
+        shown.push_back(&f);
+        EXPECT_EQ(f.StartPoint, QPoint(-1, -1));
+        EXPECT_FALSE(f.SaveRequested);
+        EXPECT_EQ(f.TrackBar1->value(), 5);
+        EXPECT_FALSE(f.BtnInversion->isEnabled());
+        EXPECT_FALSE(f.JvMemo1->isHidden());
+        EXPECT_EQ(f.picture().size(), QSize(640, 480));
+        f.TrackBar1->setValue(9);
+        f.Image1MouseDown(QPoint(200, 300));
+        f.Image1MouseUp(QPoint(400, 380));
+        f.BtnSaveClick();
+    };
+    associate(kRealPhoto, true);
+    associate(QStringLiteral("ancienne.jpg"), true);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], window);
+    EXPECT_EQ(shown[1], window);
+    EXPECT_EQ(errorBox(), QString());
+    EXPECT_EQ(linked(), (QStringList{QStringLiteral("V0001003-01 ***"), QStringLiteral("V0001003-02")}));
+    EXPECT_EQ(form().findChildren<images::TFrmBlur*>(), QList<images::TFrmBlur*>{window});
 }
 
 // Blurring closed without saving sends nothing and keeps the reduced files; the photo number

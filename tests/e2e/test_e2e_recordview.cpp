@@ -26,19 +26,13 @@ protected:
         service = std::make_unique<RunningService>(tmp.path());
         run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());
     }
-    QString text(const char* name)
-    {
-        auto* fc = toolkit::asFieldControl(run->form->findChild<QWidget*>(QString::fromLatin1(name)));
-        return fc ? fc->text() : QStringLiteral("<absent>");
-    }
+    QString text(const char* name) { return run->text(QString::fromLatin1(name)); }
     bool tabShown(int page) { return run->form->Tabs->isTabVisible(page - 1); }
     // Reload as the launcher asks it, after changing the run parameters.
     void reload(std::initializer_list<std::pair<const char*, QString>> params)
     {
-        for (const auto& [name, value] : params)
-            run->set(name, value);
         run->newTrace();
-        run->form->OnMsgActualize();
+        run->reload(params);
     }
 
     QTemporaryDir tmp;

@@ -78,7 +78,7 @@ TEST_F(FollowUpForm, ALineWithAnEmptyColumnHoldsTheUserUntilFilledOrUndone) {
     // The save button says why.
     form().JvXPBtnSave->click();
     EXPECT_EQ(form().LbDebugInfo0->text(),
-              QString::fromUtf8("Modifications non enregistrées : une colonne obligatoire de l'action 1 est vide"));
+              QString::fromUtf8("Modifications non enregistrées : la colonne obligatoire « Commentaire » de l'action 1 est vide"));
     EXPECT_EQ(writes(), QStringList());
     // A customer field changed and changed back leaves the save button to the waiting line.
     type("aCliCP", QStringLiteral("59001"));
@@ -223,4 +223,19 @@ TEST_F(FollowUpForm, ANewVehicleStoresTheVehicleShownFirst) {
     EXPECT_TRUE(state().NewVehicle);
     EXPECT_EQ(grid->rowCount(), 3);
     EXPECT_EQ(text("vImmatriculation"), QString());
+}
+
+TEST_F(FollowUpForm, ANewCustomerEmptiesTheGridsOfTheCustomerLeft) {
+    // Both grids filled, the vehicles' sheet left for the customer's before the new customer.
+    openVehicles("1");
+    ASSERT_EQ(grid->rowCount(), 2);
+    clickTab(0);
+    QApplication::processEvents();
+    toolkit::Grid* actionGrid = get<toolkit::Grid>(QStringLiteral("ngAction"));
+    ASSERT_EQ(actionGrid->rowCount(), 2);
+    form().JvXPBtnNewVOClick();
+    ASSERT_TRUE(state().FlagNewEnreg);
+    // The vehicles' sheet is not shown, yet none of the vehicles of customer 1 stays on it.
+    EXPECT_EQ(grid->rowCount(), 0);
+    EXPECT_EQ(actionGrid->rowCount(), 0);
 }

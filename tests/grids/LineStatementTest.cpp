@@ -141,6 +141,32 @@ TEST(GridsActionLine, InsertAndTheFirstEmptyMandatoryColumn) {
     EXPECT_EQ(line.MissingColumn, 0);
 }
 
+TEST(GridsLineTable, WhichLinesWait) {
+    // The pending statements of lines 1 to 3 (element 0 holds the column descriptions).
+    const struct {
+        const char* what;
+        std::vector<const char*> pending;
+        int except;     // the line the user moves to
+        int first;      // the line a save sends
+        bool another;   // a line other than that one waits
+    } cases[] = {
+        {"nothing waits", {"", "", ""}, 1, 0, false},
+        {"only the line moved to waits", {"", "Update a", ""}, 2, 2, false},
+        {"the line left waits", {"Update a", "", ""}, 2, 1, true},
+        {"the lowest of two is sent first", {"", "Update b", "Update c"}, 3, 2, true},
+        {"no line shown", {}, 1, 0, false},
+        // Element 0 is no line, whatever it holds.
+        {"the descriptions are no line", {}, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<TsLine> rows(1 + c.pending.size());
+        rows[0].PendingStatement = QStringLiteral("Update descriptions");
+        for (size_t i = 0; i < c.pending.size(); ++i) rows[i + 1].PendingStatement = QLatin1String(c.pending[i]);
+        EXPECT_EQ(firstPendingLine(rows), c.first) << c.what;
+        EXPECT_EQ(otherLinePending(rows, c.except), c.another) << c.what;
+    }
+}
+
 TEST(GridsFixedCost, LineDueOnlyForPrivateBuyersAtASiteWithAFee) {
     FixedCostInput due;
     due.Kind = QStringLiteral("VO");

@@ -12,6 +12,8 @@
 #include <QSlider>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace stanor::images;
 using namespace stanor::images::test;
 using stanor::platform::ScriptedDialogs;
@@ -230,6 +232,53 @@ TEST_F(FrmBlur, SaveQuitMemoAndLoading) {
     EXPECT_TRUE(dialogs.shown[0].text.startsWith(QStringLiteral("Impossible de lire l'image")));
     form.BtnLoadImageClick();  // cancelled: nothing
     EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+// A window used for one photo starts the next one as a window just made: nothing of
+// the last zone, blur, choices or picture stays (the last photo, blurred, would
+// otherwise be the picture a save sends).
+TEST_F(FrmBlur, StartingOverGivesTheNextPhotoAWindowJustMade) {
+    form.show();
+    form.JvMemo1Enter();
+    form.TrackBar1->setValue(9);
+    form.TrackBar2->setValue(80);
+    drag(form.Image1, {300, 200}, {100, 260});
+    form.BtnInversionClick();
+    form.BtnSave->click();
+    ASSERT_TRUE(form.SaveRequested);
+
+    const Bitmap next = randomBitmap(640, 480, 22);
+    form.startOver();
+    form.setPicture(imageFromBitmap(next));
+    ScriptedDialogs freshDialogs;
+    TFrmBlur fresh(freshDialogs);
+    fresh.setPicture(imageFromBitmap(next));
+    const struct {
+        const char* what;
+        std::function<QVariant(const TFrmBlur&)> of;
+    } looks[] = {
+        {"start point", [](const TFrmBlur& f) { return QVariant(f.StartPoint); }},
+        {"end point", [](const TFrmBlur& f) { return QVariant(f.EndPoint); }},
+        {"zone", [](const TFrmBlur& f) { return QVariant(f.Zone); }},
+        {"slant", [](const TFrmBlur& f) { return QVariant(f.LeftToRight); }},
+        {"save", [](const TFrmBlur& f) { return QVariant(f.SaveRequested); }},
+        {"dragging", [](const TFrmBlur& f) { return QVariant(f.Dragging || f.Selecting); }},
+        {"focus rectangle", [](const TFrmBlur& f) { return QVariant(f.focusRect()); }},
+        {"radius", [](const TFrmBlur& f) { return QVariant(f.TrackBar1->value()); }},
+        {"thickness", [](const TFrmBlur& f) { return QVariant(f.TrackBar2->value()); }},
+        {"inversion", [](const TFrmBlur& f) { return QVariant(f.BtnInversion->isEnabled()); }},
+        {"instructions shown", [](const TFrmBlur& f) { return QVariant(f.JvMemo1->isHidden()); }},
+        {"instructions enabled", [](const TFrmBlur& f) { return QVariant(f.JvMemo1->isEnabled()); }},
+        {"instructions take the mouse",
+         [](const TFrmBlur& f) { return QVariant(f.JvMemo1->testAttribute(Qt::WA_TransparentForMouseEvents)); }},
+        {"zone before", [](const TFrmBlur& f) { return QVariant(f.Image2->picture()); }},
+        {"zone after", [](const TFrmBlur& f) { return QVariant(f.Image3->picture()); }},
+        {"photo", [](const TFrmBlur& f) { return QVariant(imageFromBitmap(f.pictureBitmap())); }},
+    };
+    for (const auto& l : looks) EXPECT_EQ(l.of(form), l.of(fresh)) << l.what;
+    // Blurring the new photo leaves the last zone as the photo has it.
+    drag(form.Image1, {400, 100}, {500, 140});
+    EXPECT_TRUE(form.pictureBitmap().copyRect(100, 200, 200, 60) == next.copyRect(100, 200, 200, 60));
 }
 
 int main(int argc, char** argv) {

@@ -94,6 +94,7 @@ TEST(RecordViewRules, IdentityLine)
     EXPECT_EQ(identityLine("M.", "", "jean"), QStringLiteral("M.  Jean"));
     EXPECT_EQ(identityLine("", "", "jean"), QStringLiteral("Jean"));
     EXPECT_EQ(identityLine("", "Éloi", ""), QStringLiteral("ÉLOI "));
+    EXPECT_EQ(identityLine("", "dupont", ""), QStringLiteral("DUPONT "));
 }
 
 TEST(RecordViewRules, HintsFollowVehicleOrCustomer)

@@ -105,6 +105,24 @@ TEST(RecordsSaveRules, CustomerChecksFollowTheSheetShown) {
         EXPECT_EQ(FirstMissingCustomerField(c.page, c.rows, texts(*c.values)).toStdString(), c.fails) << c.page;
 }
 
+TEST(RecordsSaveRules, AnEmptyActionColumnIsNamedByItsCaption) {
+    const struct {
+        int line;
+        const char* caption;
+        const char* text;
+    } cases[] = {
+        {1, "Commentaire", "la colonne obligatoire « Commentaire » de l'action 1 est vide"},
+        {3, "Sujet relance", "la colonne obligatoire « Sujet relance » de l'action 3 est vide"},
+        // A caption padded in its description is shown without its blanks.
+        {2, " Priorité ", "la colonne obligatoire « Priorité » de l'action 2 est vide"},
+        // Nothing to name it by: the line is still told.
+        {2, "", "une colonne obligatoire de l'action 2 est vide"},
+        {2, "  ", "une colonne obligatoire de l'action 2 est vide"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ActionColumnFaultText(c.line, QString::fromUtf8(c.caption)), QString::fromUtf8(c.text)) << c.caption;
+}
+
 TEST(RecordsSaveRules, SitePreselectedForANewRecord) {
     const QStringList sudNord = {"SUD", "NORD"};
     struct Case {

@@ -4,17 +4,13 @@
 // the warning; the next save sends it again; an insert whose answer was
 // lost after it was stored is not stored twice; the tab bar, the refresh
 // message and closing the window do not leave changes behind.
-#include "FaultProxy.h"
-#include "SavingFixture.h"
+#include "FaultProxyFixture.h"
 
 #include "service/DataServiceClient.h"
 
 #include <QCloseEvent>
 
 using namespace e2e;
-using stanor::records::test::Fault;
-using stanor::records::test::FaultProxy;
-using stanor::records::test::faultName;
 using platform::MsgButtons;
 using platform::MsgResult;
 
@@ -29,29 +25,10 @@ QString loadedOf(const pages::RecordViewState& s, int page, const char* name)
     return QStringLiteral("<absent>");
 }
 
-// A loopback address where nothing listens.
-QString stoppedService()
-{
-    httplib::Server s;
-    const int port = s.bind_to_any_port("127.0.0.1");
-    return QStringLiteral("http://127.0.0.1:%1/").arg(port);
-}
-
 }  // namespace
 
-class SavingFaults : public SavingE2e {
+class SavingFaults : public FaultProxyE2e {
 protected:
-    void SetUp() override
-    {
-        SavingE2e::SetUp();
-        proxy = std::make_unique<FaultProxy>(service->port);
-        run->set("BaseHRef", proxy->base());
-    }
-    void TearDown() override
-    {
-        run->form.reset();
-        proxy.reset();
-    }
 
     app::TAxStanor& start(app::TAxStanor& f)
     {
@@ -70,7 +47,7 @@ protected:
         proxy->script(faults);
         const QString base = form().BaseHRef;
         if (stopped)
-            form().BaseHRef = stoppedService();
+            form().BaseHRef = closedServiceAddress();
         const bool saved = form().SaveChanges();
         form().BaseHRef = base;
         proxy->script({});
@@ -84,8 +61,6 @@ protected:
         EXPECT_FALSE(form().PanelWarning->isHidden()) << what;
         EXPECT_TRUE(form().JvXPBtnSave->isEnabled()) << what;
     }
-
-    std::unique_ptr<FaultProxy> proxy;
 };
 
 struct FaultCase {

@@ -1,4 +1,4 @@
-// Keyboard filters of the edits and the customer's identity line.
+// Keyboard filters of the edits.
 #include "rules/KeyFilters.h"
 
 #include "RulesPrint.h"
@@ -48,12 +48,4 @@ TEST(RulesKeyFilters, CustomerAndRegistrationFields)
     EXPECT_EQ(filterKey(KeyFilter::PhoneNumber, kBackspace), kBackspace);
     EXPECT_EQ(filterKey(KeyFilter::Registration, kBackspace), kBackspace);
     EXPECT_TRUE(filterKey(KeyFilter::PhoneNumber, u'\t').isNull());
-}
-
-TEST(RulesKeyFilters, IdentityLine)
-{
-    EXPECT_EQ(identityLine("M.", "dupont", "jEAN"), "M. DUPONT Jean");
-    EXPECT_EQ(identityLine("M.", "", "jean"), "M.  Jean");
-    EXPECT_EQ(identityLine("", "", "jean"), "Jean");
-    EXPECT_EQ(identityLine("", "dupont", ""), "DUPONT ");
 }

@@ -379,6 +379,55 @@ TEST(Grid, HandlersMayRefillTheGrid) {
     EXPECT_TRUE(g.grid.editCell(2, Amount));
 }
 
+TEST(Grid, LinesRemovedThroughTheItemModel) {
+    // Three lines "11", "12", "13"; what stays after removeRows(row, count).
+    const struct {
+        int row, count;
+        bool removed;
+        const char* left;
+    } cases[] = {
+        {0, 3, true, ""},           // the whole grid, as a new record empties it
+        {1, 1, true, "11,13"},
+        {1, 2, true, "11"},         // up to the last line
+        {0, 0, false, "11,12,13"},  // nothing asked
+        {2, 2, false, "11,12,13"},  // past the last line: none goes rather than some
+        {-1, 1, false, "11,12,13"},
+        {3, 1, false, "11,12,13"},
+    };
+    for (const auto& c : cases) {
+        GridModel model;
+        model.setColumns({{.name = "id"}});
+        for (int r = 0; r < 3; ++r) model.setCell(r, 0, {.text = QString::number(11 + r)});
+        EXPECT_EQ(model.removeRows(c.row, c.count), c.removed) << c.row << "+" << c.count;
+        QStringList left;
+        for (int r = 0; r < model.lineCount(); ++r) left << model.cell(r, 0).text;
+        EXPECT_EQ(left.join(u','), QLatin1String(c.left)) << c.row << "+" << c.count;
+        EXPECT_EQ(model.rowCount(), model.lineCount());
+    }
+    GridModel model;
+    model.setColumns({{.name = "id"}});
+    model.setLineCount(2);
+    EXPECT_FALSE(model.removeRows(0, 1, model.index(0, 0)));  // lines have no children
+    EXPECT_EQ(model.lineCount(), 2);
+}
+
+TEST(Grid, EmptiedWithAnEditorOpen) {
+    CostGrid g;
+    g.grid.setCurrentCell(1, LabelCol);
+    g.key(Qt::Key_F2);
+    ASSERT_TRUE(g.grid.isEditing());
+    g.type(QStringLiteral("x"));
+    g.grid.clearLines();
+    // The edit is abandoned, not stored into a line that is gone.
+    EXPECT_FALSE(g.grid.isEditing());
+    EXPECT_EQ(g.grid.inplaceEditor(), nullptr);
+    EXPECT_EQ(g.grid.rowCount(), 0);
+    EXPECT_FALSE(g.log.join(u' ').contains(QLatin1String("change")));
+    // Filled again, it edits as before.
+    g.grid.setCell(0, LabelCol, QStringLiteral("Lavage"));
+    EXPECT_TRUE(g.grid.editCell(0, LabelCol));
+}
+
 TEST(Grid, DrawingHandlerSeesSelectionAndColours) {
     CostGrid g;
     g.grid.setColumnTextColor(Account, Qt::red);

@@ -1,0 +1,50 @@
+#include "grids/LineGrid.h"
+
+#include "pages/EditingHost.h"
+#include "platform/Dialogs.h"
+#include "rules/DateChecks.h"
+
+namespace stanor::grids {
+
+LineGrid::LineGrid(toolkit::Grid* grid, pages::RecordViewState& state, pages::RecordViewForm& form,
+                   const pages::RecordViewHost& view, const pages::EditingHost& editing, pages::PageUpdates& updates,
+                   QObject* parent)
+    : QObject(parent), grid_(grid), s_(state), f_(form), view_(view), editing_(editing), updates_(updates) {}
+
+void LineGrid::bindEvents(pages::PageHandlers& handlers, const QString& name, LineGridEvents events) {
+    using pages::EventArgs;
+    handlers.set(name + QStringLiteral("EditAccept"), [accept = events.editAccept](EventArgs& a) {
+        const bool ok = accept(a.col, a.value, a.row);
+        if (a.allow) *a.allow = ok;
+    });
+    handlers.set(name + QStringLiteral("Change"), [change = events.change](EventArgs& a) { change(a.col, a.row); });
+    handlers.set(name + QStringLiteral("BeforeSelect"), [before = events.beforeSelect](EventArgs& a) {
+        const bool ok = before(a.row);
+        if (a.allow) *a.allow = ok;
+    });
+    handlers.set(name + QStringLiteral("CellClick"), [click = events.cellClick](EventArgs& a) { click(a.col, a.row); });
+    connect(grid_, &toolkit::Grid::cellEdit, this,
+            [edit = events.edit](int row, int col, const QString& value) { edit(col, value, row); });
+    connect(grid_, &toolkit::Grid::cellFormating, this,
+            [format = events.cellFormating](int row, int col, toolkit::GridCellFormat& f) { format(col, row, f); });
+}
+
+void LineGrid::trace(const QString& text) const {
+    if (view_.trace) view_.trace(text);
+}
+
+void LineGrid::traceStatement(const QString& builder, int line, const LineStatement& st) const {
+    for (const CellRefusal& r : st.Refused)
+        trace(QStringLiteral("%1 : ligne %2, %3 non enregistré : %4").arg(builder).arg(line).arg(r.FieldName, r.Reason));
+    if (!st.Reason.isEmpty()) trace(QStringLiteral("%1 : ligne %2 : %3").arg(builder).arg(line).arg(st.Reason));
+}
+
+QDate LineGrid::today() const { return view_.today ? view_.today() : QDate::currentDate(); }
+
+bool LineGrid::refuseDate(const rules::GridDateDecision& d) const {
+    if (d.refused && editing_.dialogs)
+        editing_.dialogs->messageBox(d.caption, d.message, platform::MsgIcon::Warning, platform::MsgButtons::Ok);
+    return d.refused;
+}
+
+}  // namespace stanor::grids
