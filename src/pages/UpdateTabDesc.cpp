@@ -206,6 +206,9 @@ void UpdateTabDesc::prepare(bool reloadFiles)
 void UpdateTabDesc::describe()
 {
     QTabWidget* tabs = f_.tabs();
+    // The sheet shown before the pass, and the first sheet of this record.
+    const int shownBefore = tabs ? tabs->currentIndex() : -1;
+    int firstDescribed = 0;
     for (int n = 0; n < kPageCount; ++n) {
         trace(QStringLiteral("dans UpdateTabDesc : 4"));
         TsPage& page = s_.pages[n];
@@ -234,6 +237,8 @@ void UpdateTabDesc::describe()
                 }
             }
             describePage(page, row);
+            if (firstDescribed == 0 && n >= 1)
+                firstDescribed = n;
             if (s_.FirstPage == 0 && n >= 1) {
                 s_.FirstPage = n;
                 if (tabs)
@@ -245,6 +250,11 @@ void UpdateTabDesc::describe()
             page.Described = false;
         }
     }
+    // A sheet of another kind of record, hidden by this pass, gives way to the
+    // first sheet of the record shown now rather than to a neighbour.
+    if (tabs && firstDescribed > 0 && shownBefore >= 0 && shownBefore < tabs->count() &&
+        !tabs->isTabVisible(shownBefore))
+        tabs->setCurrentIndex(firstDescribed - 1);
 }
 
 // ---------------------------------------------------------------- C. refreshing filled pages
