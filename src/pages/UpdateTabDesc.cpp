@@ -183,7 +183,9 @@ void UpdateTabDesc::prepare(bool reloadFiles)
     f_.setVisible(QStringLiteral("xcIdentity"), s_.KindSuffix == kKindCL);
     f_.setEnabled(QStringLiteral("JvXPBtnPrint"), printEnabled(caption, s_.IdVO));
 
-    const QString recordId = idtVO.isEmpty() ? s_.IdVO : idtVO;
+    // A customer's own answer names its vehicle, if any: the vehicle answer
+    // read beside a customer being created is the one of an earlier record.
+    const QString recordId = !idtVO.isEmpty() || s_.KindSuffix == kKindCL ? idtVO : s_.IdVO;
     if (!recordId.isEmpty())
         f_.setCaption(QStringLiteral("LbIdTVO"), recordId);
 

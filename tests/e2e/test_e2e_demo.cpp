@@ -114,3 +114,14 @@ TEST_F(DemoE2e, ShowingAndBrowsingEveryRecordLeavesNothingToStore)
         }
     }
 }
+
+TEST_F(DemoE2e, ANewCustomerTakesNoVehicleOfAnEarlierAnswer)
+{
+    show({"1", "1", "", "used vehicle 1"});
+    show({"", "1", "1", "customer 1"});
+    EXPECT_EQ(form().LbIdTVO->text(), QString());
+    QTest::mouseClick(form().JvXPBtnNewVO, Qt::LeftButton);
+    ASSERT_EQ(form().LbIDCustomer->text(), QStringLiteral("-1"));
+    // The vehicle answer still in the folder is the used vehicle's.
+    EXPECT_EQ(form().LbIdTVO->text(), QString());
+}
