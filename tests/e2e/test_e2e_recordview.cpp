@@ -10,6 +10,9 @@
 #include <QAbstractItemView>
 #include <QLabel>
 #include <QPushButton>
+#include <QApplication>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTabWidget>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -246,4 +249,25 @@ TEST_F(RecordViewE2e, ThePrintButtonFollowsTheRecord)
     reload({{"idTVO", QString()}, {"idClient", QStringLiteral("1")}});
     EXPECT_TRUE(form.JvXPBtnPrint->isEnabled());
     EXPECT_EQ(form.JvXPBtnPrint->toolTip(), QStringLiteral("impression de la fiche du client"));
+}
+
+TEST_F(RecordViewE2e, TheCostGridShowsEveryColumnWithoutScrolling)
+{
+    run->set("idTVO", QStringLiteral("1"));
+    run->set("idTypeVO", QStringLiteral("1"));
+    auto& form = run->start();
+    form.show();
+    form.Tabs->setCurrentIndex(4);
+    form.TabsChange();
+    QApplication::processEvents();
+    auto* grid = form.findChild<QTableView*>(QStringLiteral("ngFrevo"));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_GT(grid->model()->rowCount(), 0);
+    int widths = 0;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        if (!grid->isColumnHidden(c))
+            widths += grid->columnWidth(c);
+    // Room left for the vertical scroll bar of a long list of costs.
+    EXPECT_LE(widths + grid->verticalScrollBar()->sizeHint().width(), grid->viewport()->width());
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
 }
