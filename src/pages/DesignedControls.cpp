@@ -39,9 +39,10 @@ int columnsOf(int sheet) {
     }
 }
 
-// List-like controls carry their caption above them.
-bool captionAbove(K kind) {
-    return kind == K::ListBox || kind == K::ListView || kind == K::Image || kind == K::Grid;
+// List-like controls carry their caption above them, and so do those designed so.
+bool captionAbove(const DesignedControl& d) {
+    return d.kind == K::ListBox || d.kind == K::ListView || d.kind == K::Image || d.kind == K::Grid ||
+           (d.flags & Designed::CaptionAbove);
 }
 
 QWidget* createControl(const DesignedControl& d, QWidget* parent) {
@@ -182,9 +183,15 @@ public:
             new BesideRoom(w, last_, 30);
             return w;
         }
+        if (d.flags & Designed::Below && last_) {
+            const QRect r = last_->geometry();
+            w->setGeometry(r.x(), y_, r.width(), kControlH);
+            y_ += kRow;
+            return w;
+        }
         if (d.kind == K::Label || d.kind == K::Button || d.kind == K::Panel) {
             w->setGeometry(x_, y_, d.kind == K::Button ? std::min(width_, 170) : width_, h);
-        } else if (captionAbove(d.kind)) {
+        } else if (captionAbove(d)) {
             if (!caption.isEmpty()) {
                 caption_(d, parent, w, QRect(x_, y_, width_, kTitleH - 2));
                 y_ += kTitleH;
@@ -201,7 +208,7 @@ public:
 
     static int heightOf(const DesignedControl& d) {
         if (d.flags & (Designed::Beside | Designed::Overlay)) return 0;
-        const int caption = captionAbove(d.kind) && *d.caption ? kTitleH : 0;
+        const int caption = captionAbove(d) && *d.caption ? kTitleH : 0;
         return caption + d.rows * kRow;
     }
 

@@ -37,6 +37,8 @@ inline constexpr int ReadOnly = 4;
 inline constexpr int OnPanel = 8;  // child of PanelCompta rather than of the sheet
 inline constexpr int Beside = 16;  // a unit label at the end of the previous control's row
 inline constexpr int Overlay = 32;  // shown over its neighbours when opened: takes no room
+inline constexpr int Below = 64;    // a marker on a row of its own under the previous control, in line with it
+inline constexpr int CaptionAbove = 128;  // the caption above the control, which then takes the column's width
 }  // namespace Designed
 
 struct DesignedControl {

@@ -188,15 +188,16 @@ std::vector<DesignedControl> build() {
     t.group("Dates")
         .add("cVNDateCdeVW", K::Date, "Cde constructeur", 8)
         .add("cVNDateUpdateCde", K::Date, "Mise à jour cde", 8)
-        .add("cVNDateFabrication", K::Date, "Fabrication", 8)
-        .add("LbDateFabrication", K::Label, "", 0, H | B)
         .add("cVNDateFacture", K::Date, "Facture", 8)
         .add("cVNDateDisponibilite", K::Date, "Disponibilité", 8)
         .add("cVNDateLivraison", K::Date, "Livraison", 8)
         .add("cVNDateDeclareLivre", K::Date, "Déclaré livré", 8)
         .add("cVNDatePaiement", K::Date, "Paiement", 8)
         .add("cVNDateDebutGarantie", K::Date, "Début garantie", 8)
-        .add("cVNDateAnnulation", K::Date, "Annulation", 8);
+        .add("cVNDateAnnulation", K::Date, "Annulation", 8)
+        // Last of its group: the week under it leaves no gap between dates while hidden.
+        .add("cVNDateFabrication", K::Date, "Fabrication", 8)
+        .add("LbDateFabrication", K::Label, "", 0, H | Designed::Below);
     t.group("Financement")
         .add("cVNTypeFinancement", K::ComboList, "Type")
         .add("cVNTypeFinancementDelai", K::ComboList, "Délai")
@@ -260,7 +261,7 @@ std::vector<DesignedControl> build() {
         .add("cListImageVO", K::ListView, "Clichés liés", 0, 0, 8)
         .add("czCmdDefaultImageVO", K::Button, "Cliché par défaut", 0, 0, 1, "cliché par défaut du véhicule")
         .add("czCmdDeleteImageVO", K::Button, "Supprimer", 0, 0, 1, "suppression du cliché sélectionné")
-        .add("Memo", K::Memo, "Transferts", 0, RO, 5);
+        .add("Memo", K::Memo, "Transferts", 0, RO | Designed::CaptionAbove, 5);
     t.group("Photo du véhicule")
         .add("ImageVO", K::Image, "Photo", 0, 0, 9)
         .add("ImageMini", K::Image, "Miniature", 0, 0, 5)

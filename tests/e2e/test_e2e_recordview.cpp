@@ -205,6 +205,25 @@ QStringList overlaps(app::TAxStanor& form)
     return out;
 }
 
+// The shown labels of the record's sheets that cut their text off: captions,
+// group titles, markers.
+QStringList cutOff(app::TAxStanor& form)
+{
+    QStringList out;
+    for (int i = 0; i < form.Tabs->count(); ++i) {
+        if (!form.Tabs->isTabVisible(i))
+            continue;
+        for (const auto& [w, place] : shownOn(form.Tabs->widget(i))) {
+            auto* l = qobject_cast<QLabel*>(w);
+            if (!l || l->wordWrap() || l->text().isEmpty() || !l->pixmap().isNull())
+                continue;
+            if (l->fontMetrics().horizontalAdvance(l->text()) > l->contentsRect().width())
+                out << QStringLiteral("%1: %2").arg(form.Tabs->tabText(i), l->text());
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST_F(RecordViewE2e, NothingOnTheSheetsCoversAnythingElse)
@@ -213,6 +232,7 @@ TEST_F(RecordViewE2e, NothingOnTheSheetsCoversAnythingElse)
     run->set("idTypeVO", QStringLiteral("1"));
     auto& form = run->start();
     EXPECT_EQ(overlaps(form), QStringList()) << "used vehicle";
+    EXPECT_EQ(cutOff(form), QStringList()) << "used vehicle";
     // Created controls join the sheet's layout, under its other groups.
     auto* sellerie = form.findChild<QWidget*>(QStringLiteral("cInfoCouleurInt"));
     ASSERT_NE(sellerie, nullptr);
@@ -232,7 +252,15 @@ TEST_F(RecordViewE2e, NothingOnTheSheetsCoversAnythingElse)
         reload({{"idTVO", QString::fromLatin1(r.idTVO)},
                 {"idTypeVO", QString::fromLatin1(r.idTypeVO)},
                 {"idClient", QString::fromLatin1(r.idClient)}});
+        if (QLatin1String(r.idTypeVO) == QLatin1String("2")) {
+            // The week of a manufacturing date typed in shows under it.
+            auto* date = toolkit::asFieldControl(form.findChild<QWidget*>(QStringLiteral("cVNDateFabrication")));
+            ASSERT_NE(date, nullptr);
+            date->setText(QStringLiteral("24/11/2026"));
+            EXPECT_EQ(text("LbDateFabrication"), QStringLiteral("2026s47"));
+        }
         EXPECT_EQ(overlaps(form), QStringList()) << r.what;
+        EXPECT_EQ(cutOff(form), QStringList()) << r.what;
     }
     EXPECT_TRUE(form.findChild<QWidget*>(QStringLiteral("DblNom"))->isVisibleTo(form.Sheet(7)));
 }

@@ -199,6 +199,8 @@ TEST(Sheets, EveryDesignedControlOnItsSheetWithKindLimitAndState) {
 TEST(Sheets, LaidOutInsideTheSheetWithoutOverlaps) {
     Form f;
     f.window.show();
+    // The marker that shows once a manufacturing date is typed.
+    f.get<QWidget>("LbDateFabrication")->show();
     for (int n = 1; n <= 9; ++n) {
         f.tabs->setCurrentIndex(n - 1);
         QWidget* sheet = f.sheet(n);
@@ -214,7 +216,7 @@ TEST(Sheets, LaidOutInsideTheSheetWithoutOverlaps) {
     }
 }
 
-TEST(Sheets, AHiddenMarkerBesideADateLeavesItItsWholeWidth) {
+TEST(Sheets, TheWeekOfTheManufacturingDateTakesNoRoomOfTheDate) {
     Form f;
     f.window.show();
     auto* date = f.get<QWidget>("cVNDateFabrication");
@@ -223,10 +225,19 @@ TEST(Sheets, AHiddenMarkerBesideADateLeavesItItsWholeWidth) {
     EXPECT_TRUE(marker->isHidden());
     EXPECT_EQ(date->width(), whole);
     marker->show();
-    EXPECT_LT(date->width(), whole);
-    EXPECT_FALSE(date->geometry().intersects(marker->geometry()));
-    marker->hide();
     EXPECT_EQ(date->width(), whole);
+    EXPECT_FALSE(date->geometry().intersects(marker->geometry()));
+    EXPECT_EQ(marker->x(), date->x()) << "in line with its date";
+}
+
+TEST(Sheets, TheTransferLinesOfThePhotoSheetSpanTheirColumnUnderTheirCaption) {
+    Form f;
+    auto* memo = f.get<QWidget>("Memo");
+    QLabel* caption = designedCaption(memo);
+    ASSERT_NE(caption, nullptr);
+    EXPECT_LE(caption->geometry().bottom(), memo->y());
+    EXPECT_EQ(memo->x(), f.get<QWidget>("cListImageVO")->x());
+    EXPECT_EQ(memo->width(), f.get<QWidget>("cListImageVO")->width());
 }
 
 TEST(Sheets, EveryBindingReachesItsHandler) {
