@@ -249,6 +249,8 @@ private:
     // TAB and Shift+TAB: the next control of the current sheet in reading
     // order; false when the focus is in a grid, which takes TAB itself.
     bool moveFocus(bool forward);
+    // The control with the focus: the application's, else the form's own.
+    QWidget* formFocus() const;
     // Ctrl+TAB and Ctrl+Shift+TAB: the next sheet shown.
     void switchSheet(bool forward);
     void writeStartDebugLine();

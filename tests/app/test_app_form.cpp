@@ -1,6 +1,7 @@
 // The main form with scripted services: run parameters, error boxes, the
 // timer's countdowns and start-up sequence, the reload message, TAB and hints.
 #include "app/TAxStanor.h"
+#include "app/FocusOrder.h"
 
 #include "platform/FileVersion.h"
 #include "platform/MemorySettingsStore.h"
@@ -394,4 +395,29 @@ TEST_F(FormTest, SuperAdministratorsSeeTheDebugLabels) {
     f.SetSuperAdminDisplay(false);
     EXPECT_EQ(f.height(), 623);
     EXPECT_TRUE(f.LbDebugInfo2->isHidden());
+}
+
+TEST_F(FormTest, TabAfterABoxLeftNoWindowActiveMovesOnWithoutTheBox) {
+    auto& f = make();
+    f.Tabs->show();
+    auto* edit = new QLineEdit(f.Sheet(1));
+    edit->setGeometry(10, 10, 80, 20);
+    f.show();
+    QApplication::setActiveWindow(&f);
+    edit->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    QWidget* next = app::nextTabStop(f.Sheet(1), edit, true);
+    ASSERT_NE(next, nullptr);
+    // A box took the activation and, closed without a window manager, gave it to no window.
+    {
+        QWidget box;
+        box.show();
+        QApplication::setActiveWindow(&box);
+    }
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), nullptr);
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(edit, &tab);
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text.toStdString();
+    EXPECT_EQ(f.focusWidget(), next);
 }
