@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "TraceEntries.h"
@@ -420,4 +421,32 @@ TEST_F(FormTest, TabAfterABoxLeftNoWindowActiveMovesOnWithoutTheBox) {
     QApplication::sendEvent(edit, &tab);
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text.toStdString();
     EXPECT_EQ(f.focusWidget(), next);
+}
+
+TEST_F(FormTest, AWarningOfThreeLinesShowsUnderTheHeaderAndCanBePutAway) {
+    auto& f = make();
+    f.show();
+    const QString error = QStringLiteral("Le service de données ne répond pas (connexion refusée) : la fiche demandée "
+                                         "n'a pas pu être chargée\nConnexion refusée\nhttp://127.0.0.1:1/AxInfoVO");
+    f.setRequestError(error);
+    EXPECT_FALSE(f.PanelWarning->isHidden());
+    EXPECT_EQ(f.PanelWarning->geometry(), QRect(0, 0, 825, 81));
+    // Every line readable: inside the panel, below the header edits in front of it.
+    const QRect text = f.LbWarning->geometry().translated(f.PanelWarning->pos());
+    EXPECT_GE(f.LbWarning->height(), 3 * f.LbWarning->fontMetrics().lineSpacing());
+    EXPECT_LE(text.bottom(), f.PanelWarning->geometry().bottom());
+    for (QWidget* w : f.findChildren<QWidget*>()) {
+        if (!w->objectName().startsWith(QLatin1String("xcInfo")) && w->objectName() != QLatin1String("xcIdentity"))
+            continue;
+        EXPECT_FALSE(QRect(w->mapTo(&f, QPoint(0, 0)), w->size()).intersects(text)) << w->objectName().toStdString();
+    }
+    // Put away, the tab bar and the search button are within reach again; the
+    // status line keeps the error, and the next error shows the panel again.
+    f.BtnWarningClose->click();
+    EXPECT_TRUE(f.PanelWarning->isHidden());
+    EXPECT_EQ(f.LbDebugInfo0->text(), error);
+    f.setRequestError(QStringLiteral("Exception : autre erreur"));
+    EXPECT_FALSE(f.PanelWarning->isHidden());
+    f.setRequestError(QString());
+    EXPECT_TRUE(f.PanelWarning->isHidden());
 }
