@@ -7,6 +7,7 @@
 
 #include "toolkit/FieldControl.h"
 
+#include <QAbstractItemView>
 #include <QTabWidget>
 
 using namespace e2e;
@@ -110,6 +111,18 @@ TEST_F(DemoE2e, ShowingAndBrowsingEveryRecordLeavesNothingToStore)
                 // As a click on the sheet's tab: the sheet left is saved, the grids load.
                 EXPECT_TRUE(records::RecordPersistence::of(&view())->tabsGuard()->requestSwitch(i)) << what;
                 EXPECT_EQ(waiting(), QStringList()) << what << ", sheet " << tabs->tabText(i).toStdString();
+            }
+            if (*r.idClient) {
+                // Its sheets seen, the customer's actions and vehicles, every one of them.
+                const QString id = QString::fromLatin1(r.idClient);
+                const QString actions = row("SELECT count(*) FROM tActions WHERE idClient=" + id);
+                const QString vehicles = row("SELECT count(*) FROM tVehiclesProfid WHERE idClient=" + id);
+                EXPECT_EQ(QString::number(get<QAbstractItemView>(QStringLiteral("ngAction"))->model()->rowCount()),
+                          actions)
+                    << what;
+                EXPECT_EQ(QString::number(get<QAbstractItemView>(QStringLiteral("ngVehicles"))->model()->rowCount()),
+                          vehicles)
+                    << what;
             }
         }
     }
