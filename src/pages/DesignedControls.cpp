@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QIcon>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -69,7 +70,13 @@ QWidget* createControl(const DesignedControl& d, QWidget* parent) {
     case K::Edit: field = new Edit(parent); break;
     case K::ListBox: field = new ListBox(parent); break;
     case K::Grid: field = new Grid(parent); break;
-    case K::Button: field = new FlatButton(caption, QString::fromUtf8(d.hint), parent); break;
+    case K::Button: {
+        auto* b = new FlatButton(caption, QString::fromUtf8(d.hint), parent);
+        // A picture says it is a command, not a caption.
+        if (const char* picture = buttonPicture(d.name)) b->setPicture(QIcon::fromTheme(QString::fromLatin1(picture)));
+        field = b;
+        break;
+    }
     case K::Label: field = new Label(caption, parent); break;
     case K::ListView: {
         auto* v = new QTreeWidget(parent);
@@ -157,13 +164,14 @@ public:
     ColumnPlacer(DesignedSheets& out, int x, int y, int width) : out_(out), x_(x), y_(y), width_(width) {}
     int y() const { return y_; }
 
-    void title(QWidget* parent, const QString& text) {
+    QLabel* title(QWidget* parent, const QString& text) {
         auto* l = new QLabel(text, parent);
         QFont f = l->font();
         f.setBold(true);
         l->setFont(f);
         l->setGeometry(x_, y_, width_, kTitleH);
         y_ += kTitleH + 2;
+        return l;
     }
 
     QWidget* place(const DesignedControl& d, QWidget* parent) {
@@ -338,7 +346,7 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
             // A group of controls hidden at design (indicators) carries no title.
             const bool allHidden = std::all_of(entries.begin() + i, entries.begin() + j,
                                                [](const DesignedControl* d) { return d->flags & Designed::Hidden; });
-            if (!group.isEmpty() && !allHidden) col.title(sheet, group);
+            QLabel* title = !group.isEmpty() && !allHidden ? col.title(sheet, group) : nullptr;
             QWidget* panel = nullptr;
             std::unique_ptr<ColumnPlacer> inPanel;
             for (size_t k = i; k < j; ++k) {
@@ -350,6 +358,8 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
                     DesignedControl sized = d;
                     sized.rows = (h + kRow - 1) / kRow;
                     panel = col.place(sized, sheet);
+                    // A group that is its panel has no title while the panel is hidden.
+                    if (title) new CaptionFollower(panel, title);
                     inPanel = std::make_unique<ColumnPlacer>(out, 4, 4, colW - 8);
                 } else if ((d.flags & Designed::OnPanel) && panel) {
                     inPanel->place(d, panel);

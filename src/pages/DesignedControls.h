@@ -53,6 +53,10 @@ struct DesignedControl {
     const char* hint;
 };
 
+// The name of the desktop theme's picture of a command button of the sheets
+// (nullptr when it has none).
+const char* buttonPicture(const char* name);
+
 // Every designed control of the sheets, sheet by sheet.
 const std::vector<DesignedControl>& designedControls();
 const DesignedControl* findDesigned(const QString& name);

@@ -5,6 +5,8 @@
 
 #include "pages/DesignedControls.h"
 
+#include <utility>
+
 namespace stanor::pages {
 
 namespace {
@@ -212,7 +214,7 @@ std::vector<DesignedControl> build() {
         .add("cVNReprNVO", K::Number, "N° VO")
         .add("cVNReprPrix", K::Number, "Prix");
     t.group("Notes")
-        .add("cVNCFMemo", K::Memo, "Mémo", 0, 0, 2)
+        .add("cVNCFMemo", K::Memo, "Mémo", 0, 0, 3)
         .add("cVNCommentaires", K::Memo, "Commentaires", 250, 0, 3);
 
     // ---- Sheet 4: equipment ------------------------------------------------
@@ -362,6 +364,26 @@ std::vector<DesignedControl> build() {
 const std::vector<DesignedControl>& designedControls() {
     static const std::vector<DesignedControl> table = build();
     return table;
+}
+
+const char* buttonPicture(const char* name) {
+    static const std::pair<const char*, const char*> pictures[] = {
+        {"czFeuilleMarge", "document-print"},
+        {"czVDOptions", "document-properties"},
+        {"czVNOptions", "document-properties"},
+        {"czCmdSelPathListImage", "document-open"},
+        {"czCmdRefreshListImage", "view-refresh"},
+        {"czCmdAssociateImage", "mail-send-receive"},
+        {"czCmdAssociateImageBlur", "applications-graphics"},
+        {"czCmdDefaultImageVO", "emblem-favorite"},
+        {"czCmdDeleteImageVO", "edit-delete"},
+        {"JvXPBtnNewAction", "appointment-new"},
+        {"JvXPBtnSMS", "mail-message-new"},
+        {"JvXPBtnNewVehicle", "document-new"},
+    };
+    for (const auto& [button, picture] : pictures)
+        if (QLatin1String(button) == QLatin1String(name)) return picture;
+    return nullptr;
 }
 
 const DesignedControl* findDesigned(const QString& name) {

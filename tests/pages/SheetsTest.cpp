@@ -515,3 +515,19 @@ TEST(Sheets, WiredToTheRecordViewTheMarkRefreshesTheTitle) {
     EXPECT_EQ(asFieldControl(title)->text(), QStringLiteral("VW - 1.6 TDI"));
     EXPECT_EQ(view->host().designedCaption(mark), designedCaption(mark));
 }
+
+TEST(Sheets, TheAccountingTitleGoesWithItsPanelAndCommandsHavePictures) {
+    Form f;
+    QLabel* title = nullptr;
+    for (QLabel* l : f.sheet(3)->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+        if (l->text() == QStringLiteral("Comptabilité")) title = l;
+    ASSERT_NE(title, nullptr);
+    f.pages->sheets().panelCompta()->hide();  // a user without the accounting right
+    EXPECT_TRUE(title->isHidden());
+    f.pages->sheets().panelCompta()->show();
+    EXPECT_FALSE(title->isHidden());
+    // A command on a sheet is never taken for a caption: each one shown has its picture.
+    for (const DesignedControl& d : designedControls())
+        if (d.kind == DesignedKind::Button && !(d.flags & Designed::Hidden))
+            EXPECT_NE(buttonPicture(d.name), nullptr) << d.name;
+}
