@@ -213,7 +213,8 @@ TEST_F(DataServiceSheets, DefaultPhotoIsEmbeddedAsJpegWhenReadable) {
     const Case cases[] = {
         {"", "", "", "idVO=1001", "VO - Fiche Commerciale", true},
         {"", "", "", "idVO=1001", "VO - Feuille de Marge", true},
-        {"", "", "", "idVO=1002", "VO - Fiche Commerciale", false},  // linked photos, none chosen as default
+        {"UPDATE tVehicles SET NomImage = NULL WHERE idVO = 1002", "", "", "idVO=1002", "VO - Fiche Commerciale",
+         false},  // linked photos, none chosen as default
         {"UPDATE tVehicles SET NomImage = 'V0009999-01' WHERE idVO = 1001", "", "", "idVO=1001",
          "VO - Fiche Commerciale", false},  // the file is missing
         {"UPDATE tVehicles SET NomImage = 'abime' WHERE idVO = 1001", "abime.jpg", "pas une image", "idVO=1001",
