@@ -106,6 +106,9 @@ QWidget* createControl(const DesignedControl& d, QWidget* parent) {
         if (d.maxLength > 0) field->setMaxLength(d.maxLength);
     }
     w->setObjectName(QString::fromLatin1(d.name));
+    // A marker beside a field (a duplicate count, a unit) is no stop of TAB:
+    // typing goes on in the next field.
+    if (d.flags & Designed::Beside) w->setFocusPolicy(Qt::ClickFocus);
     if (d.flags & Designed::Disabled) w->setEnabled(false);
     if (d.flags & Designed::Hidden) w->setHidden(true);
     return w;

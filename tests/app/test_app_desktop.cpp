@@ -294,3 +294,17 @@ TEST(FolderPicker, ChoosesAFolderWithoutMakingRenamingOrDeletingAny) {
     EXPECT_TRUE(dirsOnly);
     EXPECT_FALSE(newFolderShown);
 }
+
+TEST_F(DesktopTest, TabPassesTheDuplicateCountsBesideTheNamesAndPhones) {
+    auto& f = make();
+    f.Tabs->show();
+    f.Tabs->setCurrentIndex(6);
+    QWidget* sheet = f.Sheet(7);
+    QStringList counts{"DblNom", "DblIdent", "DblTelDom", "DblMobile"};
+    for (const QString& dbl : counts)  // shown for a customer being created
+        sheet->findChild<QWidget*>(dbl)->show();
+    QStringList stops;
+    for (QWidget* w : app::tabStops(sheet)) stops << w->objectName();
+    EXPECT_TRUE(stops.contains(QStringLiteral("aCliNom")));
+    for (const QString& dbl : counts) EXPECT_FALSE(stops.contains(dbl)) << dbl.toStdString();
+}
