@@ -388,15 +388,24 @@ int TAxStanor::CMWantSpecialKey(int key) {
     WriteTrace(QStringLiteral("CMWantSpecialKey : Key TAB détecté"));
     // The question comes only when no control takes TAB itself: a control
     // with the focus passes it on to the next one, and the form lets it.
-    QWidget* focus = QApplication::focusWidget();
+    QWidget* focus = formFocus();
     if (focus && focus != this && isAncestorOf(focus)) return 0;
     ctx_.dialogs.messageBox(QStringLiteral("Stanor"), QStringLiteral("Tab intercepté!"), MsgIcon::None,
                             MsgButtons::Ok);
     return 1;
 }
 
-bool TAxStanor::moveFocus(bool forward) {
+QWidget* TAxStanor::formFocus() const {
+    // A message box closed without a window manager gives the activation back
+    // to no window: the application then has no focus widget, while the form
+    // still knows its own and keeps receiving the keys.
     QWidget* focus = QApplication::focusWidget();
+    return focus ? focus : focusWidget();
+}
+
+bool TAxStanor::moveFocus(bool forward) {
+    QWidget* focus = formFocus();
+    if (!isActiveWindow()) activateWindow();
     // A grid moves from cell to cell itself.
     for (QWidget* p = focus; p && p != this; p = p->parentWidget())
         if (qobject_cast<QAbstractItemView*>(p)) return false;

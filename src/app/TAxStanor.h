@@ -21,6 +21,7 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 class QTimer;
+class QToolButton;
 
 namespace stanor::service {
 class DataServiceClient;
@@ -70,6 +71,7 @@ public:
     QLabel* LbInfoOptions = nullptr;  // texts of the options chosen for a demonstrator or new vehicle
     QFrame* PanelWarning = nullptr;  // red panel across the top, shown while LbDebugInfo0 holds an error
     QLabel* LbWarning = nullptr;     // the same error, in the warning panel
+    QToolButton* BtnWarningClose = nullptr;  // puts the warning panel away until the next error
     QFrame* PanelSplash = nullptr;
     QLabel* LbSplash = nullptr;
     QFrame* PanelSearch = nullptr;  // the search panel Panel1, filled by Search()
@@ -236,6 +238,8 @@ public:
 
     static constexpr int kClientWidth = 825;
     static constexpr int kClientHeight = 623;
+    // The line of header edits above the sheets, in front of the warning panel.
+    static constexpr int kHeaderStripHeight = 26;
 
 protected:
     bool event(QEvent* e) override;
@@ -249,6 +253,8 @@ private:
     // TAB and Shift+TAB: the next control of the current sheet in reading
     // order; false when the focus is in a grid, which takes TAB itself.
     bool moveFocus(bool forward);
+    // The control with the focus: the application's, else the form's own.
+    QWidget* formFocus() const;
     // Ctrl+TAB and Ctrl+Shift+TAB: the next sheet shown.
     void switchSheet(bool forward);
     void writeStartDebugLine();

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 
 namespace stanor::app {
 
@@ -168,19 +169,33 @@ void TAxStanor::buildControls() {
     {
         QPalette p = PanelWarning->palette();
         p.setColor(QPalette::Window, Qt::red);
+        p.setColor(QPalette::ButtonText, Qt::white);
         PanelWarning->setPalette(p);
     }
-    // The error of the last request, readable where the eye goes.
-    LbWarning = makeLabel(PanelWarning, "LbWarning", QRect(12, 6, kClientWidth - 24, 69));
+    // The error of the last request, readable where the eye goes: below the
+    // header strip, which stays in front of the panel to say which record
+    // the error is about, three lines high.
+    const int warningTop = kHeaderStripHeight;
+    BtnWarningClose = new QToolButton(PanelWarning);
+    BtnWarningClose->setObjectName(QStringLiteral("BtnWarningClose"));
+    BtnWarningClose->setText(QStringLiteral("\u2715"));
+    BtnWarningClose->setAutoRaise(true);
+    BtnWarningClose->setToolTip(QStringLiteral("masquer l'avertissement (il reste écrit dans la ligne d'état)"));
+    BtnWarningClose->setGeometry(kClientWidth - 32, warningTop + 2, 26, 26);
+    // The panel covers the tab bar and the search button: the user may put it
+    // away and go on; the next error shows it again.
+    connect(BtnWarningClose, &QToolButton::clicked, PanelWarning, &QWidget::hide);
+    LbWarning = makeLabel(PanelWarning, "LbWarning", QRect(12, warningTop, kClientWidth - 12 - 40, 81 - warningTop - 2));
     LbWarning->setWordWrap(true);
     LbWarning->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     LbWarning->setTextInteractionFlags(Qt::TextSelectableByMouse);
     setTextColour(LbWarning, Qt::white);
     {
         QFont f = formFont;
-        f.setPixelSize(14);
+        f.setPixelSize(13);
         f.setBold(true);
         LbWarning->setFont(f);
+        BtnWarningClose->setFont(f);
     }
     PanelWarning->hide();
 

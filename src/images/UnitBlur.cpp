@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <algorithm>
 #include <cstring>
 
 namespace stanor::images {
@@ -107,29 +108,29 @@ W* named(W* w, const char* name, QRect geometry) {
 TFrmBlur::TFrmBlur(platform::Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), dialogs_(dialogs) {
     setObjectName(QStringLiteral("FrmBlur"));
-    setFixedSize(830, 490);
 
     Image1 = named(new ImageBox(this), "Image1", {0, 0, 640, 480});
     Image2 = named(new ImageBox(this), "Image2", {650, 8, 156, 105});
     Image3 = named(new ImageBox(this), "Image3", {650, 120, 156, 97});
-    Label1 = named(new QLabel(QStringLiteral("Facteur de Floutage :"), this), "Label1", {650, 224, 170, 16});
-    TrackBar1 = named(new QSlider(Qt::Horizontal, this), "TrackBar1", {650, 242, 170, 28});
+    Label1 = named(new QLabel(QStringLiteral("Facteur de Floutage :"), this), "Label1", {});
+    TrackBar1 = named(new QSlider(Qt::Horizontal, this), "TrackBar1", {});
     TrackBar1->setRange(2, 10);
     TrackBar1->setValue(5);
-    Label2 = named(new QLabel(QStringLiteral("Taille Maximale de de la Zone :"), this), "Label2", {650, 276, 175, 16});
-    TrackBar2 = named(new QSlider(Qt::Vertical, this), "TrackBar2", {650, 294, 28, 120});
+    Label2 = named(new QLabel(QStringLiteral("Taille Maximale de de la Zone :"), this), "Label2", {});
+    TrackBar2 = named(new QSlider(Qt::Vertical, this), "TrackBar2", {});
     TrackBar2->setRange(1, 100);
     TrackBar2->setValue(30);
     TrackBar2->setSingleStep(5);
     TrackBar2->setTickInterval(5);
     TrackBar2->setTickPosition(QSlider::TicksRight);
     TrackBar2->setInvertedAppearance(true);  // the minimum at the top
-    BtnInversion = named(new QPushButton(QStringLiteral("Inverser la Zone de Floutage"), this), "BtnInversion", {686, 300, 140, 28});
+    BtnInversion = named(new QPushButton(QStringLiteral("Inverser la Zone de Floutage"), this), "BtnInversion", {});
     BtnInversion->setEnabled(false);
-    BtnLoadImage = named(new QPushButton(QStringLiteral("Charger une Image"), this), "BtnLoadImage", {686, 336, 140, 28});
+    BtnLoadImage = named(new QPushButton(QStringLiteral("Charger une Image"), this), "BtnLoadImage", {});
     BtnLoadImage->setVisible(false);
-    BtnSave = named(new QPushButton(QStringLiteral("Sauver et Transférer l'Image"), this), "BtnSave", {650, 420, 176, 28});
-    BtnQuit = named(new QPushButton(QStringLiteral("Quitter"), this), "BtnQuit", {650, 454, 176, 28});
+    BtnSave = named(new QPushButton(QStringLiteral("Sauver et Transférer l'Image"), this), "BtnSave", {});
+    BtnQuit = named(new QPushButton(QStringLiteral("Quitter"), this), "BtnQuit", {});
+    layOutCommands();
 
     JvMemo1 = named(new QPlainTextEdit(this), "JvMemo1", {20, 20, 300, 300});
     QStringList lines;
@@ -150,6 +151,32 @@ TFrmBlur::TFrmBlur(platform::Dialogs& dialogs, QWidget* parent)
     // Image2 starts as an empty 10 x 10 picture of 24 bits per pixel.
     unblurred_.resize(10, 10);
     Image2->setPicture(imageFromBitmap(unblurred_));
+}
+
+// The column right of the photo, one control under the other, as wide as its
+// longest text needs in the desktop's font (never cut off), the window around it.
+void TFrmBlur::layOutCommands() {
+    constexpr int x = 650, gap = 4, buttonH = 28;
+    int width = Image2->width() + 20;
+    for (QLabel* l : {Label1, Label2}) width = std::max(width, l->sizeHint().width());
+    for (QPushButton* b : {BtnInversion, BtnLoadImage, BtnSave, BtnQuit}) width = std::max(width, b->sizeHint().width());
+    const int labelH = Label1->sizeHint().height();
+    int y = Image3->geometry().bottom() + 1 + 2 * gap;
+    Label1->setGeometry(x, y, width, labelH);
+    y += labelH;
+    TrackBar1->setGeometry(x, y, width, 24);
+    y += 24 + gap;
+    Label2->setGeometry(x, y, width, labelH);
+    y += labelH;
+    // The buttons from the foot of the photo upwards; the thickness track bar
+    // takes what is left between them and its caption.
+    const int foot = Image1->geometry().bottom() + 1;
+    BtnQuit->setGeometry(x, foot - buttonH, width, buttonH);
+    BtnSave->setGeometry(x, foot - 2 * buttonH - gap, width, buttonH);
+    BtnInversion->setGeometry(x, foot - 3 * buttonH - 2 * gap, width, buttonH);
+    BtnLoadImage->setGeometry(x, foot - 4 * buttonH - 3 * gap, width, buttonH);  // hidden
+    TrackBar2->setGeometry(x, y, 28, BtnInversion->y() - gap - y);
+    setFixedSize(x + width + 6, foot + 10);
 }
 
 void TFrmBlur::setPicture(const QImage& picture) {

@@ -106,6 +106,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void layOutCommands();
     // The rectangle spanned by the two points, clipped to the picture shown in Image1.
     QRect spannedZone() const;
     void drawFocus(bool on);

@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QIcon>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -39,9 +40,10 @@ int columnsOf(int sheet) {
     }
 }
 
-// List-like controls carry their caption above them.
-bool captionAbove(K kind) {
-    return kind == K::ListBox || kind == K::ListView || kind == K::Image || kind == K::Grid;
+// List-like controls carry their caption above them, and so do those designed so.
+bool captionAbove(const DesignedControl& d) {
+    return d.kind == K::ListBox || d.kind == K::ListView || d.kind == K::Image || d.kind == K::Grid ||
+           (d.flags & Designed::CaptionAbove);
 }
 
 QWidget* createControl(const DesignedControl& d, QWidget* parent) {
@@ -68,7 +70,13 @@ QWidget* createControl(const DesignedControl& d, QWidget* parent) {
     case K::Edit: field = new Edit(parent); break;
     case K::ListBox: field = new ListBox(parent); break;
     case K::Grid: field = new Grid(parent); break;
-    case K::Button: field = new FlatButton(caption, QString::fromUtf8(d.hint), parent); break;
+    case K::Button: {
+        auto* b = new FlatButton(caption, QString::fromUtf8(d.hint), parent);
+        // A picture says it is a command, not a caption.
+        if (const char* picture = buttonPicture(d.name)) b->setPicture(QIcon::fromTheme(QString::fromLatin1(picture)));
+        field = b;
+        break;
+    }
     case K::Label: field = new Label(caption, parent); break;
     case K::ListView: {
         auto* v = new QTreeWidget(parent);
@@ -98,6 +106,9 @@ QWidget* createControl(const DesignedControl& d, QWidget* parent) {
         if (d.maxLength > 0) field->setMaxLength(d.maxLength);
     }
     w->setObjectName(QString::fromLatin1(d.name));
+    // A marker beside a field (a duplicate count, a unit) is no stop of TAB:
+    // typing goes on in the next field.
+    if (d.flags & Designed::Beside) w->setFocusPolicy(Qt::ClickFocus);
     if (d.flags & Designed::Disabled) w->setEnabled(false);
     if (d.flags & Designed::Hidden) w->setHidden(true);
     return w;
@@ -156,13 +167,14 @@ public:
     ColumnPlacer(DesignedSheets& out, int x, int y, int width) : out_(out), x_(x), y_(y), width_(width) {}
     int y() const { return y_; }
 
-    void title(QWidget* parent, const QString& text) {
+    QLabel* title(QWidget* parent, const QString& text) {
         auto* l = new QLabel(text, parent);
         QFont f = l->font();
         f.setBold(true);
         l->setFont(f);
         l->setGeometry(x_, y_, width_, kTitleH);
         y_ += kTitleH + 2;
+        return l;
     }
 
     QWidget* place(const DesignedControl& d, QWidget* parent) {
@@ -182,9 +194,15 @@ public:
             new BesideRoom(w, last_, 30);
             return w;
         }
+        if (d.flags & Designed::Below && last_) {
+            const QRect r = last_->geometry();
+            w->setGeometry(r.x(), y_, r.width(), kControlH);
+            y_ += kRow;
+            return w;
+        }
         if (d.kind == K::Label || d.kind == K::Button || d.kind == K::Panel) {
             w->setGeometry(x_, y_, d.kind == K::Button ? std::min(width_, 170) : width_, h);
-        } else if (captionAbove(d.kind)) {
+        } else if (captionAbove(d)) {
             if (!caption.isEmpty()) {
                 caption_(d, parent, w, QRect(x_, y_, width_, kTitleH - 2));
                 y_ += kTitleH;
@@ -201,7 +219,7 @@ public:
 
     static int heightOf(const DesignedControl& d) {
         if (d.flags & (Designed::Beside | Designed::Overlay)) return 0;
-        const int caption = captionAbove(d.kind) && *d.caption ? kTitleH : 0;
+        const int caption = captionAbove(d) && *d.caption ? kTitleH : 0;
         return caption + d.rows * kRow;
     }
 
@@ -331,7 +349,7 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
             // A group of controls hidden at design (indicators) carries no title.
             const bool allHidden = std::all_of(entries.begin() + i, entries.begin() + j,
                                                [](const DesignedControl* d) { return d->flags & Designed::Hidden; });
-            if (!group.isEmpty() && !allHidden) col.title(sheet, group);
+            QLabel* title = !group.isEmpty() && !allHidden ? col.title(sheet, group) : nullptr;
             QWidget* panel = nullptr;
             std::unique_ptr<ColumnPlacer> inPanel;
             for (size_t k = i; k < j; ++k) {
@@ -343,6 +361,8 @@ void buildSheet(QWidget* sheet, int number, std::vector<const DesignedControl*> 
                     DesignedControl sized = d;
                     sized.rows = (h + kRow - 1) / kRow;
                     panel = col.place(sized, sheet);
+                    // A group that is its panel has no title while the panel is hidden.
+                    if (title) new CaptionFollower(panel, title);
                     inPanel = std::make_unique<ColumnPlacer>(out, 4, 4, colW - 8);
                 } else if ((d.flags & Designed::OnPanel) && panel) {
                     inPanel->place(d, panel);

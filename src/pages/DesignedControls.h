@@ -37,6 +37,8 @@ inline constexpr int ReadOnly = 4;
 inline constexpr int OnPanel = 8;  // child of PanelCompta rather than of the sheet
 inline constexpr int Beside = 16;  // a unit label at the end of the previous control's row
 inline constexpr int Overlay = 32;  // shown over its neighbours when opened: takes no room
+inline constexpr int Below = 64;    // a marker on a row of its own under the previous control, in line with it
+inline constexpr int CaptionAbove = 128;  // the caption above the control, which then takes the column's width
 }  // namespace Designed
 
 struct DesignedControl {
@@ -50,6 +52,10 @@ struct DesignedControl {
     int rows;             // height in layout rows
     const char* hint;
 };
+
+// The name of the desktop theme's picture of a command button of the sheets
+// (nullptr when it has none).
+const char* buttonPicture(const char* name);
 
 // Every designed control of the sheets, sheet by sheet.
 const std::vector<DesignedControl>& designedControls();

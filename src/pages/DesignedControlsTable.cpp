@@ -5,6 +5,8 @@
 
 #include "pages/DesignedControls.h"
 
+#include <utility>
+
 namespace stanor::pages {
 
 namespace {
@@ -188,15 +190,16 @@ std::vector<DesignedControl> build() {
     t.group("Dates")
         .add("cVNDateCdeVW", K::Date, "Cde constructeur", 8)
         .add("cVNDateUpdateCde", K::Date, "Mise à jour cde", 8)
-        .add("cVNDateFabrication", K::Date, "Fabrication", 8)
-        .add("LbDateFabrication", K::Label, "", 0, H | B)
         .add("cVNDateFacture", K::Date, "Facture", 8)
         .add("cVNDateDisponibilite", K::Date, "Disponibilité", 8)
         .add("cVNDateLivraison", K::Date, "Livraison", 8)
         .add("cVNDateDeclareLivre", K::Date, "Déclaré livré", 8)
         .add("cVNDatePaiement", K::Date, "Paiement", 8)
         .add("cVNDateDebutGarantie", K::Date, "Début garantie", 8)
-        .add("cVNDateAnnulation", K::Date, "Annulation", 8);
+        .add("cVNDateAnnulation", K::Date, "Annulation", 8)
+        // Last of its group: the week under it leaves no gap between dates while hidden.
+        .add("cVNDateFabrication", K::Date, "Fabrication", 8)
+        .add("LbDateFabrication", K::Label, "", 0, H | Designed::Below);
     t.group("Financement")
         .add("cVNTypeFinancement", K::ComboList, "Type")
         .add("cVNTypeFinancementDelai", K::ComboList, "Délai")
@@ -211,7 +214,7 @@ std::vector<DesignedControl> build() {
         .add("cVNReprNVO", K::Number, "N° VO")
         .add("cVNReprPrix", K::Number, "Prix");
     t.group("Notes")
-        .add("cVNCFMemo", K::Memo, "Mémo", 0, 0, 2)
+        .add("cVNCFMemo", K::Memo, "Mémo", 0, 0, 3)
         .add("cVNCommentaires", K::Memo, "Commentaires", 250, 0, 3);
 
     // ---- Sheet 4: equipment ------------------------------------------------
@@ -260,7 +263,7 @@ std::vector<DesignedControl> build() {
         .add("cListImageVO", K::ListView, "Clichés liés", 0, 0, 8)
         .add("czCmdDefaultImageVO", K::Button, "Cliché par défaut", 0, 0, 1, "cliché par défaut du véhicule")
         .add("czCmdDeleteImageVO", K::Button, "Supprimer", 0, 0, 1, "suppression du cliché sélectionné")
-        .add("Memo", K::Memo, "Transferts", 0, RO, 5);
+        .add("Memo", K::Memo, "Transferts", 0, RO | Designed::CaptionAbove, 5);
     t.group("Photo du véhicule")
         .add("ImageVO", K::Image, "Photo", 0, 0, 9)
         .add("ImageMini", K::Image, "Miniature", 0, 0, 5)
@@ -361,6 +364,26 @@ std::vector<DesignedControl> build() {
 const std::vector<DesignedControl>& designedControls() {
     static const std::vector<DesignedControl> table = build();
     return table;
+}
+
+const char* buttonPicture(const char* name) {
+    static const std::pair<const char*, const char*> pictures[] = {
+        {"czFeuilleMarge", "document-print"},
+        {"czVDOptions", "document-properties"},
+        {"czVNOptions", "document-properties"},
+        {"czCmdSelPathListImage", "document-open"},
+        {"czCmdRefreshListImage", "view-refresh"},
+        {"czCmdAssociateImage", "mail-send-receive"},
+        {"czCmdAssociateImageBlur", "applications-graphics"},
+        {"czCmdDefaultImageVO", "emblem-favorite"},
+        {"czCmdDeleteImageVO", "edit-delete"},
+        {"JvXPBtnNewAction", "appointment-new"},
+        {"JvXPBtnSMS", "mail-message-new"},
+        {"JvXPBtnNewVehicle", "document-new"},
+    };
+    for (const auto& [button, picture] : pictures)
+        if (QLatin1String(button) == QLatin1String(name)) return picture;
+    return nullptr;
 }
 
 const DesignedControl* findDesigned(const QString& name) {

@@ -141,7 +141,6 @@ void RecordView::run(bool reloadFiles)
         host_.getDataImages();
     if (host_.tabsChange)
         host_.tabsChange();
-    showCommands();
 }
 
 void RecordView::UpdateTabDesc(bool reloadFiles, bool describePages)
@@ -153,6 +152,11 @@ void RecordView::UpdateTabDesc(bool reloadFiles, bool describePages)
         state_.PageFilling = false;
         throw;
     }
+    // The commands follow every record the pages are described for: one
+    // opened from the search or started new may be of another kind, or have
+    // its site and salesperson still to choose.
+    if (describePages)
+        showCommands();
 }
 
 void RecordView::showCommands()

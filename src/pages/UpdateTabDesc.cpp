@@ -176,7 +176,9 @@ void UpdateTabDesc::prepare(bool reloadFiles)
     f_.setVisible(QStringLiteral("xcIdentity"), s_.KindSuffix == kKindCL);
     f_.setEnabled(QStringLiteral("JvXPBtnPrint"), printEnabled(caption, s_.IdVO));
 
-    const QString recordId = idtVO.isEmpty() ? s_.IdVO : idtVO;
+    // A customer's own answer names its vehicle, if any: the vehicle answer
+    // read beside a customer being created is the one of an earlier record.
+    const QString recordId = !idtVO.isEmpty() || s_.KindSuffix == kKindCL ? idtVO : s_.IdVO;
     if (!recordId.isEmpty())
         f_.setCaption(QStringLiteral("LbIdTVO"), recordId);
 
@@ -199,6 +201,9 @@ void UpdateTabDesc::prepare(bool reloadFiles)
 void UpdateTabDesc::describe()
 {
     QTabWidget* tabs = f_.tabs();
+    // The sheet shown before the pass, and the first sheet of this record.
+    const int shownBefore = tabs ? tabs->currentIndex() : -1;
+    int firstDescribed = 0;
     for (int n = 0; n < kPageCount; ++n) {
         trace(QStringLiteral("dans UpdateTabDesc : 4"));
         TsPage& page = s_.pages[n];
@@ -227,6 +232,8 @@ void UpdateTabDesc::describe()
                 }
             }
             describePage(page, row);
+            if (firstDescribed == 0 && n >= 1)
+                firstDescribed = n;
             if (s_.FirstPage == 0 && n >= 1) {
                 s_.FirstPage = n;
                 if (tabs)
@@ -238,6 +245,11 @@ void UpdateTabDesc::describe()
             page.Described = false;
         }
     }
+    // A sheet of another kind of record, hidden by this pass, gives way to the
+    // first sheet of the record shown now rather than to a neighbour.
+    if (tabs && firstDescribed > 0 && shownBefore >= 0 && shownBefore < tabs->count() &&
+        !tabs->isTabVisible(shownBefore))
+        tabs->setCurrentIndex(firstDescribed - 1);
 }
 
 // ---------------------------------------------------------------- C. refreshing filled pages

@@ -28,7 +28,7 @@ namespace stanor::photos {
 
 void PhotoSheet::ProcAssociateImage(bool blur) {
     QTreeWidgetItem* source = selectedItem(cListImageSource);
-    if (!source || busy_) return;
+    if (!source || busy_ || !mayChangePhotos()) return;
     Busy busy(busy_);
     // The number is taken even when the attempt stops early, so that it is
     // not used twice before the list is read again from the record answer.

@@ -24,6 +24,7 @@ namespace stanor::photos {
 namespace {
 
 constexpr char kObjectName[] = "stanorPhotoSheet";
+constexpr int kPhotoPage = 6;  // the page of Sheet06
 const QString kOptions = QStringLiteral("Options");
 const QString kPathImages = QStringLiteral("PathImages");
 
@@ -164,12 +165,12 @@ void PhotoSheet::cListImageSourceSelectItem() {
     const QImage preview = readPreview(platform::filePathIn(PathImages, item->text(0)), box);
     showPicture(ImageSelection, preview, placeholder_);
     for (QAbstractButton* b : {czCmdAssociateImage, czCmdAssociateImageBlur})
-        if (b) b->setEnabled(true);
+        if (b) b->setEnabled(mayChangePhotos());
 }
 
 QString PhotoSheet::BrowseForFolder(const QString& title, const QString& initialFolder, bool) {
-    // The desktop's folder dialog shows folders only; it has no new-folder
-    // button to take away.
+    // The desktop's folder picker shows folders only and makes none: it has
+    // no new-folder button to give.
     if (!host_.dialogs) return {};
     const QString folder = host_.dialogs->pickFolder(title, initialFolder);
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) return {};
@@ -221,6 +222,27 @@ int PhotoSheet::fillLinkedList() {
 void PhotoSheet::GetDataImages() {
     LastNumImage = 0;
     LastNumImage = fillLinkedList();
+    followRights();
+}
+
+bool PhotoSheet::mayChangePhotos() const {
+    // The photos of a vehicle are edited by those who hold the rights of the
+    // page's row of the vehicle's photos (its groups, on a record of one of
+    // the user's sites); a page whose descriptions name no such row leaves
+    // them to every user.
+    const pages::TsPage& page = view_.state().pages[kPhotoPage];
+    if (!page.Described) return true;
+    for (const pages::TsDesc& d : page.Fields)
+        if (d.FieldName == QLatin1String("ListImageVO")) return d.Rights;
+    return true;
+}
+
+void PhotoSheet::followRights() {
+    const bool may = mayChangePhotos();
+    for (QAbstractButton* b : {czCmdDefaultImageVO, czCmdDeleteImageVO})
+        if (b) b->setEnabled(may);
+    for (QAbstractButton* b : {czCmdAssociateImage, czCmdAssociateImageBlur})
+        if (b) b->setEnabled(may && selectedItem(cListImageSource));
 }
 
 void PhotoSheet::cListImageVOSelectItem() {
@@ -263,7 +285,7 @@ bool PhotoSheet::sendDefault(const QString& idVO, const QString& name) {
 
 void PhotoSheet::czCmdDefaultImageVOClick() {
     QTreeWidgetItem* item = selectedItem(cListImageVO);
-    if (!item || busy_) return;
+    if (!item || busy_ || !mayChangePhotos()) return;
     Busy busy(busy_);
     WaitCursor wait;
     if (SetDefaultImageVO(item->text(0))) host_.updateView(false);
@@ -271,7 +293,7 @@ void PhotoSheet::czCmdDefaultImageVOClick() {
 
 void PhotoSheet::czCmdDeleteImageVOClick() {
     QTreeWidgetItem* item = selectedItem(cListImageVO);
-    if (!item || busy_) return;
+    if (!item || busy_ || !mayChangePhotos()) return;
     Busy busy(busy_);
     const QString idVO = host_.getIdVO(true);
     if (idVO.isEmpty()) return;

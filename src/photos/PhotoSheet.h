@@ -94,6 +94,10 @@ public:
     void czCmdDefaultImageVOClick();
     void czCmdDeleteImageVOClick();
 
+    // Whether the user may send, link, make default or delete the photos of
+    // the vehicle shown; viewing them and choosing the folder are open to all.
+    bool mayChangePhotos() const;
+
     // The sorter of the folder's list (nullptr while the list is empty).
     TListViewSort* sorter() const { return sorter_; }
     // The default photo named by the record answer last read.
@@ -104,6 +108,8 @@ private:
     PhotoSheet(pages::DesignedPages& pages, pages::RecordView& view, records::RecordPersistence& persistence,
                PhotoSheetHost host);
     void findControls();
+    // The commands that change the vehicle's photos follow the user's rights.
+    void followRights();
     void bindHandlers();
     // Fills cListImageVO from the record answer; returns the highest photo number.
     int fillLinkedList();

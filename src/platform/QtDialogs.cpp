@@ -34,7 +34,15 @@ MsgResult QtDialogs::messageBox(const QString& caption, const QString& text, Msg
 }
 
 QString QtDialogs::pickFolder(const QString& caption, const QString& start) {
-    return QFileDialog::getExistingDirectory(parent_, caption, start);
+    // It chooses where to read from: folders only, and none made, renamed or
+    // deleted from it (no new-folder button).
+    QFileDialog dialog(parent_, caption, start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+    if (auto* newFolder = dialog.findChild<QWidget*>(QStringLiteral("newFolderButton"))) newFolder->hide();
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
 }
 
 QString QtDialogs::openFile(const QString& caption, const QString& start, const QString& filter) {

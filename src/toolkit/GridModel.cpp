@@ -1,6 +1,7 @@
 #include "toolkit/GridModel.h"
 
 #include <QBrush>
+#include <QPalette>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -121,7 +122,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     const GridCell& c = rows_[size_t(index.row())][size_t(index.column())];
     switch (role) {
     case Qt::DisplayRole:
-        if (c.empty || column.kind == ColumnKind::Image) return QString();
+        if (column.kind == ColumnKind::Image) return QString();
         if (column.kind == ColumnKind::Number) return formatNumber(c.text, column.displayFormat);
         if (column.kind == ColumnKind::Memo) {
             QString shown = c.text;
@@ -136,6 +137,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     case ImageRole: return c.image;
     case Qt::BackgroundRole: return c.background.isValid() ? QVariant(QBrush(c.background)) : QVariant();
     case Qt::ForegroundRole: {
+        if (c.empty) return QBrush(QPalette().color(QPalette::Disabled, QPalette::Text));
         const QColor color = c.textColor.isValid() ? c.textColor : column.textColor;
         return color.isValid() ? QVariant(QBrush(color)) : QVariant();
     }

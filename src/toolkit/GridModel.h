@@ -47,8 +47,9 @@ struct GridCell {
     QColor background{};  // invalid = the grid's
     QColor textColor{};   // invalid = the column's
     bool enabled = true;  // the cell may be edited (its column permitting)
-    // An empty cell shows its background only and cannot be edited; its text
-    // is kept (cells of columns the user has no right to).
+    // An empty cell (of a column the user has no right to) cannot be edited;
+    // its text shows greyed, as in a disabled field, so that a line is never
+    // taken for a blank one.
     bool empty = false;
 };
 

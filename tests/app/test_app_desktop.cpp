@@ -6,9 +6,13 @@
 #include "app/TAxStanor.h"
 
 #include "platform/MemorySettingsStore.h"
+#include "platform/QtDialogs.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -266,4 +270,41 @@ TEST(CommandLine, HelpAndVersionAreAnsweredBeforeAnyWindow) {
     for (const auto& c : cases) EXPECT_EQ(app::readCommandLine(c.args), c.expected) << c.args.join(u' ').toStdString();
     EXPECT_TRUE(app::helpText().contains(QStringLiteral("--version")));
     EXPECT_EQ(app::versionText(QStringLiteral("1.0.0.5")), QStringLiteral("ProjStanor 1.0.0.5\n"));
+}
+
+TEST(FolderPicker, ChoosesAFolderWithoutMakingRenamingOrDeletingAny) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Photos atelier")));
+    platform::QtDialogs dialogs(nullptr);
+    bool readOnly = false, dirsOnly = false, newFolderShown = true;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        readOnly = d->testOption(QFileDialog::ReadOnly);
+        dirsOnly = d->testOption(QFileDialog::ShowDirsOnly);
+        auto* newFolder = d->findChild<QWidget*>(QStringLiteral("newFolderButton"));
+        newFolderShown = newFolder && newFolder->isVisibleTo(d);
+        d->selectFile(dir.filePath(QStringLiteral("Photos atelier")));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_EQ(dialogs.pickFolder(QStringLiteral("Sélection du répertoire des Clichés"), dir.path()),
+              dir.filePath(QStringLiteral("Photos atelier")));
+    EXPECT_TRUE(readOnly);
+    EXPECT_TRUE(dirsOnly);
+    EXPECT_FALSE(newFolderShown);
+}
+
+TEST_F(DesktopTest, TabPassesTheDuplicateCountsBesideTheNamesAndPhones) {
+    auto& f = make();
+    f.Tabs->show();
+    f.Tabs->setCurrentIndex(6);
+    QWidget* sheet = f.Sheet(7);
+    QStringList counts{"DblNom", "DblIdent", "DblTelDom", "DblMobile"};
+    for (const QString& dbl : counts)  // shown for a customer being created
+        sheet->findChild<QWidget*>(dbl)->show();
+    QStringList stops;
+    for (QWidget* w : app::tabStops(sheet)) stops << w->objectName();
+    EXPECT_TRUE(stops.contains(QStringLiteral("aCliNom")));
+    for (const QString& dbl : counts) EXPECT_FALSE(stops.contains(dbl)) << dbl.toStdString();
 }

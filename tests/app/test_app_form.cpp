@@ -1,6 +1,7 @@
 // The main form with scripted services: run parameters, error boxes, the
 // timer's countdowns and start-up sequence, the reload message, TAB and hints.
 #include "app/TAxStanor.h"
+#include "app/FocusOrder.h"
 
 #include "platform/FileVersion.h"
 #include "platform/MemorySettingsStore.h"
@@ -15,6 +16,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "TraceEntries.h"
@@ -394,4 +396,57 @@ TEST_F(FormTest, SuperAdministratorsSeeTheDebugLabels) {
     f.SetSuperAdminDisplay(false);
     EXPECT_EQ(f.height(), 623);
     EXPECT_TRUE(f.LbDebugInfo2->isHidden());
+}
+
+TEST_F(FormTest, TabAfterABoxLeftNoWindowActiveMovesOnWithoutTheBox) {
+    auto& f = make();
+    f.Tabs->show();
+    auto* edit = new QLineEdit(f.Sheet(1));
+    edit->setGeometry(10, 10, 80, 20);
+    f.show();
+    QApplication::setActiveWindow(&f);
+    edit->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    QWidget* next = app::nextTabStop(f.Sheet(1), edit, true);
+    ASSERT_NE(next, nullptr);
+    // A box took the activation and, closed without a window manager, gave it to no window.
+    {
+        QWidget box;
+        box.show();
+        QApplication::setActiveWindow(&box);
+    }
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), nullptr);
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(edit, &tab);
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text.toStdString();
+    EXPECT_EQ(f.focusWidget(), next);
+}
+
+TEST_F(FormTest, AWarningOfThreeLinesShowsUnderTheHeaderAndCanBePutAway) {
+    auto& f = make();
+    f.show();
+    const QString error = QStringLiteral("Le service de données ne répond pas (connexion refusée) : la fiche demandée "
+                                         "n'a pas pu être chargée\nConnexion refusée\nhttp://127.0.0.1:1/AxInfoVO");
+    f.setRequestError(error);
+    EXPECT_FALSE(f.PanelWarning->isHidden());
+    EXPECT_EQ(f.PanelWarning->geometry(), QRect(0, 0, 825, 81));
+    // Every line readable: inside the panel, below the header edits in front of it.
+    const QRect text = f.LbWarning->geometry().translated(f.PanelWarning->pos());
+    EXPECT_GE(f.LbWarning->height(), 3 * f.LbWarning->fontMetrics().lineSpacing());
+    EXPECT_LE(text.bottom(), f.PanelWarning->geometry().bottom());
+    for (QWidget* w : f.findChildren<QWidget*>()) {
+        if (!w->objectName().startsWith(QLatin1String("xcInfo")) && w->objectName() != QLatin1String("xcIdentity"))
+            continue;
+        EXPECT_FALSE(QRect(w->mapTo(&f, QPoint(0, 0)), w->size()).intersects(text)) << w->objectName().toStdString();
+    }
+    // Put away, the tab bar and the search button are within reach again; the
+    // status line keeps the error, and the next error shows the panel again.
+    f.BtnWarningClose->click();
+    EXPECT_TRUE(f.PanelWarning->isHidden());
+    EXPECT_EQ(f.LbDebugInfo0->text(), error);
+    f.setRequestError(QStringLiteral("Exception : autre erreur"));
+    EXPECT_FALSE(f.PanelWarning->isHidden());
+    f.setRequestError(QString());
+    EXPECT_TRUE(f.PanelWarning->isHidden());
 }

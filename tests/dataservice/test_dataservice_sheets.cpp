@@ -120,7 +120,7 @@ TEST_F(DataServiceSheets, EachSheetShowsItsRecordAndKeepsInternalFiguresOffCusto
         {"idVO=1006", "VN - Fiche Commerciale",
          {"Véhicule neuf", "VW POLO", "N° VN 3101", "Commande", "Acheteur DUPONT Jean", "23 100,00 €", "21 900,00 €",
           "Solde à régler", "-2 600,00 €", "Acompte versé", "Cde usine 14/10/2026", "Fabrication 24/11/2026",
-          "Financement : LOA · 30 jours · Banque B", "Mémo Livraison souhaitée avant Noël", "Marque PEUGEOT"},
+          "Financement : LOA · LOA : 60 · Banque B", "Mémo Livraison souhaitée avant Noël", "Marque PEUGEOT"},
          {"19 650,00", "17 650,00", "Commande annulée"}},
         {"idVO=1007", "VN - Fiche Commerciale",
          {"VW TIGUAN", "Commande annulée le 30/09/2026", "Annulation 30/09/2026", "Extérieur Jantes alliage, Toit ouvrant"},
@@ -215,7 +215,8 @@ TEST_F(DataServiceSheets, DefaultPhotoIsEmbeddedAsJpegWhenReadable) {
     const Case cases[] = {
         {"", "", "", "idVO=1001", "VO - Fiche Commerciale", true},
         {"", "", "", "idVO=1001", "VO - Feuille de Marge", true},
-        {"", "", "", "idVO=1002", "VO - Fiche Commerciale", false},  // linked photos, none chosen as default
+        {"UPDATE tVehicles SET NomImage = NULL WHERE idVO = 1002", "", "", "idVO=1002", "VO - Fiche Commerciale",
+         false},  // linked photos, none chosen as default
         {"UPDATE tVehicles SET NomImage = 'V0009999-01' WHERE idVO = 1001", "", "", "idVO=1001",
          "VO - Fiche Commerciale", false},  // the file is missing
         {"UPDATE tVehicles SET NomImage = 'abime' WHERE idVO = 1001", "abime.jpg", "pas une image", "idVO=1001",

@@ -154,6 +154,44 @@ TEST_F(PhotosE2e, APhotoOfTheFolderLinkedAsTheDefaultDownloadedBackThenUnlinked)
     EXPECT_TRUE(photos::showsPlaceholder(s.ImageVO));
 }
 
+TEST_F(PhotosE2e, ThePhotosOfAVehicleAreChangedOnlyWithItsRightsAndSeenByAll)
+{
+    const struct {
+        const char* idUser;
+        const char* site;
+        const char* idTVO;
+        bool may;
+        const char* what;
+    } cases[] = {
+        {"1", "#", "1", true, "super-administrator"},
+        {"2", "NORD", "1", true, "salesperson of the vehicle's site"},
+        {"2", "NORD", "2", false, "salesperson of another site"},
+        {"3", "NORD;SUD", "1", false, "accounting user"},
+        {"9999", "#", "2", true, "test user"},
+    };
+    for (const auto& c : cases) {
+        run->set("idUser", QString::fromLatin1(c.idUser));
+        run->set("UserSite", QString::fromLatin1(c.site));
+        photos::PhotoSheet& s = openPhotos(c.idTVO, 1);
+        EXPECT_EQ(s.mayChangePhotos(), c.may) << c.what;
+        select(s.cListImageSource, kRealPhoto);
+        EXPECT_EQ(s.czCmdAssociateImage->isEnabled(), c.may) << c.what;
+        EXPECT_EQ(s.czCmdAssociateImageBlur->isEnabled(), c.may) << c.what;
+        EXPECT_EQ(s.czCmdDefaultImageVO->isEnabled(), c.may) << c.what;
+        EXPECT_EQ(s.czCmdDeleteImageVO->isEnabled(), c.may) << c.what;
+        // Everyone sees the vehicle's photos.
+        ASSERT_GT(s.cListImageVO->topLevelItemCount(), 0) << c.what;
+        s.cListImageVO->setCurrentItem(s.cListImageVO->topLevelItem(0));
+        EXPECT_FALSE(photos::showsPlaceholder(s.ImageVO)) << c.what;
+        if (!c.may) {
+            const QString before = links(c.idTVO == QLatin1String("1") ? 1001 : 1002);
+            s.czCmdDeleteImageVOClick();
+            s.czCmdAssociateImageClick();
+            EXPECT_EQ(links(c.idTVO == QLatin1String("1") ? 1001 : 1002), before) << c.what;
+        }
+    }
+}
+
 TEST_F(PhotosE2e, ThePlateBlurredBeforeTheTransfer)
 {
     photos::PhotoSheet& s = openPhotos("3", 1);

@@ -10,6 +10,9 @@
 #include <QAbstractItemView>
 #include <QLabel>
 #include <QPushButton>
+#include <QApplication>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTabWidget>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -196,6 +199,25 @@ QStringList overlaps(app::TAxStanor& form)
     return out;
 }
 
+// The shown labels of the record's sheets that cut their text off: captions,
+// group titles, markers.
+QStringList cutOff(app::TAxStanor& form)
+{
+    QStringList out;
+    for (int i = 0; i < form.Tabs->count(); ++i) {
+        if (!form.Tabs->isTabVisible(i))
+            continue;
+        for (const auto& [w, place] : shownOn(form.Tabs->widget(i))) {
+            auto* l = qobject_cast<QLabel*>(w);
+            if (!l || l->wordWrap() || l->text().isEmpty() || !l->pixmap().isNull())
+                continue;
+            if (l->fontMetrics().horizontalAdvance(l->text()) > l->contentsRect().width())
+                out << QStringLiteral("%1: %2").arg(form.Tabs->tabText(i), l->text());
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST_F(RecordViewE2e, NothingOnTheSheetsCoversAnythingElse)
@@ -204,6 +226,7 @@ TEST_F(RecordViewE2e, NothingOnTheSheetsCoversAnythingElse)
     run->set("idTypeVO", QStringLiteral("1"));
     auto& form = run->start();
     EXPECT_EQ(overlaps(form), QStringList()) << "used vehicle";
+    EXPECT_EQ(cutOff(form), QStringList()) << "used vehicle";
     // Created controls join the sheet's layout, under its other groups.
     auto* sellerie = form.findChild<QWidget*>(QStringLiteral("cInfoCouleurInt"));
     ASSERT_NE(sellerie, nullptr);
@@ -223,7 +246,15 @@ TEST_F(RecordViewE2e, NothingOnTheSheetsCoversAnythingElse)
         reload({{"idTVO", QString::fromLatin1(r.idTVO)},
                 {"idTypeVO", QString::fromLatin1(r.idTypeVO)},
                 {"idClient", QString::fromLatin1(r.idClient)}});
+        if (QLatin1String(r.idTypeVO) == QLatin1String("2")) {
+            // The week of a manufacturing date typed in shows under it.
+            auto* date = toolkit::asFieldControl(form.findChild<QWidget*>(QStringLiteral("cVNDateFabrication")));
+            ASSERT_NE(date, nullptr);
+            date->setText(QStringLiteral("24/11/2026"));
+            EXPECT_EQ(text("LbDateFabrication"), QStringLiteral("2026s47"));
+        }
         EXPECT_EQ(overlaps(form), QStringList()) << r.what;
+        EXPECT_EQ(cutOff(form), QStringList()) << r.what;
     }
     EXPECT_TRUE(form.findChild<QWidget*>(QStringLiteral("DblNom"))->isVisibleTo(form.Sheet(7)));
 }
@@ -240,4 +271,25 @@ TEST_F(RecordViewE2e, ThePrintButtonFollowsTheRecord)
     reload({{"idTVO", QString()}, {"idClient", QStringLiteral("1")}});
     EXPECT_TRUE(form.JvXPBtnPrint->isEnabled());
     EXPECT_EQ(form.JvXPBtnPrint->toolTip(), QStringLiteral("impression de la fiche du client"));
+}
+
+TEST_F(RecordViewE2e, TheCostGridShowsEveryColumnWithoutScrolling)
+{
+    run->set("idTVO", QStringLiteral("1"));
+    run->set("idTypeVO", QStringLiteral("1"));
+    auto& form = run->start();
+    form.show();
+    form.Tabs->setCurrentIndex(4);
+    form.TabsChange();
+    QApplication::processEvents();
+    auto* grid = form.findChild<QTableView*>(QStringLiteral("ngFrevo"));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_GT(grid->model()->rowCount(), 0);
+    int widths = 0;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        if (!grid->isColumnHidden(c))
+            widths += grid->columnWidth(c);
+    // Room left for the vertical scroll bar of a long list of costs.
+    EXPECT_LE(widths + grid->verticalScrollBar()->sizeHint().width(), grid->viewport()->width());
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
 }

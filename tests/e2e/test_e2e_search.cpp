@@ -3,6 +3,8 @@
 // hand, the panel is driven through its controls as a user drives it.
 #include "EditingFixture.h"
 
+#include "records/RecordPersistence.h"
+#include "records/TabsGuard.h"
 #include "search/DuplicateIndicators.h"
 #include "search/SearchPanel.h"
 #include "toolkit/Grid.h"
@@ -261,6 +263,27 @@ TEST_F(SearchE2e, HitsOpenAndNextAndPreviousStopAtBothEnds)
     EXPECT_EQ(form().IdTVO(), QStringLiteral("5"));
     QTest::mouseClick(form().JvXPNext, Qt::LeftButton);
     EXPECT_EQ(form().IdTVO(), QStringLiteral("4"));
+}
+
+TEST_F(SearchE2e, AHitOfAnotherKindOpensOnItsFirstSheetWithItsCommands)
+{
+    openVehicle("1", 1);
+    auto& guard = *records::RecordPersistence::of(&view())->tabsGuard();
+    ASSERT_TRUE(guard.requestSwitch(4));  // the cost sheet, which a demonstrator has not
+    search(ModePair::Immat, QString());
+    clickRow(3);
+    ASSERT_EQ(form().IdTVO(), QStringLiteral("4"));
+    EXPECT_EQ(form().Tabs->currentIndex(), 1) << form().Tabs->tabText(form().Tabs->currentIndex()).toStdString();
+    EXPECT_FALSE(form().JvXPBtnNewVO->isVisibleTo(&form())) << "no new demonstrator from the form";
+    EXPECT_TRUE(form().LbInfoOptions->isVisibleTo(&form()));
+    // A sheet both kinds have stays shown.
+    ASSERT_TRUE(guard.requestSwitch(5));
+    search(ModePair::Immat, QString());
+    clickRow(0);
+    ASSERT_EQ(form().IdTVO(), QStringLiteral("1"));
+    EXPECT_EQ(form().Tabs->currentIndex(), 5);
+    EXPECT_TRUE(form().JvXPBtnNewVO->isVisibleTo(&form()));
+    EXPECT_FALSE(form().LbInfoOptions->isVisibleTo(&form()));
 }
 
 TEST_F(SearchE2e, OpeningAHitSavesTheRecordShownFirst)

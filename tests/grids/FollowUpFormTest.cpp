@@ -40,8 +40,9 @@ TEST_F(FollowUpForm, WhatEachUserSeesOfTheActions) {
             << "user " << c.user;
         EXPECT_EQ(grid->cellData(1, AImage).hint,
                   grid->image(1, AImage) == 0 ? QStringLiteral("pour supprimer cette action") : QString());
-        // Without the right the cells keep their values but show them not.
-        EXPECT_EQ(grid->model()->index(0, AType).data().toString(), c.editable ? "Appel" : "") << "user " << c.user;
+        // Without the right the cells show their values greyed, as the customer's fields do.
+        EXPECT_EQ(grid->model()->index(0, AType).data().toString(), "Appel") << "user " << c.user;
+        EXPECT_EQ(grid->cellData(0, AType).empty, !c.editable) << "user " << c.user;
     }
     EXPECT_EQ(get<toolkit::FlatButton>("JvXPBtnNewAction")->hint(), "ajout d'un nouveau enregistrement suivi ");
 }

@@ -80,6 +80,25 @@ TEST_F(FrmBlur, ControlsAsDesigned) {
     EXPECT_EQ(form.findChild<QSlider*>(QStringLiteral("TrackBar2")), form.TrackBar2);
 }
 
+TEST_F(FrmBlur, EveryTextShowsWholeAndNothingCoversAnotherControl) {
+    form.show();
+    std::vector<QWidget*> shown;
+    for (QWidget* w : form.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!w->isHidden() && w != form.JvMemo1) shown.push_back(w);  // the instructions lie over the photo
+    for (QWidget* w : shown) {
+        const std::string name = w->objectName().toStdString();
+        EXPECT_TRUE(form.rect().contains(w->geometry())) << name;
+        for (QWidget* o : shown)
+            if (o != w && w->geometry().intersects(o->geometry()))
+                ADD_FAILURE() << name << " overlaps " << o->objectName().toStdString();
+        if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty())
+            EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width()) << name;
+        if (auto* b = qobject_cast<QPushButton*>(w))
+            EXPECT_LE(b->sizeHint().width(), b->width()) << name;
+    }
+    EXPECT_GE(form.TrackBar2->height(), 60) << "room to set the thickness";
+}
+
 TEST_F(FrmBlur, DraggingOverThePlateBlursAFallingBand) {
     drag(form.Image1, {100, 200}, {300, 260});
     EXPECT_EQ(form.Zone, QRect(100, 200, 200, 60));

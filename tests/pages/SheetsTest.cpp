@@ -199,6 +199,8 @@ TEST(Sheets, EveryDesignedControlOnItsSheetWithKindLimitAndState) {
 TEST(Sheets, LaidOutInsideTheSheetWithoutOverlaps) {
     Form f;
     f.window.show();
+    // The marker that shows once a manufacturing date is typed.
+    f.get<QWidget>("LbDateFabrication")->show();
     for (int n = 1; n <= 9; ++n) {
         f.tabs->setCurrentIndex(n - 1);
         QWidget* sheet = f.sheet(n);
@@ -214,7 +216,7 @@ TEST(Sheets, LaidOutInsideTheSheetWithoutOverlaps) {
     }
 }
 
-TEST(Sheets, AHiddenMarkerBesideADateLeavesItItsWholeWidth) {
+TEST(Sheets, TheWeekOfTheManufacturingDateTakesNoRoomOfTheDate) {
     Form f;
     f.window.show();
     auto* date = f.get<QWidget>("cVNDateFabrication");
@@ -223,10 +225,19 @@ TEST(Sheets, AHiddenMarkerBesideADateLeavesItItsWholeWidth) {
     EXPECT_TRUE(marker->isHidden());
     EXPECT_EQ(date->width(), whole);
     marker->show();
-    EXPECT_LT(date->width(), whole);
-    EXPECT_FALSE(date->geometry().intersects(marker->geometry()));
-    marker->hide();
     EXPECT_EQ(date->width(), whole);
+    EXPECT_FALSE(date->geometry().intersects(marker->geometry()));
+    EXPECT_EQ(marker->x(), date->x()) << "in line with its date";
+}
+
+TEST(Sheets, TheTransferLinesOfThePhotoSheetSpanTheirColumnUnderTheirCaption) {
+    Form f;
+    auto* memo = f.get<QWidget>("Memo");
+    QLabel* caption = designedCaption(memo);
+    ASSERT_NE(caption, nullptr);
+    EXPECT_LE(caption->geometry().bottom(), memo->y());
+    EXPECT_EQ(memo->x(), f.get<QWidget>("cListImageVO")->x());
+    EXPECT_EQ(memo->width(), f.get<QWidget>("cListImageVO")->width());
 }
 
 TEST(Sheets, EveryBindingReachesItsHandler) {
@@ -503,4 +514,20 @@ TEST(Sheets, WiredToTheRecordViewTheMarkRefreshesTheTitle) {
     ASSERT_NE(asFieldControl(title), nullptr);
     EXPECT_EQ(asFieldControl(title)->text(), QStringLiteral("VW - 1.6 TDI"));
     EXPECT_EQ(view->host().designedCaption(mark), designedCaption(mark));
+}
+
+TEST(Sheets, TheAccountingTitleGoesWithItsPanelAndCommandsHavePictures) {
+    Form f;
+    QLabel* title = nullptr;
+    for (QLabel* l : f.sheet(3)->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+        if (l->text() == QStringLiteral("Comptabilité")) title = l;
+    ASSERT_NE(title, nullptr);
+    f.pages->sheets().panelCompta()->hide();  // a user without the accounting right
+    EXPECT_TRUE(title->isHidden());
+    f.pages->sheets().panelCompta()->show();
+    EXPECT_FALSE(title->isHidden());
+    // A command on a sheet is never taken for a caption: each one shown has its picture.
+    for (const DesignedControl& d : designedControls())
+        if (d.kind == DesignedKind::Button && !(d.flags & Designed::Hidden))
+            EXPECT_NE(buttonPicture(d.name), nullptr) << d.name;
 }

@@ -302,7 +302,9 @@ TEST(Grid, DisabledCellsOpenNoEditor) {
     CostGrid g;
     g.grid.setCellEmpty(0, Account, true);
     g.grid.setCell(0, Account, QStringLiteral("F-1"));
-    EXPECT_EQ(g.shown(0, Account), QString());  // drawn empty, value kept
+    EXPECT_EQ(g.shown(0, Account), QStringLiteral("F-1"));  // greyed, never taken for a blank line
+    EXPECT_EQ(g.grid.model()->index(0, Account).data(Qt::ForegroundRole).value<QBrush>().color(),
+              QPalette().color(QPalette::Disabled, QPalette::Text));
     EXPECT_EQ(g.grid.cell(0, Account), QStringLiteral("F-1"));
 }
 
