@@ -4,6 +4,7 @@
 
 #include "grids/CustomerFollowUp.h"
 #include "grids/VehicleMoney.h"
+#include "pages/DesignedPages.h"
 #include "pages/DesignedPagesWiring.h"
 #include "pages/EditingHostOf.h"
 #include "pages/RecordEditing.h"
@@ -20,6 +21,8 @@
 #include "service/DataServiceClient.h"
 #include "service/ProxySetup.h"
 #include "service/UpdateParams.h"
+#include "toolkit/FieldControl.h"
+#include "toolkit/Grid.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -105,6 +108,12 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
 }
 
 TAxStanor::~TAxStanor() {
+    // The controls are destroyed after the form's own state: the focus they
+    // lose and the editors they close then are no edit of the user, and the
+    // handlers they would run read that state. None runs from here on.
+    if (auto* pages = pages::DesignedPages::of(Tabs)) pages->handlers().stop();
+    for (auto* events : findChildren<toolkit::FieldEvents*>()) events->blockSignals(true);
+    for (auto* grid : findChildren<toolkit::Grid*>()) grid->blockSignals(true);
     qApp->removeEventFilter(this);
     ActiveFormDestroy();
     setWaitCursor(false);

@@ -121,6 +121,7 @@ const std::vector<EventBinding>& eventBindings() {
 }
 
 void PageHandlers::dispatch(const QString& name, EventArgs& args) const {
+    if (stopped_) return;
     auto it = handlers_.constFind(name);
     if (it != handlers_.cend()) (*it)(args);
     else if (fallback) fallback(name, args);

@@ -51,11 +51,15 @@ public:
     bool has(const QString& name) const { return handlers_.contains(name); }
     // Runs the handler; one not installed goes to the fallback.
     void dispatch(const QString& name, EventArgs& args) const;
+    // The form is going away: from now on no event of its controls (a focus
+    // lost while they are destroyed) runs a handler.
+    void stop() { stopped_ = true; }
     // For handlers not installed yet (the generic field event, by default).
     std::function<void(const QString& name, EventArgs&)> fallback;
 
 private:
     QHash<QString, Handler> handlers_;
+    bool stopped_ = false;
 };
 
 // Connects every binding whose control exists among the sheets to the

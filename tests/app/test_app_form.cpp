@@ -3,6 +3,7 @@
 #include "app/TAxStanor.h"
 #include "app/FocusOrder.h"
 
+#include "pages/DesignedPages.h"
 #include "platform/FileVersion.h"
 #include "platform/MemorySettingsStore.h"
 
@@ -449,4 +450,23 @@ TEST_F(FormTest, AWarningOfThreeLinesShowsUnderTheHeaderAndCanBePutAway) {
     EXPECT_FALSE(f.PanelWarning->isHidden());
     f.setRequestError(QString());
     EXPECT_TRUE(f.PanelWarning->isHidden());
+}
+
+TEST_F(FormTest, DestroyingTheFormWithTheFocusInAFieldRunsNoHandler) {
+    auto& f = make();
+    auto* layer = pages::DesignedPages::of(f.Tabs);
+    ASSERT_NE(layer, nullptr);
+    int calls = 0;
+    layer->handlers().set(QStringLiteral("cDateEntreeExit"), [&](pages::EventArgs&) { ++calls; });
+    layer->handlers().set(QStringLiteral("cDateEntreeChange"), [&](pages::EventArgs&) { ++calls; });
+    f.Tabs->show();
+    f.show();
+    QApplication::setActiveWindow(&f);
+    QWidget* date = f.findChild<QWidget*>(QStringLiteral("cDateEntree"));
+    ASSERT_NE(date, nullptr);
+    date->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), date);
+    calls = 0;
+    form.reset();  // the date loses its focus while the form's state is already gone
+    EXPECT_EQ(calls, 0);
 }
