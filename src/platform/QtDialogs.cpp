@@ -1,5 +1,7 @@
 #include "QtDialogs.h"
 
+#include "FileListInFrench.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -39,6 +41,7 @@ QString QtDialogs::pickFolder(const QString& caption, const QString& start) {
     QFileDialog dialog(parent_, caption, start);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+    ShowFilesInFrench(dialog);
     if (auto* newFolder = dialog.findChild<QWidget*>(QStringLiteral("newFolderButton"))) newFolder->hide();
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
@@ -46,7 +49,13 @@ QString QtDialogs::pickFolder(const QString& caption, const QString& start) {
 }
 
 QString QtDialogs::openFile(const QString& caption, const QString& start, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, caption, start, filter);
+    QFileDialog dialog(parent_, caption, start, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly);
+    ShowFilesInFrench(dialog);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
 }
 
 bool QtKeyboard::ctrlHeld() const {
