@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 namespace stanor::dataservice::sheets {
 
 namespace {
@@ -20,6 +22,20 @@ struct Record {
     size_t row = 0;
     std::string operator()(const std::string& column) const { return rows.value(row, column); }
 };
+
+// The settlement delay as the order stores it, an entry of the financing
+// delays ("LOA : 60"), read as "délai de règlement 60 jours" since the
+// financing type is already printed beside it; nothing for no delay. Another
+// text stays as stored.
+std::string SettlementDelay(const std::string& stored) {
+    const auto colon = stored.rfind(" : ");
+    if (colon == std::string::npos) return stored;
+    const std::string days = stored.substr(colon + 3);
+    if (days.empty() || days.find_first_not_of("0123456789") != std::string::npos) return stored;
+    const std::string count = days.substr(std::min(days.find_first_not_of('0'), days.size() - 1));
+    if (count == "0") return {};
+    return "délai de règlement " + count + (count == "1" ? " jour" : " jours");
+}
 
 std::vector<std::string> Issuer(const Record& r, const Lookups& lists) {
     std::vector<std::string> lines;
@@ -180,7 +196,7 @@ Sheet NewSales(const Record& v, const Lookups& lists, Sheet s) {
     pay.items.push_back({"Solde à régler", Money(S(rules::UpdateSoldeVN(Q(v("PrixVente")), Q(v("VFinancement")),
                                                                          Q(v("ReprPrix")), Q(v("MontantAcompte"))))),
                          true});
-    const std::string financing = Join({v("TypeFinancement"), v("TypeFinancementDelai"), v("Financeur")}, " \u00B7 ");
+    const std::string financing = Join({v("TypeFinancement"), v("Financeur"), SettlementDelay(v("TypeFinancementDelai"))}, " \u00B7 ");
     if (!financing.empty()) pay.note = "Financement : " + financing;
     s.blocks.push_back(pay);
     s.blocks.push_back(Characteristics(v, VehicleKind::VN, lists, "Configuration commandée"));
