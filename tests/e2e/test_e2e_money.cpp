@@ -68,13 +68,13 @@ TEST_F(MoneyE2e, NewVehicleBalanceAndDueDatesFollowItsDatesAndFinancing)
 {
     auto& f = openVehicle("6", 2);
     f.show();
-    // Sale 21900, financed 18000, trade-in 4500, deposit 2000; bought 14/10/2026,
+    // Sale 21900, financed 14000, trade-in 4500, deposit 2000; bought 14/10/2026,
     // available 15/12/2026, supplier due 31/12/2026, financed by LOA (60 days).
     const auto dates = [this] {
         return text(QStringLiteral("cVNSolde")) + u' ' + text(QStringLiteral("cVNDateEchTresorerie")) + u' ' +
                text(QStringLiteral("cVNDateEchReglement"));
     };
-    EXPECT_EQ(dates(), "-2600.00 20/12/2026 18/02/2027");
+    EXPECT_EQ(dates(), "1400.00 20/12/2026 18/02/2027");
     // Loading is no change of the order: no stamp, no invoice date taken from the purchase date.
     EXPECT_EQ(text(QStringLiteral("cVNDateUpdateCde")), "02/11/2026");
     EXPECT_EQ(text(QStringLiteral("cVNDateFacture")), toolkit::DatePicker::kEmptyMask);
@@ -91,23 +91,23 @@ TEST_F(MoneyE2e, NewVehicleBalanceAndDueDatesFollowItsDatesAndFinancing)
     };
     const Step steps[] = {
         {"delivered on the 22nd", [this] { type(QStringLiteral("cVNDateLivraison"), QStringLiteral("22122026")); },
-         "-2600.00 27/12/2026 25/02/2027"},
+         "1400.00 27/12/2026 25/02/2027"},
         {"declared delivered later", [this] { type(QStringLiteral("cVNDateDeclareLivre"), QStringLiteral("02012027")); },
-         "-2600.00 07/01/2027 08/03/2027"},
-        {"credit: 45 days", choose("Crédit"), "-2600.00 07/01/2027 21/02/2027"},
-        {"cash: no delay", choose("Comptant"), "-2600.00 07/01/2027 07/01/2027"},
+         "1400.00 07/01/2027 08/03/2027"},
+        {"credit: 45 days", choose("Crédit"), "1400.00 07/01/2027 21/02/2027"},
+        {"cash: no delay", choose("Comptant"), "1400.00 07/01/2027 07/01/2027"},
         {"no longer declared", [this] { type(QStringLiteral("cVNDateDeclareLivre"), QString()); },
-         "-2600.00 27/12/2026 27/12/2026"},
+         "1400.00 27/12/2026 27/12/2026"},
         // Without a supplier due date the treasury date stays five days after delivery.
         {"no supplier due date", [this] { type(QStringLiteral("cVNDateEcheance"), QString()); },
-         "-2600.00 27/12/2026 27/12/2026"},
+         "1400.00 27/12/2026 27/12/2026"},
         {"deposit raised", [this] { type(QStringLiteral("cVNMontantAcompte"), QStringLiteral("3000")); },
-         "-3600.00 27/12/2026 27/12/2026"},
+         "400.00 27/12/2026 27/12/2026"},
         {"no purchase date: the delivery date", [this] { type(QStringLiteral("cVNDateAchat"), QString()); },
-         "-3600.00 22/12/2026 22/12/2026"},
+         "400.00 22/12/2026 22/12/2026"},
         // The invoice date gives the purchase date back.
         {"invoiced", [this] { type(QStringLiteral("cVNDateFacture"), QStringLiteral("05012027")); },
-         "-3600.00 27/12/2026 27/12/2026"},
+         "400.00 27/12/2026 27/12/2026"},
     };
     for (const Step& s : steps) {
         s.act();
@@ -121,12 +121,12 @@ TEST_F(MoneyE2e, NewVehicleBalanceAndDueDatesFollowItsDatesAndFinancing)
     // The delay chosen is stored, and moves no date.
     auto* delay = get<QComboBox>(QStringLiteral("cVNTypeFinancementDelai"));
     delay->setCurrentIndex(delay->findText(QStringLiteral("LLD : 90")));
-    EXPECT_EQ(dates(), "-3600.00 27/12/2026 27/12/2026");
+    EXPECT_EQ(dates(), "400.00 27/12/2026 27/12/2026");
 
     send(3);
     EXPECT_EQ(row("SELECT Solde, DateEchTresorerie, DateEchReglement, DateAchat, DateFacture, DateUpdateCde, "
                   "TypeFinancement, CASE WHEN DateEcheance IS NULL THEN 'NULL' END, TypeFinancementDelai FROM tVehicles WHERE idTVO=6"),
-              "-3600.00|27/12/2026|27/12/2026|05/01/2027|05/01/2027|09/12/2026|Comptant|NULL|LLD");
+              "400.00|27/12/2026|27/12/2026|05/01/2027|05/01/2027|09/12/2026|Comptant|NULL|LLD");
 }
 
 TEST_F(MoneyE2e, MarginsFollowEveryPriceVatModeAndCostChange)
