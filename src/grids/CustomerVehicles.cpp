@@ -9,6 +9,18 @@ QStringList customerVehicleFields() {
             QStringLiteral("InfoModele"), QStringLiteral("InfoVersion")};
 }
 
+QString customerVehicleText(const QString& mark, const QString& model, const QString& version) {
+    // Versions are usually stored with their model in front ("308 1.6 HDI 110"):
+    // the model is then not written twice.
+    const QString m = model.trimmed(), v = version.trimmed();
+    const bool versionNamesModel =
+        !m.isEmpty() && v.startsWith(m, Qt::CaseInsensitive) && (v.size() == m.size() || v.at(m.size()) == u' ');
+    QStringList parts;
+    for (const QString& part : {mark.trimmed(), versionNamesModel ? QString() : m, v})
+        if (!part.isEmpty()) parts << part;
+    return parts.join(u' ');
+}
+
 std::vector<CustomerVehicleRow> customerVehicleRows(const std::vector<AnswerElement>& elements, bool rightProfid) {
     std::vector<CustomerVehicleRow> rows;
     rows.reserve(elements.size());
@@ -19,7 +31,7 @@ std::vector<CustomerVehicleRow> customerVehicleRows(const std::vector<AnswerElem
         CustomerVehicleRow r;
         r.id = text("idtVO");
         r.registration = text("Immatriculation");
-        r.vehicle = text("InfoMarque") + u' ' + text("InfoModele") + u' ' + text("InfoVersion");
+        r.vehicle = customerVehicleText(text("InfoMarque"), text("InfoModele"), text("InfoVersion"));
         r.icon = rightProfid ? 0 : 2;
         r.hint = rightProfid ? kVehicleDeleteHint : QString();
         rows.push_back(std::move(r));

@@ -28,6 +28,11 @@ struct CustomerVehicleRow {
 // The children of a "TVeh" element the grid reads.
 QStringList customerVehicleFields();
 
+// The vehicle as the grid names it: mark, model and version separated by one
+// space, the empty ones left out, the model left out when the version begins
+// with it.
+QString customerVehicleText(const QString& mark, const QString& model, const QString& version);
+
 // One row per vehicle, in the answer's order, however many there are.
 std::vector<CustomerVehicleRow> customerVehicleRows(const std::vector<AnswerElement>& elements, bool rightProfid);
 

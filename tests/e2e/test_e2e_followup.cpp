@@ -134,7 +134,7 @@ TEST_F(FollowUpE2eTest, AVehicleAddedChosenEditedAndDeleted) {
     ASSERT_EQ(grid->rowCount(), 3);
     const QString id = row("SELECT idTVO FROM tVehiclesProfid WHERE Immatriculation='AB123CD' AND idClient=1");
     EXPECT_EQ(grid->cell(2, 1), id);
-    EXPECT_EQ(grid->cell(2, 3), "RENAULT CLIO ");
+    EXPECT_EQ(grid->cell(2, 3), "RENAULT CLIO");
     // The vehicle just added is the one shown.
     EXPECT_EQ(grid->currentRow(), 2);
     EXPECT_EQ(text("vImmatriculation"), "AB123CD");
@@ -155,7 +155,7 @@ TEST_F(FollowUpE2eTest, AVehicleAddedChosenEditedAndDeleted) {
     click(2, 0);
     ASSERT_EQ(run->dialogs.shown.size(), 1u);
     EXPECT_EQ(run->dialogs.shown[0].caption, "Confirmation de Suppression");
-    EXPECT_EQ(run->dialogs.shown[0].text, "Veuillez confirmer la suppression de \"AB123CD\" - \"RENAULT CLIO \"");
+    EXPECT_EQ(run->dialogs.shown[0].text, "Veuillez confirmer la suppression de \"AB123CD\" - \"RENAULT CLIO\"");
     EXPECT_EQ(writes(), QStringList());
     click(2, 0);
     EXPECT_EQ(writes(), QStringList{QStringLiteral("AxUpdate")});

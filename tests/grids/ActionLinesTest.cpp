@@ -277,7 +277,7 @@ TEST(GridsCustomerVehicles, OneRowPerVehicle) {
     const auto rows = customerVehicleRows(elements, true);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].vehicle, "PEUGEOT 308 1.6 & HDI");
-    EXPECT_EQ(rows[1].vehicle, "VW  ");
+    EXPECT_EQ(rows[1].vehicle, "VW");
     EXPECT_EQ(rows[0].icon, 0);
     EXPECT_EQ(rows[0].hint, kVehicleDeleteHint);
     const auto readOnly = customerVehicleRows(elements, false);
@@ -287,6 +287,19 @@ TEST(GridsCustomerVehicles, OneRowPerVehicle) {
     EXPECT_EQ(rowOfVehicle(rows, "5"), -1);
     EXPECT_EQ(rowOfVehicle(rows, ""), -1);
     EXPECT_TRUE(customerVehicleRows({}, true).empty());
+}
+
+TEST(GridsCustomerVehicles, TheModelIsWrittenOnceAndEmptyPartsLeaveNoSpaces) {
+    struct Case { const char *mark, *model, *version, *shown; } cases[] = {
+        {"PEUGEOT", "308", "308 1.6 HDI 110", "PEUGEOT 308 1.6 HDI 110"},
+        {"VW", "Golf", "GOLF", "VW GOLF"},
+        {"PEUGEOT", "308", "3008 1.2", "PEUGEOT 308 3008 1.2"},  // another model's name, not this one
+        {"PEUGEOT", "", "308 1.6", "PEUGEOT 308 1.6"},
+        {"", "CLIO", "", "CLIO"},
+        {" RENAULT ", "CLIO ", " 1.5 DCI", "RENAULT CLIO 1.5 DCI"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(customerVehicleText(c.mark, c.model, c.version), c.shown) << c.version;
 }
 
 TEST(GridsLineSources, ElementsOfTheAnswer) {

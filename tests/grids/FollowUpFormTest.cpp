@@ -167,7 +167,7 @@ TEST_F(FollowUpForm, CellsDrawnByColumn) {
 TEST_F(FollowUpForm, ChoosingAVehicle) {
     openVehicles("1");
     ASSERT_EQ(grid->rowCount(), 2);
-    EXPECT_EQ(grid->cell(0, 3), "PEUGEOT 308 308 1.6 HDI 110");
+    EXPECT_EQ(grid->cell(0, 3), "PEUGEOT 308 1.6 HDI 110");
     EXPECT_EQ(images(), "00");
     EXPECT_EQ(grid->cellData(0, 0).hint, QString::fromUtf8("pour supprimer ce véhicule"));
     EXPECT_EQ(get<toolkit::FlatButton>("JvXPBtnNewVehicle")->hint(), QString::fromUtf8("ajout d'un nouveau véhicule"));
