@@ -37,7 +37,9 @@ VehicleGrid::VehicleGrid(toolkit::Grid* grid, pages::RecordView& view, const pag
          .readOnly = true, .align = Qt::AlignHCenter},
         {.name = "cvInfoVehicle", .header = QStringLiteral("Véhicule"), .kind = ColumnKind::Text, .width = 220,
          .readOnly = true},
-        {.name = "cvInfoVersion", .header = QStringLiteral("Version"), .kind = ColumnKind::Text, .readOnly = true},
+        // Never filled (the vehicle text holds the version): no heading, so that
+        // it does not read as a version missing from every vehicle.
+        {.name = "cvInfoVersion", .header = QString(), .kind = ColumnKind::Text, .readOnly = true},
     });
     // One vehicle per row: the whole row shows which one the page holds.
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
