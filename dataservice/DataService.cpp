@@ -167,6 +167,8 @@ void DataService::routes() {
         std::string body;
         std::string type = kXmlType;
         int status = 200;
+        // The user a request acts for is the one its UserID parameter names.
+        const Caller caller{ParseQuery(RawQuery(req)).get("UserID"), req.remote_addr};
         if (req.path.rfind(kImagesPrefix, 0) == 0 && req.method == "GET") {
             const std::string name = req.path.substr(kImagesPrefix.size());
             bool safe = !name.empty() && name.find('/') == std::string::npos && name[0] != '.' &&
@@ -181,18 +183,18 @@ void DataService::routes() {
                 body = XmlAnswer::Failure("Answer", {"Photo introuvable : " + name.substr(0, 80)});
             }
         } else if (req.path == kSmsPath && req.method == "POST") {
-            body = endpoints_->sendSms(Parts(req));
+            body = endpoints_->sendSms(caller, Parts(req));
             type = "text/plain; charset=UTF-8";
         } else if (req.method == "POST" && endpoint == "AxInsert") {
-            body = endpoints_->upload(Parts(req));
+            body = endpoints_->upload(caller, Parts(req));
         } else if (req.method == "GET" || req.method == "POST") {
             QueryParams p = ParseQuery(RawQuery(req));
-            if (endpoint == "AxInfoEquip") body = endpoints_->infoEquip(p);
-            else if (endpoint == "AxInfoStruct") body = endpoints_->infoStruct(p);
-            else if (endpoint == "AxInfoVO") body = endpoints_->infoVO(p);
-            else if (endpoint == "AxInfoCL") body = endpoints_->infoCL(p);
-            else if (endpoint == "AxQuery") body = endpoints_->query(p);
-            else if (endpoint == "AxUpdate" || endpoint == "AxInsert") body = endpoints_->execute(p, endpoint);
+            if (endpoint == "AxInfoEquip") body = endpoints_->infoEquip(caller, p);
+            else if (endpoint == "AxInfoStruct") body = endpoints_->infoStruct(caller, p);
+            else if (endpoint == "AxInfoVO") body = endpoints_->infoVO(caller, p);
+            else if (endpoint == "AxInfoCL") body = endpoints_->infoCL(caller, p);
+            else if (endpoint == "AxQuery") body = endpoints_->query(caller, p);
+            else if (endpoint == "AxUpdate" || endpoint == "AxInsert") body = endpoints_->execute(caller, p, endpoint);
             else if (endpoint == "ReportPDF") {
                 if (!p.error.empty()) {
                     body = XmlAnswer::Failure("Answer", {p.error});

@@ -110,7 +110,7 @@ void Endpoints::writeUser(XmlAnswer& out, Session& s, const std::string& userId,
     out.close("OptDates");
 }
 
-std::string Endpoints::infoEquip(const QueryParams& p) {
+std::string Endpoints::infoEquip(const Caller& /*caller*/, const QueryParams& p) {
     if (!p.error.empty()) return Failure("AxInfoEquip", p.error);
     const std::string conc = p.get("UserConcession");
     XmlAnswer out(Root("AxInfoEquip"));
@@ -152,7 +152,7 @@ std::string Endpoints::infoEquip(const QueryParams& p) {
     return out.finish();
 }
 
-std::string Endpoints::infoStruct(const QueryParams& p) {
+std::string Endpoints::infoStruct(const Caller& /*caller*/, const QueryParams& p) {
     if (!p.error.empty()) return Failure("AxInfoStruct", p.error);
     XmlAnswer out(Root("AxInfoStruct"));
     auto s = db_.acquire();
@@ -160,13 +160,13 @@ std::string Endpoints::infoStruct(const QueryParams& p) {
     return out.finish();
 }
 
-std::string Endpoints::infoVO(const QueryParams& p) {
+std::string Endpoints::infoVO(const Caller& caller, const QueryParams& p) {
     if (!p.error.empty()) return Failure("AxInfoVO", p.error);
     const std::string id = p.get("idTVO");
     XmlAnswer out(Root("AxInfoVO"));
     auto s = db_.acquire();
     std::string concession;
-    writeUser(out, *s, p.get("UserID"), concession);
+    writeUser(out, *s, caller.userId, concession);
     ResultSet vehicle;
     if (!IsInteger(id)) {
         out.logItem("Identifiant de véhicule invalide : \"" + id + "\"");
@@ -201,13 +201,13 @@ std::string Endpoints::infoVO(const QueryParams& p) {
     return out.finish();
 }
 
-std::string Endpoints::infoCL(const QueryParams& p) {
+std::string Endpoints::infoCL(const Caller& caller, const QueryParams& p) {
     if (!p.error.empty()) return Failure("AxInfoCL", p.error);
     const std::string id = p.get("idClient");
     XmlAnswer out(Root("AxInfoCL"));
     auto s = db_.acquire();
     std::string concession;
-    writeUser(out, *s, p.get("UserID"), concession);
+    writeUser(out, *s, caller.userId, concession);
     ResultSet customer, actions, vehicles;
     if (!IsInteger(id)) {
         out.logItem("Identifiant de client invalide : \"" + id + "\"");
@@ -226,7 +226,7 @@ std::string Endpoints::infoCL(const QueryParams& p) {
     return out.finish();
 }
 
-std::string Endpoints::query(const QueryParams& p) {
+std::string Endpoints::query(const Caller& /*caller*/, const QueryParams& p) {
     TranslatedSql sql;
     std::string why;
     if (!TakeStatement(p, "SQL", sql, why)) return Failure("AxQuery", why);
@@ -274,7 +274,7 @@ std::string Endpoints::writeAnswer(const TranslatedSql& sql, const std::string& 
     return out.finish();
 }
 
-std::string Endpoints::execute(const QueryParams& p, const std::string& endpoint) {
+std::string Endpoints::execute(const Caller& /*caller*/, const QueryParams& p, const std::string& endpoint) {
     TranslatedSql sql;
     std::string why;
     if (!TakeStatement(p, "SQLExecute", sql, why)) return Failure(endpoint, why);
@@ -300,7 +300,7 @@ std::string Endpoints::keyedInsert(const TranslatedSql& sql, const std::string& 
     return writeAnswer(sql, "AxInsert", o, false);
 }
 
-std::string Endpoints::upload(const std::vector<FormPart>& parts) {
+std::string Endpoints::upload(const Caller& /*caller*/, const std::vector<FormPart>& parts) {
     const FormPart* name = FindPart(parts, "NFImage");
     const FormPart* mini = FindPart(parts, "NFImageMini");
     const FormPart* stmt = FindPart(parts, "SQLExecute");
@@ -347,7 +347,7 @@ std::string Endpoints::upload(const std::vector<FormPart>& parts) {
     return writeAnswer(sql, "AxInsert", o, false);
 }
 
-std::string Endpoints::sendSms(const std::vector<FormPart>& parts) {
+std::string Endpoints::sendSms(const Caller& /*caller*/, const std::vector<FormPart>& parts) {
     const FormPart* to = FindPart(parts, "destinataire");
     const FormPart* text = FindPart(parts, "texte");
     if (!to || !text || to->content.empty()) return "Erreur : les champs destinataire et texte sont attendus";

@@ -3,6 +3,7 @@
 // the decoded parameters and returns the whole answer body (ISO-8859-1); every
 // failure is answered as "LogItems"/"LogItem" text inside a normal answer.
 
+#include "Caller.h"
 #include "Store.h"
 #include "TextCodec.h"
 #include "XmlAnswer.h"
@@ -27,21 +28,21 @@ class Endpoints {
 public:
     Endpoints(Store& db, std::string imagesDir, Clock clock);
 
-    std::string infoEquip(const QueryParams& p);
-    std::string infoStruct(const QueryParams& p);
-    std::string infoVO(const QueryParams& p);
-    std::string infoCL(const QueryParams& p);
-    std::string query(const QueryParams& p);
+    std::string infoEquip(const Caller& caller, const QueryParams& p);
+    std::string infoStruct(const Caller& caller, const QueryParams& p);
+    std::string infoVO(const Caller& caller, const QueryParams& p);
+    std::string infoCL(const Caller& caller, const QueryParams& p);
+    std::string query(const Caller& caller, const QueryParams& p);
     // "AxUpdate" and "AxInsert" given as GET: one INSERT, UPDATE or DELETE.
     // An insert to "AxInsert" with an "InsertKey" is stored once whatever
     // the number of times it is sent: a repeat answers what the first one
     // stored, with "Replayed" set to "True".
-    std::string execute(const QueryParams& p, const std::string& endpoint);
+    std::string execute(const Caller& caller, const QueryParams& p, const std::string& endpoint);
     // The photo upload to "AxInsert": the link row and both files, all or
     // nothing; the files must be the named photo of the vehicle of the row.
-    std::string upload(const std::vector<FormPart>& parts);
+    std::string upload(const Caller& caller, const std::vector<FormPart>& parts);
     // Development stand-in of the text-message gateway: records the message.
-    std::string sendSms(const std::vector<FormPart>& parts);
+    std::string sendSms(const Caller& caller, const std::vector<FormPart>& parts);
 
     // Today as "dd/mm/yyyy" by the service's clock.
     std::string today() const;
