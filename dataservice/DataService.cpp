@@ -102,7 +102,8 @@ int DataService::start() {
     } else {
         if (!fs::exists(options_.dbPath)) {
             if (options_.demoDir.empty()) throw std::runtime_error("base introuvable et aucun dossier de démonstration");
-            CreateDemoDatabase(options_.dbPath, options_.demoDir);
+            CreateDemoDatabase(options_.dbPath, options_.demoDir,
+                               options_.clock ? options_.clock() : std::chrono::system_clock::now());
         }
         DatabaseOptions dbOptions = options_.database;
         dbOptions.backgroundCheckpoints = true;
@@ -110,6 +111,7 @@ int DataService::start() {
         sqlite->acquire();  // fails early when the file is no database
         if (sqlite->upgradeTextIndexes())
             logLine("index des textes reconstruits pour la comparaison sans casse de toutes les lettres");
+        if (sqlite->ensureIndexes()) logLine("index des relances ajoutés à la base");
         db_ = std::move(sqlite);
     }
     if (!options_.imagesDir.empty()) EnsureDemoPhotos(*db_, options_.imagesDir);
@@ -194,6 +196,7 @@ void DataService::routes() {
             else if (endpoint == "AxInfoVO") body = endpoints_->infoVO(caller, p);
             else if (endpoint == "AxInfoCL") body = endpoints_->infoCL(caller, p);
             else if (endpoint == "AxQuery") body = endpoints_->query(caller, p);
+            else if (endpoint == "AxRelances") body = endpoints_->reminders(caller, p);
             else if (endpoint == "AxUpdate" || endpoint == "AxInsert") body = endpoints_->execute(caller, p, endpoint);
             else if (endpoint == "ReportPDF") {
                 if (!p.error.empty()) {

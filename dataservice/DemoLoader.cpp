@@ -6,6 +6,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -48,8 +50,38 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Inserts the rows of a data file; an empty cell is NULL unless `emptyIsText`.
-void InsertRows(sqlite3* db, const TsvTable& t, bool emptyIsText = false, bool numbered = false) {
+// The local date of `today` as "yyyy-mm-dd", moved by `days`.
+std::string IsoDay(std::chrono::system_clock::time_point today, long days) {
+    std::time_t t = std::chrono::system_clock::to_time_t(today);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    tm.tm_mday += static_cast<int>(days);
+    tm.tm_hour = 12;  // clear of daylight-saving changes
+    std::mktime(&tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm);
+    return buf;
+}
+
+}  // namespace
+
+std::optional<std::string> RelativeDay(const std::string& cell, std::chrono::system_clock::time_point today) {
+    static const std::string kToday = "@today";
+    if (cell.rfind(kToday, 0) != 0) return std::nullopt;
+    const std::string offset = cell.substr(kToday.size());
+    if (offset.empty()) return IsoDay(today, 0);
+    if ((offset[0] != '+' && offset[0] != '-') || offset.size() < 2 || offset.size() > 6 ||
+        !std::all_of(offset.begin() + 1, offset.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return IsoDay(today, std::stol(offset));
+}
+
+namespace {
+
+// Inserts the rows of a data file; an empty cell is NULL unless `emptyIsText`;
+// a relative date ("@today-6") is the date it names from `today`.
+void InsertRows(sqlite3* db, const TsvTable& t, bool emptyIsText = false, bool numbered = false,
+                std::chrono::system_clock::time_point today = std::chrono::system_clock::now()) {
     std::string sql = "INSERT INTO " + QuoteIdentifier(t.table) + " (";
     std::string marks;
     if (numbered) { sql += "RowOrder, "; marks = "?, "; }
@@ -67,8 +99,9 @@ void InsertRows(sqlite3* db, const TsvTable& t, bool emptyIsText = false, bool n
         int k = 1;
         if (numbered) sqlite3_bind_int64(stmt, k++, static_cast<long long>(r + 1));
         for (const std::string& cell : t.rows[r]) {
+            const std::optional<std::string> day = emptyIsText ? std::nullopt : RelativeDay(cell, today);
             if (cell.empty() && !emptyIsText) sqlite3_bind_null(stmt, k++);
-            else sqlite3_bind_text(stmt, k++, cell.c_str(), -1, SQLITE_TRANSIENT);
+            else sqlite3_bind_text(stmt, k++, (day ? *day : cell).c_str(), -1, SQLITE_TRANSIENT);
         }
         if (sqlite3_step(stmt) != SQLITE_DONE)
             throw std::runtime_error("table " + t.table + ", ligne " + std::to_string(r + 1) + " : " +
@@ -179,7 +212,8 @@ std::string TabDescFile(const std::string& demoDir) {
     return (fs::path(demoDir) / "tabdesc_minimal.tsv").string();
 }
 
-void CreateDemoDatabase(const std::string& dbPath, const std::string& demoDir) {
+void CreateDemoDatabase(const std::string& dbPath, const std::string& demoDir,
+                        std::chrono::system_clock::time_point today) {
     const fs::path target(dbPath);
     const fs::path temp = target.string() + ".creating";
     fs::remove(temp);
@@ -192,7 +226,8 @@ void CreateDemoDatabase(const std::string& dbPath, const std::string& demoDir) {
         for (const auto& entry : fs::directory_iterator(fs::path(demoDir) / "data"))
             if (entry.path().extension() == ".tsv") files.push_back(entry.path());
         std::sort(files.begin(), files.end());
-        for (const fs::path& f : files) InsertRows(db.get(), ReadTsv(f.string(), f.stem().string()));
+        for (const fs::path& f : files)
+            InsertRows(db.get(), ReadTsv(f.string(), f.stem().string()), false, false, today);
         InsertTabDesc(db.get(), ReadTabDesc(TabDescFile(demoDir)));
         Exec(db.get(), "COMMIT");
         MarkTextIndexes(db.get());

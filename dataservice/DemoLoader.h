@@ -6,8 +6,12 @@
 // Data files: "#" lines are comments; an optional "@table NAME" line names the
 // table (default: the file name without ".tsv"); the first other line names the
 // columns; each further line is one row, cells separated by one TAB; an empty
-// cell is NULL; "\n" in a cell is a line break (CR LF).
+// cell is NULL; "\n" in a cell is a line break (CR LF); "@today", "@today-6",
+// "@today+5" is a date counted in days from the day the database is made,
+// so that the demo's follow-up reminders stay due (or to come) whatever the date.
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +29,16 @@ TsvTable ReadTsv(const std::string& path, const std::string& defaultTable);
 // The seventeen elements of a tab-description row, in answer order.
 const std::vector<std::string>& TabDescElements();
 
-// Creates `dbPath` from the demo folder. The file is built under a temporary
-// name and moved into place only when complete, so a failed or interrupted
-// creation never leaves a half-filled database behind. Throws on failure.
-void CreateDemoDatabase(const std::string& dbPath, const std::string& demoDir);
+// Creates `dbPath` from the demo folder, its relative dates counted from
+// `today`. The file is built under a temporary name and moved into place only
+// when complete, so a failed or interrupted creation never leaves a
+// half-filled database behind. Throws on failure.
+void CreateDemoDatabase(const std::string& dbPath, const std::string& demoDir,
+                        std::chrono::system_clock::time_point today = std::chrono::system_clock::now());
+
+// The "yyyy-mm-dd" a relative date cell names ("@today-6"), local time;
+// nothing for any other cell.
+std::optional<std::string> RelativeDay(const std::string& cell, std::chrono::system_clock::time_point today);
 
 // A tab-description file: the seventeen elements and "Concession" ("*" when
 // empty or absent), every empty cell an empty text. Throws on a wrong header.

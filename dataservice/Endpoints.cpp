@@ -1,7 +1,8 @@
 #include "Endpoints.h"
 
-#include "PhotoFiles.h"
 #include "InsertKeys.h"
+#include "PhotoFiles.h"
+#include "Reminders.h"
 
 #include <cctype>
 #include <ctime>
@@ -104,7 +105,7 @@ void Endpoints::writeUser(XmlAnswer& out, Session& s, const std::string& userId,
     out.close("GNames");
     ResultSet opt = s.optionDates(concession);
     out.open("OptDates");
-    for (const char* name : {"Opt_LimiteDateDeb", "Opt_LimiteDateDebFrevo", "Opt_LimiteDateDebProFid"})
+    for (const char* name : {"Opt_LimiteDateDeb", "Opt_LimiteDateDebFrevo", "Opt_LimiteDateDebProFid", "Opt_TauxTVA"})
         out.element(name, opt.rows.empty() ? std::string() : opt.value(0, name));
     out.element("Now", today());
     out.close("OptDates");
@@ -244,6 +245,11 @@ std::string Endpoints::query(const Caller& /*caller*/, const QueryParams& p) {
     XmlAnswer out(Root("AxQuery"));
     writeRows(out, "AXQueryS", "AXQuery", o.rows);
     return out.finish();
+}
+
+std::string Endpoints::reminders(const Caller& caller, const QueryParams& p) {
+    auto s = db_.acquire();
+    return RemindersAnswer(*s, caller, p, today());
 }
 
 std::string Endpoints::runWrite(const TranslatedSql& sql, const std::string& root,

@@ -33,6 +33,8 @@ public:
     std::string infoVO(const Caller& caller, const QueryParams& p);
     std::string infoCL(const Caller& caller, const QueryParams& p);
     std::string query(const Caller& caller, const QueryParams& p);
+    // "AxRelances": the reminders due to the caller (see Reminders.h).
+    std::string reminders(const Caller& caller, const QueryParams& p);
     // "AxUpdate" and "AxInsert" given as GET: one INSERT, UPDATE or DELETE.
     // An insert to "AxInsert" with an "InsertKey" is stored once whatever
     // the number of times it is sent: a repeat answers what the first one

@@ -402,7 +402,7 @@ ResultSet PgSession::userGroups(const std::string& idUser) {
 }
 
 ResultSet PgSession::optionDates(const std::string& concession) {
-    return run("SELECT Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid"
+    return run("SELECT Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid, Opt_TauxTVA"
                " FROM stanor_option_dates(?)", {concession}, true);
 }
 

@@ -324,6 +324,7 @@ Sheet MarginSheet(const VehicleData& d, const Lookups& lists, const SheetContext
     in.FrevoValue = rules::FrevoValue(sum);
     in.vatModeCount = lists.count("ModeTVA");
     in.vatModeIndex = lists.index("ModeTVA", VatModePosition(v("ModeTVA")));
+    in.vatRate = Q(lists.vatRate());
     const rules::MarginTexts m = rules::UpdateTVAetMarges(in);
 
     const std::string mode = lists.item("ModeTVA", VatModePosition(v("ModeTVA")));
@@ -332,8 +333,11 @@ Sheet MarginSheet(const VehicleData& d, const Lookups& lists, const SheetContext
         result.items = {{"TVA due", Money(S(m.ccTVA))},
                         {"Marge brute", Money(S(m.cMBrute))},
                         {"Marge nette", Money(S(m.cMNette)), true}};
-        result.note = "TVA à 19,6 %" + (mode.empty() ? std::string() : ", mode « " + mode + " »") +
+        result.note = "TVA à " + Percent(lists.vatRate()) + (mode.empty() ? std::string() : ", mode « " + mode + " »") +
                       " ; marge nette = marge brute \u2212 frais de remise en état \u2212 garantie.";
+    } else if (m.rateMissing) {
+        result.items = {{"Frais de remise en état", Money(S(m.cTotFrevo))}};
+        result.note = "Le taux de TVA de la concession n'est pas défini : TVA et marges non calculées.";
     } else {
         result.items = {{"Frais de remise en état", Money(S(m.cTotFrevo))}};
         result.note = "Aucun mode de TVA n'est défini : TVA et marges non calculées.";

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cctype>
+#include <cstdlib>
 
 namespace stanor::dataservice::sheets {
 
@@ -58,6 +59,8 @@ Lookups::Lookups(Session& s, const std::string& concession) {
         }
         marks_[Upper(row[0])] = marks;
     }
+    const ResultSet options = s.optionDates(concession);
+    if (!options.rows.empty()) vatRate_ = options.value(0, "Opt_TauxTVA");
 }
 
 int Lookups::index(const std::string& list, const std::string& position) const {
@@ -136,6 +139,16 @@ std::string MoneyCents(long long cents) {
 std::string Money(const std::string& amount) {
     const auto cents = rules::readAmount(QString::fromStdString(amount));
     return cents ? MoneyCents(*cents) : std::string();
+}
+
+std::string Percent(const std::string& rate) {
+    const auto hundredths = rules::readAmount(QString::fromStdString(rate));
+    if (!hundredths) return {};
+    const long long whole = *hundredths / 100, fraction = std::llabs(*hundredths % 100);
+    std::string out = std::to_string(whole);
+    if (fraction % 10 != 0) out += "," + std::string(fraction < 10 ? "0" : "") + std::to_string(fraction);
+    else if (fraction != 0) out += "," + std::to_string(fraction / 10);
+    return out + kNoBreak + "%";
 }
 
 std::string Number(const std::string& value, const std::string& unit) {

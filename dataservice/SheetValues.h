@@ -35,12 +35,15 @@ public:
     std::string salesperson(const std::string& id) const;
     // Marks sold at a site of the dealership, "VW · AUDI".
     std::string marks(const std::string& site) const;
+    // The dealership's VAT rate in percent ("20.00"), "" when it has none.
+    const std::string& vatRate() const { return vatRate_; }
 
 private:
     std::map<std::string, std::vector<std::string>> pars_;                 // list (upper case) -> items
     std::map<std::string, std::map<std::string, std::string>> options_;    // list -> key (upper) -> text
     std::map<std::string, std::string> salespeople_;                       // idCom -> name
     std::map<std::string, std::string> marks_;                             // site (upper) -> marks
+    std::string vatRate_;
 };
 
 // "12500.00" -> "12 500,00 €" (a narrow no-break space between thousands);
@@ -48,6 +51,8 @@ private:
 std::string Money(const std::string& amount);
 // The same from whole cents.
 std::string MoneyCents(long long cents);
+// A rate in percent as French writes it: "20.00" -> "20 %", "19.6" -> "19,6 %".
+std::string Percent(const std::string& rate);
 // A whole number with its thousands apart ("84500" -> "84 500"), then `unit`.
 std::string Number(const std::string& value, const std::string& unit = "");
 // "dd/mm/yyyy" of a date or date-time value.

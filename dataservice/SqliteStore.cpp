@@ -132,6 +132,22 @@ bool SqliteStore::upgradeTextIndexes() {
     return UpgradeTextIndexes(static_cast<SqliteSession&>(*session).handle());
 }
 
+bool SqliteStore::ensureIndexes() {
+    static const char* const kIndexes[][2] = {
+        {"tActions_idClient_DateAction", "CREATE INDEX tActions_idClient_DateAction ON tActions (idClient, DateAction)"},
+        {"tActions_Relance", "CREATE INDEX tActions_Relance ON tActions (idComRelance, DateRelance)"},
+    };
+    auto session = acquire();
+    bool added = false;
+    for (const auto& [name, sql] : kIndexes) {
+        if (!session->query("SELECT name FROM sqlite_master WHERE type = 'index' AND name = ?", {name}).rows.empty())
+            continue;
+        session->exec(sql);
+        added = true;
+    }
+    return added;
+}
+
 void SqliteStore::checkpoint() { acquire()->exec("PRAGMA wal_checkpoint(PASSIVE)"); }
 
 // ---- session -------------------------------------------------------------
@@ -403,7 +419,7 @@ ResultSet SqliteSession::userGroups(const std::string& idUser) {
 }
 
 ResultSet SqliteSession::optionDates(const std::string& concession) {
-    return query("SELECT Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid "
+    return query("SELECT Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid, Opt_TauxTVA "
                  "FROM tOptDates WHERE Concession = ?", {concession});
 }
 

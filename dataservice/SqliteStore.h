@@ -22,6 +22,9 @@ public:
     // Rebuilds the text indexes once when the file was made under other text
     // rules (see SqliteTextRules.h); returns whether it did. Throws on failure.
     bool upgradeTextIndexes();
+    // Adds the indexes that a file made before them lacks (those of the
+    // reminders due); returns whether it added any. Throws on failure.
+    bool ensureIndexes();
 
     const std::string& path() const { return path_; }
 

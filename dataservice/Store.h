@@ -108,7 +108,8 @@ public:
     virtual ResultSet user(const std::string& idUser) = 0;
     // GName of each group of a user, in the order they were given.
     virtual ResultSet userGroups(const std::string& idUser) = 0;
-    // Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid of a dealership.
+    // Opt_LimiteDateDeb, Opt_LimiteDateDebFrevo, Opt_LimiteDateDebProFid and the VAT
+    // rate Opt_TauxTVA (percent) of a dealership.
     virtual ResultSet optionDates(const std::string& concession) = 0;
     // The seventeen elements of the tab descriptions of a dealership and of
     // every dealership ("*"), in answer order.

@@ -204,7 +204,11 @@ CREATE TABLE tActions (
   SujetRelance INTEGER,
   PrioriteRelance INTEGER
 );
-CREATE INDEX tActions_idClient ON tActions (idClient);
+-- A customer's actions by date: the action grid, and whether a later action
+-- has followed a reminder up. A salesperson's reminders by date: the
+-- reminders due today.
+CREATE INDEX tActions_idClient_DateAction ON tActions (idClient, DateAction);
+CREATE INDEX tActions_Relance ON tActions (idComRelance, DateRelance);
 
 -- Vehicles owned by customers.
 CREATE TABLE tVehiclesProfid (
@@ -279,12 +283,14 @@ CREATE TABLE tSites (
   Marques TEXT COLLATE NOCASE,
   MontantFraisDossier DECIMAL
 );
--- Salespeople and the sites where they work.
+-- Salespeople and the sites where they work; idUser names the user who
+-- works as that salesperson (whose reminders are theirs).
 CREATE TABLE tCommerciaux (
   idCom INTEGER PRIMARY KEY,
   cNom TEXT COLLATE NOCASE NOT NULL,
   Site TEXT COLLATE NOCASE,
-  Concession TEXT COLLATE NOCASE
+  Concession TEXT COLLATE NOCASE,
+  idUser INTEGER
 );
 
 -- Users, their groups and the date options of each dealership.
@@ -299,11 +305,14 @@ CREATE TABLE tUserGroups (
   idUser INTEGER NOT NULL,
   GName TEXT COLLATE NOCASE NOT NULL
 );
+-- Options of each dealership: the earliest dates that may be entered, and
+-- the VAT rate of its sales in percent (20.00).
 CREATE TABLE tOptDates (
   Concession TEXT COLLATE NOCASE PRIMARY KEY,
   Opt_LimiteDateDeb DATE,
   Opt_LimiteDateDebFrevo DATE,
-  Opt_LimiteDateDebProFid DATE
+  Opt_LimiteDateDebProFid DATE,
+  Opt_TauxTVA DECIMAL
 );
 
 -- Tab descriptions, per dealership ("*" = every dealership), in answer order.

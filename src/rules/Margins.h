@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace stanor::rules {
 
 // The texts of the used-vehicle page's price controls, the cost total
@@ -15,6 +17,7 @@ struct MarginInputs {
     QString FrevoValue;     // reconditioning cost total
     int vatModeCount = 0;   // items of cModeTVA
     int vatModeIndex = -1;  // its selected item; 1 selects the margin-scheme mode
+    QString vatRate;        // the dealership's VAT rate in percent ("20.00", "19.6")
 };
 
 struct MarginTexts {
@@ -22,15 +25,20 @@ struct MarginTexts {
     // False when the VAT-mode list has no items: the three results below are
     // then not computed and their controls keep their text.
     bool computed = false;
+    // The dealership's VAT rate is unknown (empty, unreadable or negative):
+    // nothing is computed, and the three results are shown empty rather
+    // than figures at some rate that is not the dealership's.
+    bool rateMissing = false;
     QString ccTVA;
     QString cMBrute;
     QString cMNette;
 };
 
-// The VAT rate, 19.6 %, as the fraction of a tax-included price that is tax
-// (0.196 / 1.196) and the tax-excluded share of it (1 / 1.196).
-inline constexpr int kVatRateNumerator = 196;
-inline constexpr int kVatRateTaxIncluded = 1196;
+// A VAT rate in hundredths of a percent (20.00 % is 2000), as the fraction
+// of a tax-included price that is tax (rate / (10000 + rate)) and the
+// tax-excluded share of it (10000 / (10000 + rate)); nothing when the text
+// is no rate.
+std::optional<qint64> vatRateHundredths(const QString& percent);
 
 // VAT: the tax contained in sale minus purchase price, or none in the
 // second mode. Gross margin: cTPVO + sale - purchase - the VAT as shown;

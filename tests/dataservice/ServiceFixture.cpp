@@ -86,6 +86,12 @@ service::TXml ServiceTest::Scan(const std::string& body) {
     return xml;
 }
 
+QString ServiceTest::Field(const service::TXml& xml, const char* name) {
+    QString v;
+    service::XmlGet(xml, QLatin1String(name), v);
+    return v;
+}
+
 std::string ServiceTest::LogItems(const std::string& body) {
     service::TXml xml = Scan(body);
     service::XmlFind(xml, "LogItems");

@@ -18,6 +18,12 @@
 namespace stanor::dataservice::test {
 
 class ServiceTest : public ::testing::Test {
+public:
+    // The answer scanned as the client scans it.
+    static service::TXml Scan(const std::string& body);
+    // The text of a child element of the item read last, "" when missing.
+    static QString Field(const service::TXml& xml, const char* name);
+
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
@@ -32,8 +38,6 @@ protected:
     static std::string Scalar(const std::string& sql);
     static long long Count(const std::string& table, const std::string& where = "1=1");
 
-    // The answer scanned as the client scans it.
-    static service::TXml Scan(const std::string& body);
     // Texts of the LogItem items of an answer, joined by " - " as the client shows them.
     static std::string LogItems(const std::string& body);
     // "NewID" of an answer's "OutParams".

@@ -13,12 +13,6 @@ using stanor::service::XmlNext;
 
 namespace {
 
-QString Field(TXml& xml, const char* name) {
-    QString v;
-    XmlGet(xml, name, v);
-    return v;
-}
-
 int Items(TXml xml, const char* section, const char* item) {
     XmlFind(xml, section);
     int n = 0;
@@ -111,11 +105,12 @@ TEST_F(DataServiceAnswers, VehicleRecordWithUserRightsCostsAndPhotos) {
     XmlFind(xml, "User");
     EXPECT_EQ(Field(xml, "UserConcession"), "ALV");
     EXPECT_EQ(Field(xml, "UserSite"), "NORD");
-    EXPECT_EQ(Field(xml, "Name_"), "Paul Durand");
+    EXPECT_EQ(Field(xml, "Name_"), "Luc Bernard");
     EXPECT_EQ(Items(Scan(body), "GNames", "GName"), 3);
     xml = Scan(body);
     XmlFind(xml, "OptDates");
     EXPECT_EQ(Field(xml, "Opt_LimiteDateDebFrevo"), "01/01/2020");
+    EXPECT_EQ(Field(xml, "Opt_TauxTVA"), "20.00");  // the dealership's VAT rate
     EXPECT_EQ(Field(xml, "Now"), "09/12/2026");
     xml = Scan(body);
     XmlFind(xml, "tVO");

@@ -103,7 +103,7 @@ TEST_F(DataServiceSheets, EachSheetShowsItsRecordAndKeepsInternalFiguresOffCusto
           "Kilométrage 84 500 km", "1re mise en circulation 12/05/2019", "Énergie Gazole",
           "Intérieur Climatisation, Navigation", "Complément Carnet d'entretien, Double des clés",
           "Vendeur BERNARD Luc", "Garage · 12 mois", "Entretien à jour\n", "Deux propriétaires", "Puissance fiscale 5 CV"},
-         {"9 800,00", "10 200,00", "Marge"}},
+         {"9 800,00", "350,00", "Marge"}},
         {"idVO=1004", "VD - Fiche Commerciale",
          {"Véhicule de démonstration", "VW GOLF", "N° VD 2101", "Statut DEMO", "Prix catalogue", "31 500,00 €",
           "Remise", "3 600,00 €", "27 900,00 €", "Options Caméra de recul, Phares LED", "Type version 1.5 TSI 130 Life",
@@ -126,18 +126,18 @@ TEST_F(DataServiceSheets, EachSheetShowsItsRecordAndKeepsInternalFiguresOffCusto
          {"VW TIGUAN", "Commande annulée le 30/09/2026", "Annulation 30/09/2026", "Extérieur Jantes alliage, Toit ouvrant"},
          {}},
         {"idVO=1001", "VO - Feuille de Marge",
-         {"Feuille de marge", "RENAULT CLIO", "TVA due", "442,47 €", "Marge brute", "12 457,53 €", "Marge nette",
-          "11 638,13 €", "TVA sur marge", "Prix de reprise 9 800,00 €", "TPVO 10 200,00 €",
+         {"Feuille de marge", "RENAULT CLIO", "TVA due", "450,00 €", "Marge brute", "2 600,00 €", "Marge nette",
+          "1 780,60 €", "TVA à 20 %, mode « TVA sur marge »", "Prix de reprise 9 800,00 €", "TPVO 350,00 €",
           "03/10/2026 Contrôle technique Garage Central 611200 externe 78,00 €",
           "05/10/2026 Pneumatiques Pneus Express F2026-118 externe 356,40 €", "Total 529,40 €",
           "Interne 95,00 € 95,00 €", "Externe 434,40 € 434,40 €", "Jusqu'au 31/12/2026",
           "Commission vendeur 120,00 €"},
          {}},
         {"idVO=1002", "VO - Feuille de Marge",
-         {"TVA sur prix total", "15 384,62 €", "15 264,62 €", "Vidange", "Total 120,00 €", "Com. intermédiaire 300,00 €"},
+         {"TVA sur prix total", "3 041,67 €", "2 921,67 €", "Vidange", "Total 120,00 €", "Com. intermédiaire 300,00 €"},
          {"Contrôle technique"}},
         {"idVO=1003", "VO - Feuille de Marge",
-         {"VW GOLF", "442,47 €", "11 257,53 €", "10 467,53 €", "Frais de dossier", "Fixe 150,00 € 150,00 €",
+         {"VW GOLF", "450,00 €", "2 650,00 €", "1 860,00 €", "Frais de dossier", "Fixe 150,00 € 150,00 €",
           "Acheteur MARTIN SA", "Livraison 02/12/2026"},
          {}},
         {"idClient=1", "Fiche Profid",
@@ -174,8 +174,8 @@ TEST_F(DataServiceSheets, MarginSheetCountsCostsToTheEndOfTheDeliveryMonthAndRea
     for (const char* s : {"Jusqu'au 30/11/2026", "Interne 100,00 € 100,00 €", "Prévision 40,00 € 0,00 €",
                           // undated: counted as dated today, 09/12/2026, after the limit
                           "Externe 460,00 € 450,00 €", "Fixe 150,00 € 150,00 €", "Total 750,00 € 700,00 €",
-                          // every line lowers the net margin: 11257.53 - 750 - 190
-                          "10 317,53 €"})
+                          // every line lowers the net margin: 2650 - 750 - 190
+                          "1 710,00 €"})
         EXPECT_NE(text.find(s), std::string::npos) << s << "\n" << text;
 
     struct Mode {
@@ -185,11 +185,11 @@ TEST_F(DataServiceSheets, MarginSheetCountsCostsToTheEndOfTheDeliveryMonthAndRea
         const char* label;   // the mode shown, "" for none
     };
     const Mode modes[] = {
-        {"1", "442,47 €", "11 257,53 €", "TVA sur marge"},
-        {"2", "0,00 €", "9 782,61 €", "TVA sur prix total"},  // (9000 + 2700) / 1.196
-        {"0", "442,47 €", "11 257,53 €", "TVA sur marge"},     // 0 reads as the first mode
-        {"NULL", "442,47 €", "11 257,53 €", "TVA sur marge"},
-        {"7", "442,47 €", "11 257,53 €", ""},                  // beyond the list: no mode selected
+        {"1", "450,00 €", "2 650,00 €", "TVA sur marge"},
+        {"2", "0,00 €", "2 583,33 €", "TVA sur prix total"},  // (400 + 2700) / 1.2
+        {"0", "450,00 €", "2 650,00 €", "TVA sur marge"},     // 0 reads as the first mode
+        {"NULL", "450,00 €", "2 650,00 €", "TVA sur marge"},
+        {"7", "450,00 €", "2 650,00 €", ""},                  // beyond the list: no mode selected
     };
     for (const Mode& m : modes) {
         Exec(std::string("UPDATE tVehicles SET ModeTVA = ") + m.stored + " WHERE idVO = 1003");
@@ -306,7 +306,7 @@ TEST_F(DataServiceSheetAddress, AnswersPdfOrLogItem) {
     ASSERT_TRUE(res);
     EXPECT_EQ(res->get_header_value("Content-Type"), "application/pdf");
     const std::string text = Text(res->body);
-    EXPECT_NE(text.find("11 638,13 €"), std::string::npos);
+    EXPECT_NE(text.find("1 780,60 €"), std::string::npos);
     // The photo comes from the service's images folder.
     EXPECT_EQ(Images(res->body).size(), 1u);
 

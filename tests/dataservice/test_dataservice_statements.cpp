@@ -132,15 +132,15 @@ TEST_F(DataServiceStatements, InsertsGetNewKeysThatAreNeverReused) {
     body = Send("AxInsert", "Insert into tClients (CliNom,Site,idCom,idClient, DateCreation, idOwner, Concession) Values "
                             "('DURAND','NORD',2,:NewID, #12/09/2026#,2, 'ALV')");
     const std::string customer = NewId(body);
-    EXPECT_EQ(customer, "4");
-    EXPECT_EQ(Scalar("SELECT DateCreation FROM tClients WHERE idClient=4"), "09/12/2026");
+    EXPECT_EQ(customer, "9");  // after the demo's eight customers
+    EXPECT_EQ(Scalar("SELECT DateCreation FROM tClients WHERE idClient=9"), "09/12/2026");
     body = Send("AxInsert",
                 "Insert into TVehiclesProfid (Immatriculation,InfoMarque,InfoModele,idClient, idTVO, NVO, idOwner, Concession) "
-                "Values ('HH555JJ','VW','GOLF',4, :NewID, :NewIDbis,2, 'ALV')");
+                "Values ('HH555JJ','VW','GOLF',9, :NewID, :NewIDbis,2, 'ALV')");
     EXPECT_EQ(NewId(body), "5");
     EXPECT_EQ(Scalar("SELECT NVO FROM tVehiclesProfid WHERE idTVO=5"), "5");
     // The new customer answers like any other.
-    stanor::service::TXml xml = Scan(Get("AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=4"));
+    stanor::service::TXml xml = Scan(Get("AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=9"));
     stanor::service::XmlFind(xml, "TVeh");
     QString plate;
     stanor::service::XmlGet(xml, "Immatriculation", plate);

@@ -59,26 +59,39 @@ TEST(RulesMargins, WorkedExamplesAndEdges)
 {
     struct Row {
         const char *sale, *purchase, *tpvo, *warranty, *costs; int mode;
+        const char* rate;      // the dealership's, in percent
         const char *results;   // VAT, gross margin, net margin
     };
     const Row rows[] = {
-        {"11960.00", "8000.00", "0", "100.00", "500.00", 0, "648.96 3311.04 2711.04"},
-        {"11960.00", "8000.00", "0", "100.00", "500.00", 1, "0.00 3311.04 2711.04"},
-        {"1196.00", "", "", "", "", 0, "196.00 1000.00 1000.00"},     // empty prices count as 0
-        {"1196,00", "abc", "", "", "", -1, "196.00 1000.00 1000.00"}, // no selection: first mode
-        {"8000.00", "11960.00", "0", "0", "0", 0, "-648.96 -3311.04 -3311.04"},   // nothing clamped
-        {"1000.00", "0", "50.00", "0", "1 000.00", 2, "163.88 886.12 -113.88"},
-        {"5000", "3000", "100", "50", "200", 1, "0.00 1755.85 1505.85"},
-        {"2.00", "2.00", "0", "0", "0", 0, "0.00 0.00 0.00"},
+        {"11960.00", "8000.00", "0", "100.00", "500.00", 0, "19.6", "648.96 3311.04 2711.04"},
+        {"11960.00", "8000.00", "0", "100.00", "500.00", 1, "19.6", "0.00 3311.04 2711.04"},
+        {"1196.00", "", "", "", "", 0, "19.6", "196.00 1000.00 1000.00"},     // empty prices count as 0
+        {"1196,00", "abc", "", "", "", -1, "19.60", "196.00 1000.00 1000.00"}, // no selection: first mode
+        {"8000.00", "11960.00", "0", "0", "0", 0, "19.6", "-648.96 -3311.04 -3311.04"},   // nothing clamped
+        {"1000.00", "0", "50.00", "0", "1 000.00", 2, "19.6", "163.88 886.12 -113.88"},
+        {"5000", "3000", "100", "50", "200", 1, "19.6", "0.00 1755.85 1505.85"},
+        {"2.00", "2.00", "0", "0", "0", 0, "19.6", "0.00 0.00 0.00"},
+        // The same arithmetic at the rate of the dealership.
+        {"12000.00", "9000.00", "350.00", "290.00", "529.40", 0, "20", "500.00 2850.00 2030.60"},
+        {"12000.00", "9000.00", "350.00", "290.00", "529.40", 1, "20,00", "0.00 2791.67 1972.27"},
+        {"1055.00", "0", "0", "0", "0", 0, "5.5", "55.00 1000.00 1000.00"},
+        {"1000.00", "0", "0", "0", "0", 0, "0", "0.00 1000.00 1000.00"},  // a sale without VAT
     };
     for (const Row& r : rows) {
         const MarginTexts m = UpdateTVAetMarges({QString::fromUtf8(r.sale), QString::fromUtf8(r.purchase),
                                                  QString::fromUtf8(r.tpvo), QString::fromUtf8(r.warranty),
-                                                 QString::fromUtf8(r.costs), 2, r.mode});
+                                                 QString::fromUtf8(r.costs), 2, r.mode, QString::fromUtf8(r.rate)});
         EXPECT_TRUE(m.computed);
         EXPECT_EQ(QStringList({m.ccTVA, m.cMBrute, m.cMNette}).join(u' '), r.results) << r.sale << " " << r.mode;
     }
-    const MarginTexts noModes = UpdateTVAetMarges({"1196", "", "", "", "500.00", 0, 0});
+    const MarginTexts noModes = UpdateTVAetMarges({"1196", "", "", "", "500.00", 0, 0, "20"});
     EXPECT_FALSE(noModes.computed);
     EXPECT_EQ(noModes.cTotFrevo, "500.00");
+    // A dealership without a readable rate gets no figures at all, never figures at some other rate.
+    for (const char* rate : {"", "vingt", "-20"}) {
+        const MarginTexts m = UpdateTVAetMarges({"1196", "", "", "", "500.00", 2, 0, QString::fromUtf8(rate)});
+        EXPECT_FALSE(m.computed) << rate;
+        EXPECT_TRUE(m.rateMissing) << rate;
+        EXPECT_EQ(m.cTotFrevo, "500.00") << rate;
+    }
 }
