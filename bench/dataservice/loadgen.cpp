@@ -7,13 +7,15 @@
 // idle browsers or slow clients would.
 //
 //   stanor-dataservice-load --port N[,M...] [--host 127.0.0.1] [--connections 8] [--requests 4000]
-//                           [--vehicles 10000] [--rate 0] [--stalled 0]
-//                           [--scenario infovo|query|surname|update|newconn|all]
+//                           [--vehicles 10000] [--salespeople 20] [--rate 0] [--stalled 0]
+//                           [--scenario infovo|query|surname|update|newconn|relances|all]
 // The connections are spread over the ports given (one service instance each).
 // "query" is the search of a registration containing three typed characters,
 // "surname" that of a customer name containing two syllables (the names that
 // scripts/gen-bench-db makes with NAMES=syllables), "newconn" the record
-// read on a new connection for every request. With --rate R each connection
+// read on a new connection for every request, "relances" the reminders due to
+// one of the salespeople (asked by a super-administrator, as a salesperson's
+// own are found). With --rate R each connection
 // sends R requests a second at most, as a salesman at work would; without,
 // each sends its next request as soon as the last is answered (the most the
 // machine can serve). Times run from sending to the whole answer read.
@@ -44,6 +46,7 @@ struct Options {
     int connections = 8;
     int requests = 4000;
     int vehicles = 10000;
+    int salespeople = 20;  // numbered from 100 (scripts/gen-bench-db)
     int stalled = 0;
     double rate = 0;
     std::string scenario = "all";
@@ -109,6 +112,10 @@ std::string Request(const std::string& scenario, std::mt19937& rng, const Option
     std::uniform_int_distribution<int> vehicle(101, 100 + o.vehicles);
     if (scenario == "infovo" || scenario == "newconn")
         return "/AxInfoVO?XMLC_OutputFormat=XML&idTVO=" + std::to_string(vehicle(rng)) + "&UserID=1&idClient=";
+    if (scenario == "relances") {
+        std::uniform_int_distribution<int> salesperson(100, 99 + o.salespeople);
+        return "/AxRelances?XMLC_OutputFormat=XML&UserID=1&idCom=" + std::to_string(salesperson(rng)) + "&idClient=";
+    }
     if (scenario == "query") {
         std::uniform_int_distribution<int> letter(0, 25), digit(0, 9);
         const std::string typed = {char('A' + letter(rng)), char('A' + letter(rng)), char('0' + digit(rng))};
@@ -214,6 +221,7 @@ int main(int argc, char** argv) {
         else if (a == "--connections") o.connections = std::max(1, std::atoi(v.c_str()));
         else if (a == "--requests") o.requests = std::clamp(std::atoi(v.c_str()), 1, 1000000);
         else if (a == "--vehicles") o.vehicles = std::max(1, std::atoi(v.c_str()));
+        else if (a == "--salespeople") o.salespeople = std::max(1, std::atoi(v.c_str()));
         else if (a == "--stalled") o.stalled = std::clamp(std::atoi(v.c_str()), 0, 1000);
         else if (a == "--scenario") o.scenario = v;
         else { std::fprintf(stderr, "option inconnue : %s\n", a.c_str()); return 2; }
@@ -227,7 +235,7 @@ int main(int argc, char** argv) {
     int failed = 0;
     {
         StalledConnections stalled(o);
-        for (const char* s : {"infovo", "query", "surname", "update", "newconn"})
+        for (const char* s : {"infovo", "query", "surname", "update", "newconn", "relances"})
             if (o.scenario == "all" || o.scenario == s) failed += Run(s, o);
         if (o.stalled > 0)
             std::printf("stalled connections closed by the service and opened again: %d\n", stalled.reopened());
