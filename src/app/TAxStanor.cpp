@@ -15,6 +15,7 @@
 #include "platform/FileVersion.h"
 #include "records/PersistenceHostOf.h"
 #include "records/RecordPersistence.h"
+#include "reminders/RemindersPanel.h"
 #include "search/DuplicateIndicators.h"
 #include "search/SearchHostOf.h"
 #include "search/SearchPanel.h"
@@ -88,6 +89,7 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     pages::wireRecordView(*designed, *view);
     editing_ = pages::RecordEditing::install(*designed, *view, pages::editingHostOf(*this));
     persistence_ = records::RecordPersistence::install(*view, *editing_, records::persistenceHostOf(*this));
+    persistence_->host().notice = [this](const QString& text) { showNotice(text); };
     grids::VehicleMoney::install(*designed, *view, *editing_,
                                  {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
         ->connectSaving(persistence_->host());
@@ -100,6 +102,8 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     installSideCommands();
     search_ = search::SearchPanel::install(PanelSearch, JvXPBtnSearch, *view, searchHost());
     duplicates_ = search::DuplicateIndicators::install(*designed, *view, *search_);
+    installDuplicateQuestion();
+    installReminders();
 
     // The form sees keys before its controls (TAB interception).
     qApp->installEventFilter(this);
@@ -320,6 +324,7 @@ void TAxStanor::Timer1Timer() {
         }
         if (DblDelay != 0 && --DblDelay == 0) HttpGetDblInfo();
         if (SearchDelay != 0 && --SearchDelay == 0) HttpGetSearchInfo();
+        if (StartCount > 0) reminders_->Timer1Tick();
         if (Blinking) {
             ++BlinkTicks;
             if (BlinkTicks % 3 == 1) Shape1->setVisible(Shape1->isHidden());
@@ -345,6 +350,7 @@ void TAxStanor::startupSequence() {
     setLbVersionRed(FileVersion != OCXVersion);
     UpdateParams();
     UpdateView(true);
+    reminders_->requestRefresh();
     PanelSplash->hide();
     setWaitCursor(false);
     // From now on the hint of the control under the mouse goes to LbDebugInfo3.
@@ -378,6 +384,7 @@ void TAxStanor::OnMsgActualize() {
         HttpDisconnect();
         UpdateParams();
         UpdateView(true);
+        reminders_->requestRefresh();
         PanelSplash->hide();
     } catch (const std::exception& e) {
         ShowDefaultError(QString::fromUtf8(e.what()));
@@ -387,6 +394,7 @@ void TAxStanor::OnMsgActualize() {
 void TAxStanor::showSplash() {
     PanelSplash->raise();
     PanelSearch->hide();
+    PanelRelances->hide();
     PanelSplash->show();
 }
 
@@ -517,7 +525,7 @@ search::SearchHost TAxStanor::searchHost() {
     search::SearchHost h = search::searchHostOf(*this);
     records::RecordCommandsForm& commands = persistence_->commands();
     h.setHits = [&commands](const QStringList& ids, bool customers, const QList<int>& kinds) {
-        commands.hits().setHits(ids, customers, kinds);
+        commands.setHits(ids, customers, kinds);
     };
     h.selectHit = [&commands](int row) { commands.selectHit(row); };
     h.currentHit = [&commands] { return commands.hits().current(); };
@@ -572,8 +580,38 @@ void TAxStanor::HttpPost(const QString& url, const QString& fileName, std::uniqu
 
 void TAxStanor::setRequestError(const QString& text) {
     LbDebugInfo0->setText(text);
-    LbWarning->setText(text);
-    PanelWarning->setVisible(!text.isEmpty());
+    if (!text.isEmpty()) showNotice(QString());
+    showWarningPanel();
+}
+
+void TAxStanor::showNotice(const QString& text, bool inPanel) {
+    notice_ = text;
+    noticePutAway_ = !inPanel;
+    LbInfo->setText(LbDebugInfo0->text().isEmpty() ? text : QString());
+    if (!text.isEmpty()) WriteTrace(QStringLiteral("Avis : ") + text);
+    showWarningPanel();
+}
+
+void TAxStanor::offerWarningAction(const QString& caption, std::function<void()> action) {
+    actionError_ = LbDebugInfo0->text();
+    warningAction_ = std::move(action);
+    BtnWarningAction->setText(caption);
+    showWarningPanel();
+}
+
+// The panel shows the error of the last request, else the notice; a notice
+// is drawn in blue, an error in red.
+void TAxStanor::showWarningPanel() {
+    const QString error = LbDebugInfo0->text();
+    const bool noticeShown = error.isEmpty() && !notice_.isEmpty();
+    LbWarning->setText(noticeShown ? notice_ : error);
+    QPalette p = PanelWarning->palette();
+    p.setColor(QPalette::Window, noticeShown ? QColor(30, 90, 160) : QColor(Qt::red));
+    PanelWarning->setPalette(p);
+    const bool action = !error.isEmpty() && error == actionError_ && warningAction_;
+    BtnWarningAction->setVisible(action);
+    LbWarning->setFixedWidth(PanelWarning->width() - 12 - 40 - (action ? BtnWarningAction->width() + 8 : 0));
+    PanelWarning->setVisible(!error.isEmpty() || (noticeShown && !noticePutAway_));
 }
 
 QString TAxStanor::requestError() const { return LbDebugInfo0->text(); }

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QFrame;
@@ -43,6 +44,9 @@ namespace stanor::search {
 class DuplicateIndicators;
 class SearchPanel;
 }  // namespace stanor::search
+namespace stanor::reminders {
+class RemindersPanel;
+}
 
 namespace stanor::app {
 
@@ -72,10 +76,13 @@ public:
     QFrame* PanelWarning = nullptr;  // red panel across the top, shown while LbDebugInfo0 holds an error
     QLabel* LbWarning = nullptr;     // the same error, in the warning panel
     QToolButton* BtnWarningClose = nullptr;  // puts the warning panel away until the next error
+    QPushButton* BtnWarningAction = nullptr;  // what the user can do about the warning shown
+    QLabel* LbInfo = nullptr;  // a notice that is no error, in the status line where errors show
     QFrame* PanelSplash = nullptr;
     QLabel* LbSplash = nullptr;
     QFrame* PanelSearch = nullptr;  // the search panel Panel1, filled by Search()
     QFrame* Shape1 = nullptr;       // frame drawn around a reference list being edited
+    QFrame* PanelRelances = nullptr;  // today's reminders, filled by Reminders()
 
     QPushButton* JvXPBtnNewVO = nullptr;
     QPushButton* JvXPBtnSave = nullptr;
@@ -86,6 +93,7 @@ public:
     QPushButton* JvXPPrev = nullptr;
     QPushButton* JvXPBtnSweep = nullptr;
     QPushButton* JvXPBtnSearch = nullptr;  // opens and closes the search panel
+    QPushButton* JvXPBtnRelances = nullptr;  // today's reminders, with their count
 
     QTimer* Timer1 = nullptr;
 
@@ -193,6 +201,8 @@ public:
     // ---- Search panel and duplicate-customer indicators ----
     search::SearchPanel& Search() const { return *search_; }
     search::DuplicateIndicators& Duplicates() const { return *duplicates_; }
+    // ---- Today's reminders ----
+    reminders::RemindersPanel& Reminders() const { return *reminders_; }
 
     // ---- Filled by later work (virtual so that tests can watch the calls) ----
     virtual void UpdateParams();
@@ -215,6 +225,15 @@ public:
     void writeTrace(const QString& text) override { WriteTrace(text); }
     void setRequestError(const QString& text) override;
     QString requestError() const override;
+    // Tells the user of something done on their behalf that is no error:
+    // the status line, and with inPanel the warning panel (in its notice
+    // colours), show it until the next error or notice; an empty text puts
+    // it away.
+    void showNotice(const QString& text, bool inPanel = true);
+    QString notice() const { return notice_; }
+    // A button in the warning panel that does something about the error
+    // shown now; it goes with that error.
+    void offerWarningAction(const QString& caption, std::function<void()> action);
     void setDebugInfo1(const QString& text) override;
     void appendVersionText(const QString& text) override;
     int idleSeconds() const override { return IdleSeconds; }
@@ -266,6 +285,9 @@ private:
     void setLbVersionRed(bool red);
     void setWaitCursor(bool on);
     void installSideCommands();
+    void showWarningPanel();
+    void installReminders();
+    void installDuplicateQuestion();
 
     AppContext ctx_;
     TraceLog trace_;
@@ -274,6 +296,10 @@ private:
     bool hintsRouted_ = false;
     bool settingsUnreadable_ = false;
     QString lastSetterError_;
+    QString notice_;
+    bool noticePutAway_ = false;
+    QString actionError_;  // the error the warning panel's button belongs to
+    std::function<void()> warningAction_;
     std::unique_ptr<service::DataServiceClient> http_;  // created on first use
     pages::RecordEditing* editing_ = nullptr;           // owned by the record view
     records::RecordPersistence* persistence_ = nullptr; // owned by the record view
@@ -281,6 +307,7 @@ private:
     std::unique_ptr<platform::Shell> desktopShell_;     // when the context gives none
     search::SearchPanel* search_ = nullptr;             // owned by PanelSearch
     search::DuplicateIndicators* duplicates_ = nullptr; // owned by the record view
+    reminders::RemindersPanel* reminders_ = nullptr;    // owned by PanelRelances
 };
 
 }  // namespace stanor::app

@@ -100,6 +100,8 @@ void TAxStanor::buildControls() {
         {&JvXPNext, "JvXPNext", "go-next", QStringLiteral(">> Enrg.Suiv."), QStringLiteral("enregistrement suivant")},
         {&JvXPBtnSweep, "JvXPBtnSweep", "edit-clear", QStringLiteral("Purge VN"),
          QStringLiteral("suppression des enregistrements VN annulés")},
+        {&JvXPBtnRelances, "JvXPBtnRelances", "x-office-calendar", QStringLiteral("Relances (99)"),
+         QStringLiteral("relances du jour")},
     };
     int x = 4;
     for (const Tool& t : tools) {
@@ -131,6 +133,11 @@ void TAxStanor::buildControls() {
     // the warning panel the whole text.
     LbDebugInfo0->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     LbDebugInfo0->setFixedHeight(LbDebugInfo0->fontMetrics().lineSpacing());
+    // In the same place, a notice that is no error (the status line shows one or the other).
+    LbInfo = makeLabel(this, "LbInfo", QRect(356, statusTop, 465, 18));
+    setTextColour(LbInfo, QColor(30, 90, 160));
+    LbInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LbInfo->setFixedHeight(LbInfo->fontMetrics().lineSpacing());
 
     // Debug rows below the designed client area, shown to super-administrators
     // (the form then grows to the bottom of JvXPNext plus 75 pixels).
@@ -154,6 +161,9 @@ void TAxStanor::buildControls() {
     PanelSearch = new QFrame(this);
     PanelSearch->setObjectName(QStringLiteral("PanelSearch"));
     PanelSearch->hide();
+    PanelRelances = new QFrame(this);
+    PanelRelances->setObjectName(QStringLiteral("PanelRelances"));
+    PanelRelances->hide();
 
     Shape1 = new QFrame(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
@@ -184,7 +194,18 @@ void TAxStanor::buildControls() {
     BtnWarningClose->setGeometry(kClientWidth - 32, warningTop + 2, 26, 26);
     // The panel covers the tab bar and the search button: the user may put it
     // away and go on; the next error shows it again.
-    connect(BtnWarningClose, &QToolButton::clicked, PanelWarning, &QWidget::hide);
+    connect(BtnWarningClose, &QToolButton::clicked, this, [this] {
+        noticePutAway_ = true;
+        PanelWarning->hide();
+    });
+    // What the user can do about some errors (save the sheet no browser opened).
+    BtnWarningAction = new QPushButton(PanelWarning);
+    BtnWarningAction->setObjectName(QStringLiteral("BtnWarningAction"));
+    BtnWarningAction->setGeometry(kClientWidth - 40 - 180, warningTop + 12, 180, 28);
+    BtnWarningAction->hide();
+    connect(BtnWarningAction, &QPushButton::clicked, this, [this] {
+        if (warningAction_) warningAction_();
+    });
     LbWarning = makeLabel(PanelWarning, "LbWarning", QRect(12, warningTop, kClientWidth - 12 - 40, 81 - warningTop - 2));
     LbWarning->setWordWrap(true);
     LbWarning->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -1,5 +1,8 @@
 #include "commands/Reports.h"
 
+#include <QUrl>
+#include <QUrlQuery>
+
 namespace stanor::commands {
 
 SheetChoice ChooseSheet(PrintCommand command, const ShownRecord& shown, bool ctrlHeld)
@@ -17,6 +20,17 @@ SheetChoice ChooseSheet(PrintCommand command, const ShownRecord& shown, bool ctr
 QString SheetSelection(const SheetChoice& sheet, const QString& id)
 {
     return (sheet.customer ? QStringLiteral("idClient=") : QStringLiteral("idVO=")) + id;
+}
+
+QString SheetFileName(const QString& url) {
+    const QUrlQuery query(QUrl(url).query());
+    QString name = (query.queryItemValue(QStringLiteral("rptName"), QUrl::FullyDecoded) + u' ' +
+                    query.queryItemValue(QStringLiteral("rptSelect"), QUrl::FullyDecoded))
+                       .simplified();
+    static const QString kForbidden = QStringLiteral("\\/:*?\"<>|");
+    for (QChar& c : name)
+        if (kForbidden.contains(c) || c < u' ') c = u'_';
+    return (name.isEmpty() ? QStringLiteral("fiche") : name) + QStringLiteral(".pdf");
 }
 
 QString BrowserProgram(const QString& commandLine)

@@ -38,6 +38,11 @@ SheetChoice ChooseSheet(PrintCommand command, const ShownRecord& shown, bool ctr
 // "idVO=" or "idClient=" followed by the identifier.
 QString SheetSelection(const SheetChoice& sheet, const QString& id);
 
+// The file name a sheet is saved under: its name and selection from the
+// address ("VO - Fiche Commerciale idVO=1001.pdf"), without characters a
+// file name cannot hold.
+QString SheetFileName(const QString& url);
+
 // The open command of HTML files, whose program is taken as the browser.
 inline const QString kHtmlOpenCommandKey = QStringLiteral("HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command");
 

@@ -7,11 +7,16 @@
 #include "platform/Shell.h"
 #include "records/RecordCommands.h"
 #include "service/DataServiceClient.h"
+#include "service/HttpRules.h"
+#include "service/TextTools.h"
 #include "service/MultipartForm.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QEventLoop>
 #include <QHttpMultiPart>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace stanor::commands {
@@ -111,16 +116,53 @@ bool SideCommands::OpenInBrowser(const QString& url) {
         break;
     }
     if (!opened) {
-        warnNotOpened(why);
+        warnNotOpened(why, url);
     } else if (host_.requestError && host_.requestError().startsWith(kNotOpened)) {
         host_.setRequestError(QString());
     }
     return opened;
 }
 
-void SideCommands::warnNotOpened(const QString& why) {
+void SideCommands::warnNotOpened(const QString& why, const QString& url) {
     trace(kNotOpened + why);
-    if (host_.setRequestError) host_.setRequestError(kNotOpened + why);
+    if (host_.setRequestError) host_.setRequestError(kNotOpened + why + QStringLiteral("\nAdresse de la fiche : ") + url);
+    if (host_.offerWarningAction)
+        host_.offerWarningAction(QStringLiteral("Enregistrer le PDF…"), [this, url] { SaveSheet(url); });
+}
+
+bool SideCommands::SaveSheet(const QString& url) {
+    if (!host_.dialogs || !host_.download) return false;
+    const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .filePath(SheetFileName(url));
+    const QString file =
+        host_.dialogs->saveFile(QStringLiteral("Enregistrer la fiche"), start, QStringLiteral("Documents PDF (*.pdf)"));
+    if (file.isEmpty()) return false;
+    trace(QStringLiteral("Enregistrement de la fiche : ") + url + QStringLiteral(" -> ") + file);
+    const service::HttpResult got = host_.download(url);
+    QString error;
+    if (!got.ok)
+        error = got.error.section(u'\n', 0, 0);
+    else if (!got.body.startsWith("%PDF"))
+        error = QStringLiteral("le service de données n'a pas rendu de fiche : ") +
+                service::LogItemsText(QString::fromLatin1(got.body)).trimmed();
+    if (error.isEmpty()) {
+        QSaveFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(got.body) != got.body.size() || !out.commit())
+            error = QStringLiteral("le fichier %1 n'a pas pu être écrit (%2)").arg(file, out.errorString());
+    }
+    if (!error.isEmpty()) {
+        trace(QStringLiteral("Fiche non enregistrée : ") + error);
+        if (host_.setRequestError)
+            host_.setRequestError(QStringLiteral("Fiche non enregistrée : ") + error +
+                                  QStringLiteral("\nAdresse de la fiche : ") + url);
+        // Another place may do.
+        if (host_.offerWarningAction)
+            host_.offerWarningAction(QStringLiteral("Enregistrer le PDF…"), [this, url] { SaveSheet(url); });
+        return false;
+    }
+    if (host_.setRequestError) host_.setRequestError(QString());
+    if (host_.status) host_.status(QStringLiteral("Fiche enregistrée dans ") + QDir::toNativeSeparators(file));
+    return true;
 }
 
 // ---------------------------------------------------------------- text message
@@ -146,6 +188,9 @@ void SideCommands::JvXPBtnSMSClick() {
         error = SmsErrorText(result);
     }
     if (host_.setRequestError) host_.setRequestError(error);
+    // A message that went is confirmed where the user looks.
+    if (error.isEmpty() && host_.status)
+        host_.status(QStringLiteral("SMS envoyé au %1").arg(service::FormatPhoneNumber(settings.recipient)));
 }
 
 }  // namespace stanor::commands

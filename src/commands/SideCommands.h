@@ -47,6 +47,12 @@ struct SideCommandsHost {
     // LbDebugInfo0 and the warning panel.
     std::function<void(const QString& text)> setRequestError;
     std::function<QString()> requestError;
+    // A button in the warning panel that does something about the error shown.
+    std::function<void(const QString& caption, std::function<void()> action)> offerWarningAction;
+    // What went well, in the status line (where errors show).
+    std::function<void(const QString& text)> status;
+    // GET into memory (a sheet's PDF), leaving the status labels alone.
+    std::function<service::HttpResult(const QString& url)> download;
     platform::SettingsStore* settings = nullptr;
     platform::Shell* shell = nullptr;
     platform::Dialogs* dialogs = nullptr;
@@ -69,15 +75,20 @@ public:
     void JvXPBtnSMSClick();
     // Opens the address with the browser the settings name (the open command
     // of HTML files), or the desktop's when they name none. False when
-    // nothing could open it; the warning then says why.
+    // nothing could open it; the warning then says why, gives the address,
+    // and offers to save the sheet where the user chooses.
     bool OpenInBrowser(const QString& url);
+    // Saves the sheet at the address as a PDF file the user chooses; false
+    // when nothing was saved (cancelled, or the sheet could not be had: the
+    // warning says why).
+    bool SaveSheet(const QString& url);
 
 private:
     SideCommands(pages::RecordView& view, SideCommandsHost host);
     void print(PrintCommand command);
     void pause(int ms);
     void trace(const QString& text) const;
-    void warnNotOpened(const QString& why);
+    void warnNotOpened(const QString& why, const QString& url);
 
     pages::RecordView& view_;
     SideCommandsHost host_;

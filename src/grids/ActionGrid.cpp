@@ -83,17 +83,7 @@ QString ActionGrid::ngActionGetInfoCom(const QString& id) const { return salespe
 
 // ---------------------------------------------------------------- loading
 
-ActionLists ActionGrid::readLists() const {
-    pages::RefLists refs(s_.EquipXml, view_.trace);
-    ActionLists l;
-    l.types = refs.parsItems(QStringLiteral("TypeAction"), true).value_or(QStringList{});
-    l.subjects = refs.parsItems(QStringLiteral("SujetAction"), true).value_or(QStringList{});
-    l.priorities = refs.parsItems(QStringLiteral("PrioriteRelance"), true).value_or(QStringList{});
-    for (const AnswerElement& e : answerElements(s_.EquipXml.Text, QStringLiteral("InfoComS"), QStringLiteral("InfoCom"),
-                                                 {QStringLiteral("idCom"), QStringLiteral("cNom")}))
-        l.salespeople.push_back({e.value(QStringLiteral("idCom")), e.value(QStringLiteral("cNom"))});
-    return l;
-}
+ActionLists ActionGrid::readLists() const { return readActionLists(s_.EquipXml, view_.trace); }
 
 void ActionGrid::LoadInfoAction() {
     if (grid_->isEditing()) grid_->cancelEdit();
@@ -135,6 +125,11 @@ void ActionGrid::LoadInfoAction() {
         grid_->resizeRowsToContents();
         grid_->setEnabled(RightProfid);
     }
+    // The grid opens on its first column, the date, once laid out on its sheet.
+    grid_->scrollToStart();
+    QTimer::singleShot(0, grid_, [g = QPointer<toolkit::Grid>(grid_)] {
+        if (g) g->scrollToStart();
+    });
 }
 
 void ActionGrid::showLine(int row) {

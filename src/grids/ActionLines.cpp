@@ -29,6 +29,18 @@ const QStringList* ActionLists::listOf(int column) const {
     }
 }
 
+ActionLists readActionLists(const service::TXml& equipXml, const pages::TraceFn& trace) {
+    pages::RefLists refs(equipXml, trace);
+    ActionLists l;
+    l.types = refs.parsItems(QStringLiteral("TypeAction"), true).value_or(QStringList{});
+    l.subjects = refs.parsItems(QStringLiteral("SujetAction"), true).value_or(QStringList{});
+    l.priorities = refs.parsItems(QStringLiteral("PrioriteRelance"), true).value_or(QStringList{});
+    for (const AnswerElement& e : answerElements(equipXml.Text, QStringLiteral("InfoComS"), QStringLiteral("InfoCom"),
+                                                 {QStringLiteral("idCom"), QStringLiteral("cNom")}))
+        l.salespeople.push_back({e.value(QStringLiteral("idCom")), e.value(QStringLiteral("cNom"))});
+    return l;
+}
+
 bool isSalespersonColumn(int column) { return column == ColIdCom || column == ColIdComRelance; }
 
 bool isListColumn(int column) {

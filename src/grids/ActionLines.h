@@ -54,6 +54,9 @@ struct ActionLists {
     const QStringList* listOf(int column) const;
 };
 
+// The lists of the reference lists' answer (XmlEquip).
+ActionLists readActionLists(const service::TXml& equipXml, const pages::TraceFn& trace = {});
+
 // Whether the column stores a salesperson's identifier (idCom, idComRelance).
 bool isSalespersonColumn(int column);
 // Whether the column stores the 1-based position of an entry of its list.

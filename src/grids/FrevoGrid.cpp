@@ -290,7 +290,11 @@ void FrevoGrid::discardLines() {
     UpdateCumulFrevo();
 }
 
-QString FrevoGrid::TestFraisFixes() const {
+QString FrevoGrid::TestFraisFixes() const { return grids::TestFraisFixes(fixedCostInput()); }
+
+QString FrevoGrid::FixedCostNotice() const { return grids::FixedCostNotice(fixedCostInput()); }
+
+FixedCostInput FrevoGrid::fixedCostInput() const {
     FixedCostInput in;
     in.Kind = f_.caption(QStringLiteral("JvXPBtnNewVO"));
     in.IdVO = s_.FlagNewEnreg ? QString() : s_.IdVO;
@@ -309,7 +313,7 @@ QString FrevoGrid::TestFraisFixes() const {
     while (service::XmlNext(equip, QStringLiteral("InfoSite")))
         sites.append({childText(equip, QStringLiteral("Site")), childText(equip, QStringLiteral("MontantFraisDossier"))});
     in.SiteFee = SiteFee(sites, f_.text(QStringLiteral("cSite")));
-    return grids::TestFraisFixes(in);
+    return in;
 }
 
 }  // namespace stanor::grids

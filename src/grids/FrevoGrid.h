@@ -6,6 +6,7 @@
 // totals, and gives a save its pending line and the fixed-cost line.
 
 #include "grids/FrevoLines.h"
+#include "grids/GridStatements.h"
 #include "grids/LineGrid.h"
 
 #include <functional>
@@ -57,6 +58,9 @@ public:
     // The Insert of the site's file-handling fee as a fixed-cost line, when
     // a used vehicle for private buyers has none yet; "" otherwise.
     QString TestFraisFixes() const;
+    // What the user is told when that line is added ("Frais de dossier de
+    // 150,00 € ajoutés au véhicule"); "" when none is due.
+    QString FixedCostNotice() const;
 
     // ---- grid events
     void ngFrevoEdit(int col, const QString& value, int row);
@@ -75,6 +79,7 @@ public:
     bool isTemplateLine(int line) const;
 
 private:
+    FixedCostInput fixedCostInput() const;
     void setUpColumns();
     std::vector<FrevoElement> answerElements(const QStringList& names) const;
     void showLine(int row);

@@ -15,6 +15,11 @@ QString TestFraisFixes(const FixedCostInput& in) {
            QStringLiteral(", :NewID) ");
 }
 
+QString FixedCostNotice(const FixedCostInput& in) {
+    if (TestFraisFixes(in).isEmpty()) return {};
+    return QStringLiteral("Frais de dossier de %1 ajoutés au véhicule").arg(rules::showMoney(rules::amountOrZero(in.SiteFee)));
+}
+
 bool HasFixedCost(const QStringList& costTypes) {
     for (const QString& t : costTypes)
         if (t.toUpper() == QLatin1String("FIXE")) return true;

@@ -30,6 +30,10 @@ struct FixedCostInput {
 // whose fee is not 0.
 QString TestFraisFixes(const FixedCostInput& input);
 
+// What the user is told when a save adds the fixed-cost line: "Frais de
+// dossier de 150,00 € ajoutés au véhicule"; empty when none is due.
+QString FixedCostNotice(const FixedCostInput& input);
+
 // Whether one of the cost types is FIXE (any case).
 bool HasFixedCost(const QStringList& costTypes);
 

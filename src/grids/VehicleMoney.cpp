@@ -53,6 +53,7 @@ void VehicleMoney::connectSaving(records::PersistenceHost& host) {
     };
     host.save.costLineSent = [g](int line, bool stored) { g->lineSent(line, stored); };
     host.save.testFraisFixes = [g] { return g->TestFraisFixes(); };
+    host.save.fixedCostNotice = [g] { return g->FixedCostNotice(); };
     host.save.discardLines = [g] { g->discardLines(); };
     host.grids.loadInfoFrevo = [g] { g->LoadInfoFrevo(); };
 }

@@ -1,5 +1,7 @@
 #include "pages/RecordViewRules.h"
 
+#include "service/HttpRules.h"
+
 #include <cmath>
 
 namespace stanor::pages {
@@ -54,14 +56,27 @@ bool printEnabled(const QString& caption, const QString& idVO)
     return (caption != QLatin1String("VN") && !idVO.isEmpty()) || caption == QLatin1String("CL");
 }
 
+namespace {
+// The parts that hold something, joined by " - ".
+QString joinParts(const QStringList& parts)
+{
+    QStringList kept;
+    for (const QString& p : parts)
+        if (!p.trimmed().isEmpty())
+            kept << p.trimmed();
+    return kept.join(QStringLiteral(" - "));
+}
+} // namespace
+
 QString headerTitle(const QString& mark, const QString& version)
 {
-    return mark.toUpper() + QStringLiteral(" - ") + version;
+    return joinParts({mark.toUpper(), version});
 }
 
 QString headerPowerMileage(const QString& cv, const QString& kms)
 {
-    return cv + QStringLiteral(" cv - ") + kms + QStringLiteral(" kms");
+    return joinParts({cv.trimmed().isEmpty() ? QString() : cv.trimmed() + QStringLiteral(" cv"),
+                      kms.trimmed().isEmpty() ? QString() : kms.trimmed() + QStringLiteral(" kms")});
 }
 
 namespace {
@@ -156,10 +171,10 @@ int captionId(const QString& caption)
 
 QString recordLoadFailure(const QString& requestError)
 {
-    static const QString exception = QStringLiteral("Exception : ");
+    const QString& failed = service::kRequestFailed;
     QString reason, technical;
-    if (requestError.startsWith(exception)) {
-        const QString text = requestError.mid(exception.size());
+    if (requestError.startsWith(failed)) {
+        const QString text = requestError.mid(failed.size());
         const qsizetype br = text.indexOf(QLatin1Char('\n'));
         reason = (br < 0 ? text : text.left(br)).trimmed();
         technical = br < 0 ? QString() : text.mid(br + 1).trimmed();
@@ -172,6 +187,7 @@ QString recordLoadFailure(const QString& requestError)
     }
     if (reason.isEmpty())
         reason = QStringLiteral("La requête au service de données a échoué");
+    reason[0] = reason[0].toUpper();
     QString message = reason + QStringLiteral(" : la fiche demandée n'a pas pu être chargée");
     if (!technical.isEmpty())
         message += QLatin1Char('\n') + technical;

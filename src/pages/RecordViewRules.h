@@ -44,10 +44,10 @@ HeaderColours headerColours(const QString& kindSuffix);
 // Whether the print button is enabled.
 bool printEnabled(const QString& kindCaption, const QString& idVO);
 
-// "MARQUE - version".
+// "MARQUE - version"; a missing part leaves no stray " - " (a record being created).
 QString headerTitle(const QString& mark, const QString& version);
 
-// Power and mileage: "<cv> cv - <kms> kms".
+// Power and mileage: "<cv> cv - <kms> kms", each part only when it holds a value.
 QString headerPowerMileage(const QString& cv, const QString& kms);
 
 // Days a vehicle has been in stock: from entry to order, or to the server

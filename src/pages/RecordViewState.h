@@ -49,6 +49,9 @@ struct RecordViewState {
     QString IdVO;
     QString UserName;
     QString UserUS1;
+    // The dealership's VAT rate in percent, as its options give it ("20.00");
+    // empty when they give none.
+    QString VatRate;
     QString SiteFilter;
     QString LastTypeVersion;
     QString UrlInfoVO;

@@ -135,6 +135,7 @@ void UpdateTabDesc::prepare(bool reloadFiles)
                   childText(s_.RecordXml, QStringLiteral("Opt_LimiteDateDebFrevo")),
                   childText(s_.RecordXml, QStringLiteral("Opt_LimiteDateDebProFid")),
                   childText(s_.RecordXml, QStringLiteral("Now")), h_.trace);
+    s_.VatRate = childText(s_.RecordXml, QStringLiteral("Opt_TauxTVA"));
     trace(QStringLiteral("dans UpdateTabDesc : OptDate Début : ") + formatDate(s_.dates.LimiteDateDeb));
     trace(QStringLiteral("dans UpdateTabDesc : OptDate Fin   : ") + formatDate(s_.dates.LimiteDateFin));
 

@@ -56,7 +56,7 @@ void PhotoSheet::ProcAssociateImage(bool blur) {
         if (host_.showError) host_.showError(QString::fromUtf8(e.what()));
         return;
     }
-    if (upload(idVO, number, name, dateText)) afterLink(idVO, number, name);
+    if (upload(idVO, number, name, dateText)) afterLink(idVO, number, name, dateText);
 }
 
 void PhotoSheet::reduce(const QString& source, const images::Bitmap* blurred, const QString& name, bool transfer) {
@@ -144,9 +144,10 @@ bool PhotoSheet::upload(const QString& idVO, int number, const QString& name, co
     return requestError().isEmpty();
 }
 
-void PhotoSheet::afterLink(const QString& idVO, int number, const QString& name) {
+void PhotoSheet::afterLink(const QString& idVO, int number, const QString& name, const QString& dateText) {
     if (!cListImageVO) return;
-    auto* item = new QTreeWidgetItem(cListImageVO, {name, ShownStamp(host_.now())});
+    // The time stored with the link, as the list shows the others.
+    auto* item = new QTreeWidgetItem(cListImageVO, {name, ShownLinkDate(dateText)});
     // LastNumImage keeps its value: set back to 1 it would give the next
     // photo a number already linked, and that photo's files would be replaced.
     if (!BecomesDefault(cListImageVO->topLevelItemCount(), number)) return;

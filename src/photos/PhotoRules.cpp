@@ -77,6 +77,15 @@ QString LinkDateText(const QDateTime& t) { return t.toString(QStringLiteral("yyy
 
 QString ShownStamp(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yy hh:mm:ss")); }
 
+QString ShownLinkDate(const QString& stored) {
+    const QString t = stored.trimmed();
+    for (const char* format : {"dd/MM/yyyy hh:mm:ss", "yyyy-MM-dd hh:mm:ss", "dd/MM/yyyy hh:mm", "dd/MM/yyyy"}) {
+        const QDateTime d = QDateTime::fromString(t, QLatin1String(format));
+        if (d.isValid()) return ShownStamp(d);
+    }
+    return t;
+}
+
 QList<SourcePhoto> JpegFilesIn(const QString& folder) {
     QList<SourcePhoto> out;
     if (folder.trimmed().isEmpty()) return out;  // no folder chosen yet: not the current one

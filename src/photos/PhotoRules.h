@@ -59,6 +59,10 @@ QString LinkDateText(const QDateTime& t);
 // "dd/mm/yy hh:mm:ss": the date shown beside a photo of the folder, and
 // beside a photo just linked.
 QString ShownStamp(const QDateTime& t);
+// The date of a link as the lists show every date: "dd/mm/yy hh:mm:ss", from
+// the date answered ("dd/mm/yyyy hh:mm:ss") or stored ("yyyy-mm-dd
+// hh:mm:ss"); a text that is neither shows as it stands.
+QString ShownLinkDate(const QString& stored);
 
 // A JPEG file of the source folder.
 struct SourcePhoto {

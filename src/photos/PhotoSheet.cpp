@@ -1,5 +1,7 @@
 #include "photos/PhotoSheet.h"
 
+#include <QSignalBlocker>
+
 #include "pages/DesignedPages.h"
 #include "pages/RecordView.h"
 #include "photos/IniFile.h"
@@ -203,16 +205,28 @@ int PhotoSheet::fillLinkedList() {
         vehicle_ = linked.idVO;
         if (Memo) Memo->clear();
         showPlaceholder(VOImage);
+        if (cListImageVO) cListImageVO->clearSelection();
     }
     if (!cListImageVO) return linked.lastNumber;
+    // The photo chosen in the list stays chosen, with its preview, when the
+    // same vehicle's list is read again (after the default changed).
+    const QTreeWidgetItem* was = selectedItem(cListImageVO);
+    const QString chosen = was ? was->text(0) : QString();
+    const QSignalBlocker quiet(cListImageVO);
     cListImageVO->clear();
     QList<QTreeWidgetItem*> items;
+    QTreeWidgetItem* again = nullptr;
     for (const LinkedPhoto& p : linked.photos) {
-        QStringList texts{p.name, p.date};
+        QStringList texts{p.name, ShownLinkDate(p.date)};
         if (p.name == linked.defaultName) texts << kDefaultPhotoMark;
         items.push_back(new QTreeWidgetItem(texts));
+        if (!chosen.isEmpty() && p.name == chosen) again = items.back();
     }
     cListImageVO->addTopLevelItems(items);
+    if (again) {
+        cListImageVO->setCurrentItem(again);
+        return linked.lastNumber;
+    }
     // The previews belonged to a line of the list as it was.
     showPlaceholder(ImageVO);
     showPlaceholder(ImageMini);

@@ -125,7 +125,7 @@ private:
     bool blurPlate(const QString& name, images::Bitmap& blurred);
     // Sends both files and the link row; true when the service stored them.
     bool upload(const QString& idVO, int number, const QString& name, const QString& dateText);
-    void afterLink(const QString& idVO, int number, const QString& name);
+    void afterLink(const QString& idVO, int number, const QString& name, const QString& dateText);
     // Sends the default photo's statement; true when it was stored.
     bool sendDefault(const QString& idVO, const QString& name);
 

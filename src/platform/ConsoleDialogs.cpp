@@ -12,5 +12,15 @@ MsgResult ConsoleDialogs::messageBox(const QString& caption, const QString& text
 
 QString ConsoleDialogs::pickFolder(const QString&, const QString&) { return {}; }
 QString ConsoleDialogs::openFile(const QString&, const QString&, const QString&) { return {}; }
+QString ConsoleDialogs::saveFile(const QString&, const QString&, const QString&) { return {}; }
+
+Choice ConsoleDialogs::choose(const QString& caption, const QString& text, const QStringList& items,
+                              const QStringList& buttons) {
+    std::fprintf(stderr, "[%s] %s\n", caption.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+    for (const QString& item : items) std::fprintf(stderr, "  - %s\n", item.toLocal8Bit().constData());
+    std::fprintf(stderr, "  => %s\n", buttons.isEmpty() ? "" : buttons.first().toLocal8Bit().constData());
+    std::fflush(stderr);
+    return {buttons.isEmpty() ? -1 : 0, items.isEmpty() ? -1 : 0};
+}
 
 }  // namespace stanor::platform

@@ -1,7 +1,8 @@
 #pragma once
 // Dialogs for runs without anyone at the screen (PROJSTANOR_DIALOGS=console):
 // every box is written to standard error as "[caption] text" and answered with
-// its default (OK, or Yes for a question); pickers answer "cancelled".
+// its default (OK, Yes for a question, the first of its own buttons);
+// pickers answer "cancelled".
 
 #include "Dialogs.h"
 
@@ -12,6 +13,9 @@ public:
     MsgResult messageBox(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) override;
     QString pickFolder(const QString& caption, const QString& start) override;
     QString openFile(const QString& caption, const QString& start, const QString& filter) override;
+    QString saveFile(const QString& caption, const QString& start, const QString& filter) override;
+    Choice choose(const QString& caption, const QString& text, const QStringList& items,
+                  const QStringList& buttons) override;
 };
 
 }  // namespace stanor::platform

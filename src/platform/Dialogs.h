@@ -14,6 +14,12 @@ enum class MsgIcon { None, Information, Warning, Error, Question };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
+// The answer to a question with buttons of its own.
+struct Choice {
+    int button = -1;  // index of the button pressed; -1 when the box was closed without one
+    int item = -1;    // the item selected in the list then; -1 when none
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -22,6 +28,13 @@ public:
     // Empty when the user cancels.
     virtual QString pickFolder(const QString& caption, const QString& start) = 0;
     virtual QString openFile(const QString& caption, const QString& start, const QString& filter) = 0;
+    // Where to write a file: its full path, empty when the user cancels.
+    virtual QString saveFile(const QString& caption, const QString& start, const QString& filter) = 0;
+    // A question whose answers are the buttons given (the first is the
+    // default), above a list to pick one item from when items are given
+    // (the first is selected).
+    virtual Choice choose(const QString& caption, const QString& text, const QStringList& items,
+                          const QStringList& buttons) = 0;
 };
 
 // Records every box shown and answers from a queue (Ok / Yes by default).
@@ -45,10 +58,28 @@ public:
     }
     QString pickFolder(const QString&, const QString&) override { return next(folders); }
     QString openFile(const QString&, const QString&, const QString&) override { return next(files); }
+    QString saveFile(const QString&, const QString&, const QString&) override { return next(savedFiles); }
+    // Answers from choices, else the first button with the first item.
+    Choice choose(const QString& caption, const QString& text, const QStringList& items,
+                  const QStringList& buttons) override {
+        asked.push_back({caption, text, items, buttons});
+        if (!choices.empty()) {
+            const Choice c = choices.front();
+            choices.pop_front();
+            return c;
+        }
+        return {buttons.isEmpty() ? -1 : 0, items.isEmpty() ? -1 : 0};
+    }
 
+    struct Asked {
+        QString caption, text;
+        QStringList items, buttons;
+    };
     std::vector<Shown> shown;
+    std::vector<Asked> asked;
     std::deque<MsgResult> answers;
-    std::deque<QString> folders, files;
+    std::deque<Choice> choices;
+    std::deque<QString> folders, files, savedFiles;
 
 private:
     static QString next(std::deque<QString>& q) {

@@ -3,8 +3,14 @@
 #include "FileListInFrench.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace stanor::platform {
 
@@ -56,6 +62,48 @@ QString QtDialogs::openFile(const QString& caption, const QString& start, const 
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.first();
+}
+
+QString QtDialogs::saveFile(const QString& caption, const QString& start, const QString& filter) {
+    QFileDialog dialog(parent_, caption, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    ShowFilesInFrench(dialog);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
+}
+
+Choice QtDialogs::choose(const QString& caption, const QString& text, const QStringList& items,
+                         const QStringList& buttons) {
+    QDialog dialog(parent_);
+    dialog.setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(text, &dialog);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    QListWidget* list = nullptr;
+    if (!items.isEmpty()) {
+        list = new QListWidget(&dialog);
+        list->addItems(items);
+        list->setCurrentRow(0);
+        list->setMinimumWidth(460);
+        layout->addWidget(list);
+    }
+    auto* box = new QDialogButtonBox(&dialog);
+    Choice choice;
+    for (int i = 0; i < buttons.size(); ++i) {
+        QPushButton* b = box->addButton(buttons[i], QDialogButtonBox::ActionRole);
+        if (i == 0) b->setDefault(true);
+        QObject::connect(b, &QPushButton::clicked, &dialog, [&dialog, &choice, list, i] {
+            choice.button = i;
+            choice.item = list ? list->currentRow() : -1;
+            dialog.accept();
+        });
+    }
+    layout->addWidget(box);
+    dialog.exec();
+    return choice;
 }
 
 bool QtKeyboard::ctrlHeld() const {

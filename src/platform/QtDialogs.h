@@ -16,6 +16,9 @@ public:
     MsgResult messageBox(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) override;
     QString pickFolder(const QString& caption, const QString& start) override;
     QString openFile(const QString& caption, const QString& start, const QString& filter) override;
+    QString saveFile(const QString& caption, const QString& start, const QString& filter) override;
+    Choice choose(const QString& caption, const QString& text, const QStringList& items,
+                  const QStringList& buttons) override;
 
 private:
     QWidget* parent_;

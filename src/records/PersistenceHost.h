@@ -33,8 +33,10 @@ struct SaveHooks {
     // the end of its request, so that the line is no longer inserted again.
     std::function<void(int line, const QString& newId)> actionLineKeyed;
     std::function<void(int line, bool stored)> actionLineSent;
-    // The fixed-cost line of a used vehicle, empty when none is due.
+    // The fixed-cost line of a used vehicle, empty when none is due, and
+    // what the user is told when it is added.
     std::function<QString()> testFraisFixes;
+    std::function<QString()> fixedCostNotice;
     // Forgets the lines' pending statements (the record was deleted, or the
     // user chose not to save).
     std::function<void()> discardLines;
@@ -58,6 +60,16 @@ struct PersistenceHost {
     std::function<void(int kind)> setIdTypeVO;
     SaveHooks save;
     GridLoaders grids;
+    // Asked once the checks of a save passed, before anything is sent
+    // (whether the record would duplicate a stored one); false stops the
+    // save, which then sends nothing and leaves everything pending.
+    std::function<bool()> confirmSave;
+    // Told at the end of a save that stored something.
+    std::function<void()> afterSave;
+    // Tells the user of something done on their behalf that is no error (the
+    // status line and the warning panel show it until the next error, notice
+    // or record shown); an empty text puts it away.
+    std::function<void(const QString& text)> notice;
 };
 
 }  // namespace stanor::records

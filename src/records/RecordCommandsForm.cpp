@@ -256,6 +256,15 @@ void RecordCommandsForm::followHits() {
     view_.form().setEnabled(QStringLiteral("JvXPPrev"), hits_.canPrev());
 }
 
+void RecordCommandsForm::setHits(const QStringList& ids, bool customers, const QList<int>& kinds) {
+    hits_.setHits(ids, customers, kinds);
+    const QString shown = view_.state().FlagNewEnreg
+                              ? QString()
+                              : caption(customers ? QStringLiteral("LbIDCustomer") : QStringLiteral("LbIdTVO"));
+    hits_.select(hits_.find(shown));
+    followHits();
+}
+
 void RecordCommandsForm::selectHit(int row) {
     if (hits_.select(row)) followHits();
 }
@@ -263,23 +272,37 @@ void RecordCommandsForm::selectHit(int row) {
 bool RecordCommandsForm::openHit(int row) {
     const QString id = hits_.id(row);
     if (id.isEmpty()) return false;
+    // Hits of a customer search are opened from a customer's sheets, whose
+    // vehicle identifier is kept as it is.
+    if (!openRecord(id, hits_.customers(), hits_.kind(row), false)) return false;
+    hits_.select(row);
+    followHits();
+    return true;
+}
+
+bool RecordCommandsForm::openRecord(const QString& id, bool customer, int kind) {
+    return openRecord(id, customer, kind, customer);
+}
+
+bool RecordCommandsForm::openRecord(const QString& id, bool customer, int kind, bool asideVehicle) {
+    if (id.isEmpty()) return false;
     if (saving_.anyPending() && (!saving_.SaveChanges() || saving_.anyPending())) return false;
-    const QString label = hits_.customers() ? QStringLiteral("LbIDCustomer") : QStringLiteral("LbIdTVO");
+    const QString label = customer ? QStringLiteral("LbIDCustomer") : QStringLiteral("LbIdTVO");
     const QString before = caption(label);
+    const QString vehicleBefore = caption(QStringLiteral("LbIdTVO"));
     // A vehicle is shown as the kind it was listed as: a demonstrator found
     // from a used vehicle opens on the demonstrator's sheets.
     const int kindBefore = host_.idTypeVO ? host_.idTypeVO() : 0;
-    const int kind = hits_.kind(row);
     if (kind > 0 && host_.setIdTypeVO) host_.setIdTypeVO(kind);
     view_.form().setCaption(label, id);
+    if (asideVehicle) view_.form().setCaption(QStringLiteral("LbIdTVO"), QString());
     view_.state().FlagNewEnreg = false;
     if (!JvXPBtnActualizeClick()) {
         view_.form().setCaption(label, before);
+        if (asideVehicle) view_.form().setCaption(QStringLiteral("LbIdTVO"), vehicleBefore);
         if (kind > 0 && host_.setIdTypeVO) host_.setIdTypeVO(kindBefore);
         return false;
     }
-    hits_.select(row);
-    followHits();
     return true;
 }
 

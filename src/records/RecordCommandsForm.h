@@ -53,15 +53,26 @@ public:
 
     // The hits the search panel found; next and previous step through them.
     SearchHits& hits() { return hits_; }
+    // New hits, or the same in another order: the row of the record shown
+    // becomes current, and the next and previous buttons follow it (off
+    // when there is nothing to step to).
+    void setHits(const QStringList& ids, bool customers, const QList<int>& kinds);
     // A row hovered or selected: the next and previous buttons follow it.
     void selectHit(int row);
     // Opens the record of a row, after saving what is pending; false when
     // the save or the loading failed (the record shown then stays).
     bool openHit(int row);
+    // Opens a record by its identifier, after saving what is pending: a
+    // customer (LbIDCustomer; the vehicle's identifier is put aside, so that
+    // the customer is shown whatever was shown before), or a vehicle
+    // (LbIdTVO) shown as kind (1 VO, 2 VN, 3 VD; 0 leaves it). False when the
+    // save or the loading failed: the record shown stays, with its identifiers.
+    bool openRecord(const QString& id, bool customer, int kind = 0);
 
 private:
     // The new record itself, once what was pending is stored (or gone).
     void startNewRecord();
+    bool openRecord(const QString& id, bool customer, int kind, bool asideVehicle);
     void preselectSite(const QString& kind);
     void emptyGrid(const QString& name);
     bool sendChain(const QStringList& statements);

@@ -165,6 +165,8 @@ bool RecordSaving::SaveChanges() {
     QScopedValueRollback<bool> busy(saving_, true);
     lastSent_ = false;
     lastProblem_.clear();
+    // A notice of an earlier save goes once there is something new to store.
+    if (host_.notice && anyPending()) host_.notice(QString());
     Progress p;
     pages::RecordViewState& s = view_.state();
     const QString kind = caption(QStringLiteral("JvXPBtnNewVO"));
@@ -177,6 +179,7 @@ bool RecordSaving::SaveChanges() {
         if (bad.isEmpty() && kind == QLatin1String("VO"))
             bad = UsedVehicleDatesFault(controlText, view_.host().today ? view_.host().today() : QDate::currentDate());
         if (!bad.isEmpty()) return refuse(bad, s.FlagNewEnreg);
+        if (!confirmed()) return false;
         saveLine(InsertSlot::CostLine, host_.save.pendingCostLine, host_.save.costLineSent, SaveTarget::FrevoRows, p);
     } else {
         auto* vehicles = qobject_cast<QAbstractItemView*>(view_.form().widget(QStringLiteral("ngVehicles")));
@@ -192,6 +195,7 @@ bool RecordSaving::SaveChanges() {
                 return s.FlagNewEnreg;
             }
         }
+        if (!confirmed()) return false;
         saveLine(InsertSlot::ActionLine, host_.save.pendingActionLine, host_.save.actionLineSent,
                  SaveTarget::ActionRows, p, host_.save.actionLineKeyed);
     }
@@ -205,13 +209,20 @@ bool RecordSaving::SaveChanges() {
     if (result && unsendable(page)) result = false;
     // The fixed-cost line reloads the record: only once nothing else waits,
     // so that the reload drops no change that could not be stored.
-    if (result && !anyPending()) saveFixedCost();
+    if (result && !anyPending()) saveFixedCost(p);
     // A later request that went well must not hide an earlier failure.
     if (p.failed && requestError().isEmpty()) warn(p.firstError);
     trace(QStringLiteral("Save Changes -1-"));
     lastSent_ = p.sent;
     p.finish(result);
+    if (result && p.sent && host_.afterSave) host_.afterSave();
     return result;
+}
+
+bool RecordSaving::confirmed() {
+    if (!host_.confirmSave || host_.confirmSave()) return true;
+    trace(QStringLiteral("SaveChanges : enregistrement abandonné à la question des doublons"));
+    return false;
 }
 
 void RecordSaving::savePage(int page, Progress& p, int depth) {
@@ -358,17 +369,32 @@ bool RecordSaving::unsendable(int page) {
     return true;
 }
 
-void RecordSaving::saveFixedCost() {
+void RecordSaving::saveFixedCost(Progress& p) {
     if (caption(QStringLiteral("JvXPBtnNewVO")) != QLatin1String("VO") || caption(QStringLiteral("LbIdTVO")).isEmpty() ||
         !host_.save.testFraisFixes)
         return;
     const QString statement = host_.save.testFraisFixes();
     if (statement.isEmpty()) return;
+    const QString notice = host_.save.fixedCostNotice ? host_.save.fixedCostNotice() : QString();
     // Not counted in the result of the save.
     if (send(InsertSlot::FixedCost, 0, statement, true, SaveTarget::FrevoRows).ok) {
         attempts_.done(InsertSlot::FixedCost, 0);
         if (editing_.host().updateView) editing_.host().updateView(false);
+        storeCostTotals(p);
+        // Money added on the user's behalf is never silent.
+        trace(QStringLiteral("SaveChanges : ") + notice);
+        if (host_.notice && !notice.isEmpty()) host_.notice(notice);
     }
+}
+
+// The cost totals of the vehicle count the line just added: stored with it,
+// so that the record shows nothing changed when its cost sheet is opened.
+void RecordSaving::storeCostTotals(Progress& p) {
+    if (!host_.grids.loadInfoFrevo) return;
+    host_.grids.loadInfoFrevo();
+    if (!anyPending()) return;
+    trace(QStringLiteral("SaveChanges : totaux des frais après les frais de dossier"));
+    saveOtherPages(0, p);
 }
 
 void RecordSaving::JvXPBtnSaveClick() {

@@ -68,6 +68,8 @@ private:
     struct Progress;
 
     bool refuse(const QString& control, bool result);
+    // Whether the save may go on past the question asked before it (duplicates).
+    bool confirmed();
     void saveLine(InsertSlot slot, const std::function<PendingLine()>& pending,
                   const std::function<void(int, bool)>& sent, service::SaveTarget target, Progress& p,
                   const std::function<void(int, const QString&)>& keyed = {});
@@ -80,7 +82,8 @@ private:
     };
     void afterInsert(int page, const PageStatement& st, const QStringList& names, const QStringList& values,
                      const Sent& r, Progress& p, int depth);
-    void saveFixedCost();
+    void saveFixedCost(Progress& p);
+    void storeCostTotals(Progress& p);
     bool unsendable(int page);
 
     Sent send(InsertSlot slot, int page, const QString& statement, bool insert, service::SaveTarget target,

@@ -26,6 +26,8 @@ public:
     int current() const { return current_; }
     // Makes row current; false (and nothing changes) when there is no such row.
     bool select(int row);
+    // The row that opens the record id, -1 when none does.
+    int find(const QString& id) const { return id.isEmpty() ? -1 : int(ids_.indexOf(id)); }
 
     // Whether a row follows or precedes the current one (the buttons' states).
     bool canNext() const { return current_ >= 0 && current_ < count() - 1; }

@@ -25,8 +25,15 @@ void PriceHandlers::UpdateTVAetMarges()
     in.FrevoValue = s_.FlagNewEnreg ? QString() : s_.FrevoValue;
     in.vatModeCount = mode ? mode->count() : 0;
     in.vatModeIndex = mode ? mode->currentIndex() : -1;
+    in.vatRate = s_.VatRate;
     const MarginTexts out = rules::UpdateTVAetMarges(in);
     f_.setCaption(QStringLiteral("cTotFrevo"), out.cTotFrevo);
+    if (out.rateMissing) {
+        // No figures at a rate that is not the dealership's.
+        for (const char* name : {"ccTVA", "cMBrute", "cMNette"})
+            f_.setCaption(QLatin1String(name), QString());
+        return;
+    }
     if (!out.computed)
         return;
     f_.setCaption(QStringLiteral("ccTVA"), out.ccTVA);

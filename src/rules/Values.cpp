@@ -99,6 +99,17 @@ QString showAmount(Cents cents)
 
 QString showAmountOrEmpty(Cents cents) { return cents == 0 ? QString() : showAmount(cents); }
 
+QString showMoney(Cents cents)
+{
+    const Cents magnitude = cents < 0 ? -cents : cents;
+    QString units = QString::number(magnitude / 100);
+    for (qsizetype at = units.size() - 3; at > 0; at -= 3)
+        units.insert(at, QChar(0x202F));  // thousands apart by a narrow no-break space
+    const QString s = units + u',' + QString::number(magnitude % 100).rightJustified(2, u'0') + QChar(0x00A0) +
+                      QChar(0x20AC);
+    return cents < 0 ? u'-' + s : s;
+}
+
 qint64 divideRounded(qint64 num, qint64 den)
 {
     const qint64 q = num / den, r = num % den;

@@ -40,6 +40,10 @@ QString showAmount(Cents cents);
 // showAmount, or "" when the amount is zero.
 QString showAmountOrEmpty(Cents cents);
 
+// An amount as French users read it: "1 500,00 €" (thousands apart, decimal
+// comma, the euro sign after a no-break space).
+QString showMoney(Cents cents);
+
 // num / den rounded to the nearest whole number, halves away from zero;
 // den must be positive.
 qint64 divideRounded(qint64 num, qint64 den);

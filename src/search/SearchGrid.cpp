@@ -8,8 +8,8 @@
 
 namespace stanor::search {
 
-QString ModeFromButtons(bool customerPage, const std::array<bool, kModePairCount>& enabled) {
-    auto on = [&](ModePair p) { return enabled[size_t(p)]; };
+QString ModeFromButtons(bool customerPage, const std::array<bool, kModePairCount>& chosen) {
+    auto on = [&](ModePair p) { return chosen[size_t(p)]; };
     if (!customerPage) {
         if (on(ModePair::NVO)) return QStringLiteral("3");
         if (on(ModePair::Immat)) return QStringLiteral("1");
@@ -35,6 +35,14 @@ std::optional<ModePair> PairOfMode(bool customerPage, const QString& mode) {
     return std::nullopt;
 }
 
+ModePair DefaultPair(bool customerPage) { return customerPage ? ModePair::Client : ModePair::Immat; }
+
+QString FoundText(int rows, bool more) {
+    if (more) return QStringLiteral("Plus de %1 fiches correspondent : précisez la recherche").arg(kSearchRowsShown);
+    if (rows == 0) return QStringLiteral("Aucune fiche trouvée");
+    return rows == 1 ? QStringLiteral("1 fiche trouvée") : QStringLiteral("%1 fiches trouvées").arg(rows);
+}
+
 std::array<int, kModePairCount> PairLefts(bool customerPage) {
     // NVO, Immat, Client, Telephone, Mobile
     if (customerPage) return {0, 10, 82, 226, 154};
@@ -53,11 +61,12 @@ SearchGridLayout GridLayoutOf(int mode) {
                            : QStringList{QStringLiteral("N°VO"), QStringLiteral("D.Ordre"), QStringLiteral("Immat."),
                                          QStringLiteral("Véhicule"), QStringLiteral("Client")};
     l.Info2AsDates = !customers;
+    // The column of the searched value, by which the service sorts the rows.
     switch (mode) {
-    case 1: l.SortedColumn = ngsInfo1; break;
-    case 7: l.SortedColumn = ngsInfo2; break;
-    case 2: case 4: case 6: l.SortedColumn = ngsInfo3; break;
-    default: l.SortedColumn = ngsInfo5; break;  // 3 and 5
+    case 3: l.SortedColumn = ngsInfo1; break;     // stock number
+    case 7: l.SortedColumn = ngsInfo2; break;     // home phone
+    case 2: case 5: l.SortedColumn = ngsInfo5; break;  // buyer, name
+    default: l.SortedColumn = ngsInfo3; break;    // registration (1, 4), mobile (6)
     }
     return l;
 }

@@ -16,14 +16,25 @@ namespace stanor::search {
 enum class ModePair { NVO, Immat, Client, Telephone, Mobile };
 inline constexpr int kModePairCount = 5;
 
-// The mode ("1" to "7") a search runs in, read from the enabled button:
+// The mode ("1" to "7") a search runs in, read from the chosen button:
 // on a vehicle page 3 (TSNVO), else 1 (TSImmat), else 2; on a customer page
 // 4 (TSImmat), else 5 (TSClient), else 6 (TSMobile), else 7.
-QString ModeFromButtons(bool customerPage, const std::array<bool, kModePairCount>& enabled);
+QString ModeFromButtons(bool customerPage, const std::array<bool, kModePairCount>& chosen);
 
 // The pair a remembered mode activates on that kind of page; none for a
 // mode of the other kind or any other text.
 std::optional<ModePair> PairOfMode(bool customerPage, const QString& mode);
+
+// The pair chosen when nothing is remembered for that kind of page: a
+// vehicle's registration, a customer's name.
+ModePair DefaultPair(bool customerPage);
+
+// Rows the panel shows at most; the search asks for one more, to know
+// that more records match.
+inline constexpr int kSearchRowsShown = 50;
+
+// What the panel says of the rows found: how many, or that more match.
+QString FoundText(int rows, bool more);
 
 // The left position of each pair for the kind of page; 0 hides the pair.
 std::array<int, kModePairCount> PairLefts(bool customerPage);
@@ -39,7 +50,8 @@ enum SearchColumn { ngsIndex, ngsImage, ngsInfo1, ngsInfo2, ngsInfo3, ngsInfo4, 
 inline constexpr int kOtherSiteImage = 3;
 inline constexpr int kOwnSiteImage = 4;
 
-// Captions and sort settings of the grid in a mode.
+// Captions and sort settings of the grid in a mode. The rows come sorted
+// by the searched column: the sort marker stands on that column.
 struct SearchGridLayout {
     QStringList Captions;       // of columns 2 to 6
     bool Info2AsDates = false;  // column 3 sorts as dates (else alphabetically)

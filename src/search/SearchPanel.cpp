@@ -103,12 +103,16 @@ void SearchPanel::build() {
         button->setPicture(ModePicture(ModePair(i)));
         button->setIconSize(QSize(20, 20));
         button->setGeometry(0, kButtonTop, kButtonSize + 6, kButtonSize + 2);
-        // Exactly one, the active mode's, is enabled; none before a mode is chosen.
-        button->setEnabled(false);
+        // The picture chooses its mode as its label does; the chosen one stays pressed in.
+        button->setCheckable(true);
+        button->setAutoRaise(false);
         ModeLabels[size_t(i)] = label;
         ModeButtons[size_t(i)] = button;
         connect(label->events(), &FieldEvents::clicked, this, [this, i] { BtnActivate(ModePair(i)); });
-        connect(button, &QToolButton::clicked, this, [this] { TSVClick(); });
+        connect(button, &QToolButton::clicked, this, [this, i] {
+            BtnActivate(ModePair(i));
+            TSVClick();
+        });
     }
 
     ncbLbSite = new Label(QStringLiteral("Site :"), Panel1);
@@ -186,9 +190,9 @@ void SearchPanel::build() {
 bool SearchPanel::customerPage() const { return view_.state().KindSuffix == QLatin1String("_TCL"); }
 
 QString SearchPanel::activeMode() const {
-    std::array<bool, kModePairCount> enabled{};
-    for (int i = 0; i < kModePairCount; ++i) enabled[size_t(i)] = ModeButtons[size_t(i)]->isEnabled();
-    return ModeFromButtons(customerPage(), enabled);
+    std::array<bool, kModePairCount> chosen{};
+    for (int i = 0; i < kModePairCount; ++i) chosen[size_t(i)] = ModeButtons[size_t(i)]->isChecked();
+    return ModeFromButtons(customerPage(), chosen);
 }
 
 // ---------------------------------------------------------------- opening
@@ -232,9 +236,19 @@ void SearchPanel::JvXPBtnSearchClick() {
     ncbSearch->setText(host_.getSetting(customers ? QStringLiteral("svText2") : QStringLiteral("svText1")));
     setSearchDelay(10);
     layOut(customers);
-    if (const auto pair = PairOfMode(customers, host_.getSetting(customers ? QStringLiteral("svOpt2")
-                                                                          : QStringLiteral("svOpt1"))))
-        BtnActivate(*pair);
+    // The mode remembered for this kind of record; on first use, a vehicle's
+    // registration or a customer's name.
+    const auto pair = PairOfMode(customers, host_.getSetting(customers ? QStringLiteral("svOpt2")
+                                                                      : QStringLiteral("svOpt1")));
+    BtnActivate(pair.value_or(DefaultPair(customers)));
+    // Hits of the other kind of record belong to another search.
+    if (shownMode_ != 0 && (shownMode_ >= 4) != customers) {
+        rows_.clear();
+        shownMode_ = 0;
+        ngSearch->gridModel()->setLineCount(0);
+        ncbLabel->setText(QString());
+        if (host_.setHits) host_.setHits({}, customers, {});
+    }
     if (JvXPBtnSearch) {
         const QRect b = JvXPBtnSearch->geometry();
         QWidget* parent = Panel1->parentWidget();
@@ -253,10 +267,20 @@ void SearchPanel::JvXPBtnSearchClick() {
 
 void SearchPanel::BtnActivate(ModePair pair) {
     toolkit::Label* label = ModeLabels[size_t(pair)];
-    if (ActiveSearchLabel && ActiveSearchLabel != label) setColour(ActiveSearchLabel, Qt::black);
+    if (ActiveSearchLabel && ActiveSearchLabel != label) {
+        setColour(ActiveSearchLabel, Qt::black);
+        QFont f = ActiveSearchLabel->font();
+        f.setBold(false);
+        f.setUnderline(false);
+        ActiveSearchLabel->setFont(f);
+    }
     setColour(label, Qt::blue);
+    QFont f = label->font();
+    f.setBold(true);
+    f.setUnderline(true);
+    label->setFont(f);
     ActiveSearchLabel = label;
-    for (int i = 0; i < kModePairCount; ++i) ModeButtons[size_t(i)]->setEnabled(i == int(pair));
+    for (int i = 0; i < kModePairCount; ++i) ModeButtons[size_t(i)]->setChecked(i == int(pair));
     if (Panel1->isVisible()) ncbSearch->setFocus();
 }
 
@@ -281,7 +305,8 @@ void SearchPanel::HttpGetSearchInfo() {
         return;
     }
     const QScopedValueRollback<bool> busy(searching_, true);
-    const QString text = withoutBreaks(ncbSearch->text());
+    // Blanks typed or pasted around the text are no part of what is looked for.
+    const QString text = withoutBreaks(ncbSearch->text()).trimmed();
     const bool customers = customerPage();
     const QString mode = activeMode();
     if (customers) {
@@ -323,6 +348,10 @@ void SearchPanel::HttpGetSearchInfo() {
     }
     shownMode_ = mode.toInt();
     rows_ = ReadSearchRows(answer, shownMode_, host_.userSite ? host_.userSite() : QString());
+    const bool more = rows_.size() > size_t(kSearchRowsShown);
+    if (more) rows_.resize(size_t(kSearchRowsShown));
+    ncbLabel->setText(FoundText(int(rows_.size()), more));
+    setColour(ncbLabel, more ? QColor(200, 0, 0) : QColor(Qt::black));
     const SearchGridLayout layout = GridLayoutOf(shownMode_);
     sortColumn_ = layout.SortedColumn;
     sortAscending_ = true;
@@ -352,6 +381,9 @@ void SearchPanel::showRows() {
     }
     // Vehicle-registration hits of a customer search open the owning customer.
     if (host_.setHits) host_.setHits(ids, shownMode_ >= 4, kinds);
+    // The row of the record shown, which next and previous step from.
+    const int current = host_.currentHit ? host_.currentHit() : -1;
+    if (current >= 0 && current < ngSearch->rowCount()) selectRow(current);
 }
 
 void SearchPanel::sortBy(int column) {

@@ -278,7 +278,8 @@ void DataServiceClient::pauseBeforeRetry()
     options_.pause(options_.retryPauseMs);
 }
 
-void DataServiceClient::storeAnswer(const QString& body, const QString& fileName, QString leadText)
+QString DataServiceClient::storeAnswer(const QString& body, const QString& fileName, QString leadText,
+                                       const Report& report)
 {
     const QString stored = NormalizeDeclaredCharset(body);
     // The trace folder is made when it is missing, so that no answer is lost to it.
@@ -286,17 +287,19 @@ void DataServiceClient::storeAnswer(const QString& body, const QString& fileName
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(stored.toLatin1()) < 0 || !file.commit()) {
         // A lost answer is a failure: the caller must not read the old file as this answer.
-        const QString error = QStringLiteral("Exception : La réponse du service de données n'a pas pu être "
-                                             "enregistrée dans %1\n%2")
-                                  .arg(fileName, file.errorString());
-        host_.setRequestError(error);  // before the trace, which may fail in turn
+        const QString error = kRequestFailed + QStringLiteral("la réponse du service de données n'a pas pu être "
+                                                              "enregistrée dans %1\n%2")
+                                                   .arg(fileName, file.errorString());
+        report(error);  // before the trace, which may fail in turn
         host_.writeTrace(error);
-        return;
+        return error;
     }
-    host_.setRequestError(leadText + LogItemsText(body));
+    const QString error = leadText + LogItemsText(body);
+    report(error);
+    return error;
 }
 
-void DataServiceClient::HttpExecute(const QString& url, const QString& fileName)
+QString DataServiceClient::get(const QString& url, const QString& fileName, const Report& report)
 {
     const QString finished = FinishGetUrl(url, host_.idClient());
     applyIdleRule();
@@ -312,9 +315,9 @@ void DataServiceClient::HttpExecute(const QString& url, const QString& fileName)
             pauseBeforeRetry();
         const Transfer t = transfer(*http1_, request, Verb::Get, nullptr, options_.readTimeoutMs, true);
         if (!t.ok) {
-            host_.setRequestError(QStringLiteral("Exception : ") + t.error);
+            report(kRequestFailed + t.error);
             host_.writeTrace(QStringLiteral("HttpExecute Exception : ") + t.error);
-            return;  // the answer file of an earlier call stays as it was
+            return kRequestFailed + t.error;  // the answer file of an earlier call stays as it was
         }
         body = QString::fromLatin1(t.body);
         mark = TimeoutMark(body);
@@ -323,7 +326,18 @@ void DataServiceClient::HttpExecute(const QString& url, const QString& fileName)
     }
     // Still a time-out mark after the last attempt: the whole answer is the
     // error. A normal last answer is a success, however many attempts it took.
-    storeAnswer(body, fileName, mark.isEmpty() ? QString() : body);
+    return storeAnswer(body, fileName, mark.isEmpty() ? QString() : body, report);
+}
+
+void DataServiceClient::HttpExecute(const QString& url, const QString& fileName)
+{
+    get(url, fileName, [this](const QString& error) { host_.setRequestError(error); });
+}
+
+HttpResult DataServiceClient::Fetch(const QString& url, const QString& fileName)
+{
+    const QString error = get(url, fileName, [](const QString&) {});
+    return HttpResult{error.isEmpty(), {}, error};
 }
 
 void DataServiceClient::HttpExecuteCached(const QString& url, const QString& fileName)
@@ -351,10 +365,10 @@ void DataServiceClient::HttpPost(const QString& url, const QString& fileName,
         // A failed transfer is reported as a failure, not only written to the file.
         body = kTransferFailed;
         const qsizetype br = posted.error.indexOf(u'\n');
-        lead = QStringLiteral("Exception : ") + posted.error.left(br < 0 ? posted.error.size() : br) +
-               kTransferFailed + (br < 0 ? QString() : posted.error.mid(br));
+        lead = kRequestFailed + posted.error.left(br < 0 ? posted.error.size() : br) + kTransferFailed +
+               (br < 0 ? QString() : posted.error.mid(br));
     }
-    storeAnswer(body, fileName, lead);
+    storeAnswer(body, fileName, lead, [this](const QString& error) { host_.setRequestError(error); });
     if (!posted.ok)
         host_.writeTrace(QStringLiteral("HttpPost Exception : ") + posted.error);
 }

@@ -65,6 +65,10 @@ public:
     // GET `url` (without the customer id) and store the answer in `fileName`;
     // the error text lands in LbDebugInfo0 (empty on success).
     void HttpExecute(const QString& url, const QString& fileName);
+    // The same GET for a request the user did not ask for (a count fetched
+    // in the background): the status labels are left alone, the error text
+    // is given back instead (empty on success).
+    HttpResult Fetch(const QString& url, const QString& fileName);
     // Same, unless Ctrl is up and `fileName` is younger than 12 hours.
     void HttpExecuteCached(const QString& url, const QString& fileName);
     // POST a multipart form built by the caller; the form is released here in
@@ -109,9 +113,14 @@ private:
                       QHttpMultiPart* form, int timeoutMs, bool traced);
     QNetworkRequest baseRequest(const QString& finishedUrl) const;
     void applyIdleRule();
-    // Stores the answer whole, then sets the error text from `leadText` and
-    // the answer's error items; a file that cannot be written is an error too.
-    void storeAnswer(const QString& body, const QString& fileName, QString leadText);
+    // Where the error text of a request goes (the status labels, or nowhere).
+    using Report = std::function<void(const QString& error)>;
+    // Stores the answer whole, then reports the error text made of
+    // `leadText` and the answer's error items, and gives it back; a file that
+    // cannot be written is an error too.
+    QString storeAnswer(const QString& body, const QString& fileName, QString leadText, const Report& report);
+    // HttpExecute, reporting its error text where told.
+    QString get(const QString& url, const QString& fileName, const Report& report);
     void pauseBeforeRetry();
 
     ServiceHost& host_;

@@ -8,6 +8,10 @@
 
 namespace stanor::service {
 
+// How the error of a request that got no usable answer begins (the service
+// stopped, no answer in time, the answer not stored), before what failed.
+inline const QString kRequestFailed = QStringLiteral("Échec de la requête : ");
+
 // Every blank becomes "%20", then every "#" becomes "%23".
 QString EscapeBlanksAndHashes(const QString& url);
 

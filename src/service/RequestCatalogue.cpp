@@ -2,6 +2,8 @@
 
 #include "platform/Paths.h"
 
+#include <QUrl>
+
 namespace stanor::service {
 
 namespace {
@@ -63,8 +65,9 @@ ServiceRequest RequestCatalogue::infoCL() const
 
 ServiceRequest RequestCatalogue::search(const QString& select) const
 {
+    // One row more than the panel shows tells it that more records match.
     return {endpoint(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select +
-                QLatin1String("&MaxRows=50"),
+                QLatin1String("&MaxRows=51"),
             answerPath(answer::kSearch)};
 }
 
@@ -72,6 +75,22 @@ ServiceRequest RequestCatalogue::duplicateCount(const QString& select) const
 {
     return {endpoint(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select,
             answerPath(answer::kDuplicate)};
+}
+
+ServiceRequest RequestCatalogue::duplicateRecords(const QString& select) const
+{
+    return {endpoint(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select + QLatin1String("&MaxRows=20"),
+            answerPath(answer::kDuplicateRecords)};
+}
+
+ServiceRequest RequestCatalogue::reminders(const QString& idCom, const QString& site) const
+{
+    QString url = endpoint(QStringLiteral("AxRelances")) + QLatin1String("&UserID=") + p_.idUser;
+    if (!idCom.isEmpty())
+        url += QLatin1String("&idCom=") + QString::fromLatin1(QUrl::toPercentEncoding(idCom));
+    if (!site.isEmpty())
+        url += QLatin1String("&Site=") + QString::fromLatin1(QUrl::toPercentEncoding(site));
+    return {url, answerPath(answer::kReminders)};
 }
 
 ServiceRequest RequestCatalogue::save(const QString& sql, SaveTarget target) const

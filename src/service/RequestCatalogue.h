@@ -17,6 +17,8 @@ inline const QString kVO = QStringLiteral("XmlVO.xml");
 inline const QString kCL = QStringLiteral("XmlCL.xml");
 inline const QString kSearch = QStringLiteral("XmlSInf.xml");
 inline const QString kDuplicate = QStringLiteral("XmlSDbl.xml");
+inline const QString kReminders = QStringLiteral("XmlRelances.xml");
+inline const QString kDuplicateRecords = QStringLiteral("XmlSDoublons.xml");
 inline const QString kSaveRecord = QStringLiteral("XmlAXSQLVO.xml");
 inline const QString kSaveFrevo = QStringLiteral("XmlAXSQLFrevo.xml");
 inline const QString kSaveAction = QStringLiteral("XmlAXSQLAction.xml");
@@ -47,8 +49,14 @@ public:
     ServiceRequest infoStruct() const;   // tab descriptions (cached)
     ServiceRequest infoVO() const;       // the vehicle record (only when IdTVO is set)
     ServiceRequest infoCL() const;       // the customer record (only when IdClient is set)
-    ServiceRequest search(const QString& select) const;          // at most 50 rows
+    ServiceRequest search(const QString& select) const;          // at most 51 rows: the panel shows 50
     ServiceRequest duplicateCount(const QString& select) const;
+    // The stored records that a record being saved would duplicate (at most 20).
+    ServiceRequest duplicateRecords(const QString& select) const;
+    // The reminders due to the user's salesperson, or, for a
+    // super-administrator, to another salesperson (idCom) or to the
+    // salespeople of a site.
+    ServiceRequest reminders(const QString& idCom = {}, const QString& site = {}) const;
     // An UPDATE of a record or of grid rows ("AxUpdate").
     ServiceRequest save(const QString& statement, SaveTarget target) const;
     // An INSERT carrying ":NewID" ("AxInsert"); the key comes back in "OutParams"/"NewID".

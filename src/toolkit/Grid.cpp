@@ -1,5 +1,7 @@
 #include "toolkit/Grid.h"
 
+#include <QScrollBar>
+
 #include "toolkit/GridDelegates.h"
 
 #include <QApplication>
@@ -145,6 +147,11 @@ void Grid::setCurrentCell(int row, int col) {
     if (!ix.isValid()) return;
     selectionModel()->setCurrentIndex(ix, QItemSelectionModel::ClearAndSelect);
     scrollTo(ix);
+}
+
+void Grid::scrollToStart() {
+    horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
+    verticalScrollBar()->setValue(verticalScrollBar()->minimum());
 }
 
 bool Grid::allowMove(int row, int col) {

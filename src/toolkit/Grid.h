@@ -99,6 +99,9 @@ public:
     // Moves the current cell by code; an open edit is ended first, and
     // abandoned when its value is refused.
     void setCurrentCell(int row, int col);
+    // Shows the first line and the first column (a grid loaded again opens
+    // at its start, whatever cell was current before).
+    void scrollToStart();
 
     // ---- editing
     // Opens the editor on a cell, as F2 does there; false when the cell may not be edited.

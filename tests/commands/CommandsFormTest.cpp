@@ -246,6 +246,34 @@ TEST_F(CommandsForm, BrowserNamedByTheOpenCommandOfWebPages)
             EXPECT_EQ(warning, QString()) << c.what << ": a sheet that opens clears the warning of one that did not";
         }
     }
+    // The warning of a sheet no browser opened gives its address and saves it where the user chooses.
+    ASSERT_TRUE(f.LbDebugInfo0->text().contains(QStringLiteral("Adresse de la fiche : ") + address));
+    const struct {
+        const char* what;
+        QString file;  // chosen, "" when cancelled
+        bool saved;
+    } saves[] = {
+        {"cancelled", QString(), false},
+        {"a folder that does not exist", tmp.path() + QStringLiteral("/absent/fiche.pdf"), false},
+        {"chosen", tmp.path() + QStringLiteral("/fiche.pdf"), true},
+    };
+    for (const auto& s : saves) {
+        ASSERT_TRUE(f.BtnWarningAction->isVisibleTo(&f)) << s.what;  // offered again until saved
+        run->dialogs.savedFiles.push_back(s.file);
+        f.BtnWarningAction->click();
+        QFile saved(s.file);
+        EXPECT_EQ(saved.exists(), s.saved) << s.what;
+        if (s.saved) {
+            ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(saved.readAll().startsWith("%PDF")) << s.what;
+            EXPECT_EQ(f.LbInfo->text(), QStringLiteral("Fiche enregistrée dans ") + QDir::toNativeSeparators(s.file));
+            EXPECT_EQ(f.LbDebugInfo0->text(), QString()) << s.what;
+        } else if (!s.file.isEmpty()) {
+            EXPECT_TRUE(f.LbDebugInfo0->text().startsWith(QStringLiteral("Fiche non enregistrée : "))) << s.what;
+        }
+    }
+    EXPECT_EQ(commands::SheetFileName(address), QStringLiteral("VO - Fiche Commerciale idVO=1001.pdf"));
+
     // A request's error is not the sheet's to clear.
     f.setRequestError(QStringLiteral("Exception : connexion refusée"));
     run->store.removeValue(commands::kHtmlOpenCommandKey, QString());
@@ -282,6 +310,7 @@ TEST_F(TextMessageForm, MessageStoredByTheGateway)
     click("JvXPBtnSMS");
     EXPECT_EQ(f.LbDebugInfo0->text(), QString());
     EXPECT_TRUE(f.PanelWarning->isHidden());
+    EXPECT_EQ(f.LbInfo->text(), QStringLiteral("SMS envoyé au +33612345678"));  // confirmed in the status line
     EXPECT_EQ(f.IdleSeconds, 0);
     const QString hex = row("SELECT hex(Texte) FROM sysSmsLog");
     EXPECT_EQ(row("SELECT Destinataire, Texte FROM sysSmsLog"),

@@ -17,16 +17,16 @@ TEST_F(MoneyE2e, CostLineAddedEditedRefusedAndDeleted)
                                    "0 2|05/10/2026|Pneumatiques||Pneus Express|F2026-118|externe|356.40",
                                    "0 3|06/10/2026|Nettoyage||||interne|95.00",
                                    "1 |09/12/2026|||||interne|"}));
-    // Sale 12500, purchase 9800, TPVO 10200, warranty 290, VAT on the margin.
+    // Sale 12500, purchase 9800, TPVO 350, warranty 290, VAT on the margin at the dealership's 20 %.
     const QString stored = money();
     EXPECT_EQ(stored, "cFrevoPrevision= cFrevoFixe= cFrevoInterne=95.00 cFrevoExterne=434.40 cFrevo=529.40 "
-                      "cFrevoTotFDM=529.40 cTotFrevo=529.40 ccTVA=442.47 cMBrute=12457.53 cMNette=11638.13");
+                      "cFrevoTotFDM=529.40 cTotFrevo=529.40 ccTVA=450.00 cMBrute=2600.00 cMNette=1780.60");
 
     // Added from the template: stored with its date and type, shown after the
     // reload. The save adds the fixed cost the vehicle for private buyers lacked.
     click(3, Icon);
     EXPECT_EQ(form().LbDebugInfo0->text(), QString());
-    EXPECT_EQ(writes(), (QStringList{"AxInsert", "AxInsert"}));  // the line, the fixed cost
+    EXPECT_EQ(writes(), (QStringList{"AxInsert", "AxInsert", "AxUpdate"}));  // the line, the fixed cost, the totals
     const QString id = row("SELECT min(idFrevo) FROM \"tVO - Frevo\" WHERE idFrevo > 6");
     EXPECT_EQ(row("SELECT DateFrevo, TypeFrevo, CASE WHEN MontantHT IS NULL THEN 'NULL' END FROM \"tVO - Frevo\" WHERE idFrevo=" + id),
               "09/12/2026|interne|NULL");
@@ -36,7 +36,7 @@ TEST_F(MoneyE2e, CostLineAddedEditedRefusedAndDeleted)
                                           "1 |09/12/2026|||||interne|"}));
     const QString withFixed = money();
     EXPECT_EQ(withFixed, "cFrevoPrevision= cFrevoFixe=150.00 cFrevoInterne=95.00 cFrevoExterne=434.40 cFrevo=679.40 "
-                         "cFrevoTotFDM=679.40 cTotFrevo=679.40 ccTVA=442.47 cMBrute=12457.53 cMNette=11488.13");
+                         "cFrevoTotFDM=679.40 cTotFrevo=679.40 ccTVA=450.00 cMBrute=2600.00 cMNette=1630.60");
 
     // Its amount typed with a decimal comma: stored at once as 12.50.
     typeInCell(3, Amount, QStringLiteral("12,5"));
@@ -45,7 +45,7 @@ TEST_F(MoneyE2e, CostLineAddedEditedRefusedAndDeleted)
     EXPECT_EQ(g.cell(3, Amount), "12.50");
     EXPECT_EQ(frevo().FrevoRows[4].PendingStatement, QString());
     EXPECT_EQ(money(), "cFrevoPrevision= cFrevoFixe=150.00 cFrevoInterne=107.50 cFrevoExterne=434.40 cFrevo=691.90 "
-                       "cFrevoTotFDM=691.90 cTotFrevo=691.90 ccTVA=442.47 cMBrute=12457.53 cMNette=11475.63");
+                       "cFrevoTotFDM=691.90 cTotFrevo=691.90 ccTVA=450.00 cMBrute=2600.00 cMNette=1618.10");
 
     // A date before the cost limit is refused with the warning; the editor stays open.
     typeInCell(3, Date, QStringLiteral("01012019"));
@@ -137,18 +137,19 @@ TEST_F(MoneyE2e, MarginsFollowEveryPriceVatModeAndCostChange)
         return text(QStringLiteral("ccTVA")) + u' ' + text(QStringLiteral("cMBrute")) + u' ' +
                text(QStringLiteral("cMNette"));
     };
-    // The worked example, with the vehicle's costs: 529.40 (the cost sheet
-    // looked at and left unchanged stores nothing, so no fixed cost yet).
+    // The worked example at the dealership's rate (20 %), with the vehicle's
+    // costs: 529.40 (the cost sheet looked at and left unchanged stores
+    // nothing, so no fixed cost yet).
     type(QStringLiteral("cPrixVente"), QStringLiteral("11960"));
     type(QStringLiteral("cPrixReprise"), QStringLiteral("8000"));
     type(QStringLiteral("cTPVO"), QStringLiteral("0"));
     type(QStringLiteral("cPrixGarantie"), QStringLiteral("100"));
-    EXPECT_EQ(margins(), "648.96 3311.04 2681.64");
+    EXPECT_EQ(margins(), "660.00 3300.00 2670.60");
     auto* mode = get<QComboBox>(QStringLiteral("cModeTVA"));
     mode->setCurrentIndex(1);
-    EXPECT_EQ(margins(), "0.00 3311.04 2681.64");
+    EXPECT_EQ(margins(), "0.00 3300.00 2670.60");
     mode->setCurrentIndex(0);
-    EXPECT_EQ(margins(), "648.96 3311.04 2681.64");
+    EXPECT_EQ(margins(), "660.00 3300.00 2670.60");
 
     // Every control of the shared handler recomputes them.
     for (const char* control : {"cVFinancement", "cMontantReprise", "cMtComIntermediaire", "cMtComVendeur",
@@ -156,14 +157,14 @@ TEST_F(MoneyE2e, MarginsFollowEveryPriceVatModeAndCostChange)
                                 "cVNComFinPrevue", "cVNComFinRecue", "cVNPrixCatalogue"}) {
         get<QLineEdit>(QStringLiteral("ccTVA"))->setText(QStringLiteral("?"));
         type(QString::fromLatin1(control), QStringLiteral("1"));
-        EXPECT_EQ(text(QStringLiteral("ccTVA")), "648.96") << control;
+        EXPECT_EQ(text(QStringLiteral("ccTVA")), "660.00") << control;
     }
 
     // A cost typed in the grid moves the net margin and the cost total.
     clickTab(4);
     typeInCell(2, Amount, QStringLiteral("105"));
     EXPECT_EQ(text(QStringLiteral("cTotFrevo")), "689.40");
-    EXPECT_EQ(margins(), "648.96 3311.04 2521.64");
+    EXPECT_EQ(margins(), "660.00 3300.00 2510.60");
 }
 
 TEST_F(MoneyE2e, SavingAVehicleForPrivateBuyersAddsItsFixedCostOnce)
@@ -176,20 +177,29 @@ TEST_F(MoneyE2e, SavingAVehicleForPrivateBuyersAddsItsFixedCostOnce)
         const QString fixed = QStringLiteral("FROM \"tVO - Frevo\" WHERE idVO=1001 AND TypeFrevo='fixe'");
         return row("SELECT (SELECT count(*) " + fixed + "), DateFrevo, MontantHT " + fixed);
     };
-    // Saved twice: the page each time, the fixed-cost line the first time only.
+    // Saved twice: the page each time, the fixed-cost line the first time
+    // only, with the totals that count it; the user is told of the money added.
+    const QString notice = QString::fromUtf8("Frais de dossier de 150,00\u00A0€ ajoutés au véhicule");
     for (const char* kms : {"90000", "91000"}) {
         type(QStringLiteral("cKMS"), QLatin1String(kms));
         f.JvXPBtnSaveClick();
         EXPECT_EQ(f.LbDebugInfo0->text(), QString());
         EXPECT_EQ(row("SELECT KMS FROM tVehicles WHERE idTVO=1"), kms);
         EXPECT_EQ(fixedCosts(), "1|09/12/2026|150.00") << kms;
+        const bool first = QLatin1String(kms) == QLatin1String("90000");
+        EXPECT_EQ(f.LbInfo->text(), first ? notice : QString()) << kms;
+        EXPECT_EQ(!f.PanelWarning->isHidden(), first) << kms;
+        EXPECT_EQ(f.LbWarning->text(), first ? notice : QString()) << kms;
     }
+    EXPECT_EQ(row("SELECT FrevoFixe FROM tVehicles WHERE idTVO=1"), "150.00");
     EXPECT_EQ(frevo().TestFraisFixes(), QString());
-    // The grid shows it, and the totals count it.
+    // The grid shows it, and the totals count it; the record shows nothing to save.
     clickTab(4);
     grid = get<toolkit::Grid>(QStringLiteral("ngFrevo"));
     EXPECT_EQ(grid->rowCount(), 5);
     EXPECT_EQ(text(QStringLiteral("cFrevoFixe")), "150.00");
+    EXPECT_FALSE(f.JvXPBtnSave->isEnabled());
+    EXPECT_FALSE(form().Persistence().saving().anyPending());
 
     // A line turned into a fixed cost since the record was loaded counts too.
     run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());

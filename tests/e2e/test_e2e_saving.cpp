@@ -81,8 +81,9 @@ TEST_F(SavingE2e, TwoPagesEditedAndSavedThroughTabChanges)
     type("cCommentaires", QString::fromUtf8("Révisé ; prêt"));
     clickTab(3);  // equipment
     EXPECT_EQ(f.Tabs->currentIndex(), 3);
-    // The page, then the fixed cost of a vehicle for private buyers, which it lacked.
-    EXPECT_EQ(writes(), (QStringList{QStringLiteral("AxUpdate"), QStringLiteral("AxInsert")}));
+    // The page, then the fixed cost of a vehicle for private buyers, which it
+    // lacked, and the cost totals that count it.
+    EXPECT_EQ(writes(), (QStringList{QStringLiteral("AxUpdate"), QStringLiteral("AxInsert"), QStringLiteral("AxUpdate")}));
     EXPECT_EQ(row("SELECT KMS, Commentaires FROM tVehicles WHERE idTVO = 1"),
               QString::fromUtf8("90000|Révisé ; prêt"));
     EXPECT_FALSE(f.JvXPBtnSave->isEnabled());
@@ -243,7 +244,9 @@ TEST_F(SavingE2e, WireOrderOfOneSave)
 
     type("cKMS", "84600");
     EXPECT_TRUE(f.SaveChanges());
-    EXPECT_EQ(writes(), (QStringList{QStringLiteral("AxUpdate"), QStringLiteral("AxUpdate"), QStringLiteral("AxInsert")}));
+    // The cost line, the page, the fixed cost, then the cost totals that count it.
+    EXPECT_EQ(writes(), (QStringList{QStringLiteral("AxUpdate"), QStringLiteral("AxUpdate"), QStringLiteral("AxInsert"),
+                                     QStringLiteral("AxUpdate")}));
     EXPECT_EQ(costDone, (std::vector<std::pair<int, bool>>{{1, true}}));
     EXPECT_EQ(row("SELECT MontantHT FROM \"tVO - Frevo\" WHERE idFrevo = 1"), QStringLiteral("80.00"));
     EXPECT_EQ(count("SELECT count(*) FROM \"tVO - Frevo\" WHERE idVO = 1001 AND TypeFrevo = 'fixe'"), 1);

@@ -179,7 +179,7 @@ TEST_F(SearchE2e, EachModeOnTheDemoData)
         {ModePair::Immat, "cc2", "1", 4, "Nd-2"},  // a customer's vehicle: its owner
         {ModePair::Client, "mar", "2", 6, "Sd-2"},
         {ModePair::Mobile, "0698", "2", 4, "Sd-2"},
-        {ModePair::Telephone, "0320", "1,3", 3, "Nd-1,Nd-3"},
+        {ModePair::Telephone, "0320", "1,4,6,3", 3, "Nd-1,Nd-4,Nd-6,Nd-3"},
         {ModePair::Telephone, "", "", 3, ""},
     };
     for (const Case& c : customers) {
@@ -250,15 +250,16 @@ TEST_F(SearchE2e, HitsOpenAndNextAndPreviousStopAtBothEnds)
     openPanel();
     EXPECT_EQ(panel().ngSearch->currentRow(), 3);
 
-    // A click on a caption sorts the hits by that column, the other way on a
-    // second click; the buttons then follow the new order.
+    // A click on a caption sorts the hits by that column, the other way when
+    // they are sorted by it already (by the registration searched); the
+    // buttons then follow the new order.
     QHeaderView* header = panel().ngSearch->horizontalHeader();
     const QPoint immat(header->sectionViewportPosition(search::ngsInfo3) + 10, header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, immat);
-    EXPECT_EQ(column(search::ngsIndex), QStringLiteral("1,2,3,4,5"));
+    EXPECT_EQ(header->sortIndicatorSection(), search::ngsInfo3);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, immat);
     EXPECT_EQ(column(search::ngsIndex), QStringLiteral("5,4,3,2,1"));
     EXPECT_EQ(header->sortIndicatorSection(), search::ngsInfo3);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
     clickRow(0);
     EXPECT_EQ(form().IdTVO(), QStringLiteral("5"));
     QTest::mouseClick(form().JvXPNext, Qt::LeftButton);
@@ -341,8 +342,8 @@ TEST_F(SearchE2e, ThePanelFollowsTheRecordKindAndRemembersItsChoices)
     EXPECT_TRUE(panel().Panel1->isHidden());
     EXPECT_EQ(form().SearchDelay, 10);
 
-    // The next run of the program, on a customer: the customer layout, and
-    // no customer mode chosen yet (the home phone).
+    // The next run of the program, on a customer: the customer layout, and,
+    // no customer mode remembered yet, the name, plain to see.
     run->set("idTVO", QString());
     run->set("idClient", QStringLiteral("1"));
     run->form.reset();
@@ -352,8 +353,9 @@ TEST_F(SearchE2e, ThePanelFollowsTheRecordKindAndRemembersItsChoices)
     EXPECT_TRUE(panel().ModeLabels[size_t(ModePair::NVO)]->isHidden());
     EXPECT_EQ(panel().ModeLabels[size_t(ModePair::Telephone)]->x(), 226);
     for (toolkit::FlatButton* b : panel().ModeButtons)
-        EXPECT_FALSE(b->isEnabled());
-    EXPECT_EQ(panel().activeMode(), QStringLiteral("7"));
+        EXPECT_EQ(b->isChecked(), b == panel().ModeButtons[size_t(ModePair::Client)]) << b->objectName().toStdString();
+    EXPECT_EQ(panel().activeMode(), QStringLiteral("5"));
+    EXPECT_TRUE(panel().ActiveSearchLabel->font().bold());
     EXPECT_EQ(panel().ncbSearch->text(), QString());
     search(ModePair::Mobile, QStringLiteral("06"));
     QTest::mouseClick(form().JvXPBtnSearch, Qt::LeftButton);
@@ -405,21 +407,21 @@ TEST_F(SearchE2e, DuplicateCountsOfACustomerTypedTwice)
     EXPECT_EQ(text("DblNom"), QStringLiteral("??"));
     ticks(1);
     EXPECT_EQ(sent(QStringLiteral("XmlSDbl.xml")), 1);
-    EXPECT_EQ(text("DblNom"), QStringLiteral("1"));
+    EXPECT_EQ(text("DblNom"), QStringLiteral("0"));  // the customer shown is no duplicate of itself
 
     // The same customer typed a second time.
     service->service->database().acquire()->exec(
         "INSERT INTO tClients (CliNom, CliPrenom, CliMobile) VALUES ('DUPONT', 'Jean', '0612345678')");
     type(QStringLiteral("aCliNom"), QStringLiteral("dupont"));
     ticks(4);
-    EXPECT_EQ(text("DblNom"), QStringLiteral("2"));
+    EXPECT_EQ(text("DblNom"), QStringLiteral("1"));
     QTest::mouseDClick(get<QPlainTextEdit>("aCliPrenom")->viewport(), Qt::LeftButton);
     ticks(4);
-    EXPECT_EQ(text("DblIdent"), QStringLiteral("2"));
+    EXPECT_EQ(text("DblIdent"), QStringLiteral("1"));
     type(QStringLiteral("aCliNom"), QStringLiteral("o'neil"));  // a surname with an apostrophe
     ticks(4);
     EXPECT_EQ(f.LbDebugInfo0->text(), QString());
-    EXPECT_EQ(text("DblNom"), QString());  // nobody carries it
+    EXPECT_EQ(text("DblNom"), QStringLiteral("0"));  // nobody carries it
 
     // A surname, then within a second the mobile: only the mobile is counted.
     QTest::mouseDClick(get<QPlainTextEdit>("aCliMobile")->viewport(), Qt::LeftButton);
@@ -430,8 +432,8 @@ TEST_F(SearchE2e, DuplicateCountsOfACustomerTypedTwice)
     type(QStringLiteral("aCliMobile"), QStringLiteral("0612345678"));
     ticks(4);
     EXPECT_EQ(sent(QStringLiteral("XmlSDbl.xml")), 1);
-    EXPECT_EQ(text("DblMobile"), QStringLiteral("2"));
-    EXPECT_EQ(text("DblNom"), QString());
+    EXPECT_EQ(text("DblMobile"), QStringLiteral("1"));
+    EXPECT_EQ(text("DblNom"), QStringLiteral("0"));
 }
 
 TEST_F(SearchE2e, AnIndicatorOpensTheSearchOnItsCustomers)
@@ -468,4 +470,86 @@ TEST_F(SearchE2e, AnIndicatorOpensTheSearchOnItsCustomers)
     QTest::mouseClick(get("DblNom"), Qt::LeftButton);
     ticks(1);
     EXPECT_EQ(column(search::ngsInfo5), QStringLiteral("DUPONT JEAN,DUPONT PAUL"));
+}
+
+TEST_F(SearchE2e, PicturesChooseTheModeAndTheFirstSearchIsByRegistration)
+{
+    openVehicle("1", 1);
+    openPanel();
+    // Nothing remembered: the registration, its pair plain to see.
+    EXPECT_EQ(panel().activeMode(), QStringLiteral("1"));
+    EXPECT_TRUE(panel().ModeButtons[size_t(ModePair::Immat)]->isChecked());
+    EXPECT_EQ(panel().ActiveSearchLabel, panel().ModeLabels[size_t(ModePair::Immat)]);
+    // Each picture chooses its mode, as its label does.
+    const std::pair<ModePair, const char*> pictures[] = {
+        {ModePair::NVO, "3"}, {ModePair::Client, "2"}, {ModePair::Immat, "1"}};
+    for (const auto& [pair, mode] : pictures) {
+        QTest::mouseClick(panel().ModeButtons[size_t(pair)], Qt::LeftButton);
+        EXPECT_EQ(panel().activeMode(), QLatin1String(mode));
+        EXPECT_EQ(panel().ActiveSearchLabel, panel().ModeLabels[size_t(pair)]);
+        for (int i = 0; i < search::kModePairCount; ++i)
+            EXPECT_EQ(panel().ModeButtons[size_t(i)]->isChecked(), i == int(pair)) << mode << " " << i;
+    }
+    // Blanks around the text are no part of it.
+    search(ModePair::Immat, QStringLiteral("  ab1 "));
+    EXPECT_EQ(column(search::ngsIndex), QStringLiteral("1"));
+    EXPECT_EQ(run->store.readString(platform::kStanorKey, QStringLiteral("svText1")), QStringLiteral("ab1"));
+    EXPECT_EQ(panel().ncbLabel->text(), QStringLiteral("1 fiche trouvée"));
+
+    // The marker stands on the column the hits came sorted by.
+    const std::pair<ModePair, int> sorted[] = {
+        {ModePair::Immat, search::ngsInfo3}, {ModePair::NVO, search::ngsInfo1}, {ModePair::Client, search::ngsInfo5}};
+    for (const auto& [pair, column] : sorted) {
+        search(pair, QStringLiteral("1"));
+        EXPECT_EQ(panel().ngSearch->horizontalHeader()->sortIndicatorSection(), column) << int(pair);
+    }
+}
+
+TEST_F(SearchE2e, NextAndPreviousFollowTheRecordShownThroughSortsAndNewSearches)
+{
+    openVehicle("2", 1);
+    search(ModePair::Immat, QString());
+    ASSERT_EQ(column(search::ngsIndex), QStringLiteral("1,2,3,4,5"));
+    // The record shown is the second hit: both ways lead somewhere.
+    EXPECT_EQ(buttons(), QStringLiteral("prev 1 next 1"));
+    QHeaderView* header = panel().ngSearch->horizontalHeader();
+    const QPoint immat(header->sectionViewportPosition(search::ngsInfo3) + 10, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, immat);  // the registrations the other way
+    EXPECT_EQ(column(search::ngsIndex), QStringLiteral("5,4,3,2,1"));
+    EXPECT_EQ(panel().ngSearch->currentRow(), 3);
+    QTest::mouseClick(form().JvXPNext, Qt::LeftButton);
+    EXPECT_EQ(form().IdTVO(), QStringLiteral("1"));
+    EXPECT_EQ(buttons(), QStringLiteral("prev 1 next 0"));
+    // A new search where the record shown is not found: nothing to step from.
+    search(ModePair::NVO, QStringLiteral("2101"));
+    EXPECT_EQ(buttons(), QStringLiteral("prev 0 next 0"));
+    QTest::mouseClick(form().JvXPNext, Qt::LeftButton);
+    EXPECT_EQ(form().IdTVO(), QStringLiteral("1"));
+
+    // Vehicle hits are cleared once the panel opens on a customer.
+    QTest::mouseClick(form().JvXPBtnSearch, Qt::LeftButton);
+    openCustomer("1");
+    openPanel();
+    EXPECT_EQ(panel().ngSearch->rowCount(), 0);
+    EXPECT_EQ(buttons(), QStringLiteral("prev 0 next 0"));
+}
+
+TEST_F(SearchE2e, ThePanelSaysWhenMoreRecordsMatchThanItShows)
+{
+    auto db = service->service->database().acquire();
+    for (int i = 0; i < 60; ++i)
+        db->exec(QStringLiteral("INSERT INTO tVehicles (idTVO, idVO, TypeVO, NVO, Immatriculation, Site, Concession) "
+                                "VALUES (%1, %2, 1, %3, 'ZZ%4', 'NORD', 'ALV')")
+                     .arg(900 + i).arg(9000 + i).arg(9000 + i).arg(i, 3, 10, QChar(u'0')).toStdString());
+    openVehicle("1", 1);
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"zz", 50, "Plus de 50 fiches correspondent : précisez la recherche"},
+        {"zz05", 10, "10 fiches trouvées"},
+        {"zz9", 0, "Aucune fiche trouvée"},
+    };
+    for (const auto& [typed, rows, said] : cases) {
+        search(ModePair::Immat, QLatin1String(typed));
+        EXPECT_EQ(panel().ngSearch->rowCount(), rows) << typed;
+        EXPECT_EQ(panel().ncbLabel->text(), QString::fromUtf8(said)) << typed;
+    }
 }

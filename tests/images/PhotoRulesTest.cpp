@@ -86,6 +86,11 @@ TEST(PhotoRules, TheRecordAnswerGivesTheDefaultThePhotosAndTheHighestNumber) {
     EXPECT_EQ(l.photos[2].name, "ancienne&photo");
     EXPECT_EQ(l.photos[2].number, 0);
     EXPECT_EQ(l.lastNumber, 7);
+    // Every date of the lists in one form, a link's as answered or as stored.
+    const std::pair<const char*, const char*> dates[] = {
+        {"02/10/2026 10:16:30", "02/10/26 10:16:30"}, {"2026-10-02 10:16:30", "02/10/26 10:16:30"},
+        {"01/01/2020", "01/01/20 00:00:00"}, {"", ""}, {"hier", "hier"}};
+    for (const auto& [stored, shown] : dates) EXPECT_EQ(ShownLinkDate(QString::fromUtf8(stored)), shown) << stored;
 
     // A customer answer, an answer without photos, an empty one.
     for (const QString& other : {QStringLiteral("<AxInfoCL><TVC><idClient>4</idClient></TVC></AxInfoCL>"),

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace stanor::pages;
 
 TEST(RecordViewRules, AnswerFilesFollowTheCustomerCaption)
@@ -57,6 +59,19 @@ TEST(RecordViewRules, PrintButtonAndHeaderColours)
     EXPECT_EQ(headerColours(kKindVO).disabledBack, 15745088);
     EXPECT_EQ(headerColours(kKindCL).disabledText, -1);
     EXPECT_EQ(headerColours(kKindVN).disabledText, 0);
+}
+
+TEST(RecordViewRules, HeaderTextsOfARecordBeingCreated)
+{
+    // A new record has no mark, version, power or mileage yet: no stray separators.
+    const std::tuple<const char*, const char*, const char*> titles[] = {
+        {"renault", "CLIO 1.5", "RENAULT - CLIO 1.5"}, {"", "", ""}, {"vw", "", "VW"}, {"", "GOLF", "GOLF"}};
+    for (const auto& [mark, version, title] : titles)
+        EXPECT_EQ(headerTitle(QString::fromUtf8(mark), QString::fromUtf8(version)), QString::fromUtf8(title)) << title;
+    const std::tuple<const char*, const char*, const char*> powers[] = {
+        {"5", "84500", "5 cv - 84500 kms"}, {"", "", ""}, {"5", "", "5 cv"}, {"", "0", "0 kms"}, {" ", " ", ""}};
+    for (const auto& [cv, kms, text] : powers)
+        EXPECT_EQ(headerPowerMileage(QString::fromUtf8(cv), QString::fromUtf8(kms)), QString::fromUtf8(text)) << text;
 }
 
 TEST(RecordViewRules, DaysInStock)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace stanor::search;
 
 namespace {
@@ -73,6 +75,15 @@ TEST(SearchPanelModes, ButtonsAndRememberedModes) {
         }
 }
 
+TEST(SearchPanelModes, FirstUseAndWhatThePanelSaysOfTheRows) {
+    EXPECT_EQ(DefaultPair(false), ModePair::Immat);
+    EXPECT_EQ(DefaultPair(true), ModePair::Client);
+    const std::tuple<int, bool, const char*> cases[] = {
+        {0, false, "Aucune fiche trouvée"}, {1, false, "1 fiche trouvée"}, {50, false, "50 fiches trouvées"},
+        {50, true, "Plus de 50 fiches correspondent : précisez la recherche"}};
+    for (const auto& [rows, more, text] : cases) EXPECT_EQ(FoundText(rows, more), QString::fromUtf8(text)) << rows;
+}
+
 TEST(SearchPanelModes, LayoutAndPlace) {
     EXPECT_EQ(PairLefts(false), (std::array<int, kModePairCount>{10, 82, 154, 0, 0}));
     EXPECT_EQ(PairLefts(true), (std::array<int, kModePairCount>{0, 10, 82, 226, 154}));
@@ -134,9 +145,10 @@ TEST(SearchGridRows, CaptionsAndSortSettingsOfEachMode) {
         bool dates;
         int sorted;
     } cases[] = {
-        {1, "N°VO|D.Ordre|Immat.|Véhicule|Client", true, ngsInfo1},
-        {2, "N°VO|D.Ordre|Immat.|Véhicule|Client", true, ngsInfo3},
-        {3, "N°VO|D.Ordre|Immat.|Véhicule|Client", true, ngsInfo5},
+        // The marker stands on the column the service sorted the rows by.
+        {1, "N°VO|D.Ordre|Immat.|Véhicule|Client", true, ngsInfo3},
+        {2, "N°VO|D.Ordre|Immat.|Véhicule|Client", true, ngsInfo5},
+        {3, "N°VO|D.Ordre|Immat.|Véhicule|Client", true, ngsInfo1},
         {4, "N°VO|D.Ordre|Immat.|Véhicule|Client", true, ngsInfo3},
         {5, "Réf.|Tél.Dom.|Mobile|Adresse|Client", false, ngsInfo5},
         {6, "Réf.|Tél.Dom.|Mobile|Adresse|Client", false, ngsInfo3},

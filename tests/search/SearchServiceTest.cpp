@@ -13,7 +13,7 @@ class SearchService : public ClientServiceTest {
 protected:
     static void SetUpTestSuite() {
         ClientServiceTest::SetUpTestSuite();
-        // Customers whose names a statement could spoil.
+        // Customers whose names a statement could spoil (9, 10 and 11, after the demo's eight).
         for (const char* values : {"'O''NEIL', 'Mary', 'NORD'", "'R%26D 50%25%2B%3F', 'Zoé', 'SUD'",
                                    "'LEFÈVRE', 'Hélène', 'NORD'"})
             Write("AxInsert", QStringLiteral("Insert into tClients (CliNom, CliPrenom, Site) Values (") +
@@ -50,15 +50,15 @@ TEST_F(SearchService, EachModeFindsItsRecords) {
         {input("5", "dup"), "1"},
         {input("5", "dupont", "", -1, false, true, "je"), "1"},
         {input("5", "dupont", "", -1, false, true, "Paul"), ""},
-        {input("5", "o'neil"), "4"},
-        {input("5", "o'neil", "", -1, true, true, "mary"), "4"},
+        {input("5", "o'neil"), "9"},
+        {input("5", "o'neil", "", -1, true, true, "mary"), "9"},
         {input("5", "DUP", "", -1, true), ""},
         {input("5", "dupont", "", -1, true), "1"},
-        {input("5", "R&D 50%+?", "", -1, true), "5"},
-        {input("5", "d 50%+"), "5"},
+        {input("5", "R&D 50%+?", "", -1, true), "10"},
+        {input("5", "d 50%+"), "10"},
         {input("6", "0612"), "1"},
         {input("6", ""), ""},
-        {input("7", "0320"), "1,3"},
+        {input("7", "0320"), "1,4,6,3"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Found(c.in).toStdString(), c.ids) << c.in.Mode.toStdString() << " " << c.in.Text.toStdString();
@@ -79,8 +79,8 @@ TEST_F(SearchService, DuplicateCountsOfACustomerTypedTwice) {
 }
 
 TEST_F(SearchService, AccentedNamesAreFoundWhateverTheirCase) {
-    EXPECT_EQ(Found(input("5", "lefè")), QStringLiteral("6"));
-    EXPECT_EQ(Found(input("5", "LEFÈ")), QStringLiteral("6"));
-    EXPECT_EQ(Found(input("5", "lefèvre", "", -1, true)), QStringLiteral("6"));
+    EXPECT_EQ(Found(input("5", "lefè")), QStringLiteral("11"));
+    EXPECT_EQ(Found(input("5", "LEFÈ")), QStringLiteral("11"));
+    EXPECT_EQ(Found(input("5", "lefèvre", "", -1, true)), QStringLiteral("11"));
     EXPECT_EQ(Count("Ident", "Lefèvre", "hélène"), QStringLiteral("1"));
 }

@@ -86,8 +86,13 @@ TEST(SearchDuplicates, CountStatementsOfTheFourChecks) {
         const char* value;
         const char* firstName;
         const char* sql;
+        const char* except = "";  // the customer being edited
     } cases[] = {
         {"Nom", "dupont", "", "select count(idClient) as cpt from tClients group by CliNom having (CliNom='DUPONT')"},
+        // A stored customer is no duplicate of itself; a new one ("-1") excludes nobody.
+        {"Nom", "dupont", "", "select count(idClient) as cpt from tClients where idClient<>1 group by CliNom having (CliNom='DUPONT')", "1"},
+        {"Mobile", "06", "", "select count(idClient) as cpt from tClients group by CliMobile having (CliMobile='06')", "-1"},
+        {"Mobile", "06", "", "select count(idClient) as cpt from tClients group by CliMobile having (CliMobile='06')", "1 or 1=1"},
         {"Ident", "dupont", "Jean",
          "select count(idClient) as cpt from tClients group by CliNom, CliPrenom having (CliNom='DUPONT') and "
          "(CliPreNom='JEAN')"},
@@ -101,7 +106,8 @@ TEST(SearchDuplicates, CountStatementsOfTheFourChecks) {
         {"Adresse", "X", "", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DuplicateCountSql(QLatin1String(c.kind), QString::fromUtf8(c.value), QString::fromUtf8(c.firstName))
+        EXPECT_EQ(DuplicateCountSql(QLatin1String(c.kind), QString::fromUtf8(c.value), QString::fromUtf8(c.firstName),
+                                    QLatin1String(c.except))
                       .toStdString(),
                   c.sql)
             << c.kind << " " << c.value;
@@ -109,4 +115,52 @@ TEST(SearchDuplicates, CountStatementsOfTheFourChecks) {
     EXPECT_STREQ(FindDuplicateCheck(QStringLiteral("Mobile"))->SearchMode, "6");
     EXPECT_EQ(FindDuplicateCheck(QStringLiteral("Ident"))->SearchWithFirstName, true);
     EXPECT_FALSE(FindDuplicateCheck(QStringLiteral("TelDom"))->SearchWithFirstName.has_value());
+}
+
+TEST(SearchDuplicates, StatementsOfTheQuestionBeforeASave) {
+    struct Case {
+        std::string sql, expected;
+    } cases[] = {
+        {VehicleDuplicatesSql("1201", "ab123cd", "4", "ALV").toStdString(),
+         "SELECT TypeVO, idTVO, StatutVD, NVO, Immatriculation, InfoMarque, InfoModele, Site FROM tVehicles WHERE "
+         "((NVO=1201) OR (Immatriculation='AB123CD')) AND (idTVO<>4) AND (Concession='ALV') ORDER BY idTVO"},
+        // A vehicle being created excludes nobody; a stock number that is no number is not compared.
+        {VehicleDuplicatesSql("12A", "AB1", "", "ALV").toStdString(),
+         "SELECT TypeVO, idTVO, StatutVD, NVO, Immatriculation, InfoMarque, InfoModele, Site FROM tVehicles WHERE "
+         "((Immatriculation='AB1')) AND (Concession='ALV') ORDER BY idTVO"},
+        {VehicleDuplicatesSql("", " ", "4", "ALV").toStdString(), ""},
+        {CustomerDuplicatesSql("dupont", "Jean", "0612345678", "", "ALV").toStdString(),
+         "SELECT idClient, CliNom, CliPrenom, CliVille, CliMobile, CliTelDom FROM tClients WHERE (((CliNom='DUPONT') "
+         "AND (CliPrenom='JEAN')) OR (CliMobile='0612345678')) AND (Concession='ALV') ORDER BY CliNom, CliPrenom, idClient"},
+        // A company has no first name: the surname alone, among those without one.
+        {CustomerDuplicatesSql("Transports l'Est", "", "", "0320", "A'B").toStdString(),
+         "SELECT idClient, CliNom, CliPrenom, CliVille, CliMobile, CliTelDom FROM tClients WHERE (((CliNom='TRANSPORTS "
+         "L''EST') AND (CliPrenom IS NULL OR CliPrenom='')) OR (CliTelDom='0320')) AND (Concession='A''B') ORDER BY "
+         "CliNom, CliPrenom, idClient"},
+        {CustomerDuplicatesSql("", "Jean", "", "", "ALV").toStdString(), ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.sql, c.expected);
+
+    const QString vehicles = QStringLiteral(
+        "<AXQueryS><AXQuery><TypeVO>1</TypeVO><idTVO>1</idTVO><StatutVD></StatutVD><NVO>1201</NVO>"
+        "<Immatriculation>AB123CD</Immatriculation><InfoMarque>RENAULT</InfoMarque><InfoModele>CLIO</InfoModele>"
+        "<Site>NORD</Site></AXQuery><AXQuery><TypeVO>2</TypeVO><idTVO>4</idTVO><StatutVD>DEMO</StatutVD><NVO>2101</NVO>"
+        "<Immatriculation>ZZ1</Immatriculation><InfoMarque>VW</InfoMarque><InfoModele></InfoModele><Site></Site>"
+        "</AXQuery></AXQueryS>");
+    const auto v = ReadVehicleDuplicates(vehicles, QStringLiteral("1201"), QStringLiteral("zz1"));
+    ASSERT_EQ(v.size(), 2u);
+    EXPECT_EQ(v[0].text, QString::fromUtf8("VO-Nd-1201 · AB123CD · RENAULT CLIO · site NORD (même n° de stock)"));
+    EXPECT_EQ(v[0].kind, 1);
+    EXPECT_EQ(v[1].text, QString::fromUtf8("VD-2101 · ZZ1 · VW (même immatriculation)"));
+    EXPECT_EQ(v[1].kind, 3);
+    const auto c = ReadCustomerDuplicates(QStringLiteral(
+        "<AXQueryS><AXQuery><idClient>1</idClient><CliNom>dupont</CliNom><CliPrenom>Jean</CliPrenom>"
+        "<CliVille>LILLE</CliVille><CliMobile></CliMobile><CliTelDom>0320123456</CliTelDom></AXQuery></AXQueryS>"));
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].id, "1");
+    EXPECT_EQ(c[0].text, QString::fromUtf8("DUPONT Jean · LILLE · 03.20.12.34.56"));
+    // The count that makes an indicator stand out.
+    for (const auto& [count, found] : {std::pair{"0", false}, std::pair{"", false}, std::pair{"??", false},
+                                       std::pair{"1", true}, std::pair{" 12", true}})
+        EXPECT_EQ(DuplicateFound(QString::fromUtf8(count)), found) << count;
 }

@@ -187,13 +187,13 @@ TEST_F(DataServiceClientTest, TransportFailuresKeepTheOldAnswerFile)
         host.trace.clear();
         client().HttpExecute(c.address, file);
         const QStringList lines = host.error.split(u'\n');
-        EXPECT_EQ(lines[0], "Exception : " + c.firstLine) << c.name;
+        EXPECT_EQ(lines[0], "Échec de la requête : " + c.firstLine) << c.name;
         EXPECT_TRUE(c.secondLine.isEmpty() ? lines.size() == 1 : lines.value(1).contains(c.secondLine))
             << c.name << ": " << host.error.toStdString();
         EXPECT_TRUE(host.panelWarning) << c.name;
         EXPECT_EQ(ReadBytes(file), "old answer") << c.name;
         ASSERT_EQ(host.traced("HttpExecute Exception : ").size(), 1) << c.name;
-        EXPECT_EQ(host.traced("HttpExecute Exception : ").front().mid(24), host.error.mid(12)) << c.name;
+        EXPECT_EQ(host.traced("HttpExecute Exception : ").front().mid(24), host.error.mid(22)) << c.name;
         if (std::string(c.name) == "authentication") {
             // Asked for credentials, the client gives none and only traces.
             EXPECT_EQ(host.traced("on IdHTTP1"),
@@ -323,7 +323,7 @@ TEST_F(DataServiceClientTest, MultipartPostStoresTheAnswerAndReportsFailedTransf
     client().HttpPost(QStringLiteral("http://127.0.0.1:1/AxInsert"), insertFile, PhotoForm());
     EXPECT_EQ(ReadBytes(insertFile), " - Erreur de transfert sur le serveur ");
     EXPECT_EQ(host.error.section(u'\n', 0, 0),
-              "Exception : Le service de données ne répond pas (connexion refusée) - Erreur de transfert sur le serveur ")
+              "Échec de la requête : Le service de données ne répond pas (connexion refusée) - Erreur de transfert sur le serveur ")
         << host.error.toStdString();
     EXPECT_TRUE(host.panelWarning);
     EXPECT_EQ(host.traced("HttpPost Exception : ").size(), 1);
@@ -397,7 +397,7 @@ TEST_F(DataServiceClientTest, AnswerFileFolderIsMadeAndAnUnwritableOneIsAnError)
     // A file standing where the folder should be: the answer cannot be kept.
     WriteBytes(dir.filePath("a-file"), "x");
     client().HttpExecute(url("AxInfoVO?x=1"), dir.filePath("a-file/XmlVO.xml"));
-    EXPECT_TRUE(host.error.startsWith("Exception : La réponse du service de données n'a pas pu être enregistrée"))
+    EXPECT_TRUE(host.error.startsWith("Échec de la requête : la réponse du service de données n'a pas pu être enregistrée"))
         << host.error.toStdString();
     EXPECT_TRUE(host.panelWarning);
 }
@@ -447,7 +447,7 @@ TEST_F(DataServiceClientTest, QuittingTheApplicationDuringARequestIsAFailure)
     QTimer::singleShot(20, [] { QCoreApplication::exit(0); });
     client().HttpExecute(url("AxInfoVO?x=1"), file);
     server.release();
-    EXPECT_TRUE(host.error.startsWith("Exception : ")) << host.error.toStdString();
+    EXPECT_TRUE(host.error.startsWith("Échec de la requête : ")) << host.error.toStdString();
     EXPECT_EQ(ReadBytes(file), "old answer");
 
     // Running the application loop once clears the quit request for the next tests.

@@ -84,7 +84,7 @@ TEST(RequestCatalogue, EveryRequestWithItsAnswerFile)
         {c.infoStruct(), "http://srv/ax/AxInfoStruct?XMLC_OutputFormat=XML&UserConcession=C1", "XmlStruct.xml"},
         {c.infoVO(), "http://srv/ax/AxInfoVO?XMLC_OutputFormat=XML&idTVO=77&UserID=u9", "XmlVO.xml"},
         {c.infoCL(), "http://srv/ax/AxInfoCL?XMLC_OutputFormat=XML&UserID=u9", "XmlCL.xml"},
-        {c.search("S"), "http://srv/ax/AxQuery?XMLC_OutputFormat=XML&SQL=S&MaxRows=50", "XmlSInf.xml"},
+        {c.search("S"), "http://srv/ax/AxQuery?XMLC_OutputFormat=XML&SQL=S&MaxRows=51", "XmlSInf.xml"},
         {c.duplicateCount("S"), "http://srv/ax/AxQuery?XMLC_OutputFormat=XML&SQL=S", "XmlSDbl.xml"},
         {c.save("U", SaveTarget::Record), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=U", "XmlAXSQLVO.xml"},
         {c.save("U", SaveTarget::FrevoRows), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=U", "XmlAXSQLFrevo.xml"},
