@@ -111,7 +111,7 @@ int DataService::start() {
         sqlite->acquire();  // fails early when the file is no database
         if (sqlite->upgradeTextIndexes())
             logLine("index des textes reconstruits pour la comparaison sans casse de toutes les lettres");
-        if (sqlite->ensureIndexes()) logLine("index des relances ajoutés à la base");
+        if (sqlite->ensureReminderBookkeeping()) logLine("relances suivies marquées dans la base (index et déclencheurs)");
         db_ = std::move(sqlite);
     }
     if (!options_.imagesDir.empty()) EnsureDemoPhotos(*db_, options_.imagesDir);

@@ -1,5 +1,6 @@
 #include "DemoLoader.h"
 
+#include "Reminders.h"
 #include "Store.h"
 #include "SqliteTextRules.h"
 
@@ -222,6 +223,7 @@ void CreateDemoDatabase(const std::string& dbPath, const std::string& demoDir,
         Exec(db.get(), "PRAGMA journal_mode=DELETE");
         Exec(db.get(), "BEGIN");
         Exec(db.get(), ReadFile((fs::path(demoDir) / "schema.sql").string()));
+        for (const std::string& sql : ReminderBookkeepingSql()) Exec(db.get(), sql);
         std::vector<fs::path> files;
         for (const auto& entry : fs::directory_iterator(fs::path(demoDir) / "data"))
             if (entry.path().extension() == ".tsv") files.push_back(entry.path());

@@ -30,12 +30,19 @@ const std::pair<const char*, const char*> kSearchedColumns[] = {
     {"tClients", "CliNom"},           {"tClients", "CliPrenom"},  {"tClients", "CliMobile"},
     {"tClients", "CliTelDom"}};
 
-// The deletions that cascade, by the name of the SQLite trigger that does them.
+// The deletions that cascade, and the marks of the reminders followed up, by
+// the name of the SQLite trigger that keeps them.
 struct Cascade {
     const char* trigger;
     const char* table;
     const char* body;
+    const char* events = "DELETE";
 };
+// Marks again the reminders of a customer's actions (whose customer is `who`).
+#define STANOR_MARK_REMINDERS(who)                                                                           \
+    "UPDATE \"tActions\" AS a SET \"RelanceSuivie\" = EXISTS (SELECT 1 FROM \"tActions\" AS f"                \
+    " WHERE f.\"idClient\" = a.\"idClient\" AND f.\"DateAction\" >= a.\"DateRelance\""                       \
+    " AND f.\"idAction\" <> a.\"idAction\") WHERE a.\"idClient\" " who " AND a.\"DateRelance\" IS NOT NULL;"
 const Cascade kCascades[] = {
     {"tVehicles_Delete", "tVehicles",
      "DELETE FROM \"tVO - Frevo\" WHERE \"idVO\" = OLD.\"idVO\"; "
@@ -43,6 +50,10 @@ const Cascade kCascades[] = {
     {"tClients_Delete", "tClients",
      "DELETE FROM \"tActions\" WHERE \"idClient\" = OLD.\"idClient\"; "
      "DELETE FROM \"tVehiclesProfid\" WHERE \"idClient\" = OLD.\"idClient\";"},
+    {"tActions_Suivi_Insert", "tActions", STANOR_MARK_REMINDERS("= NEW.\"idClient\""), "INSERT"},
+    {"tActions_Suivi_Update", "tActions", STANOR_MARK_REMINDERS("IN (OLD.\"idClient\", NEW.\"idClient\")"),
+     "UPDATE OF \"idClient\", \"DateAction\", \"DateRelance\""},
+    {"tActions_Suivi_Delete", "tActions", STANOR_MARK_REMINDERS("= OLD.\"idClient\""), "DELETE"},
 };
 
 // The reserved tables, each read through one function of the service's role.
@@ -112,8 +123,13 @@ std::string PgType(const std::string& declared) {
 }
 
 // A default value kept only when it is a plain number or text.
-std::string PlainDefault(const std::string& value) {
+std::string PlainDefault(const std::string& value, const std::string& pgType) {
     if (value.empty()) return {};
+    // A flag's 0 or 1 (SQLite keeps booleans as numbers) is PostgreSQL's false or true.
+    if (pgType == "boolean") {
+        const std::string v = LowerAscii(value);
+        return v == "0" || v == "false" ? "false" : v == "1" || v == "true" ? "true" : std::string();
+    }
     const bool number = value.find_first_not_of("+-.0123456789") == std::string::npos;
     const bool text = value.size() >= 2 && value.front() == '\'' && value.back() == '\'';
     return number || text ? value : std::string();
@@ -164,7 +180,7 @@ public:
                      c.name = Text(s, 0);
                      c.pgType = PgType(Text(s, 1));
                      c.notNull = sqlite3_column_int(s, 2) != 0;
-                     c.defaultValue = PlainDefault(Text(s, 3));
+                     c.defaultValue = PlainDefault(Text(s, 3), c.pgType);
                      if (sqlite3_column_int(s, 4) > 0) key[sqlite3_column_int(s, 4)] = c.name;
                      const char* collation = nullptr;
                      sqlite3_table_column_metadata(db_, nullptr, t.name.c_str(), c.name.c_str(), nullptr, &collation,
@@ -437,7 +453,7 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
         }
         pg.run("CREATE FUNCTION " + QuoteIdentifier(cascade->trigger) + "() RETURNS trigger LANGUAGE plpgsql"
                " AS $$ BEGIN " + std::string(cascade->body) + " RETURN NULL; END $$");
-        pg.run("CREATE TRIGGER " + QuoteIdentifier(cascade->trigger) + " AFTER DELETE ON " +
+        pg.run("CREATE TRIGGER " + QuoteIdentifier(cascade->trigger) + " AFTER " + cascade->events + " ON " +
                QuoteIdentifier(cascade->table) + " FOR EACH ROW EXECUTE FUNCTION " +
                QuoteIdentifier(cascade->trigger) + "()");
     }

@@ -62,7 +62,35 @@ struct Whose {
     std::string idCom, name, site;    // as the answer names them
 };
 
+// Whether a reminder was followed up, for the row `tActions` of an UPDATE.
+#define STANOR_FOLLOWED_UP                                                                         \
+    "EXISTS (SELECT 1 FROM tActions f WHERE f.idClient = tActions.idClient"                        \
+    " AND f.DateAction >= tActions.DateRelance AND f.idAction <> tActions.idAction)"
+
 }  // namespace
+
+const char* ReminderMarksSql() {
+    return "UPDATE tActions SET RelanceSuivie = " STANOR_FOLLOWED_UP " WHERE DateRelance IS NOT NULL";
+}
+
+const std::vector<std::string>& ReminderBookkeepingSql() {
+    // Each change of a customer's actions marks that customer's reminders again.
+    static const std::vector<std::string> sql = {
+        "CREATE TRIGGER IF NOT EXISTS tActions_Suivi_Insert AFTER INSERT ON tActions BEGIN"
+        " UPDATE tActions SET RelanceSuivie = " STANOR_FOLLOWED_UP
+        " WHERE idClient = NEW.idClient AND DateRelance IS NOT NULL; END",
+        "CREATE TRIGGER IF NOT EXISTS tActions_Suivi_Update AFTER UPDATE OF idClient, DateAction, DateRelance"
+        " ON tActions BEGIN"
+        " UPDATE tActions SET RelanceSuivie = " STANOR_FOLLOWED_UP
+        " WHERE idClient IN (OLD.idClient, NEW.idClient) AND DateRelance IS NOT NULL; END",
+        "CREATE TRIGGER IF NOT EXISTS tActions_Suivi_Delete AFTER DELETE ON tActions BEGIN"
+        " UPDATE tActions SET RelanceSuivie = " STANOR_FOLLOWED_UP
+        " WHERE idClient = OLD.idClient AND DateRelance IS NOT NULL; END",
+        "CREATE INDEX IF NOT EXISTS tActions_Relance ON tActions (idComRelance, RelanceSuivie, DateRelance)",
+        "CREATE INDEX IF NOT EXISTS tActions_idClient_DateAction ON tActions (idClient, DateAction)",
+    };
+    return sql;
+}
 
 std::optional<long> DaysBetween(const std::string& from, const std::string& to) {
     const auto a = ReadDay(from), b = ReadDay(to);
@@ -118,18 +146,20 @@ std::string RemindersAnswer(Session& s, const Caller& caller, const QueryParams&
     if (!whose.idComs.empty()) {
         std::string marks;
         std::vector<std::string> binds = whose.idComs;
+        binds.push_back("0");
         for (size_t i = 0; i < whose.idComs.size(); ++i) marks += i ? ", ?" : "?";
         binds.push_back(IsoOf(*day));
         binds.push_back(concession);
-        // The reminder index gives a salesperson's reminders up to today in
-        // date order; each is then checked against the customer's later
-        // actions through the index of a customer's actions by date.
+        // The reminder index gives a salesperson's reminders not followed up,
+        // up to today, in date order; each is checked once more against the
+        // customer's later actions through the index of a customer's actions.
         due = s.query(
             "SELECT a.idAction, a.idClient, a.DateRelance, a.idComRelance, a.SujetRelance, a.PrioriteRelance,"
             " a.CommentaireAction, a.DateAction, c.CliCivilite, c.CliNom, c.CliPrenom, c.CliMobile, c.CliTelDom,"
             " c.CliTelBur, c.CliVille"
             " FROM tActions a JOIN tClients c ON c.idClient = a.idClient"
-            " WHERE a.idComRelance IN (" + marks + ") AND a.DateRelance <= ? AND c.Concession = ?"
+            " WHERE a.idComRelance IN (" + marks + ") AND a.RelanceSuivie = ? AND a.DateRelance <= ?"
+            " AND c.Concession = ?"
             " AND NOT EXISTS (SELECT 1 FROM tActions f WHERE f.idClient = a.idClient"
             " AND f.DateAction >= a.DateRelance AND f.idAction <> a.idAction)"
             " ORDER BY a.DateRelance, a.idAction LIMIT " + std::to_string(kMaxReminders + 1),

@@ -16,11 +16,23 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace stanor::dataservice {
 
 // Rows answered at most; the answer says when more are due.
 inline constexpr size_t kMaxReminders = 500;
+
+// Each action keeps whether its reminder has been followed up
+// (tActions.RelanceSuivie: an action of the same customer dated on or after
+// the reminder date), kept by triggers whenever an action is added, moved
+// or removed, so that a salesperson's due reminders are read from an index
+// without looking at the reminders long handled. The statements that make
+// the triggers and the index, in SQLite's dialect (the PostgreSQL import
+// has its own).
+const std::vector<std::string>& ReminderBookkeepingSql();
+// The statement that sets every action's mark from its customer's actions.
+const char* ReminderMarksSql();
 
 // The whole answer body. `today` is the service's date as "dd/mm/yyyy".
 std::string RemindersAnswer(Session& s, const Caller& caller, const QueryParams& p, const std::string& today);

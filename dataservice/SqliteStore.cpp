@@ -1,5 +1,6 @@
 #include "SqliteStore.h"
 
+#include "Reminders.h"
 #include "TextCodec.h"
 
 #include <sqlite3.h>
@@ -132,20 +133,28 @@ bool SqliteStore::upgradeTextIndexes() {
     return UpgradeTextIndexes(static_cast<SqliteSession&>(*session).handle());
 }
 
-bool SqliteStore::ensureIndexes() {
-    static const char* const kIndexes[][2] = {
-        {"tActions_idClient_DateAction", "CREATE INDEX tActions_idClient_DateAction ON tActions (idClient, DateAction)"},
-        {"tActions_Relance", "CREATE INDEX tActions_Relance ON tActions (idComRelance, DateRelance)"},
-    };
+bool SqliteStore::ensureReminderBookkeeping() {
     auto session = acquire();
-    bool added = false;
-    for (const auto& [name, sql] : kIndexes) {
-        if (!session->query("SELECT name FROM sqlite_master WHERE type = 'index' AND name = ?", {name}).rows.empty())
-            continue;
-        session->exec(sql);
-        added = true;
+    bool changed = false;
+    const bool marked =
+        !session->query("SELECT name FROM pragma_table_info('tActions') WHERE name = 'RelanceSuivie'").rows.empty();
+    const bool complete =
+        marked && session->query("SELECT name FROM sqlite_master WHERE name IN ('tActions_Suivi_Insert',"
+                                 " 'tActions_Suivi_Update', 'tActions_Suivi_Delete', 'tActions_Relance',"
+                                 " 'tActions_idClient_DateAction')").rows.size() == 5;
+    if (complete) return false;
+    session->exec("BEGIN IMMEDIATE");
+    try {
+        if (!marked) session->exec("ALTER TABLE tActions ADD COLUMN RelanceSuivie BOOLEAN NOT NULL DEFAULT FALSE");
+        for (const std::string& sql : ReminderBookkeepingSql()) session->exec(sql);
+        session->exec(ReminderMarksSql());
+        session->exec("COMMIT");
+        changed = true;
+    } catch (...) {
+        session->exec("ROLLBACK");
+        throw;
     }
-    return added;
+    return changed;
 }
 
 void SqliteStore::checkpoint() { acquire()->exec("PRAGMA wal_checkpoint(PASSIVE)"); }

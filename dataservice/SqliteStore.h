@@ -22,9 +22,10 @@ public:
     // Rebuilds the text indexes once when the file was made under other text
     // rules (see SqliteTextRules.h); returns whether it did. Throws on failure.
     bool upgradeTextIndexes();
-    // Adds the indexes that a file made before them lacks (those of the
-    // reminders due); returns whether it added any. Throws on failure.
-    bool ensureIndexes();
+    // Gives a file made before them the reminders' bookkeeping (the mark of
+    // the reminders followed up, its triggers and indexes), the marks set
+    // from the actions stored; returns whether it did. Throws on failure.
+    bool ensureReminderBookkeeping();
 
     const std::string& path() const { return path_; }
 

@@ -191,6 +191,8 @@ CREATE INDEX tClients_CliTelDom ON tClients (CliTelDom);
 
 -- Follow-up actions of a customer. List columns hold 1-based positions in
 -- their reference list; idCom and idComRelance hold salespeople.
+-- RelanceSuivie is kept by the service's triggers: whether an action of the
+-- same customer dated on or after DateRelance has followed the reminder up.
 CREATE TABLE tActions (
   idAction INTEGER PRIMARY KEY,
   idClient INTEGER,
@@ -202,13 +204,13 @@ CREATE TABLE tActions (
   DateRelance DATE,
   idComRelance INTEGER,
   SujetRelance INTEGER,
-  PrioriteRelance INTEGER
+  PrioriteRelance INTEGER,
+  RelanceSuivie BOOLEAN NOT NULL DEFAULT FALSE
 );
--- A customer's actions by date: the action grid, and whether a later action
--- has followed a reminder up. A salesperson's reminders by date: the
--- reminders due today.
-CREATE INDEX tActions_idClient_DateAction ON tActions (idClient, DateAction);
-CREATE INDEX tActions_Relance ON tActions (idComRelance, DateRelance);
+-- A customer's actions by date (the action grid, and whether a later action
+-- has followed a reminder up) and a salesperson's reminders not followed up
+-- by date (the reminders due today) are made with the triggers that keep
+-- RelanceSuivie (dataservice/Reminders.cpp).
 
 -- Vehicles owned by customers.
 CREATE TABLE tVehiclesProfid (

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace stanor::platform {
 
 MsgResult QtDialogs::messageBox(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) {
@@ -88,6 +90,9 @@ Choice QtDialogs::choose(const QString& caption, const QString& text, const QStr
         list->addItems(items);
         list->setCurrentRow(0);
         list->setMinimumWidth(460);
+        // As high as its items, eight at most (a longer list scrolls).
+        const int rows = std::min<int>(int(items.size()), 8);
+        list->setFixedHeight(list->sizeHintForRow(0) * rows + 2 * list->frameWidth() + 4);
         layout->addWidget(list);
     }
     auto* box = new QDialogButtonBox(&dialog);
