@@ -202,6 +202,12 @@ void TAxStanor::buildControls() {
     BtnWarningAction = new QPushButton(PanelWarning);
     BtnWarningAction->setObjectName(QStringLiteral("BtnWarningAction"));
     BtnWarningAction->setGeometry(kClientWidth - 40 - 180, warningTop + 12, 180, 28);
+    {
+        // A plain button on the red: its caption dark, not the close cross's white.
+        QPalette p = BtnWarningAction->palette();
+        p.setColor(QPalette::ButtonText, Qt::black);
+        BtnWarningAction->setPalette(p);
+    }
     BtnWarningAction->hide();
     connect(BtnWarningAction, &QPushButton::clicked, this, [this] {
         if (warningAction_) warningAction_();

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -89,10 +90,15 @@ Choice QtDialogs::choose(const QString& caption, const QString& text, const QStr
         list = new QListWidget(&dialog);
         list->addItems(items);
         list->setCurrentRow(0);
-        list->setMinimumWidth(460);
-        // As high as its items, eight at most (a longer list scrolls).
+        // As wide as its widest item (within the window's width) and as high
+        // as its items, eight at most: a longer list scrolls, and the room
+        // of a horizontal bar is added so that no item hides behind it.
         const int rows = std::min<int>(int(items.size()), 8);
-        list->setFixedHeight(list->sizeHintForRow(0) * rows + 2 * list->frameWidth() + 4);
+        const int bar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const int wanted = list->sizeHintForColumn(0) + 2 * list->frameWidth() + 8 + (int(items.size()) > rows ? bar : 0);
+        const int width = std::clamp(wanted, 460, 780);
+        list->setMinimumWidth(width);
+        list->setFixedHeight(list->sizeHintForRow(0) * rows + 2 * list->frameWidth() + 4 + (wanted > width ? bar : 0));
         layout->addWidget(list);
     }
     auto* box = new QDialogButtonBox(&dialog);
