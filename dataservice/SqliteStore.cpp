@@ -136,6 +136,9 @@ bool SqliteStore::upgradeTextIndexes() {
 bool SqliteStore::ensureReminderBookkeeping() {
     auto session = acquire();
     bool changed = false;
+    // A file without actions (no database of the service) is left to whoever refuses it.
+    if (session->query("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'tActions'").rows.empty())
+        return false;
     const bool marked =
         !session->query("SELECT name FROM pragma_table_info('tActions') WHERE name = 'RelanceSuivie'").rows.empty();
     const bool complete =

@@ -105,6 +105,11 @@ int main(int argc, char** argv) {
         return Refuse("option --images manquante : le dossier des photos est attendu");
     try {
         if (!importFile.empty()) {
+            // A file made before the reminders' bookkeeping gets it first, as the
+            // service gives it on starting with the file: PostgreSQL takes the
+            // column, its marks and its triggers from the file.
+            if (std::filesystem::is_regular_file(importFile) && SqliteStore(importFile).ensureReminderBookkeeping())
+                std::cerr << "relances suivies marquées dans " << importFile << " avant la copie\n";
             ImportSqliteIntoPg(importFile, options.pgConninfo, copy);
             return 0;
         }

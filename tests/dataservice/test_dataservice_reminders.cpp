@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <sstream>
 
 using namespace stanor::dataservice;
 using namespace stanor::dataservice::test;
@@ -132,6 +133,35 @@ TEST_F(DataServiceReminders, OldestFirstWithinTheDealershipOnly) {
     EXPECT_EQ(Header(body, "cNom"), "ESSAI Vendeur");
     EXPECT_EQ(Header(body, "Now"), "09/12/2026");
     checks_->acquire()->exec("UPDATE tActions SET DateRelance = NULL WHERE idAction > 7100 AND idAction < 7200");
+}
+
+// Whether a reminder was followed up is kept as its customer's actions change:
+// a follow-up moved before the reminder, to another customer or removed makes
+// it due again.
+TEST_F(DataServiceReminders, AFollowUpMovedOrRemovedMakesTheReminderDueAgain) {
+    Customer(801);
+    Customer(802);
+    Action(8101, 801, "2026-11-01", "2026-11-20");
+    Action(8102, 801, "2026-11-25", "");
+    const std::pair<const char*, const char*> steps[] = {
+        {"", ""},
+        {"UPDATE tActions SET DateAction = '2026-11-10' WHERE idAction = 8102", "8101:19"},
+        {"UPDATE tActions SET DateAction = '2026-11-20' WHERE idAction = 8102", ""},
+        {"UPDATE tActions SET idClient = 802 WHERE idAction = 8102", "8101:19"},
+        {"UPDATE tActions SET idClient = 801 WHERE idAction = 8102", ""},
+        {"UPDATE tActions SET DateRelance = '2026-11-30' WHERE idAction = 8101", "8101:9"},
+        {"UPDATE tActions SET DateRelance = '2026-11-20' WHERE idAction = 8101", ""},
+        {"DELETE FROM tActions WHERE idAction = 8102", "8101:19"},
+    };
+    for (const auto& [statement, listed] : steps) {
+        if (*statement) checks_->acquire()->exec(statement);
+        std::string ours;
+        std::istringstream rows(Rows(Get("AxRelances?XMLC_OutputFormat=XML&UserID=50")));
+        for (std::string row; rows >> row;)
+            if (row.rfind("81", 0) == 0) ours += (ours.empty() ? "" : " ") + row;
+        EXPECT_EQ(ours, listed) << statement;
+    }
+    checks_->acquire()->exec("UPDATE tActions SET DateRelance = NULL WHERE idAction = 8101");
 }
 
 TEST_F(DataServiceReminders, OnlyASuperAdministratorAsksForAnotherSalespersonOrASite) {
