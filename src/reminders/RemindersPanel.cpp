@@ -18,7 +18,8 @@ namespace stanor::reminders {
 namespace {
 
 constexpr char kObjectName[] = "stanorRemindersPanel";
-constexpr int kPanelWidth = 800, kPanelHeight = 420;
+// The width of the form but a thin margin: no field of the sheet beneath peeks out.
+constexpr int kPanelWidth = 821, kPanelHeight = 420;
 
 enum Column { ColDate, ColLate, ColCustomer, ColPhones, ColSubject, ColPriority, ColComment, kColumns };
 
