@@ -430,4 +430,26 @@ bool PgSession::rememberInsertKey(const std::string& key, const Outcome& done, c
     return !r.rows.empty() && r.rows[0][0] == "1";  // NULL: the key was taken
 }
 
+ResultSet PgSession::credentials(const std::string& idUser) {
+    return run("SELECT PwHash, Disabled FROM stanor_credentials(?)", {idUser}, true);
+}
+
+bool PgSession::openSession(const std::string& digest, const std::string& idUser, const std::string& now,
+                            const std::string& address, const std::string& createdAfter,
+                            const std::string& usedAfter) {
+    const ResultSet r = run("SELECT stanor_open_session(?, ?, ?, ?, ?, ?)",
+                            {digest, idUser, now, address, createdAfter, usedAfter}, false);
+    return !r.rows.empty() && r.rows[0][0] == "1";  // NULL: the user may not sign in
+}
+
+ResultSet PgSession::session(const std::string& digest, const std::string& createdAfter,
+                             const std::string& usedAfter) {
+    return run("SELECT idUser, Created, LastUsed FROM stanor_session(?, ?, ?)", {digest, createdAfter, usedAfter},
+               true);
+}
+
+void PgSession::touchSession(const std::string& digest, const std::string& now) {
+    run("SELECT stanor_touch_session(?, ?)", {digest, now}, true);
+}
+
 }  // namespace stanor::dataservice

@@ -65,6 +65,8 @@ TEST(DataServiceStores, TwoServicesOnOneDatabaseNeverHandOutTheSameKey) {
     {
         DemoCopy copy(dir);
         RunningService first(copy, dir + "/images"), second(copy, dir + "/images");
+        // One sign-in serves both: the session lives in the database they share.
+        const std::string token = SignIn(first.port, "1");
         constexpr int kThreads = 8, kEach = 30;
         std::atomic<int> failures{0};
         std::vector<std::set<long long>> keys(kThreads);
@@ -73,6 +75,7 @@ TEST(DataServiceStores, TwoServicesOnOneDatabaseNeverHandOutTheSameKey) {
             threads.emplace_back([&, t] {
                 httplib::Client c("127.0.0.1", t % 2 ? first.port : second.port);
                 c.set_url_encode(false);
+                c.set_bearer_token_auth(token);
                 c.set_read_timeout(10, 0);
                 for (int i = 0; i < kEach; ++i) {
                     auto r = c.Get("/AxInsert?XMLC_OutputFormat=XML&SQLExecute=Insert%20into%20tActions%20"
@@ -280,6 +283,7 @@ TEST(DataServiceStores, ConnectionsThatTheServerClosedAreOpenedAgain) {
         RunningService running(copy, dir + "/images");
         httplib::Client c("127.0.0.1", running.port);
         c.set_url_encode(false);
+        c.set_bearer_token_auth(SignIn(running.port, "1"));
         const auto read = [&] {
             auto r = c.Get("/AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient=");
             return r ? r->body : std::string("(pas de réponse)");
