@@ -249,6 +249,14 @@ TEST(DataServiceStores, TheServicesRoleReachesTheApplicationsTablesOnly) {
             {"ALTER TABLE \"tVehicles\" DROP COLUMN \"KMS\"", false},
             {"SET ROLE stanor_owner", false},
             {"SELECT set_config('role', 'stanor_owner', false)", false},
+            // The passwords and the sessions: through the role's functions only, one user, one session at a time.
+            {"SELECT \"PwHash\" FROM stanor_credentials('1')", true},
+            {"SELECT * FROM stanor_session('x', '', '')", true},
+            {"SELECT * FROM \"sysUserPasswords\"", false},
+            {"UPDATE \"sysUserPasswords\" SET \"Disabled\" = false", false},
+            {"SELECT * FROM \"sysSessions\"", false},
+            {"INSERT INTO \"sysSessions\" VALUES ('x', 1, '', '', '')", false},
+            {"DELETE FROM \"sysSessions\"", false},
         };
         for (const Case& c : cases) {
             PGresult* r = PQexec(conn, c.sql);
@@ -269,7 +277,7 @@ TEST(DataServiceStores, TheServicesRoleReachesTheApplicationsTablesOnly) {
             owner.start();
             ADD_FAILURE() << "the service served as the owner of the database";
         } catch (const std::runtime_error& e) {
-            EXPECT_NE(std::string(e.what()).find("tUsers"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("sysUserPasswords"), std::string::npos) << e.what();
         }
     }
     fs::remove_all(dir);
