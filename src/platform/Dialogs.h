@@ -57,9 +57,10 @@ public:
     std::optional<QString> askPassword(const QString& caption, const QString& user, const QString& message) override {
         passwordPrompts.push_back({caption, user, message});
         if (passwords.empty()) return std::nullopt;
-        std::optional<QString> p = passwords.front();
+        const bool typed = passwords.front().has_value();
+        const QString text = passwords.front().value_or(QString());
         passwords.pop_front();
-        return p;
+        return typed ? std::optional<QString>(text) : std::nullopt;
     }
 
     struct PasswordPrompt {

@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace stanor::service {
 
 namespace {
@@ -31,6 +33,7 @@ const QByteArray kAccept = "text/html, */*";
 const QString kTransferFailed = QStringLiteral(" - Erreur de transfert sur le serveur ");
 constexpr int kIdleLimitSeconds = 300;
 constexpr qint64 kCacheAgeSeconds = 12 * 3600;
+constexpr int kSignInTimeoutMs = 15000;
 const QString kSignInDeclined = QStringLiteral("Connexion au service de données annulée (aucun mot de passe donné)");
 
 // Waits with a local event loop: timers, repaints and clicks keep running.
@@ -266,15 +269,14 @@ bool DataServiceClient::isServiceAddress(const QUrl& url) const
 DataServiceClient::Transfer DataServiceClient::send(QNetworkAccessManager& manager, QNetworkRequest request,
                                                     Verb verb, QHttpMultiPart* form, int timeoutMs, bool traced)
 {
-    const bool service = isServiceAddress(request.url());
-    // A session is its user's, at its service: another user or another
-    // service (the launcher changed them) signs in afresh.
-    if (!token_.isEmpty() && tokenOwner_ != sessionOwner())
-        token_.clear();
+    // A session is its user's, at its service: it goes with no request of
+    // another user or to another service (the launcher changed them), which
+    // signs in afresh when asked.
+    const bool service = isServiceAddress(request.url()) && tokenOwner_ == sessionOwner();
     if (service && !token_.isEmpty())
         request.setRawHeader("Authorization", "Bearer " + token_);
     Transfer t = transfer(manager, request, verb, form, timeoutMs, traced);
-    if (!service || t.status != 401)
+    if (!isServiceAddress(request.url()) || t.status != 401)
         return t;
     // No session, or one that ended (12 hours old, 2 hours unused, the
     // user's access ended): the service did nothing. Signed in again, the
@@ -373,7 +375,9 @@ DataServiceClient::SignInOutcome DataServiceClient::postSignIn(const QString& pa
     QByteArray body = "UserID=" + QUrl::toPercentEncoding(p.idUser.trimmed()) +
                       "&Password=" + QUrl::toPercentEncoding(password);
     host_.writeTrace(QStringLiteral("Connexion au service de données : utilisateur ") + p.idUser.trimmed());
-    const Transfer t = transfer(*http1_, request, Verb::PostBytes, nullptr, options_.readTimeoutMs, true, body);
+    // The service hashes the password on purpose slowly: the sign-in waits longer than a request.
+    const Transfer t = transfer(*http1_, request, Verb::PostBytes, nullptr,
+                                std::max(options_.readTimeoutMs, kSignInTimeoutMs), true, body);
     body.fill('\0');
     if (!t.ok) {
         why = t.error;

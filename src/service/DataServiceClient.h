@@ -29,6 +29,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class QHttpMultiPart;
 class QNetworkAccessManager;
@@ -105,6 +106,12 @@ public:
     bool SignedIn() const { return !token_.isEmpty(); }
     // Forgets the session: the next request signs in again.
     void SignOut() { token_.clear(); }
+    // Takes over the session of a client this one replaces (new settings).
+    void TakeSessionFrom(DataServiceClient& other)
+    {
+        token_ = std::exchange(other.token_, {});
+        tokenOwner_ = other.tokenOwner_;
+    }
     // After a cancelled sign-in, the requests that follow fail without asking
     // again; a new command of the user (a reload, a timer tick with nothing
     // pending) lets the next one ask.

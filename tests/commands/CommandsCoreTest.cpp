@@ -229,6 +229,8 @@ TEST(CommandsSheets, ADownloadedSheetIsKeptWhereOnlyTheUserReadsIt) {
     QFile old(folder + QStringLiteral("/ancienne.pdf"));
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("%PDF-1.4");
+    old.close();
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     old.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime);
     old.close();
     const QString path = StorePrivateSheet("%PDF-1.4 fiche", QStringLiteral("VO - Fiche Commerciale"),

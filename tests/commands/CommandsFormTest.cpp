@@ -258,8 +258,9 @@ TEST_F(CommandsForm, BrowserNamedByTheOpenCommandOfWebPages)
             EXPECT_TRUE(shell.started.empty()) << c.what;
         }
         ASSERT_EQ(shell.opened.size(), c.desktop ? 1 : 0) << c.what;
-        if (c.desktop)
+        if (c.desktop) {
             EXPECT_EQ(sheetOf(shell.opened[0]), sheet) << c.what;
+        }
         const QString warning = f.LbDebugInfo0->text();
         if (*c.warningHolds) {
             EXPECT_TRUE(warning.startsWith(notOpened) && warning.contains(QString::fromUtf8(c.warningHolds)))

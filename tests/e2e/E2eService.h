@@ -84,7 +84,7 @@ public:
     {
         env.vars[QStringLiteral("Windir")] = root + QStringLiteral("/Windows");
         QDir().mkpath(root);
-        netrcFile = root + QStringLiteral("/netrc");
+        netrcFile = root + QStringLiteral("/service.netrc");
         dataservice::test::WriteDemoNetrc(netrcFile.toStdString());
         set("ServiceNetrcFile", netrcFile);
         setService(baseHRef);

@@ -36,9 +36,10 @@ public:
         prompts.push_back({user, message});
         if (passwords.empty())
             return std::nullopt;
-        std::optional<QString> p = passwords.front();
+        const bool typed = passwords.front().has_value();
+        const QString text = passwords.front().value_or(QString());
         passwords.pop_front();
-        return p;
+        return typed ? std::optional<QString>(text) : std::nullopt;
     }
     QString userName() const override { return name; }
 
