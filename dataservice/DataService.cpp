@@ -63,7 +63,7 @@ std::string Summary(const std::string& body) {
     if (at == std::string::npos) return "ok";
     size_t end = body.find("</LogItem>", at);
     std::string item = body.substr(at + 9, std::min<size_t>(end - at - 9, 160));
-    return "LogItem: " + Latin1ToUtf8(item).value_or(item);
+    return "LogItem: " + AnsiToUtf8(item).value_or(item);
 }
 
 }  // namespace

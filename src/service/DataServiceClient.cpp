@@ -1,6 +1,7 @@
 #include "service/DataServiceClient.h"
 
 #include "platform/Clock.h"
+#include "service/TextTools.h"
 
 #include <QAuthenticator>
 #include <QDir>
@@ -284,7 +285,7 @@ void DataServiceClient::storeAnswer(const QString& body, const QString& fileName
     // The trace folder is made when it is missing, so that no answer is lost to it.
     QDir().mkpath(QFileInfo(fileName).absolutePath());
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(stored.toLatin1()) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(ToAnsi(stored)) < 0 || !file.commit()) {
         // A lost answer is a failure: the caller must not read the old file as this answer.
         const QString error = QStringLiteral("Exception : La réponse du service de données n'a pas pu être "
                                              "enregistrée dans %1\n%2")
@@ -316,7 +317,7 @@ void DataServiceClient::HttpExecute(const QString& url, const QString& fileName)
             host_.writeTrace(QStringLiteral("HttpExecute Exception : ") + t.error);
             return;  // the answer file of an earlier call stays as it was
         }
-        body = QString::fromLatin1(t.body);
+        body = FromAnsi(t.body);
         mark = TimeoutMark(body);
         if (mark.isEmpty())
             break;
@@ -346,7 +347,7 @@ void DataServiceClient::HttpPost(const QString& url, const QString& fileName,
     QString body;
     QString lead;
     if (posted.ok) {
-        body = QString::fromLatin1(posted.body);
+        body = FromAnsi(posted.body);
     } else {
         // A failed transfer is reported as a failure, not only written to the file.
         body = kTransferFailed;

@@ -1,5 +1,7 @@
 #include "service/MultipartForm.h"
 
+#include "service/TextTools.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHttpMultiPart>
@@ -12,7 +14,7 @@ namespace {
 // A quoted parameter of a part header; quotes and line breaks cannot travel in it.
 QByteArray Quoted(const QString& text)
 {
-    QByteArray bytes = text.toLatin1();
+    QByteArray bytes = ToAnsi(text);
     bytes.replace('"', '\'');
     bytes.replace('\r', ' ');
     bytes.replace('\n', ' ');
@@ -26,13 +28,15 @@ MultipartForm::~MultipartForm() = default;
 MultipartForm::MultipartForm(MultipartForm&&) noexcept = default;
 MultipartForm& MultipartForm::operator=(MultipartForm&&) noexcept = default;
 
-void MultipartForm::addText(const QString& name, const QString& value)
+void MultipartForm::addText(const QString& name, const QString& value) { addTextBytes(name, ToAnsi(value)); }
+
+void MultipartForm::addTextBytes(const QString& name, const QByteArray& value)
 {
     if (!form_)
         form_ = std::make_unique<QHttpMultiPart>(QHttpMultiPart::FormDataType);
     QHttpPart part;
     part.setRawHeader("Content-Disposition", "form-data; name=" + Quoted(name));
-    part.setBody(value.toLatin1());
+    part.setBody(value);
     form_->append(part);
 }
 
