@@ -320,7 +320,15 @@ void RecordCommandsForm::JvXPPrevClick() {
 
 void RecordCommandsForm::TabsChanging(bool& allowChange) {
     QWidget* save = view_.form().widget(QStringLiteral("JvXPBtnSave"));
-    allowChange = (save && save->isEnabled()) || saving_.anyPending() ? saving_.SaveChanges() : true;
+    // A record being created that holds only its defaults has nothing of
+    // the user's to store yet: its sheets are looked at freely.
+    const bool saveShown = save && save->isEnabled() && !view_.state().FlagNewEnreg;
+    if (saveShown || saving_.anyPending()) {
+        allowChange = saving_.SaveChanges();
+        return;
+    }
+    allowChange = true;
+    saving_.clearRefusal();  // nothing left to refuse
 }
 
 void RecordCommandsForm::TabsChange() {

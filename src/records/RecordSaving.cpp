@@ -198,6 +198,7 @@ bool RecordSaving::SaveChanges() {
                 !bad.isEmpty())
                 return refuse({bad}, s.FlagNewEnreg);
         if (refuseDates()) return false;
+        clearRefusal();
         saveLine(InsertSlot::CostLine, host_.save.pendingCostLine, host_.save.costLineSent, SaveTarget::FrevoRows, p);
     } else {
         auto* vehicles = qobject_cast<QAbstractItemView*>(view_.form().widget(QStringLiteral("ngVehicles")));
@@ -209,6 +210,7 @@ bool RecordSaving::SaveChanges() {
             return refuse(missing, vehicleField ? s.NewVehicle : s.FlagNewEnreg);
         }
         if (refuseDates()) return false;
+        clearRefusal();
         if (host_.save.pendingActionLine) {
             const PendingLine line = host_.save.pendingActionLine();
             if (line.Line > 0 && !line.Statement.isEmpty() && line.MandatoryColumn != 0) {
@@ -447,6 +449,10 @@ bool RecordSaving::saveAll() {
     if (requestError().isEmpty())
         warn(kNotSaved + (lastProblem_.isEmpty() ? QStringLiteral("elles ne peuvent pas être envoyées") : lastProblem_));
     return false;
+}
+
+void RecordSaving::clearRefusal() {
+    if (requestError().startsWith(kNotSaved)) warn(QString());
 }
 
 void RecordSaving::discardPending() {

@@ -60,6 +60,9 @@ public:
     bool saveAll();
     // Drops every pending change: the values shown become the loaded ones.
     void discardPending();
+    // Takes away the warning of a save refused earlier, once it no longer
+    // holds (nothing is left to refuse); request errors stay.
+    void clearRefusal();
 
     bool saving() const { return saving_; }
     InsertAttempts& attempts() { return attempts_; }
