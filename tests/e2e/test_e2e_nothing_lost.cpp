@@ -98,7 +98,8 @@ TEST_F(NothingLost, AnUnreadableDateIsRefusedByNameKeptAndNeverWrittenNull)
     for (const Case& c : cases) {
         auto& f = openVehicle(c.idTVO, c.kind);
         activate();
-        const QString sql = QStringLiteral("SELECT coalesce(%1, 'NULL') FROM tVehicles WHERE idTVO=%2").arg(c.column, c.idTVO);
+        const QString sql = QStringLiteral("SELECT %1, CASE WHEN %1 IS NULL THEN 'NULL' END FROM tVehicles WHERE idTVO=%2")
+                                .arg(c.column, c.idTVO);
         const QString stored = row(sql);
         type(QString::fromLatin1(c.control), QString::fromLatin1(c.keys));
         const QString typed = text(QString::fromLatin1(c.control));
@@ -349,7 +350,8 @@ TEST_F(ActionsNothingLost, ANewActionIsStoredOnceWithItsDatesAndAnotherLinesEdit
     newAction(QStringLiteral("Premier contact"));
     click(0, AImage);
     EXPECT_EQ(count("SELECT count(*) FROM tActions WHERE idClient=2"), before + 1);
-    EXPECT_EQ(row("SELECT DateAction, coalesce(DateRelance, 'NULL') FROM tActions WHERE CommentaireAction='Premier contact'"),
+    EXPECT_EQ(row("SELECT DateAction, CASE WHEN DateRelance IS NULL THEN 'NULL' END FROM tActions "
+                  "WHERE CommentaireAction='Premier contact'"),
               "09/12/2026|NULL");
     EXPECT_TRUE(run->dialogs.shown.empty());  // nothing asked: nothing deleted
     EXPECT_TRUE(form().JvXPBtnSave->isEnabled());  // the other comment still waits
