@@ -65,7 +65,7 @@ std::string Summary(const std::string& body) {
     if (at == std::string::npos) return "ok";
     size_t end = body.find("</LogItem>", at);
     std::string item = body.substr(at + 9, std::min<size_t>(end - at - 9, 160));
-    return "LogItem: " + Latin1ToUtf8(item).value_or(item);
+    return "LogItem: " + AnsiToUtf8(item).value_or(item);
 }
 
 // The origin of a request sent by a web page of another site (a browser

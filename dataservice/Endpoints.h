@@ -1,6 +1,6 @@
 #pragma once
 // The requests of the client and the XML answers they get. Each function takes
-// the decoded parameters and returns the whole answer body (ISO-8859-1); every
+// the decoded parameters and returns the whole answer body (Windows-1252, declared ISO-8859-1); every
 // failure is answered as "LogItems"/"LogItem" text inside a normal answer.
 
 #include "Caller.h"

@@ -4,6 +4,7 @@
 #include "service/MultipartForm.h"
 #include "service/Netrc.h"
 #include "service/TXml.h"
+#include "service/TextTools.h"
 
 #include <QAuthenticator>
 #include <QCryptographicHash>
@@ -384,7 +385,7 @@ DataServiceClient::SignInOutcome DataServiceClient::postSignIn(const QString& pa
         host_.writeTrace(QStringLiteral("Connexion au service de données impossible : ") + t.error);
         return SignInOutcome::Failed;
     }
-    const QString answer = QString::fromLatin1(t.body);
+    const QString answer = FromAnsi(t.body);
     QString items = LogItemsText(answer).trimmed();
     if (items.endsWith(QLatin1String(" -")))
         items.chop(2);
@@ -453,7 +454,7 @@ void DataServiceClient::storeAnswer(const QString& body, const QString& fileName
     // The trace folder is made when it is missing, so that no answer is lost to it.
     QDir().mkpath(QFileInfo(fileName).absolutePath());
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(stored.toLatin1()) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(ToAnsi(stored)) < 0 || !file.commit()) {
         // A lost answer is a failure: the caller must not read the old file as this answer.
         const QString error = QStringLiteral("Exception : La réponse du service de données n'a pas pu être "
                                              "enregistrée dans %1\n%2")
@@ -485,7 +486,7 @@ void DataServiceClient::HttpExecute(const QString& url, const QString& fileName)
             host_.writeTrace(QStringLiteral("HttpExecute Exception : ") + t.error);
             return;  // the answer file of an earlier call stays as it was
         }
-        body = QString::fromLatin1(t.body);
+        body = FromAnsi(t.body);
         mark = TimeoutMark(body);
         if (mark.isEmpty())
             break;
@@ -515,7 +516,7 @@ void DataServiceClient::HttpPost(const QString& url, const QString& fileName,
     QString body;
     QString lead;
     if (posted.ok) {
-        body = QString::fromLatin1(posted.body);
+        body = FromAnsi(posted.body);
     } else {
         // A failed transfer is reported as a failure, not only written to the file.
         body = kTransferFailed;

@@ -1,5 +1,7 @@
 #include "ServiceFixture.h"
 
+#include "service/TextTools.h"
+
 #include <QString>
 
 #include <chrono>
@@ -103,7 +105,7 @@ long long ServiceTest::Count(const std::string& table, const std::string& where)
 
 service::TXml ServiceTest::Scan(const std::string& body) {
     service::TXml xml;
-    xml.Text = QString::fromLatin1(body.data(), static_cast<qsizetype>(body.size()));
+    xml.Text = service::FromAnsi(QByteArray(body.data(), static_cast<qsizetype>(body.size())));
     return xml;
 }
 

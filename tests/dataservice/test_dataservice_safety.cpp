@@ -50,7 +50,7 @@ TEST_F(DataServiceSafety, RefusedRequestsSayWhyAndChangeNothing) {
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Insert into tVehicles (NoSuchKey) Values (:NewID)",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=",
         "AxUpdate?XMLC_OutputFormat=XML",
-        "AxInsert?XMLC_OutputFormat=XML&SQLExecute=Update tClients set CliNom='%85' where idClient=1",
+        "AxInsert?XMLC_OutputFormat=XML&SQLExecute=Update tClients set CliNom='%81' where idClient=1",
         "AxQuery?XMLC_OutputFormat=XML&SQL=Delete * From tClients",
         "AxQuery?XMLC_OutputFormat=XML&SQL=select * from sysTabDesc",
         "AxQuery?XMLC_OutputFormat=XML&SQL=select * from tClients&MaxRows=beaucoup",

@@ -142,7 +142,7 @@ TEST_F(DataServiceSheets, EachSheetShowsItsRecordAndKeepsInternalFiguresOffCusto
          {}},
         {"idClient=1", "Fiche Profid",
          {"Fiche client", "M. DUPONT Jean", "12 rue des Lilas, 59000 LILLE", "Client n° 1", "Client depuis le 11/03/2024",
-          "Préfère être appelé après 18 h\n", "A recommandé sa soeur", "Naissance 18/04/1975", "Vendeur BERNARD Luc",
+          "Préfère être appelé après 18 h\n", "A recommandé sa sœur", "Naissance 18/04/1975", "Vendeur BERNARD Luc",
           "Type Neuf, Démonstration", "Énergie Essence, Hybride", "1er choix VW GOLF", "2e choix PEUGEOT 308",
           "20/11/2026 Appel Relance BERNARD Luc", "01/02/2027 · Relance", "02/11/2026 Visite Offre BERNARD Luc",
           "Essai de la Golf, très", "Normale", "AA111BB PEUGEOT 308 1.6 HDI 110 VO 01/06/2014 152 000 Comptant",
