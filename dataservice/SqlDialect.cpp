@@ -190,15 +190,7 @@ size_t MatchingParen(const std::vector<Token>& t, size_t open) {
     return std::string::npos;
 }
 
-std::string Unquoted(const Token& t) {
-    if (t.kind != Tok::Ident) return t.text;
-    std::string out;
-    for (size_t i = 1; i + 1 < t.text.size(); ++i) {
-        out.push_back(t.text[i]);
-        if (t.text[i] == '"') ++i;
-    }
-    return out;
-}
+std::string Unquoted(const Token& t) { return UnquotedName(t); }
 
 // Finds which INSERT column receives each placeholder:
 // INSERT INTO table ( c1, c2 ... ) VALUES ( v1, v2 ... )
@@ -302,11 +294,13 @@ std::string Unreachable(const std::vector<Token>& t) {
     for (size_t i = 0; i < t.size(); ++i) {
         if (t[i].kind != Tok::Word && t[i].kind != Tok::Ident) continue;
         const std::string name = Lower(Unquoted(t[i]));
-        if (CatalogueName(name))
-            return "Instruction refusée : le catalogue de la base (" + Unquoted(t[i]).substr(0, 40) +
-                   ") n'est pas accessible aux requêtes du client";
         const size_t next = NextSolid(t, i + 1);
-        if (next >= t.size() || !IsPunct(t[next], '(')) continue;
+        if (next >= t.size() || !IsPunct(t[next], '(')) {
+            if (CatalogueName(name))
+                return "Instruction refusée : le catalogue de la base (" + Unquoted(t[i]).substr(0, 40) +
+                       ") n'est pas accessible aux requêtes du client";
+            continue;
+        }
         if (t[i].kind == Tok::Word && GroupOpeners().count(Upper(t[i].text))) continue;
         size_t prev = i;
         while (prev > 0 && t[prev - 1].kind == Tok::Space) --prev;
@@ -322,6 +316,16 @@ std::string Unreachable(const std::vector<Token>& t) {
 }
 
 }  // namespace
+
+std::string UnquotedName(const SqlToken& t) {
+    if (t.kind != Tok::Ident) return t.text;
+    std::string out;
+    for (size_t i = 1; i + 1 < t.text.size(); ++i) {
+        out.push_back(t.text[i]);
+        if (t.text[i] == '"') ++i;
+    }
+    return out;
+}
 
 std::string UpperWord(std::string_view word) {
     std::string out(word);

@@ -73,6 +73,9 @@ std::optional<std::vector<SqlToken>> TokenizeSql(std::string_view sql, bool doub
 // client's own, rewritten as IS NULL.
 const std::set<std::string>& ClientFunctions();
 
+// A name as the statement wrote it: an Ident without its quotes, any other token as it stands.
+std::string UnquotedName(const SqlToken& token);
+
 // The upper-case ASCII form of a word.
 std::string UpperWord(std::string_view word);
 
