@@ -5,6 +5,7 @@
 #include "Store.h"
 #include "Endpoints.h"
 #include "HttpServer.h"
+#include "Limits.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -26,9 +27,9 @@ struct ServiceOptions {
     bool logRequests = true;
     std::function<void(const std::string&)> log;  // one line per request; stderr when unset
     Clock clock;                         // the service's "now"; the system clock when unset
-    DatabaseOptions database;
-    size_t maxBodyBytes = 12 * 1024 * 1024;
-    HttpLimits http;                     // time-outs, threads and backlog of the connections
+    DatabaseOptions database;            // its limits are set from `limits`
+    HttpLimits http;                     // time-outs, threads and backlog; its limits are set from `limits`
+    ServiceLimits limits;                // what one request may take (Limits.h)
 };
 
 class DataService {
@@ -49,7 +50,9 @@ public:
 
 private:
     void routes();
+    void writeLog(const std::string& line);
     void logLine(const std::string& line);
+    void limitLine(const std::string& why);
 
     ServiceOptions options_;
     std::unique_ptr<Store> db_;
