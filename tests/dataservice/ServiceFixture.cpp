@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 
 namespace stanor::dataservice::test {
 
-void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
+void ServiceTest::StartService(DatabaseOptions options, HttpLimits http, ServiceLimits limits) {
     dir_ = MakeTempDir();
     images_ = dir_ + "/images";
     copy_ = std::make_unique<DemoCopy>(dir_);
@@ -23,6 +23,7 @@ void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
     o.logRequests = false;
     o.database = options;
     o.http = http;
+    o.limits = limits;
     // The service's "now" is fixed: 9 December 2026, noon.
     std::tm tm{};
     tm.tm_year = 126; tm.tm_mon = 11; tm.tm_mday = 9; tm.tm_hour = 12; tm.tm_isdst = -1;
