@@ -6,6 +6,7 @@
 #include "Endpoints.h"
 #include "HttpServer.h"
 #include "Sessions.h"
+#include "Limits.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -27,9 +28,9 @@ struct ServiceOptions {
     bool logRequests = true;
     std::function<void(const std::string&)> log;  // one line per request; stderr when unset
     Clock clock;                         // the service's "now"; the system clock when unset
-    DatabaseOptions database;
-    size_t maxBodyBytes = 12 * 1024 * 1024;
-    HttpLimits http;                     // time-outs, threads and backlog of the connections
+    DatabaseOptions database;            // its limits are set from `limits`
+    HttpLimits http;                     // time-outs, threads and backlog; its limits are set from `limits`
+    ServiceLimits limits;                // what one request may take (Limits.h)
     SessionRules sessions;               // how long a sign-in lasts
 };
 
@@ -53,7 +54,9 @@ private:
     void routes();
     // The answer to "AxLogin": a session token, or why none is given.
     std::string signIn(const httplib::Request& req);
+    void writeLog(const std::string& line);
     void logLine(const std::string& line);
+    void limitLine(const std::string& why);
 
     ServiceOptions options_;
     std::unique_ptr<Store> db_;

@@ -1,5 +1,7 @@
 #include "HttpServer.h"
 
+#include "XmlAnswer.h"
+
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -118,10 +121,19 @@ public:
         part_ = Part::RequestLine;
         sawQuery_ = false;
         lineLength_ = 0;
+        headerBytes_ = bodyBytes_ = 0;
+        line_.clear();
+        announced_ = 0;
+        bodyRefused_ = false;
         headerDeadline_ = SteadyClock::now() + limits_.headerTimeout;
     }
 
+    // The request announced a body longer than the limit, which was not read.
+    bool bodyRefused() const { return bodyRefused_; }
+    unsigned long long announcedBody() const { return announced_; }
+
     bool is_readable() const override {
+        if (part_ == Part::Body && bodyRefused_) return true;  // read() says the body ended
         return pos_ < length_ || pendingHex_ > 0 || wait(POLLIN, limits_.readTimeout, true) == Wait::Ready;
     }
     bool is_writable() const override { return wait(POLLOUT, limits_.writeTimeout, false) == Wait::Ready; }
@@ -129,6 +141,8 @@ public:
     ssize_t read(char* out, size_t size) override {
         size_t n = 0;
         while (n < size) {
+            // A body announced too long reads as ended: the library answers 413 without reading it.
+            if (part_ == Part::Body && bodyRefused_) break;
             if (pendingHex_ > 0) {
                 out[n++] = pendingHex_-- == 2 ? '3' : 'F';
                 continue;
@@ -140,12 +154,15 @@ public:
             }
             if (part_ == Part::Body) {
                 const size_t take = std::min(size - n, length_ - pos_);
+                bodyBytes_ += take;
+                if (bodyBytes_ > limits_.maxBodyBytes) return -1;  // a body in chunks, past the limit
                 std::memcpy(out + n, buffer_.data() + pos_, take);
                 pos_ += take;
                 n += take;
                 continue;
             }
             out[n++] = scan(buffer_[pos_++]);
+            if (++headerBytes_ > kMaxHeaderBytes) return -1;
         }
         return static_cast<ssize_t>(n);
     }
@@ -189,11 +206,29 @@ private:
         }
         if (c == '\n') {
             if (lineLength_ == 0) part_ = Part::Body;
+            else headerLine();
             lineLength_ = 0;
+            line_.clear();
         } else if (c != '\r') {
             ++lineLength_;
+            if (line_.size() < 64) line_.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
         }
         return c;
+    }
+
+    // A header line ended: a Content-Length beyond the limit refuses the body.
+    void headerLine() {
+        static const std::string name = "content-length:";
+        if (line_.compare(0, name.size(), name) != 0) return;
+        unsigned long long value = 0;
+        for (size_t i = name.size(); i < line_.size(); ++i) {
+            const char c = line_[i];
+            if (c == ' ' || c == '\t') continue;
+            if (c < '0' || c > '9') return;
+            value = value > 1'000'000'000'000ULL ? value : value * 10 + static_cast<unsigned>(c - '0');
+        }
+        announced_ = value;
+        if (value > limits_.maxBodyBytes) bodyRefused_ = true;
     }
 
     ssize_t fill() {
@@ -246,9 +281,14 @@ private:
     std::vector<char> buffer_;
     size_t pos_ = 0, length_ = 0;
     Part part_ = Part::Body;
+    static constexpr size_t kMaxHeaderBytes = 64 * 1024;  // request line and headers
     bool sawQuery_ = false;
     size_t lineLength_ = 0;
     int pendingHex_ = 0;
+    std::string line_;  // the start of the header line being read, in lower case
+    size_t headerBytes_ = 0, bodyBytes_ = 0;
+    unsigned long long announced_ = 0;
+    bool bodyRefused_ = false;
     SteadyClock::time_point headerDeadline_{};
 };
 
@@ -324,19 +364,98 @@ void HttpServer::shutdown() {
     if (is_running()) stop();
 }
 
+namespace {
+thread_local bool closeAfterAnswer = false;
+}  // namespace
+
+void HttpServer::CloseAfterThisAnswer() { closeAfterAnswer = true; }
+
+size_t HttpServer::connectionsFrom(const std::string& address) {
+    std::lock_guard<std::mutex> lock(addressesMutex_);
+    const auto found = openByAddress_.find(address);
+    return found == openByAddress_.end() ? 0 : found->second;
+}
+
+bool HttpServer::admit(const std::string& address) {
+    std::lock_guard<std::mutex> lock(addressesMutex_);
+    size_t& open = openByAddress_[address];
+    if (open >= limits_.connectionsPerAddress) return false;
+    ++open;
+    return true;
+}
+
+void HttpServer::leave(const std::string& address) {
+    std::lock_guard<std::mutex> lock(addressesMutex_);
+    const auto found = openByAddress_.find(address);
+    if (found != openByAddress_.end() && --found->second == 0) openByAddress_.erase(found);
+}
+
+namespace {
+
+// The numeric address of a connection's peer ("" when unknown), an IPv4 address
+// reached over IPv6 written as IPv4.
+std::string PeerAddress(int sock) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    char host[NI_MAXHOST];
+    if (::getpeername(sock, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        ::getnameinfo(reinterpret_cast<sockaddr*>(&address), length, host, sizeof host, nullptr, 0, NI_NUMERICHOST) != 0)
+        return {};
+    std::string out = host;
+    if (out.rfind("::ffff:", 0) == 0 && out.find('.') != std::string::npos) out = out.substr(7);
+    return out;
+}
+
+// Answers a connection refused before any request: 503 with the reason as a
+// LogItem, then what the peer already sent is let go with the connection.
+void RefuseConnection(int sock, const std::string& why) {
+    const std::string body = XmlAnswer::Failure("Answer", {why});
+    const std::string answer = "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/xml; charset=ISO-8859-1\r\n"
+                               "Connection: close\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    [[maybe_unused]] const ssize_t sent = ::send(sock, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    char drain[4096];
+    for (int i = 0; i < 16 && ::recv(sock, drain, sizeof drain, MSG_DONTWAIT) > 0; ++i) {
+    }
+}
+
+}  // namespace
+
 bool HttpServer::process_and_close_socket(socket_t sock) {
     const int yes = 1;
     ::setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);  // small answers go out at once
+    const std::string peer = PeerAddress(sock);
+    const bool counted = std::find(limits_.unlimitedAddresses.begin(), limits_.unlimitedAddresses.end(), peer) ==
+                         limits_.unlimitedAddresses.end();
+    if (counted && !admit(peer)) {
+        const std::string why = "Trop de connexions ouvertes depuis l'adresse " + peer + " (au plus " +
+                                std::to_string(limits_.connectionsPerAddress) + ") : connexion refusée";
+        if (limits_.limitReached) limits_.limitReached(why);
+        RefuseConnection(sock, why);
+        ::shutdown(sock, SHUT_RDWR);
+        ::close(sock);
+        return false;
+    }
     bool ok = false;
     {
         ConnectionStream stream(sock, wake_, limits_);
         for (size_t left = keep_alive_max_count_; left > 0 && svr_sock_ != INVALID_SOCKET && stream.awaitRequest(); --left) {
             stream.beginRequest();
             bool closed = false;
+            closeAfterAnswer = false;
             ok = process_request(stream, left == 1, closed, {});
+            if (closeAfterAnswer) break;
+            // The body of a refused request is still on its way: the connection cannot carry another.
+            if (stream.bodyRefused()) {
+                if (limits_.limitReached)
+                    limits_.limitReached("Corps de requête refusé depuis " + peer + " : " +
+                                         std::to_string(stream.announcedBody()) + " octets annoncés (au plus " +
+                                         std::to_string(limits_.maxBodyBytes) + ")");
+                break;
+            }
             if (!ok || closed) break;
         }
     }
+    if (counted) leave(peer);
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);
     return ok;

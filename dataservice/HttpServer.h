@@ -8,6 +8,13 @@
 // - each open connection holds one thread of a pool that grows with the open
 //   connections (up to `maxThreads`), so stalled connections never keep a real
 //   request waiting for a free thread;
+// - one address holds at most `connectionsPerAddress` connections at once (the
+//   group's TLS proxy excepted, through which every workstation comes): the
+//   ones beyond are answered 503 at once and closed, so that one host cannot
+//   take the threads that every other host shares;
+// - a body announced longer than `maxBodyBytes` (Content-Length) is refused
+//   from its headers, before any of it is read; a body sent in chunks is cut
+//   at that length; the headers of a request take at most 64 KB;
 // - a raw "?" inside the query string is taken as a character of it, as "%3F"
 //   (the library would answer 400 to a request line holding two);
 // - the port is bound for this service alone (a second service started on it
@@ -16,7 +23,11 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace stanor::dataservice {
 
@@ -28,6 +39,11 @@ struct HttpLimits {
     size_t minThreads = 8;                           // kept even when idle
     size_t maxThreads = 512;                         // open connections served at once
     int backlog = 512;                               // connections waiting to be accepted
+    // Set from the service's limits (Limits.h):
+    size_t maxBodyBytes = 12u << 20;                 // the body of one request
+    size_t connectionsPerAddress = 64;               // open at once from one address
+    std::vector<std::string> unlimitedAddresses;     // the group's TLS proxy
+    std::function<void(const std::string&)> limitReached;  // told of every connection or body refused
 };
 
 class HttpServer : public httplib::Server {
@@ -43,11 +59,24 @@ public:
     // that the service ends without waiting for their time-outs.
     void shutdown();
 
+    // Connections open now from an address (its numeric form).
+    size_t connectionsFrom(const std::string& address);
+
+    // Called while answering a request that failed to be read (a body cut or
+    // refused, headers too long): the connection closes after this answer, since
+    // what is left of the request would be read as the next one.
+    static void CloseAfterThisAnswer();
+
 private:
     bool process_and_close_socket(socket_t sock) override;
+    // Counts a new connection of `address`; false when it is one too many.
+    bool admit(const std::string& address);
+    void leave(const std::string& address);
 
     HttpLimits limits_;
     int wake_ = -1;  // readable once shutdown() ran
+    std::mutex addressesMutex_;
+    std::unordered_map<std::string, size_t> openByAddress_;
 };
 
 }  // namespace stanor::dataservice

@@ -33,6 +33,7 @@ void Usage() {
                  "        stanor-dataservice (--db FICHIER | --pg CONNEXION) --create-only [--images DOSSIER]\n"
                  "        stanor-dataservice --pg CONNEXION --import FICHIER.db [--service-role ROLE]\n"
                  "        stanor-dataservice (--db FICHIER | --pg CONNEXION) --set-password IDUSER | --disable-user IDUSER\n"
+                 "        stanor-dataservice --pg CONNEXION --secure [--service-role ROLE]\n"
                  "  --db        la base SQLite ; créée depuis les données de démonstration si absente\n"
                  "  --pg        une base PostgreSQL, chaîne de connexion de libpq\n"
                  "              (\"host=... dbname=... user=...\") ; le service s'y connecte avec le\n"
@@ -46,6 +47,12 @@ void Usage() {
                  "  --create-only   crée la base (et les photos) de démonstration puis s'arrête\n"
                  "  --import    copie une base SQLite dans la base PostgreSQL vide, puis s'arrête\n"
                  "              (se connecter en propriétaire de la base)\n"
+                 "  --secure    retire à tous les rôles hormis les superutilisateurs les fonctions du\n"
+                 "              serveur dont l'application n'a pas besoin (attente, autres sessions,\n"
+                 "              réglages, fichiers...) et le catalogue hormis le propriétaire, fixe les\n"
+                 "              limites de temps du rôle du service, puis s'arrête (se connecter en\n"
+                 "              superutilisateur à la base de l'application ; le service refuse de\n"
+                 "              servir une base qui ne l'a pas reçu)\n"
                  "  --service-role  le rôle du service, à qui --import et --create-only donnent ses\n"
                  "              droits (stanor_service par défaut)\n"
                  "  --set-password  donne un nouveau mot de passe à l'utilisateur IDUSER, lu deux fois sur\n"
@@ -70,7 +77,7 @@ int main(int argc, char** argv) {
     std::string tabdesc, importFile, setPassword, disableUser;
     PgCopyOptions copy;
     copy.say = [](const std::string& line) { std::cerr << "stanor-dataservice : " << line << std::endl; };
-    bool createOnly = false;
+    bool createOnly = false, secure = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool takesValue = arg == "--db" || arg == "--images" || arg == "--port" || arg == "--bind" ||
@@ -100,6 +107,7 @@ int main(int argc, char** argv) {
         else if (arg == "--create-only") createOnly = true;
         else if (arg == "--set-password") setPassword = argv[++i];
         else if (arg == "--disable-user") disableUser = argv[++i];
+        else if (arg == "--secure") secure = true;
         else if (arg == "--help" || arg == "-h") { Usage(); return 0; }
         else return Refuse("option inconnue : " + arg);
     }
@@ -111,12 +119,19 @@ int main(int argc, char** argv) {
     if (!importFile.empty() && (createOnly || !tabdesc.empty()))
         return Refuse("--import s'emploie seul : la base copiée porte déjà ses descriptions d'onglets");
     const bool access = !setPassword.empty() || !disableUser.empty();
-    if (access && (!setPassword.empty() + !disableUser.empty() + createOnly + !tabdesc.empty() + !importFile.empty() > 1))
+    if (access && (!setPassword.empty() + !disableUser.empty() + createOnly + secure + !tabdesc.empty() + !importFile.empty() > 1))
         return Refuse("--set-password et --disable-user s'emploient seuls, avec la base visée");
-    if (tabdesc.empty() && !createOnly && importFile.empty() && !access && options.imagesDir.empty())
+    if (secure && !pg) return Refuse("--secure protège une base PostgreSQL : --pg est attendu");
+    if (secure && (createOnly || !tabdesc.empty() || !importFile.empty()))
+        return Refuse("--secure s'emploie seul, sur une base déjà créée");
+    if (tabdesc.empty() && !createOnly && !secure && importFile.empty() && !access && options.imagesDir.empty())
         return Refuse("option --images manquante : le dossier des photos est attendu");
     try {
         if (access) return ChangeAccess(options.dbPath, options.pgConninfo, setPassword, disableUser);
+        if (secure) {
+            SecurePgDatabase(options.pgConninfo, copy.serviceRole, options.limits, copy.say);
+            return 0;
+        }
         if (!importFile.empty()) {
             ImportSqliteIntoPg(importFile, options.pgConninfo, copy);
             return 0;

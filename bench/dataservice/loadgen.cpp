@@ -76,8 +76,17 @@ public:
     int reopened() const { return reopened_; }
 
 private:
+    // Connection i comes from a loopback address of its own group of 32
+    // (127.0.1.1, 127.0.1.2, ...): stalled connections come from many hosts, and
+    // the service takes at most 64 from one address.
     int open(size_t i) const {
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (options_.host == "127.0.0.1" || options_.host == "localhost") {
+            sockaddr_in local{};
+            local.sin_family = AF_INET;
+            local.sin_addr.s_addr = htonl((127u << 24) | (1u << 8) | static_cast<uint32_t>(1 + i / 32));
+            (void)::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        }
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_port = htons(static_cast<uint16_t>(options_.port));

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace stanor::dataservice::test {
 
-void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
+void ServiceTest::StartService(DatabaseOptions options, HttpLimits http, ServiceLimits limits) {
     dir_ = MakeTempDir();
     images_ = dir_ + "/images";
     copy_ = std::make_unique<DemoCopy>(dir_);
@@ -27,6 +27,7 @@ void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
     o.http = http;
     clockShift_ = 0;
     o.clock = [] { return ServiceNow(); };
+    o.limits = limits;
     service_ = std::make_unique<DataService>(o);
     port_ = service_->start();
     thread_ = std::make_unique<std::thread>([] { service_->run(); });

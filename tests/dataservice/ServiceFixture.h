@@ -27,7 +27,7 @@ class ServiceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
-    static void StartService(DatabaseOptions options = {}, HttpLimits http = {});
+    static void StartService(DatabaseOptions options = {}, HttpLimits http = {}, ServiceLimits limits = {});
 
     // GET of BaseHRef + `request`, finished as the client does: blanks become
     // %20 and "#" becomes %23; the rest is sent as it stands.

@@ -21,8 +21,19 @@ using namespace stanor::dataservice::test;
 
 namespace {
 
-int Connect(int port) {
+// A connection to the service from a loopback address of its own ("127.0.0.2"),
+// as from another host; from 127.0.0.1 when none is given.
+int Connect(int port, const char* from = nullptr) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (from) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        ::inet_pton(AF_INET, from, &local.sin_addr);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+            ::close(fd);
+            return -1;
+        }
+    }
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<uint16_t>(port));
@@ -92,9 +103,11 @@ TEST(DataServiceConnections, StalledConnectionsDoNotKeepARealRequestWaiting) {
             HttpLimits patient;  // the stalled connections stay open for the whole test
             patient.idleTimeout = patient.headerTimeout = std::chrono::seconds(60);
             StartService({}, patient);
+            // From four hosts, each within the connections one address may hold.
+            const char* hosts[] = {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"};
             std::vector<int> stalled;
             for (int i = 0; i < 100; ++i) {
-                const int fd = Connect(port_);
+                const int fd = Connect(port_, hosts[i % 4]);
                 ASSERT_GE(fd, 0);
                 if (i % 2) SendRaw(fd, "GET /AxInfoVO?XMLC_Output");  // half a request line
                 stalled.push_back(fd);
