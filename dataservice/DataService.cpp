@@ -2,6 +2,7 @@
 
 #include "DemoLoader.h"
 #include "DemoPhotos.h"
+#include "ListenPolicy.h"
 #include "PgStore.h"
 #include "ReportPdf.h"
 #include "SqliteStore.h"
@@ -48,6 +49,12 @@ std::vector<FormPart> Parts(const httplib::Request& req) {
     return parts;
 }
 
+// The last "X-Forwarded-For" header: the one a proxy added after the client's own.
+std::string LastForwardedFor(const httplib::Request& req) {
+    const size_t count = req.get_header_value_count("X-Forwarded-For");
+    return count == 0 ? std::string() : req.get_header_value("X-Forwarded-For", count - 1);
+}
+
 std::string Now() {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
@@ -84,6 +91,12 @@ void DataService::logLine(const std::string& line) {
 }
 
 int DataService::start() {
+    if (const std::string refusal = ListenRefusal(options_.bindAddress, !options_.tlsCert.empty(), options_.tlsProxy);
+        !refusal.empty())
+        throw std::runtime_error(refusal);
+    if (options_.tlsCert.empty() != options_.tlsKey.empty())
+        throw std::runtime_error("le certificat et la clé privée du service vont ensemble (--tls-cert et --tls-key)");
+    if (!options_.tlsCert.empty()) tls_ = LoadTlsContext(options_.tlsCert, options_.tlsKey);
     if (!options_.pgConninfo.empty()) {
         DatabaseOptions dbOptions = options_.database;
         if (dbOptions.maxSessions == 0) dbOptions.maxSessions = kPgSessions;
@@ -115,6 +128,9 @@ int DataService::start() {
     if (!options_.imagesDir.empty()) EnsureDemoPhotos(*db_, options_.imagesDir);
     endpoints_ = std::make_unique<Endpoints>(*db_, options_.imagesDir, options_.clock);
     server_ = std::make_unique<HttpServer>(options_.http);
+    if (tls_) server_->useTls(tls_.get());
+    if (!options_.tlsProxy.empty()) server_->admitOnly(NumericAddress(options_.tlsProxy));
+    server_->onConnectionFailure([this](const std::string& line) { logLine(Now() + " " + line); });
     server_->set_payload_max_length(options_.maxBodyBytes);
     server_->set_keep_alive_max_count(1000);
     routes();
@@ -168,7 +184,8 @@ void DataService::routes() {
         std::string type = kXmlType;
         int status = 200;
         // The user a request acts for is the one its UserID parameter names.
-        const Caller caller{ParseQuery(RawQuery(req)).get("UserID"), req.remote_addr};
+        const Caller caller{ParseQuery(RawQuery(req)).get("UserID"),
+                            ClientAddress(req.remote_addr, LastForwardedFor(req), options_.tlsProxy)};
         if (req.path.rfind(kImagesPrefix, 0) == 0 && req.method == "GET") {
             const std::string name = req.path.substr(kImagesPrefix.size());
             bool safe = !name.empty() && name.find('/') == std::string::npos && name[0] != '.' &&

@@ -5,6 +5,7 @@
 #include "Store.h"
 #include "Endpoints.h"
 #include "HttpServer.h"
+#include "TlsIdentity.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -29,6 +30,11 @@ struct ServiceOptions {
     DatabaseOptions database;
     size_t maxBodyBytes = 12 * 1024 * 1024;
     HttpLimits http;                     // time-outs, threads and backlog of the connections
+    // HTTPS: the service's certificate chain and its private key (PEM files).
+    std::string tlsCert, tlsKey;
+    // The address of the group's TLS proxy in front of the service: when set,
+    // connections from it alone are taken (see ListenPolicy.h).
+    std::string tlsProxy;
 };
 
 class DataService {
@@ -45,6 +51,8 @@ public:
     void stop();
 
     int port() const { return port_; }
+    // "https" when the service speaks TLS, "http" otherwise.
+    const char* scheme() const { return tls_ ? "https" : "http"; }
     Store& database() { return *db_; }
 
 private:
@@ -54,6 +62,7 @@ private:
     ServiceOptions options_;
     std::unique_ptr<Store> db_;
     std::unique_ptr<Endpoints> endpoints_;
+    TlsContext tls_;
     std::unique_ptr<HttpServer> server_;
     int port_ = 0;
     void checkpoints();

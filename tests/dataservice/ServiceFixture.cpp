@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 
 namespace stanor::dataservice::test {
 
-void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
+void ServiceTest::StartService(DatabaseOptions options, HttpLimits http,
+                               const std::function<void(ServiceOptions&)>& adjust) {
     dir_ = MakeTempDir();
     images_ = dir_ + "/images";
     copy_ = std::make_unique<DemoCopy>(dir_);
@@ -28,6 +29,7 @@ void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
     tm.tm_year = 126; tm.tm_mon = 11; tm.tm_mday = 9; tm.tm_hour = 12; tm.tm_isdst = -1;
     const auto fixed = std::chrono::system_clock::from_time_t(std::mktime(&tm));
     o.clock = [fixed] { return fixed; };
+    if (adjust) adjust(o);
     service_ = std::make_unique<DataService>(o);
     port_ = service_->start();
     thread_ = std::make_unique<std::thread>([] { service_->run(); });

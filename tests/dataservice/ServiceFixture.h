@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -21,7 +22,9 @@ class ServiceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
-    static void StartService(DatabaseOptions options = {}, HttpLimits http = {});
+    // `adjust`, when given, changes the service's options last (TLS, a proxy...).
+    static void StartService(DatabaseOptions options = {}, HttpLimits http = {},
+                             const std::function<void(ServiceOptions&)>& adjust = {});
 
     // GET of BaseHRef + `request`, finished as the client does: blanks become
     // %20 and "#" becomes %23; the rest is sent as it stands.
