@@ -2,6 +2,7 @@
 
 #include "DemoLoader.h"
 #include "DemoPhotos.h"
+#include "ListenPolicy.h"
 #include "PgStore.h"
 #include "ReportPdf.h"
 #include "SqliteStore.h"
@@ -49,6 +50,12 @@ std::vector<FormPart> Parts(const httplib::Request& req) {
     std::vector<FormPart> parts;
     for (const auto& [name, part] : req.files) parts.push_back({name, part.filename, part.content});
     return parts;
+}
+
+// The last "X-Forwarded-For" header: the one a proxy added after the client's own.
+std::string LastForwardedFor(const httplib::Request& req) {
+    const size_t count = req.get_header_value_count("X-Forwarded-For");
+    return count == 0 ? std::string() : req.get_header_value("X-Forwarded-For", count - 1);
 }
 
 std::string Now() {
@@ -159,6 +166,12 @@ void DataService::logLine(const std::string& line) {
 void DataService::limitLine(const std::string& why) { writeLog(Now() + " limite atteinte : " + why); }
 
 int DataService::start() {
+    if (const std::string refusal = ListenRefusal(options_.bindAddress, !options_.tlsCert.empty(), options_.tlsProxy);
+        !refusal.empty())
+        throw std::runtime_error(refusal);
+    if (options_.tlsCert.empty() != options_.tlsKey.empty())
+        throw std::runtime_error("le certificat et la clé privée du service vont ensemble (--tls-cert et --tls-key)");
+    if (!options_.tlsCert.empty()) tls_ = LoadTlsContext(options_.tlsCert, options_.tlsKey);
     const ServiceLimits& limits = options_.limits;
     options_.database.statementTimeMs = limits.statementMs;
     options_.database.writeLockMs = limits.writeLockMs;
@@ -168,6 +181,8 @@ int DataService::start() {
     options_.http.maxBodyBytes = limits.bodyBytes;
     options_.http.connectionsPerAddress = limits.connectionsPerAddress;
     options_.http.unlimitedAddresses = limits.unlimitedAddresses;
+    // Behind the group's TLS proxy every workstation comes through its one address.
+    if (!options_.tlsProxy.empty()) options_.http.unlimitedAddresses.push_back(NumericAddress(options_.tlsProxy));
     if (!options_.pgConninfo.empty()) {
         DatabaseOptions dbOptions = options_.database;
         if (dbOptions.maxSessions == 0) dbOptions.maxSessions = kPgSessions;
@@ -210,6 +225,9 @@ int DataService::start() {
     sessions_ = std::make_unique<Sessions>(*db_, options_.clock, [this](const std::string& line) { logLine(Now() + " " + line); },
                                            options_.sessions);
     server_ = std::make_unique<HttpServer>(options_.http);
+    if (tls_) server_->useTls(tls_.get());
+    if (!options_.tlsProxy.empty()) server_->admitOnly(NumericAddress(options_.tlsProxy));
+    server_->onConnectionFailure([this](const std::string& line) { logLine(Now() + " " + line); });
     server_->set_payload_max_length(limits.bodyBytes);
     server_->set_keep_alive_max_count(1000);
     routes();
@@ -263,7 +281,8 @@ std::string DataService::signIn(const httplib::Request& req) {
     const auto user = fields.find("UserID"), password = fields.find("Password");
     if (user == fields.end() || password == fields.end())
         return XmlAnswer::Failure(root, {"Connexion incomplète : les champs UserID et Password sont attendus"});
-    const Sessions::SignedIn s = sessions_->signIn(user->second, password->second, req.remote_addr);
+    const Sessions::SignedIn s = sessions_->signIn(user->second, password->second,
+                                                            ClientAddress(req.remote_addr, LastForwardedFor(req), options_.tlsProxy));
     if (s.token.empty()) return XmlAnswer::Failure(root, {s.refusal});
     XmlAnswer out(root);
     out.element("Token", s.token);
@@ -281,7 +300,7 @@ void DataService::routes() {
         const bool image = req.path.rfind(kImagesPrefix, 0) == 0;
         // Every request but the sign-in acts for the user of its session;
         // without one, nothing is read or written.
-        Caller caller{std::string(), req.remote_addr};
+        Caller caller{std::string(), ClientAddress(req.remote_addr, LastForwardedFor(req), options_.tlsProxy)};
         std::optional<std::string> user;
         if (const std::string origin = ForeignOrigin(req); !origin.empty()) {
             status = 403;

@@ -7,6 +7,7 @@
 #include "HttpServer.h"
 #include "Sessions.h"
 #include "Limits.h"
+#include "TlsIdentity.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -32,6 +33,11 @@ struct ServiceOptions {
     HttpLimits http;                     // time-outs, threads and backlog; its limits are set from `limits`
     ServiceLimits limits;                // what one request may take (Limits.h)
     SessionRules sessions;               // how long a sign-in lasts
+    // HTTPS: the service's certificate chain and its private key (PEM files).
+    std::string tlsCert, tlsKey;
+    // The address of the group's TLS proxy in front of the service: when set,
+    // connections from it alone are taken (see ListenPolicy.h).
+    std::string tlsProxy;
 };
 
 class DataService {
@@ -48,6 +54,8 @@ public:
     void stop();
 
     int port() const { return port_; }
+    // "https" when the service speaks TLS, "http" otherwise.
+    const char* scheme() const { return tls_ ? "https" : "http"; }
     Store& database() { return *db_; }
 
 private:
@@ -62,6 +70,7 @@ private:
     std::unique_ptr<Store> db_;
     std::unique_ptr<Endpoints> endpoints_;
     std::unique_ptr<Sessions> sessions_;
+    TlsContext tls_;
     std::unique_ptr<HttpServer> server_;
     int port_ = 0;
     void checkpoints();

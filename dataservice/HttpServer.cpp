@@ -1,12 +1,18 @@
 #include "HttpServer.h"
 
+#include "ListenPolicy.h"
 #include "XmlAnswer.h"
 
+#include <openssl/err.h>
+
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,6 +20,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <condition_variable>
 #include <cstring>
 #include <list>
@@ -74,6 +81,12 @@ private:
     }
 
     void work(std::list<std::thread>::iterator self) {
+        // A client that leaves while TLS writes to it must end that write, not
+        // the process: TLS writes through the socket without MSG_NOSIGNAL.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
             ++idle_;
@@ -106,16 +119,55 @@ private:
     bool stopping_ = false;
 };
 
+// The numeric address and port of either end of a connection.
+void Address(int sock, bool remote, std::string& ip, int& port) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    auto* a = reinterpret_cast<sockaddr*>(&address);
+    if ((remote ? ::getpeername(sock, a, &length) : ::getsockname(sock, a, &length)) != 0) return;
+    char host[NI_MAXHOST], service[NI_MAXSERV];
+    if (::getnameinfo(a, length, host, sizeof host, service, sizeof service, NI_NUMERICHOST | NI_NUMERICSERV) == 0) {
+        ip = host;
+        port = std::atoi(service);
+    }
+}
+
 // One connection's bytes, read through a buffer that outlives each request (a
-// client may send its next request before the answer). Every wait is bounded:
-// see HttpLimits.
+// client may send its next request before the answer), in clear or through
+// TLS. Every wait is bounded: see HttpLimits.
 class ConnectionStream final : public httplib::Stream {
 public:
-    ConnectionStream(int sock, int wake, const HttpLimits& limits)
-        : sock_(sock), wake_(wake), limits_(limits), buffer_(16384) {}
+    ConnectionStream(int sock, int wake, const HttpLimits& limits, SSL* tls)
+        : sock_(sock), wake_(wake), limits_(limits), tls_(tls), buffer_(16384) {}
+
+    // The TLS handshake, within the header time-out from now; true at once in clear.
+    bool open() {
+        if (!tls_) return true;
+        const auto deadline = SteadyClock::now() + limits_.headerTimeout;
+        for (;;) {
+            ERR_clear_error();
+            const int rc = SSL_accept(tls_);
+            if (rc == 1) return true;
+            short want = 0;
+            if (!TlsWants(SSL_get_error(tls_, rc), want)) {
+                broken_ = true;
+                return false;
+            }
+            if (wait(want, Left(deadline), true) != Wait::Ready) return false;
+        }
+    }
+
+    // Sends the TLS end of the conversation when it can go at once (never
+    // after a failure of TLS itself, as OpenSSL requires).
+    void close() {
+        if (tls_ && !broken_) {
+            ERR_clear_error();
+            SSL_shutdown(tls_);
+        }
+    }
 
     // Whether a request begins within the idle time-out (false when the service stops).
-    bool awaitRequest() { return pos_ < length_ || wait(POLLIN, limits_.idleTimeout, true) == Wait::Ready; }
+    bool awaitRequest() { return buffered() || wait(POLLIN, limits_.idleTimeout, true) == Wait::Ready; }
 
     void beginRequest() {
         part_ = Part::RequestLine;
@@ -134,7 +186,7 @@ public:
 
     bool is_readable() const override {
         if (part_ == Part::Body && bodyRefused_) return true;  // read() says the body ended
-        return pos_ < length_ || pendingHex_ > 0 || wait(POLLIN, limits_.readTimeout, true) == Wait::Ready;
+        return buffered() || pendingHex_ > 0 || wait(POLLIN, limits_.readTimeout, true) == Wait::Ready;
     }
     bool is_writable() const override { return wait(POLLOUT, limits_.writeTimeout, false) == Wait::Ready; }
 
@@ -169,23 +221,52 @@ public:
 
     ssize_t write(const char* data, size_t size) override {
         size_t sent = 0;
+        short want = POLLOUT;
         while (sent < size) {
-            if (wait(POLLOUT, limits_.writeTimeout, false) != Wait::Ready) return -1;
-            const ssize_t n = ::send(sock_, data + sent, size - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+            if (wait(want, limits_.writeTimeout, false) != Wait::Ready) return -1;
+            ssize_t n;
+            if (tls_) {
+                // After a retry the same bytes are offered again, as TLS requires.
+                ERR_clear_error();
+                const int rc = SSL_write(tls_, data + sent, static_cast<int>(std::min<size_t>(size - sent, INT_MAX)));
+                if (rc <= 0 && TlsWants(SSL_get_error(tls_, rc), want)) continue;
+                broken_ = broken_ || rc <= 0;
+                n = rc;
+            } else {
+                n = ::send(sock_, data + sent, size - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+            }
             if (n <= 0) return -1;
             sent += static_cast<size_t>(n);
+            want = POLLOUT;
         }
         return static_cast<ssize_t>(sent);
     }
 
-    void get_remote_ip_and_port(std::string& ip, int& port) const override { Address(true, ip, port); }
-    void get_local_ip_and_port(std::string& ip, int& port) const override { Address(false, ip, port); }
+    void get_remote_ip_and_port(std::string& ip, int& port) const override { Address(sock_, true, ip, port); }
+    void get_local_ip_and_port(std::string& ip, int& port) const override { Address(sock_, false, ip, port); }
     socket_t socket() const override { return sock_; }
 
 private:
     enum class Part { RequestLine, Headers, Body };
     enum class Wait { Ready, TimedOut, Stopped, Failed };
+
+    // What a TLS call that did not complete waits for (POLLIN or POLLOUT);
+    // false when it failed for good (a broken or closed connection).
+    static bool TlsWants(int error, short& want) {
+        if (error == SSL_ERROR_WANT_READ) want = POLLIN;
+        else if (error == SSL_ERROR_WANT_WRITE) want = POLLOUT;
+        else return false;
+        return true;
+    }
+
+    static std::chrono::milliseconds Left(SteadyClock::time_point deadline) {
+        return std::max(std::chrono::milliseconds(0),
+                        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()));
+    }
+
+    // Bytes ready without waiting: in the buffer, or decrypted and kept by TLS.
+    bool buffered() const { return pos_ < length_ || (tls_ && SSL_pending(tls_) > 0); }
 
     // Follows the request line and the headers as they are handed out: a "?"
     // after the first one in the request line goes out as "%3F"; the empty
@@ -232,17 +313,31 @@ private:
     }
 
     ssize_t fill() {
-        auto timeout = limits_.readTimeout;
+        auto deadline = SteadyClock::now() + limits_.readTimeout;
         if (part_ != Part::Body) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(headerDeadline_ - SteadyClock::now());
-            if (left.count() <= 0) return -1;
-            timeout = std::min(timeout, left);
+            if (headerDeadline_ <= SteadyClock::now()) return -1;
+            deadline = std::min(deadline, headerDeadline_);
         }
-        if (wait(POLLIN, timeout, true) != Wait::Ready) return -1;
+        short want = POLLIN;
         for (;;) {
-            const ssize_t n = ::recv(sock_, buffer_.data(), buffer_.size(), 0);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return n < 0 ? -1 : 0;
+            if (!buffered() && wait(want, Left(deadline), true) != Wait::Ready) return -1;
+            ssize_t n;
+            if (tls_) {
+                ERR_clear_error();
+                const int rc = SSL_read(tls_, buffer_.data(), static_cast<int>(buffer_.size()));
+                if (rc <= 0) {
+                    const int error = SSL_get_error(tls_, rc);
+                    if (TlsWants(error, want)) continue;  // a partial record, or TLS's own messages
+                    if (error == SSL_ERROR_ZERO_RETURN) return 0;
+                    broken_ = true;
+                    return -1;
+                }
+                n = rc;
+            } else {
+                n = ::recv(sock_, buffer_.data(), buffer_.size(), 0);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) return n < 0 ? -1 : 0;
+            }
             pos_ = 0;
             length_ = static_cast<size_t>(n);
             return n;
@@ -254,8 +349,7 @@ private:
         const auto until = SteadyClock::now() + timeout;
         for (;;) {
             pollfd fds[2] = {{sock_, events, 0}, {wake_, POLLIN, 0}};
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - SteadyClock::now());
-            const int rc = ::poll(fds, stoppable && wake_ >= 0 ? 2 : 1, static_cast<int>(std::max<long long>(0, left.count())));
+            const int rc = ::poll(fds, stoppable && wake_ >= 0 ? 2 : 1, static_cast<int>(Left(until).count()));
             if (rc < 0 && errno == EINTR) continue;
             if (rc < 0) return Wait::Failed;
             if (rc == 0) return Wait::TimedOut;
@@ -264,20 +358,10 @@ private:
         }
     }
 
-    void Address(bool remote, std::string& ip, int& port) const {
-        sockaddr_storage address{};
-        socklen_t length = sizeof address;
-        auto* a = reinterpret_cast<sockaddr*>(&address);
-        if ((remote ? ::getpeername(sock_, a, &length) : ::getsockname(sock_, a, &length)) != 0) return;
-        char host[NI_MAXHOST], service[NI_MAXSERV];
-        if (::getnameinfo(a, length, host, sizeof host, service, sizeof service, NI_NUMERICHOST | NI_NUMERICSERV) == 0) {
-            ip = host;
-            port = std::atoi(service);
-        }
-    }
-
     const int sock_, wake_;
     const HttpLimits& limits_;
+    SSL* const tls_;
+    bool broken_ = false;  // TLS failed: no orderly close may follow
     std::vector<char> buffer_;
     size_t pos_ = 0, length_ = 0;
     Part part_ = Part::Body;
@@ -291,6 +375,16 @@ private:
     bool bodyRefused_ = false;
     SteadyClock::time_point headerDeadline_{};
 };
+
+// OpenSSL's reason for a failed handshake (the client refused the
+// certificate, spoke no TLS...), for the log line; empty when it gave none.
+std::string TlsFailure() {
+    const unsigned long code = ERR_peek_last_error();
+    ERR_clear_error();
+    if (code == 0) return {};
+    const char* reason = ERR_reason_error_string(code);
+    return reason ? std::string(" (") + reason + ")" : std::string();
+}
 
 // Why `host`:`port` cannot be bound, found by trying it again.
 std::string BindFailure(const std::string& host, int port) {
@@ -436,23 +530,37 @@ bool HttpServer::process_and_close_socket(socket_t sock) {
         return false;
     }
     bool ok = false;
-    {
-        ConnectionStream stream(sock, wake_, limits_);
-        for (size_t left = keep_alive_max_count_; left > 0 && svr_sock_ != INVALID_SOCKET && stream.awaitRequest(); --left) {
-            stream.beginRequest();
-            bool closed = false;
-            closeAfterAnswer = false;
-            ok = process_request(stream, left == 1, closed, {});
-            if (closeAfterAnswer) break;
-            // The body of a refused request is still on its way: the connection cannot carry another.
-            if (stream.bodyRefused()) {
-                if (limits_.limitReached)
-                    limits_.limitReached("Corps de requête refusé depuis " + peer + " : " +
-                                         std::to_string(stream.announcedBody()) + " octets annoncés (au plus " +
-                                         std::to_string(limits_.maxBodyBytes) + ")");
-                break;
+    if (!PeerAdmitted(peer, admitted_)) {
+        if (failure_) failure_("connexion refusée de " + peer + " : seul le proxy TLS " + admitted_ + " est admis");
+    } else {
+        std::unique_ptr<SSL, void (*)(SSL*)> tls(nullptr, SSL_free);
+        if (tls_) {
+            // TLS waits on the socket itself: its calls must never block.
+            ::fcntl(sock, F_SETFL, ::fcntl(sock, F_GETFL) | O_NONBLOCK);
+            tls.reset(SSL_new(tls_));
+            if (tls) SSL_set_fd(tls.get(), sock);
+        }
+        ConnectionStream stream(sock, wake_, limits_, tls.get());
+        if (tls_ && (!tls || !stream.open())) {
+            if (failure_) failure_("connexion TLS de " + peer + " interrompue avant la fin de la négociation" + TlsFailure());
+        } else {
+            for (size_t left = keep_alive_max_count_; left > 0 && svr_sock_ != INVALID_SOCKET && stream.awaitRequest(); --left) {
+                stream.beginRequest();
+                bool closed = false;
+                closeAfterAnswer = false;
+                ok = process_request(stream, left == 1, closed, {});
+                if (closeAfterAnswer) break;
+                // The body of a refused request is still on its way: the connection cannot carry another.
+                if (stream.bodyRefused()) {
+                    if (limits_.limitReached)
+                        limits_.limitReached("Corps de requête refusé depuis " + peer + " : " +
+                                             std::to_string(stream.announcedBody()) + " octets annoncés (au plus " +
+                                             std::to_string(limits_.maxBodyBytes) + ")");
+                    break;
+                }
+                if (!ok || closed) break;
             }
-            if (!ok || closed) break;
+            stream.close();
         }
     }
     if (counted) leave(peer);

@@ -18,9 +18,17 @@
 // - a raw "?" inside the query string is taken as a character of it, as "%3F"
 //   (the library would answer 400 to a request line holding two);
 // - the port is bound for this service alone (a second service started on it
-//   fails at once) and the listen backlog takes bursts of connections.
+//   fails at once) and the listen backlog takes bursts of connections;
+// - with a TLS context, every connection is TLS, its handshake bounded by
+//   `headerTimeout` from the connection's start (a client that never ends it
+//   holds no thread longer than a half-sent request would), and the rules
+//   above apply to the decrypted bytes;
+// - with an admitted address (the group's TLS proxy), connections from any
+//   other address are closed at once, before a byte is read.
 
 #include <httplib.h>
+
+#include <openssl/ssl.h>
 
 #include <chrono>
 #include <functional>
@@ -55,6 +63,15 @@ public:
     // std::runtime_error with a French reason (port taken, address unknown...).
     int bindExclusive(const std::string& host, int port);
 
+    // Every connection speaks TLS with this context (kept by the caller for
+    // as long as the server runs).
+    void useTls(SSL_CTX* context) { tls_ = context; }
+    // Only connections from `address` (numeric) are taken; the others are
+    // closed at once.
+    void admitOnly(std::string address) { admitted_ = std::move(address); }
+    // Connections refused or whose TLS handshake failed, told in French.
+    void onConnectionFailure(std::function<void(const std::string&)> log) { failure_ = std::move(log); }
+
     // Stops listening and wakes the connections that wait for a request, so
     // that the service ends without waiting for their time-outs.
     void shutdown();
@@ -77,6 +94,9 @@ private:
     int wake_ = -1;  // readable once shutdown() ran
     std::mutex addressesMutex_;
     std::unordered_map<std::string, size_t> openByAddress_;
+    SSL_CTX* tls_ = nullptr;
+    std::string admitted_;
+    std::function<void(const std::string&)> failure_;
 };
 
 }  // namespace stanor::dataservice

@@ -1,10 +1,12 @@
 // stanor-dataservice --db FILE | --pg CONNINFO  --images DIR [--port N] [--bind ADDR]
+//                    [--tls-cert FILE --tls-key FILE] [--tls-proxy ADDR]
 // The companion data service of the desktop client.
 
 #include "Accounts.h"
 #include "DataService.h"
 #include "DemoLoader.h"
 #include "DemoPhotos.h"
+#include "ListenPolicy.h"
 #include "PgSchema.h"
 #include "PgStore.h"
 #include "SqliteStore.h"
@@ -28,7 +30,8 @@ namespace {
 
 void Usage() {
     std::cerr << "usage : stanor-dataservice (--db FICHIER | --pg CONNEXION) --images DOSSIER [--port N]\n"
-                 "                          [--bind ADRESSE] [--demo DOSSIER] [--quiet]\n"
+                 "                          [--bind ADRESSE] [--tls-cert FICHIER --tls-key FICHIER]\n"
+                 "                          [--tls-proxy ADRESSE] [--demo DOSSIER] [--quiet]\n"
                  "        stanor-dataservice (--db FICHIER | --pg CONNEXION) --load-tabdesc FICHIER.tsv\n"
                  "        stanor-dataservice (--db FICHIER | --pg CONNEXION) --create-only [--images DOSSIER]\n"
                  "        stanor-dataservice --pg CONNEXION --import FICHIER.db [--service-role ROLE]\n"
@@ -40,7 +43,13 @@ void Usage() {
                  "              rôle qui n'a de droits que sur les tables de l'application\n"
                  "  --images    le dossier des photos (servies sous /images/)\n"
                  "  --port      le port d'écoute (8080 par défaut, 0 = un port libre)\n"
-                 "  --bind      l'adresse d'écoute (127.0.0.1 par défaut)\n"
+                 "  --bind      l'adresse d'écoute (127.0.0.1 par défaut) ; une adresse hors de la\n"
+                 "              machine demande TLS (--tls-cert et --tls-key) ou --tls-proxy\n"
+                 "  --tls-cert  le certificat du service (PEM, suivi des autorités intermédiaires) :\n"
+                 "              le service parle HTTPS\n"
+                 "  --tls-key   sa clé privée (PEM, non chiffrée, lisible de son seul propriétaire)\n"
+                 "  --tls-proxy l'adresse IP du proxy TLS du groupe placé devant le service : seules\n"
+                 "              ses connexions sont acceptées\n"
                  "  --demo      le dossier des données de démonstration\n"
                  "  --quiet     pas de ligne de journal par requête\n"
                  "  --load-tabdesc  remplace les descriptions d'onglets de la base et s'arrête\n"
@@ -82,7 +91,8 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         const bool takesValue = arg == "--db" || arg == "--images" || arg == "--port" || arg == "--bind" ||
                                 arg == "--demo" || arg == "--load-tabdesc" || arg == "--pg" || arg == "--import" ||
-                                arg == "--service-role" || arg == "--set-password" || arg == "--disable-user";
+                                arg == "--service-role" || arg == "--set-password" || arg == "--disable-user" ||
+                                arg == "--tls-cert" || arg == "--tls-key" || arg == "--tls-proxy";
         if (takesValue && i + 1 >= argc) return Refuse("valeur manquante après " + arg);
         if (arg == "--db") options.dbPath = argv[++i];
         else if (arg == "--pg") options.pgConninfo = argv[++i];
@@ -101,6 +111,9 @@ int main(int argc, char** argv) {
                 return Refuse("valeur de --port invalide : « " + text + " » (un nombre de 0 à 65535 est attendu)");
             options.port = port;
         } else if (arg == "--bind") options.bindAddress = argv[++i];
+        else if (arg == "--tls-cert") options.tlsCert = argv[++i];
+        else if (arg == "--tls-key") options.tlsKey = argv[++i];
+        else if (arg == "--tls-proxy") options.tlsProxy = argv[++i];
         else if (arg == "--demo") options.demoDir = argv[++i];
         else if (arg == "--quiet") options.logRequests = false;
         else if (arg == "--load-tabdesc") tabdesc = argv[++i];
@@ -126,6 +139,14 @@ int main(int argc, char** argv) {
         return Refuse("--secure s'emploie seul, sur une base déjà créée");
     if (tabdesc.empty() && !createOnly && !secure && importFile.empty() && !access && options.imagesDir.empty())
         return Refuse("option --images manquante : le dossier des photos est attendu");
+    const bool serving = importFile.empty() && tabdesc.empty() && !createOnly && !secure && !access;
+    if (serving && options.tlsCert.empty() != options.tlsKey.empty())
+        return Refuse(options.tlsCert.empty() ? "option --tls-cert manquante : le certificat va avec sa clé --tls-key"
+                                              : "option --tls-key manquante : la clé privée va avec le certificat --tls-cert");
+    if (serving) {
+        const std::string refusal = ListenRefusal(options.bindAddress, !options.tlsCert.empty(), options.tlsProxy);
+        if (!refusal.empty()) return Refuse(refusal);
+    }
     try {
         if (access) return ChangeAccess(options.dbPath, options.pgConninfo, setPassword, disableUser);
         if (secure) {
@@ -165,9 +186,11 @@ int main(int argc, char** argv) {
 
         DataService service(options);
         int port = service.start();
-        std::cerr << "stanor-dataservice : http://" << options.bindAddress << ":" << port << "/ (base "
-                  << (pg ? std::string("PostgreSQL") : options.dbPath) << ", photos " << options.imagesDir
-                  << ")" << std::endl;
+        std::cerr << "stanor-dataservice : " << service.scheme() << "://" << options.bindAddress << ":" << port
+                  << "/ (base " << (pg ? std::string("PostgreSQL") : options.dbPath) << ", photos "
+                  << options.imagesDir << ")"
+                  << (options.tlsProxy.empty() ? "" : ", connexions du seul proxy TLS " + options.tlsProxy)
+                  << std::endl;
         std::thread watcher([&] {
             int sig = 0;
             sigwait(&signals, &sig);

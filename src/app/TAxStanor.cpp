@@ -210,6 +210,9 @@ void TAxStanor::OnStart() {
                 throw std::runtime_error(
                     QStringLiteral("« %1 » : %2").arg(name, lastSetterError_).toStdString());
         }
+        // The group's own certification authority, believed with the system's
+        // for the "https://" addresses of the service and of the photos.
+        Http().SetTlsAuthority(store.readString(key, service::kTlsAuthorityFile));
     } catch (const std::exception& e) {
         // The reading stops at the faulty value; the box names the fault below
         // the fixed text. A store that cannot be read at all is remembered:

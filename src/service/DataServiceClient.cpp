@@ -20,6 +20,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
+#include <QSslError>
 #include <QTimer>
 #include <QUrl>
 
@@ -116,7 +117,8 @@ QString DescribeTransferFailure(QNetworkReply::NetworkError code, int status, co
     case QNetworkReply::OperationCanceledError:
         return QStringLiteral("Requête interrompue");
     case QNetworkReply::SslHandshakeFailedError:
-        return QStringLiteral("La connexion sécurisée au service de données a échoué");
+        return QStringLiteral("La connexion sécurisée à « %1 » a échoué (le serveur parle-t-il TLS à cette adresse ?)")
+            .arg(host);
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
     case QNetworkReply::UnknownNetworkError:
@@ -171,6 +173,8 @@ QNetworkRequest DataServiceClient::baseRequest(const QString& finishedUrl) const
     // offered brotli, the service spends some 5 ms compressing each small
     // answer, ten times the time it takes to produce it.
     request.setRawHeader("Accept-Encoding", "identity");
+    if (request.url().scheme() == QStringLiteral("https"))
+        request.setSslConfiguration(trust_.configuration());
     return request;
 }
 
@@ -180,6 +184,11 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
                                                         bool traced, const QByteArray& bytes)
 {
     const PendingGuard guard(pending_);
+    const bool secure = request.url().scheme() == QStringLiteral("https");
+    if (secure && !trust_.error().isEmpty())
+        return Transfer{false, {},
+                        QStringLiteral("Connexion sécurisée à « %1 » impossible : ").arg(request.url().host()) +
+                            trust_.error()};
     QNetworkReply* reply = verb == Verb::Post        ? manager.post(request, form)
                            : verb == Verb::PostBytes ? manager.post(request, bytes)
                                                      : manager.get(request);
@@ -213,6 +222,11 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
         connect(reply, &QNetworkReply::requestSent, &loop,
                 [status] { status(QStringLiteral("Requête envoyée")); });
     }
+    // A certificate refused is told as such; the request is never let through.
+    QList<QSslError> certificateErrors;
+    if (secure)
+        connect(reply, &QNetworkReply::sslErrors, &loop,
+                [&certificateErrors](const QList<QSslError>& errors) { certificateErrors = errors; });
     connect(reply, &QNetworkReply::finished, &readTimer, &QTimer::stop);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     progress();
@@ -235,6 +249,9 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
         result.error = QStringLiteral("Requête interrompue");
     } else if (timedOut) {
         result.error = QStringLiteral("Le service de données ne répond pas (aucune réponse en %1 ms)").arg(timeoutMs);
+    } else if (reply->error() != QNetworkReply::NoError && !certificateErrors.isEmpty()) {
+        result.error = DescribeCertificateFailure(certificateErrors, request.url().host()) + u'\n' +
+                       TechnicalError(*reply);
     } else if (reply->error() != QNetworkReply::NoError) {
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         result.error = DescribeTransferFailure(reply->error(), status.isValid() ? status.toInt() : 0,
@@ -441,6 +458,17 @@ void DataServiceClient::Disconnect()
 {
     if (pending_ == 0)
         http1_->clearConnectionCache();
+}
+
+void DataServiceClient::SetTlsAuthority(const QString& authorityFile)
+{
+    if (trust_.sameSource(authorityFile))
+        return;
+    trust_ = TlsTrust(authorityFile);
+    // Connections kept open were checked against the former authorities.
+    Disconnect();
+    if (pending_ == 0)
+        http2_->clearConnectionCache();
 }
 
 void DataServiceClient::pauseBeforeRetry()

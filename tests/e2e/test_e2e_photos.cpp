@@ -39,6 +39,7 @@ protected:
         run->set("FtpPublicHost", QString::fromStdString(ftp->host()));
         run->set("FtpAccount", QStringLiteral("stanor"));
         run->set("FtpNetrcFile", QString::fromStdString(ftp->netrcFile()));
+        run->set("TlsAuthorityFile", QString::fromStdString(ftp->authorityFile()));  // FTP over TLS
         folder = tmp.path() + QStringLiteral("/clichés");
         QDir().mkpath(folder + QStringLiteral("/rangement.jpg"));  // a folder: never listed
         QFile::copy(QStringLiteral(STANOR_TEST_PHOTOS "/msg_1024x768.jpg"), folder + u'/' + kRealPhoto);
@@ -295,9 +296,11 @@ TEST_F(PhotosE2e, BlurringCancelledSendsNothingAndItsNumberIsNotUsedAgain)
 
 TEST_F(PhotosE2e, AFailedTransferEndsInTheErrorBoxKeepsTheFilesAndLinksNothing)
 {
-    // The account's netrc file goes with the server when it stops: a copy stays.
+    // The account's netrc file and the authority go with the server when it stops: copies stay.
     const QString host = QString::fromStdString(ftp->host()), netrc = tmp.path() + QStringLiteral("/netrc");
+    const QString authority = tmp.path() + QStringLiteral("/authority.crt");
     ASSERT_TRUE(QFile::copy(QString::fromStdString(ftp->netrcFile()), netrc));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(ftp->authorityFile()), authority));
     struct Case {
         const char* what;
         std::function<void()> arrange;
@@ -312,6 +315,7 @@ TEST_F(PhotosE2e, AFailedTransferEndsInTheErrorBoxKeepsTheFilesAndLinksNothing)
          [&] {
              run->set("FtpPublicHost", host);
              run->set("FtpNetrcFile", netrc);
+             run->set("TlsAuthorityFile", authority);
              ftp.reset();
          },
          QStringLiteral("Connexion impossible au serveur FTP"), true},
