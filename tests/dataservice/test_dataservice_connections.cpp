@@ -178,7 +178,7 @@ TEST(DataServiceConnections, AStoppedServiceLeavesItsPortToTheNextOne) {
             std::thread thread;
             if (served) {
                 thread = std::thread([&first] { first.run(); });
-                EXPECT_TRUE(RecordAnswered(o.port));
+                EXPECT_TRUE(RecordAnswered(o.port, SignIn(o.port, "1")));
             }
             first.stop();  // unserved: stopped before it ever listened
             if (thread.joinable()) thread.join();
@@ -186,7 +186,7 @@ TEST(DataServiceConnections, AStoppedServiceLeavesItsPortToTheNextOne) {
         DataService next(o);
         EXPECT_EQ(next.start(), o.port) << (served ? "after serving" : "stopped before serving");
         std::thread thread([&next] { next.run(); });
-        EXPECT_TRUE(RecordAnswered(o.port));
+        EXPECT_TRUE(RecordAnswered(o.port, SignIn(o.port, "1")));
         next.stop();
         thread.join();
         std::filesystem::remove_all(dir);
