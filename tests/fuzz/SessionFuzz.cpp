@@ -515,7 +515,7 @@ private:
         case Kind::StartService:
             note(QStringLiteral("the service starts again"));
             service_ = std::make_unique<e2e::RunningService>(options_.root, std::function<void(const std::string&)>{},
-                                                             serviceDate(), {}, port_);
+                                                             serviceDate(), std::function<void(stanor::dataservice::ServiceOptions&)>{}, port_);
             return;
         case Kind::FailWrites: {
             const char* what[] = {"a busy database, five times (the save times out)",
