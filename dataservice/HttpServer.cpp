@@ -439,6 +439,11 @@ HttpServer::HttpServer(HttpLimits limits) : limits_(limits) {
 
 HttpServer::~HttpServer() {
     if (wake_ >= 0) ::close(wake_);
+    // A server stopped before it listened still holds the socket it bound:
+    // the port is freed for the next service (the library closes it only
+    // when it stops listening).
+    const socket_t sock = svr_sock_.exchange(INVALID_SOCKET);
+    if (sock != INVALID_SOCKET) ::close(sock);
 }
 
 int HttpServer::bindExclusive(const std::string& host, int port) {

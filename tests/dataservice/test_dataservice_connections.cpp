@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 using namespace stanor::dataservice;
@@ -108,6 +109,38 @@ TEST_F(DataServicePort, ASecondServiceOnAPortInUseFailsAtOnce) {
     EXPECT_NE(err.find("port " + std::to_string(port_) + " est déjà pris"), std::string::npos) << err;
     EXPECT_TRUE(RecordAnswered(port_, token_));  // the first one still serves
     std::filesystem::remove_all(dir);
+}
+
+// A service restarted takes its port back at once, however soon the one
+// before it was stopped (its clients find it where they left it).
+TEST(DataServiceConnections, AStoppedServiceLeavesItsPortToTheNextOne) {
+    for (const bool served : {false, true}) {
+        const std::string dir = MakeTempDir();
+        DemoCopy copy(dir);
+        ServiceOptions o;
+        copy.configure(o);
+        o.imagesDir = dir + "/images";
+        o.port = 0;
+        o.logRequests = false;
+        {
+            DataService first(o);
+            o.port = first.start();
+            std::thread thread;
+            if (served) {
+                thread = std::thread([&first] { first.run(); });
+                EXPECT_TRUE(RecordAnswered(o.port, SignIn(o.port, "1")));
+            }
+            first.stop();  // unserved: stopped before it ever listened
+            if (thread.joinable()) thread.join();
+        }
+        DataService next(o);
+        EXPECT_EQ(next.start(), o.port) << (served ? "after serving" : "stopped before serving");
+        std::thread thread([&next] { next.run(); });
+        EXPECT_TRUE(RecordAnswered(o.port, SignIn(o.port, "1")));
+        next.stop();
+        thread.join();
+        std::filesystem::remove_all(dir);
+    }
 }
 
 TEST(DataServiceCommandLine, MistakesNameTheOption) {

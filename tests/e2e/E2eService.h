@@ -31,9 +31,11 @@ public:
     // log, when given, receives the service's line per request (with its time).
     // clock, when given, is the service's "now" (the server date of the records).
     // adjust, when given, changes the service's options last (TLS...).
+    // fixedPort, when given, is the one to bind: the service restarted where its
+    // clients left it (a free port otherwise).
     explicit RunningService(const QString& root, std::function<void(const std::string&)> log = {},
                             dataservice::Clock clock = {},
-                            const std::function<void(dataservice::ServiceOptions&)>& adjust = {})
+                            const std::function<void(dataservice::ServiceOptions&)>& adjust = {}, int fixedPort = 0)
     {
         QDir().mkpath(root);
         dataservice::ServiceOptions o;
@@ -45,7 +47,7 @@ public:
             copy = std::make_unique<dataservice::test::DemoCopy>(root.toStdString());
             copy->configure(o);
         }
-        o.port = 0;
+        o.port = fixedPort;
         o.logRequests = bool(log);
         o.log = std::move(log);
         o.clock = std::move(clock);
