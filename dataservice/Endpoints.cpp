@@ -3,6 +3,7 @@
 #include "InsertKeys.h"
 #include "PhotoFiles.h"
 #include "Reminders.h"
+#include "WriteRules.h"
 
 #include <cctype>
 #include <ctime>
@@ -37,11 +38,6 @@ std::string Lower(std::string s) {
     return s;
 }
 
-bool IsJpeg(const std::string& bytes) {
-    return bytes.size() >= 4 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-           static_cast<unsigned char>(bytes[1]) == 0xD8 && static_cast<unsigned char>(bytes[2]) == 0xFF;
-}
-
 const FormPart* FindPart(const std::vector<FormPart>& parts, const std::string& name, size_t nth = 0) {
     for (const FormPart& p : parts)
         if (p.name == name && nth-- == 0) return &p;
@@ -59,9 +55,44 @@ bool TakeStatement(const QueryParams& p, const std::string& name, TranslatedSql&
 
 }  // namespace
 
-Endpoints::Endpoints(Store& db, std::string imagesDir, Clock clock)
-    : db_(db), imagesDir_(std::move(imagesDir)), clock_(std::move(clock)) {
+Endpoints::Endpoints(Store& db, std::string imagesDir, Clock clock, ServiceLimits limits,
+                     std::function<void(const std::string&)> limitReached)
+    : db_(db), imagesDir_(std::move(imagesDir)), clock_(std::move(clock)), limits_(std::move(limits)),
+      limitReached_(std::move(limitReached)) {
     if (!clock_) clock_ = [] { return std::chrono::system_clock::now(); };
+}
+
+std::string Endpoints::limitFailure(const std::string& endpoint, const std::string& why) {
+    if (limitReached_) limitReached_(endpoint + " : " + why);
+    return Failure(endpoint, why);
+}
+
+std::string Endpoints::prepareWrite(const Caller& caller, Session& s, TranslatedSql& sql) {
+    const bool sweep = IsCancelledVehicleSweep(sql);
+    if (!sweep && sql.kind != StatementKind::Insert && sql.kind != StatementKind::Update) return {};
+    std::string concession;
+    if (IsInteger(caller.userId)) {
+        const ResultSet user = s.user(caller.userId);
+        if (!user.rows.empty()) concession = user.value(0, "UserConcession");
+    }
+    if (sweep) {
+        // The one write of the client that names no key: the cancelled new
+        // vehicles of the user's own dealership, never of another one. A
+        // request that names no user may sweep only a store that holds the
+        // vehicles of one dealership (a site's own file).
+        if (concession.empty()) {
+            const ResultSet held = s.query("SELECT DISTINCT Concession FROM tVehicles WHERE Concession IS NOT NULL");
+            if (held.rows.size() == 1) concession = held.rows[0][0];
+        }
+        if (concession.empty())
+            return "Purge refusée : la demande ne dit pas pour quel utilisateur, et la base tient les véhicules de "
+                   "plusieurs concessions";
+        sql = CancelledVehicleSweepOf(concession);
+        return sql.ok() ? std::string() : sql.error;
+    }
+    const WriteShape shape = ReadWriteShape(sql);
+    if (!shape.ok()) return {};  // refused by the store, which says why
+    return TextTooLong(shape, *lengths_.of(s, concession), limits_.textBytes);
 }
 
 std::string Endpoints::today() const {
@@ -231,16 +262,20 @@ std::string Endpoints::query(const Caller& /*caller*/, const QueryParams& p) {
     TranslatedSql sql;
     std::string why;
     if (!TakeStatement(p, "SQL", sql, why)) return Failure("AxQuery", why);
-    size_t maxRows = db_.options().maxRows;
+    size_t maxRows = limits_.maxRows;
     if (p.has("MaxRows")) {
         const std::string m = p.get("MaxRows");
         if (!IsInteger(m) || std::stoll(m) < 0) return Failure("AxQuery", "Valeur MaxRows invalide : \"" + m + "\"");
+        if (std::stoll(m) > static_cast<long long>(limits_.maxRows))
+            return limitFailure("AxQuery", "Valeur MaxRows trop grande : " + m + " (au plus " +
+                                               std::to_string(limits_.maxRows) + " lignes par réponse)");
         maxRows = static_cast<size_t>(std::stoll(m));
     }
     if (sql.kind != StatementKind::Select)
         return Failure("AxQuery", std::string("Instruction refusée : AxQuery n'exécute que SELECT (reçu ") +
                                       KindName(sql.kind) + ")");
     Outcome o = db_.acquire()->runClientSelect(sql, maxRows);
+    if (o.limit) return limitFailure("AxQuery", o.message);
     if (!o.ok()) return Failure("AxQuery", o.message);
     XmlAnswer out(Root("AxQuery"));
     writeRows(out, "AXQueryS", "AXQuery", o.rows);
@@ -252,11 +287,13 @@ std::string Endpoints::reminders(const Caller& caller, const QueryParams& p) {
     return RemindersAnswer(*s, caller, p, today());
 }
 
-std::string Endpoints::runWrite(const TranslatedSql& sql, const std::string& root,
+std::string Endpoints::runWrite(Session& s, const TranslatedSql& sql, const std::string& root,
                                 const Session::BeforeCommit& beforeCommit) {
     if (sql.kind == StatementKind::Select)
         return Failure(root, "Instruction refusée : " + root + " n'exécute que INSERT, UPDATE et DELETE");
-    return writeAnswer(sql, root, db_.acquire()->runClientWrite(sql, beforeCommit), false);
+    const Outcome o = s.runClientWrite(sql, beforeCommit);
+    if (o.limit) return limitFailure(root, o.message);
+    return writeAnswer(sql, root, o, false);
 }
 
 std::string Endpoints::writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o,
@@ -280,19 +317,22 @@ std::string Endpoints::writeAnswer(const TranslatedSql& sql, const std::string& 
     return out.finish();
 }
 
-std::string Endpoints::execute(const Caller& /*caller*/, const QueryParams& p, const std::string& endpoint) {
+std::string Endpoints::execute(const Caller& caller, const QueryParams& p, const std::string& endpoint) {
     TranslatedSql sql;
     std::string why;
     if (!TakeStatement(p, "SQLExecute", sql, why)) return Failure(endpoint, why);
-    if (endpoint == "AxInsert" && p.has("InsertKey")) return keyedInsert(sql, p.get("InsertKey"));
-    return runWrite(sql, endpoint);
+    if (endpoint == "AxInsert" && p.has("InsertKey")) return keyedInsert(caller, std::move(sql), p.get("InsertKey"));
+    auto s = db_.acquire();
+    if (std::string refused = prepareWrite(caller, *s, sql); !refused.empty()) return limitFailure(endpoint, refused);
+    return runWrite(*s, sql, endpoint);
 }
 
-std::string Endpoints::keyedInsert(const TranslatedSql& sql, const std::string& key) {
+std::string Endpoints::keyedInsert(const Caller& caller, TranslatedSql sql, const std::string& key) {
     if (!IsInsertKey(key)) return Failure("AxInsert", "Clé d'insertion invalide : \"" + key.substr(0, 70) + "\"");
     if (sql.kind != StatementKind::Insert)
         return Failure("AxInsert", "Instruction refusée : une clé d'insertion n'accompagne qu'un INSERT");
     auto s = db_.acquire();
+    if (std::string refused = prepareWrite(caller, *s, sql); !refused.empty()) return limitFailure("AxInsert", refused);
     if (std::optional<Outcome> first = FindInsertKey(*s, key)) return writeAnswer(sql, "AxInsert", *first, true);
     std::time_t t = std::chrono::system_clock::to_time_t(clock_());
     std::tm tm{};
@@ -303,10 +343,11 @@ std::string Endpoints::keyedInsert(const TranslatedSql& sql, const std::string& 
     // Two attempts in flight at once: the one that committed first answers for both.
     if (!o.ok())
         if (std::optional<Outcome> first = FindInsertKey(*s, key)) return writeAnswer(sql, "AxInsert", *first, true);
+    if (o.limit) return limitFailure("AxInsert", o.message);
     return writeAnswer(sql, "AxInsert", o, false);
 }
 
-std::string Endpoints::upload(const Caller& /*caller*/, const std::vector<FormPart>& parts) {
+std::string Endpoints::upload(const Caller& caller, const std::vector<FormPart>& parts) {
     const FormPart* name = FindPart(parts, "NFImage");
     const FormPart* mini = FindPart(parts, "NFImageMini");
     const FormPart* stmt = FindPart(parts, "SQLExecute");
@@ -319,8 +360,11 @@ std::string Endpoints::upload(const Caller& /*caller*/, const std::vector<FormPa
     const auto photo = ParsePhotoNames(name->content, mini->content, why);
     if (!photo) return Failure("AxInsert", why);
     for (const FormPart* f : {file1, file2}) {
-        if (!IsJpeg(f->content)) return Failure("AxInsert", "Le fichier envoyé n'est pas une image JPEG");
-        if (f->content.size() > kMaxPhotoBytes) return Failure("AxInsert", "Photo trop volumineuse");
+        if (f->content.size() > limits_.photoBytes)
+            return limitFailure("AxInsert", "Photo trop volumineuse : " + std::to_string(f->content.size()) +
+                                                " octets (au plus " + std::to_string(limits_.photoBytes) + ")");
+        if (std::string refused = PhotoRefusal(f->content, limits_.photoPixels); !refused.empty())
+            return limitFailure("AxInsert", refused);
     }
     const ClientText text = ReadClientText(stmt->content, "Le champ SQLExecute");
     if (!text.ok()) return Failure("AxInsert", text.error);
@@ -330,6 +374,9 @@ std::string Endpoints::upload(const Caller& /*caller*/, const std::vector<FormPa
         Lower(sql.newIdColumn) != "idimage")
         return Failure("AxInsert", "Instruction refusée : l'envoi de photo n'admet que l'insertion de son lien, "
                                    "INSERT INTO [tVO - Liens Images] (idImage, ...) VALUES (:NewID, ...)");
+    auto session = db_.acquire();
+    if (std::string refused = prepareWrite(caller, *session, sql); !refused.empty())
+        return limitFailure("AxInsert", refused);
     // Both files are written under temporary names first; they take their
     // names inside the transaction, once the link row is known to be the
     // photo's, and the files they replace come back if it does not commit.
@@ -347,7 +394,7 @@ std::string Endpoints::upload(const Caller& /*caller*/, const std::vector<FormPa
                    "\" du véhicule " + row.value(0, "idVO");
         return files.putInPlace();
     };
-    const Outcome o = db_.acquire()->runClientWrite(sql, linkThenFiles);
+    const Outcome o = session->runClientWrite(sql, linkThenFiles);
     if (o.ok()) files.keep();
     else files.takeBack();
     return writeAnswer(sql, "AxInsert", o, false);

@@ -1,9 +1,11 @@
 #pragma once
 // The requests of the client and the XML answers they get. Each function takes
-// the decoded parameters and returns the whole answer body (ISO-8859-1); every
+// the decoded parameters and returns the whole answer body (Windows-1252, declared ISO-8859-1); every
 // failure is answered as "LogItems"/"LogItem" text inside a normal answer.
 
 #include "Caller.h"
+#include "FieldLengths.h"
+#include "Limits.h"
 #include "Store.h"
 #include "TextCodec.h"
 #include "XmlAnswer.h"
@@ -26,7 +28,9 @@ struct FormPart {
 
 class Endpoints {
 public:
-    Endpoints(Store& db, std::string imagesDir, Clock clock);
+    // `limitReached` is told, in one French line, of every request a limit refused.
+    Endpoints(Store& db, std::string imagesDir, Clock clock, ServiceLimits limits = {},
+              std::function<void(const std::string&)> limitReached = {});
 
     std::string infoEquip(const Caller& caller, const QueryParams& p);
     std::string infoStruct(const Caller& caller, const QueryParams& p);
@@ -49,20 +53,26 @@ public:
     // Today as "dd/mm/yyyy" by the service's clock.
     std::string today() const;
 
-    static constexpr size_t kMaxPhotoBytes = 4096000;
-
 private:
+    // What a write of the caller must pass before it runs: the sweep limited to
+    // the caller's dealership, every text within its field's length. "" or why not.
+    std::string prepareWrite(const Caller& caller, Session& s, TranslatedSql& sql);
+    // The refusal answer of a limit, told to the log.
+    std::string limitFailure(const std::string& endpoint, const std::string& why);
     void writeUser(XmlAnswer& out, Session& s, const std::string& userId, std::string& concession);
     void writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
                    const std::vector<std::pair<std::string, std::string>>& extra = {});
-    std::string runWrite(const TranslatedSql& sql, const std::string& root,
+    std::string runWrite(Session& s, const TranslatedSql& sql, const std::string& root,
                          const Session::BeforeCommit& beforeCommit = {});
     std::string writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o, bool replayed);
-    std::string keyedInsert(const TranslatedSql& sql, const std::string& key);
+    std::string keyedInsert(const Caller& caller, TranslatedSql sql, const std::string& key);
 
     Store& db_;
     std::string imagesDir_;
     Clock clock_;
+    ServiceLimits limits_;
+    std::function<void(const std::string&)> limitReached_;
+    FieldLengths lengths_;
 };
 
 

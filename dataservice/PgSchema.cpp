@@ -85,11 +85,39 @@ const char* const kReservedFunctions =
     " to_char(p_now::timestamp - interval '31 days', 'YYYY-MM-DD HH24:MI:SS');"
     " INSERT INTO \"sysInsertKeys\" (\"InsertKey\", \"NewID\", \"NewIDbis\", \"RowsAffected\", \"Stored\")"
     " VALUES (p_key, nullif(p_id, '')::bigint, nullif(p_bis, '')::bigint, p_rows::bigint, p_now)"
-    " ON CONFLICT (\"InsertKey\") DO NOTHING RETURNING true $$;";
+    " ON CONFLICT (\"InsertKey\") DO NOTHING RETURNING true $$;"
+    // The sign-in: one user's password hash and whether the user's access
+    // ended (nothing for an unknown user); a session opened for a user whose
+    // access goes on (true), ended sessions forgotten; an open session of a
+    // user whose access goes on; a use of a session. Times are UTC texts.
+    "CREATE FUNCTION stanor_credentials(p_id text) RETURNS TABLE(\"PwHash\" text, \"Disabled\" boolean)"
+    " LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ SELECT p.\"PwHash\", coalesce(p.\"Disabled\", false) FROM \"tUsers\" u"
+    " LEFT JOIN \"sysUserPasswords\" p ON p.\"idUser\" = u.\"idUser\" WHERE u.\"idUser\" = p_id::bigint $$;"
+    "CREATE FUNCTION stanor_open_session(p_digest text, p_id text, p_now text, p_address text,"
+    " p_created_after text, p_used_after text) RETURNS boolean LANGUAGE sql VOLATILE SECURITY DEFINER"
+    " SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ DELETE FROM \"sysSessions\" WHERE \"Created\" < p_created_after OR \"LastUsed\" < p_used_after;"
+    " INSERT INTO \"sysSessions\" (\"TokenHash\", \"idUser\", \"Created\", \"LastUsed\", \"Address\")"
+    " SELECT p_digest, \"idUser\", p_now, p_now, p_address FROM \"sysUserPasswords\""
+    " WHERE \"idUser\" = p_id::bigint AND NOT \"Disabled\" RETURNING true $$;"
+    "CREATE FUNCTION stanor_session(p_digest text, p_created_after text, p_used_after text)"
+    " RETURNS TABLE(\"idUser\" bigint, \"Created\" text, \"LastUsed\" text) LANGUAGE sql STABLE"
+    " SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ SELECT s.\"idUser\", s.\"Created\", s.\"LastUsed\" FROM \"sysSessions\" s"
+    " JOIN \"sysUserPasswords\" p ON p.\"idUser\" = s.\"idUser\" WHERE s.\"TokenHash\" = p_digest"
+    " AND s.\"Created\" >= p_created_after AND s.\"LastUsed\" >= p_used_after AND NOT p.\"Disabled\" $$;"
+    "CREATE FUNCTION stanor_touch_session(p_digest text, p_now text) RETURNS void LANGUAGE sql VOLATILE"
+    " SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ UPDATE \"sysSessions\" SET \"LastUsed\" = p_now WHERE \"TokenHash\" = p_digest"
+    " AND \"LastUsed\" < p_now $$;";
 const char* const kReservedNames[] = {"stanor_user(text)", "stanor_user_groups(text)", "stanor_option_dates(text)",
                                       "stanor_tab_descriptions(text)", "stanor_log_text_message(text, text)",
                                       "stanor_insert_key(text)",
-                                      "stanor_remember_insert_key(text, text, text, text, text)"};
+                                      "stanor_remember_insert_key(text, text, text, text, text)",
+                                      "stanor_credentials(text)",
+                                      "stanor_open_session(text, text, text, text, text, text)",
+                                      "stanor_session(text, text, text)", "stanor_touch_session(text, text)"};
 
 struct Column {
     std::string name, pgType;
@@ -104,6 +132,31 @@ struct Table {
     bool withoutRowid = false;
     bool inFile = true;  // false for a table the file lacks and the service needs
 };
+
+// The service's own tables that files made by earlier versions lack.
+std::vector<Table> ServiceTables() {
+    auto column = [](const char* name, const char* type, bool notNull) {
+        Column c;
+        c.name = name;
+        c.pgType = type;
+        c.notNull = notNull;
+        return c;
+    };
+    return {
+        {"sysInsertKeys",
+         {column("InsertKey", "text", false), column("NewID", "bigint", false), column("NewIDbis", "bigint", false),
+          column("RowsAffected", "bigint", false), column("Stored", "text", false)},
+         {"InsertKey"}, false, false},
+        {"sysUserPasswords",
+         {column("idUser", "bigint", false), column("PwHash", "text", false), column("Disabled", "boolean", true),
+          column("Changed", "text", false)},
+         {"idUser"}, false, false},
+        {"sysSessions",
+         {column("TokenHash", "text", false), column("idUser", "bigint", true), column("Created", "text", true),
+          column("LastUsed", "text", true), column("Address", "text", false)},
+         {"TokenHash"}, false, false},
+    };
+}
 
 std::string Upper(std::string s) { return UpperWord(s); }
 
@@ -378,17 +431,11 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
     const std::string role = QuoteIdentifier(options.serviceRole);
 
     std::vector<Table> tables = file.tables();
-    // A file made before insert keys existed: the table the service keeps them in.
-    if (std::none_of(tables.begin(), tables.end(), [](const Table& t) { return LowerAscii(t.name) == "sysinsertkeys"; })) {
-        Table keys{"sysInsertKeys", {}, {"InsertKey"}, false, false};
-        for (const char* c : {"InsertKey", "NewID", "NewIDbis", "RowsAffected", "Stored"}) {
-            Column column;
-            column.name = c;
-            column.pgType = std::string(c) == "InsertKey" || std::string(c) == "Stored" ? "text" : "bigint";
-            keys.columns.push_back(column);
-        }
-        tables.push_back(keys);
-    }
+    // A file made before insert keys or passwords existed: the tables the service keeps them in.
+    for (const Table& needed : ServiceTables())
+        if (std::none_of(tables.begin(), tables.end(),
+                         [&](const Table& t) { return LowerAscii(t.name) == LowerAscii(needed.name); }))
+            tables.push_back(needed);
     std::map<std::string, const Table*> byName;
     for (const Table& t : tables) byName[LowerAscii(t.name)] = &t;
     for (const char* needed : {"tUsers", "tUserGroups", "tOptDates", "sysTabDesc", "sysSmsLog"})
@@ -502,6 +549,69 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
     for (const Table& t : tables) analyzed += (analyzed.empty() ? "" : ", ") + QuoteIdentifier(t.name);
     pg.run("ANALYZE " + analyzed);
     say("base PostgreSQL prête : " + std::to_string(tables.size()) + " tables, rôle du service " + options.serviceRole);
+    if (pg.scalar("SELECT current_setting('is_superuser')") == "on")
+        SecurePgDatabase(conninfo, options.serviceRole, ServiceLimits{}, options.say);
+    else
+        say("reste à la protéger, en superutilisateur : stanor-dataservice --pg CONNEXION --secure (le service "
+            "refuse de servir une base qui ne l'a pas reçu)");
+}
+
+namespace {
+
+// Functions of the server that the application never calls and that could
+// stall it (waits, locks held until the session ends), reach other sessions
+// (end or cancel them, read what they run), change a setting of the session
+// (its time limits), or leave the application's tables (large objects,
+// files, queries run as XML, other databases).
+const char* const kWithdrawnFunctions =
+    "^(pg_sleep.*|set_config|current_setting|pg_terminate_backend|pg_cancel_backend|pg_advisory.*|"
+    "pg_try_advisory.*|pg_notify|pg_listening_channels|lo_.*|loread|lowrite|.*_to_xml.*|.*_to_xmlschema|"
+    "dblink.*|pg_read_.*|pg_ls_.*|pg_stat_file|pg_file_.*|pg_logical_.*|pg_replication_.*|pg_create_.*_slot|"
+    "pg_drop_replication_slot|pg_export_snapshot|pg_stat_get_activity|pg_stat_get_backend_.*|"
+    "pg_stat_get_progress_info|pg_show_all_settings|pg_show_all_file_settings|pg_blocking_pids|"
+    "pg_safe_snapshot_blocking_pids|pg_reload_conf|pg_current_logfile|pg_get_backend_memory_contexts)$";
+
+// The catalogue the service's own statements read (names of the schema, the
+// rights of its role); every other table and view of the catalogue is withdrawn.
+const char* const kKeptCatalogue[] = {"pg_class", "pg_namespace", "pg_attribute", "pg_roles"};
+
+}  // namespace
+
+void SecurePgDatabase(const std::string& conninfo, const std::string& serviceRole, const ServiceLimits& limits,
+                      const std::function<void(const std::string&)>& say) {
+    PgConnection pg(conninfo);
+    if (pg.scalar("SELECT current_setting('is_superuser')") != "on")
+        throw std::runtime_error("--secure demande un superutilisateur : les fonctions et le catalogue du serveur "
+                                 "lui appartiennent (se connecter en superutilisateur, par exemple postgres)");
+    if (pg.scalar("SELECT count(*) FROM pg_roles WHERE rolname = $1", {serviceRole}) != "1")
+        throw std::runtime_error("le rôle " + serviceRole + " n'existe pas");
+    const std::string owner =
+        pg.scalar("SELECT quote_ident(pg_get_userbyid(datdba)) FROM pg_database WHERE datname = current_database()");
+    const std::string role = QuoteIdentifier(serviceRole);
+    pg.run("BEGIN");
+    const std::string withdrawn = pg.scalar(
+        "SELECT count(*) FROM pg_proc WHERE proname ~ $1 AND pronamespace IN"
+        " (SELECT oid FROM pg_namespace WHERE nspname NOT LIKE 'pg\\_toast%')", {kWithdrawnFunctions});
+    pg.run("DO $$ DECLARE f regprocedure; BEGIN FOR f IN SELECT oid FROM pg_proc WHERE proname ~ " +
+           QuoteLiteral(kWithdrawnFunctions) +
+           " LOOP EXECUTE format('REVOKE EXECUTE ON FUNCTION %s FROM PUBLIC', f); END LOOP; END $$");
+    // The catalogue: the owner keeps it for the tools the administrators use.
+    pg.run("REVOKE SELECT ON ALL TABLES IN SCHEMA pg_catalog, information_schema FROM PUBLIC");
+    pg.run("GRANT SELECT ON ALL TABLES IN SCHEMA pg_catalog, information_schema TO " + owner);
+    for (const char* kept : kKeptCatalogue) pg.run(std::string("GRANT SELECT ON pg_catalog.") + kept + " TO PUBLIC");
+    // The role's own time limits, for any connection it opens; the service
+    // also sets them in every transaction of the client's statements.
+    const std::string database = pg.scalar("SELECT quote_ident(current_database())");
+    for (const auto& [setting, value] :
+         {std::pair{"statement_timeout", std::to_string(limits.statementMs)},
+          std::pair{"lock_timeout", std::to_string(limits.writeWaitMs)},
+          std::pair{"idle_in_transaction_session_timeout", std::string("60000")}})
+        pg.run("ALTER ROLE " + role + " IN DATABASE " + database + " SET " + setting + " = " + value);
+    pg.run("COMMIT");
+    if (say)
+        say("base protégée : " + withdrawn + " fonctions du serveur retirées à tous (le superutilisateur excepté), "
+            "catalogue réservé au propriétaire hormis " + std::to_string(std::size(kKeptCatalogue)) +
+            " tables, limites de temps du rôle " + serviceRole + " fixées");
 }
 
 void CreatePgDemoDatabase(const std::string& conninfo, const std::string& demoDir, const PgCopyOptions& options) {

@@ -6,6 +6,8 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -184,22 +186,36 @@ std::vector<std::string> PgStore::excessRights() {
                           "  AND CASE WHEN c.relkind = 'S' THEN has_sequence_privilege(c.oid, 'UPDATE') END"
                           " UNION ALL SELECT rolname, 'SUPERUSER' FROM pg_roles WHERE rolname = current_user"
                           "  AND (rolsuper OR rolbypassrls OR rolcreaterole)"
+                          // The server's functions and catalogue withdrawn by SecurePgDatabase.
+                          " UNION ALL SELECT f, 'EXECUTE' FROM unnest(ARRAY['pg_sleep(double precision)',"
+                          "  'set_config(text,text,boolean)', 'pg_terminate_backend(integer,bigint)',"
+                          "  'pg_cancel_backend(integer)', 'pg_advisory_lock(bigint)', 'lo_from_bytea(oid,bytea)',"
+                          "  'query_to_xml(text,boolean,boolean,text)', 'pg_stat_get_activity(integer)']) f"
+                          "  WHERE has_function_privilege(to_regprocedure(f), 'EXECUTE')"
+                          " UNION ALL SELECT v, 'CATALOGUE' FROM unnest(ARRAY['pg_settings', 'pg_stat_activity',"
+                          "  'pg_proc', 'pg_database']) v WHERE has_table_privilege('pg_catalog.' || v, 'SELECT')"
                           " ORDER BY 1, 2")};
     if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
         throw std::runtime_error("lecture des droits du rôle impossible : " + Message(r.r, conn));
-    std::vector<std::string> excess, reads;  // what the role may read comes first: it says the most
+    // What the role may read comes first, the passwords and sessions before all: it says the most.
+    std::vector<std::string> excess, reads, signIn;
     for (int i = 0; i < PQntuples(r.r); ++i) {
         const std::string name = PQgetvalue(r.r, i, 0), priv = PQgetvalue(r.r, i, 1);
         const std::string lower = LowerAscii(name);
         if (priv == "SUPERUSER") reads.push_back("le rôle " + name + " est superutilisateur ou administre des rôles");
+        else if (priv == "EXECUTE") excess.push_back("exécution de la fonction " + name.substr(0, name.find('(')));
+        else if (priv == "CATALOGUE") excess.push_back("lecture du catalogue " + name);
         else if (priv == "SELECT" && ReadableTables().count(lower)) continue;
         else if ((priv == "INSERT" || priv == "UPDATE" || priv == "DELETE") && WritableTables().count(lower))
             continue;
+        else if (priv == "SELECT" && (lower == "sysuserpasswords" || lower == "syssessions"))
+            signIn.push_back("lecture de la table " + name);
         else if (priv == "SELECT") reads.push_back("lecture de la table " + name);
         else excess.push_back(priv + " sur " + name);
     }
-    reads.insert(reads.end(), excess.begin(), excess.end());
-    return reads;
+    signIn.insert(signIn.end(), reads.begin(), reads.end());
+    signIn.insert(signIn.end(), excess.begin(), excess.end());
+    return signIn;
 }
 
 // ---- session --------------------------------------------------------------
@@ -223,6 +239,7 @@ PgSession::PgSession(const std::string& conninfo, const DatabaseOptions& options
 PgSession::~PgSession() { PQfinish(conn_); }
 
 bool PgSession::reusable() {
+    if (broken_) return false;
     if (PQstatus(conn_) != CONNECTION_OK || PQtransactionStatus(conn_) != PQTRANS_IDLE) return false;
     pollfd p{PQsocket(conn_), POLLIN, 0};
     // An idle connection receives nothing but the server's farewell (a restart,
@@ -272,7 +289,10 @@ ResultSet PgSession::query(const std::string& sql, const std::vector<std::string
 }
 
 void PgSession::exec(const std::string& sql) {
-    const PgStatement statement = RenderServiceSql(sql, *names_);
+    // The words of a transaction go as they are; the rest is written out for PostgreSQL.
+    PgStatement statement;
+    if (sql == "BEGIN" || sql == "COMMIT" || sql == "ROLLBACK") statement.sql = sql;
+    else statement = RenderServiceSql(sql, *names_);
     if (!statement.ok()) throw std::runtime_error(statement.error);
     ResultHolder r{PQexec(conn_, statement.sql.c_str())};
     if (!Succeeded(r.r)) {
@@ -291,6 +311,7 @@ Outcome PgSession::failure(PGresult* result, StatementKind kind) {
     } else if (state == "57014") {
         o.status = Outcome::Status::Failed;
         o.message = messages::kInterrupted;
+        o.limit = true;
     } else if (state == "42501") {
         o.status = Outcome::Status::Refused;
         o.message = messages::NotReachable(DeniedObject(message, kind));
@@ -307,66 +328,130 @@ Outcome PgSession::failure(PGresult* result, StatementKind kind) {
     return o;
 }
 
+// Sends the statements of one transaction and reads their results, one row at
+// a time: the rows of the statement that returns them (at most `maxRows`, and
+// `maxBytes` of values), the first failure. The server interrupts a statement
+// past its time limit (statement_timeout, set in the transaction itself);
+// should it not answer, the service cancels the statement a second later.
+Outcome PgSession::exchange(const std::string& text, StatementKind kind, int limitMs, size_t maxRows, size_t maxBytes) {
+    Outcome outcome;
+    if (!PQsendQuery(conn_, text.c_str())) return failure(nullptr, kind);
+    PQsetSingleRowMode(conn_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs + 1000);
+    bool cancelled = false, failed = false, tooLarge = false;
+    size_t bytes = 0;
+    for (;;) {
+        // Waits for the next result, past the deadline once more after a cancel.
+        while (PQisBusy(conn_)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            pollfd p{PQsocket(conn_), POLLIN, 0};
+            const int rc = ::poll(&p, 1, static_cast<int>(std::max<long long>(0, left.count()) + (cancelled ? 5000 : 0)));
+            if (rc == 0 && !cancelled) {
+                cancel();
+                cancelled = true;
+                continue;
+            }
+            if (rc == 0 || (rc < 0 && errno != EINTR) || !PQconsumeInput(conn_)) {
+                broken_ = true;  // a server that answers nothing: the connection is let go
+                outcome.status = Outcome::Status::Failed;
+                outcome.message = "Connexion à la base perdue pendant l'instruction : le serveur ne répond plus";
+                return outcome;
+            }
+        }
+        PGresult* r = PQgetResult(conn_);
+        if (!r) break;
+        ResultHolder holder{r};
+        if (failed || tooLarge) continue;
+        const auto status = PQresultStatus(r);
+        if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
+            if (PQntuples(r) == 0 && outcome.rows.columns.empty()) ReadRows(r, outcome.rows, 0);
+            for (int i = 0; i < PQntuples(r) && outcome.rows.rows.size() < maxRows; ++i) {
+                ResultSet one;
+                ReadRows(r, one, 1);
+                bytes += RowBytes(one.columns, one.rows[0]);
+                if (bytes > maxBytes) {
+                    tooLarge = true;
+                    cancel();
+                    break;
+                }
+                outcome.rows.columns = std::move(one.columns);
+                outcome.rows.rows.push_back(std::move(one.rows[0]));
+            }
+            if (status == PGRES_TUPLES_OK && *PQcmdTuples(r)) outcome.changes = std::atoll(PQcmdTuples(r));
+        } else if (status == PGRES_COMMAND_OK) {
+            // BEGIN, SET and COMMIT count no row; INSERT, UPDATE and DELETE do.
+            if (*PQcmdTuples(r)) outcome.changes = std::atoll(PQcmdTuples(r));
+        } else {
+            outcome = failure(r, kind);
+            failed = true;
+        }
+    }
+    if (tooLarge) {
+        outcome = Outcome{};
+        outcome.status = Outcome::Status::Refused;
+        outcome.message = messages::AnswerTooLarge(maxBytes);
+        outcome.limit = true;
+    }
+    if (!outcome.ok() && outcome.message == messages::kInterrupted && kind != StatementKind::Select)
+        outcome.message = messages::WriteLockHeld(limitMs);
+    if (!outcome.ok()) rollback();
+    return outcome;
+}
+
+void PgSession::cancel() {
+    if (PGcancel* c = PQgetCancel(conn_)) {
+        char why[256];
+        PQcancel(c, why, sizeof why);
+        PQfreeCancel(c);
+    }
+}
+
 Outcome PgSession::runClientSelect(const TranslatedSql& statement, size_t maxRows) {
     if (auto refused = RefuseClientSelect(statement)) return *refused;
     const PgStatement pg = RenderClientSql(statement, *names_);
     if (!pg.ok()) return NotWritten(pg);
-    Outcome outcome;
     // One exchange: a read-only transaction (nothing it calls may write, lock
-    // rows or take a key) that reads only as many rows as the answer takes,
-    // with a plan that aims at them: a LIMIT, or a cursor when the statement
-    // limits itself.
+    // rows or take a key) with its own time limit, which nothing the client
+    // sends can lift, that reads only as many rows as the answer takes, with a
+    // plan that aims at them: a LIMIT, or a cursor when the statement limits itself.
     const size_t rows = std::min(maxRows, options_.maxRows);
-    const std::string begin =
-        pg.searchesByTrigrams ? "BEGIN READ ONLY; SET LOCAL enable_indexscan = off; " : "BEGIN READ ONLY; ";
+    std::string begin = "BEGIN READ ONLY; SET LOCAL statement_timeout = " + std::to_string(options_.statementTimeMs) +
+                        "; SET LOCAL lock_timeout = " + std::to_string(options_.busyTimeoutMs) + "; ";
+    if (pg.searchesByTrigrams) begin += "SET LOCAL enable_indexscan = off; ";
     const std::string text =
         pg.limitsItself ? begin + "DECLARE stanor_rows NO SCROLL CURSOR FOR " + pg.sql + "; FETCH FORWARD " +
                               std::to_string(rows) + " FROM stanor_rows; COMMIT"
                         : begin + pg.sql + " LIMIT " + std::to_string(rows) + "; COMMIT";
-    if (!PQsendQuery(conn_, text.c_str())) return failure(nullptr, statement.kind);
-    bool failed = false;
-    while (PGresult* r = PQgetResult(conn_)) {
-        ResultHolder holder{r};
-        if (failed) continue;
-        if (!Succeeded(r)) {
-            outcome = failure(r, statement.kind);
-            failed = true;
-        } else if (PQresultStatus(r) == PGRES_TUPLES_OK) {
-            ReadRows(r, outcome.rows, rows);
-        }
-    }
-    if (failed) rollback();
-    return outcome;
+    Outcome o = exchange(text, statement.kind, options_.statementTimeMs, rows, options_.answerBytes);
+    o.changes = 0;
+    return o;
 }
 
 Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit) {
     if (auto refused = RefuseClientWrite(statement)) return *refused;
     const PgStatement pg = RenderClientSql(statement, *names_);
     if (!pg.ok()) return NotWritten(pg);
-    Outcome outcome;
-    // Alone, the statement is its own transaction; with a step before the
-    // commit, that step runs inside it.
-    if (beforeCommit) {
-        ResultHolder begin{PQexec(conn_, "BEGIN")};
-        if (!Succeeded(begin.r)) return failure(begin.r, statement.kind);
-    }
-    {
-        ResultHolder r{PQexec(conn_, pg.sql.c_str())};
-        if (!Succeeded(r.r)) {
-            Outcome failed = failure(r.r, statement.kind);
-            rollback();
-            return failed;
+    // The statement holds the rows it writes no longer than the write limit,
+    // set in its own transaction; a row another write holds is waited for half
+    // of it, then the request may be repeated (WAIT_TIMEOUT). Alone, the
+    // statement commits in the same exchange; with a step before the commit,
+    // that step runs inside its transaction.
+    const std::string text = "BEGIN; SET LOCAL statement_timeout = " + std::to_string(options_.writeLockMs) +
+                             "; SET LOCAL lock_timeout = " + std::to_string(std::max(1, options_.writeLockMs / 2)) +
+                             "; " + pg.sql + (beforeCommit ? "" : "; COMMIT");
+    Outcome outcome = exchange(text, statement.kind, options_.writeLockMs, 1, SIZE_MAX);
+    if (!outcome.ok()) return outcome;
+    // The keys given to :NewID and :NewIDbis come back as the one row of the insert (RETURNING).
+    const ResultSet keys = std::move(outcome.rows);
+    outcome.rows = {};
+    if (!keys.rows.empty() && keys.rows[0].size() >= 2) {
+        if (!pg.newIdColumn.empty()) {
+            outcome.newId = std::atoll(keys.rows[0][0].c_str());
+            outcome.hasNewId = true;
         }
-        outcome.changes = std::atoll(PQcmdTuples(r.r));
-        if (PQresultStatus(r.r) == PGRES_TUPLES_OK && PQntuples(r.r) > 0 && PQnfields(r.r) >= 2) {
-            if (!pg.newIdColumn.empty()) {
-                outcome.newId = std::atoll(PQgetvalue(r.r, 0, 0));
-                outcome.hasNewId = true;
-            }
-            if (!pg.newIdBisColumn.empty()) {
-                outcome.newIdBis = std::atoll(PQgetvalue(r.r, 0, 1));
-                outcome.hasNewIdBis = true;
-            }
+        if (!pg.newIdBisColumn.empty()) {
+            outcome.newIdBis = std::atoll(keys.rows[0][1].c_str());
+            outcome.hasNewIdBis = true;
         }
     }
     if (!beforeCommit) return outcome;
@@ -428,6 +513,28 @@ bool PgSession::rememberInsertKey(const std::string& key, const Outcome& done, c
                              std::to_string(done.changes), now},
                             false);
     return !r.rows.empty() && r.rows[0][0] == "1";  // NULL: the key was taken
+}
+
+ResultSet PgSession::credentials(const std::string& idUser) {
+    return run("SELECT PwHash, Disabled FROM stanor_credentials(?)", {idUser}, true);
+}
+
+bool PgSession::openSession(const std::string& digest, const std::string& idUser, const std::string& now,
+                            const std::string& address, const std::string& createdAfter,
+                            const std::string& usedAfter) {
+    const ResultSet r = run("SELECT stanor_open_session(?, ?, ?, ?, ?, ?)",
+                            {digest, idUser, now, address, createdAfter, usedAfter}, false);
+    return !r.rows.empty() && r.rows[0][0] == "1";  // NULL: the user may not sign in
+}
+
+ResultSet PgSession::session(const std::string& digest, const std::string& createdAfter,
+                             const std::string& usedAfter) {
+    return run("SELECT idUser, Created, LastUsed FROM stanor_session(?, ?, ?)", {digest, createdAfter, usedAfter},
+               true);
+}
+
+void PgSession::touchSession(const std::string& digest, const std::string& now) {
+    run("SELECT stanor_touch_session(?, ?)", {digest, now}, true);
 }
 
 }  // namespace stanor::dataservice

@@ -32,7 +32,8 @@ public:
     const std::string& conninfo() const { return conninfo_; }
 
     // The rights that the connected role holds beyond those the client's
-    // statements need, one French line each ("lecture de la table tUsers").
+    // statements need, one French line each ("lecture de la table tUsers",
+    // "exécution de la fonction pg_sleep": see SecurePgDatabase).
     std::vector<std::string> excessRights();
 
 protected:
@@ -62,6 +63,13 @@ public:
     void logTextMessage(const std::string& to, const std::string& text) override;
     ResultSet insertKey(const std::string& key) override;
     bool rememberInsertKey(const std::string& key, const Outcome& done, const std::string& now) override;
+    ResultSet credentials(const std::string& idUser) override;
+    bool openSession(const std::string& digest, const std::string& idUser, const std::string& now,
+                     const std::string& address, const std::string& createdAfter,
+                     const std::string& usedAfter) override;
+    ResultSet session(const std::string& digest, const std::string& createdAfter,
+                      const std::string& usedAfter) override;
+    void touchSession(const std::string& digest, const std::string& now) override;
 
     bool reusable() override;
 
@@ -74,11 +82,16 @@ private:
     ResultSet run(const std::string& sql, const std::vector<std::string>& binds, bool typedEverywhere);
     Outcome failure(pg_result* result, StatementKind kind);
     void rollback();
+    // The statements of one transaction of the client, sent at once (see PgStore.cpp).
+    Outcome exchange(const std::string& text, StatementKind kind, int limitMs, size_t maxRows, size_t maxBytes);
+    // Asks the server to stop the statement running on this connection.
+    void cancel();
 
     pg_conn* conn_ = nullptr;
     DatabaseOptions options_;
     std::shared_ptr<const PgNames> names_;
     std::unordered_map<std::string, std::string> prepared_;  // the service's SQL -> statement name
+    bool broken_ = false;  // a server that stopped answering: not given to another request
 };
 
 // Reads every row of a query's result into wire form (at most maxRows).

@@ -1,5 +1,8 @@
 #include "TAxStanor.h"
 
+#include "records/TabsGuard.h"
+#include "service/TextTools.h"
+
 #include "FocusOrder.h"
 
 #include "grids/CustomerFollowUp.h"
@@ -52,9 +55,9 @@ namespace {
 const QString kRegistryReadError =
     QStringLiteral("Une erreur est survenue lors de la lecture dans la base de registres.");
 
-// The program keeps its texts in the single-byte code page (Latin-1 here):
+// The program keeps its texts in the system's code page (Windows-1252):
 // characters outside it become "?".
-QString toSingleByte(const QString& s) { return QString::fromLatin1(s.toLatin1()); }
+QString toSingleByte(const QString& s) { return service::FromAnsi(service::ToAnsi(s)); }
 
 // The run parameters read as numbers: "0" is put in front, so that an empty
 // text reads as 0, and the whole text must then be decimal digits: a sign,
@@ -78,6 +81,8 @@ int strictInteger(const QString& text) {
 int integerOr(const QString& text, int fallback) { return registryInteger(text).value_or(fallback); }
 
 const QString kWindowGeometry = QStringLiteral("WindowGeometry");
+const QString kServiceNetrcFile = QStringLiteral("ServiceNetrcFile");
+const QString kSignInCaption = QStringLiteral("Connexion au service de données");
 
 }  // namespace
 
@@ -91,12 +96,14 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     persistence_ = records::RecordPersistence::install(*view, *editing_, records::persistenceHostOf(*this));
     persistence_->host().notice = [this](const QString& text) { showNotice(text); };
     grids::VehicleMoney::install(*designed, *view, *editing_,
-                                 {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
+                                 {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {},
+                                  [this] { return SaveBeforeLeaving(); }})
         ->connectSaving(persistence_->host());
     grids::CustomerFollowUp::install(*designed, *view, *editing_,
                                      {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); },
                                       [this](const QString& name) { return GetTagRegistry(name); },
-                                      [this](const QString& name, const QString& value) { SetTagRegistry(name, value); }})
+                                      [this](const QString& name, const QString& value) { SetTagRegistry(name, value); },
+                                      [this] { return SaveBeforeLeaving(); }})
         ->connectSaving(persistence_->host());
     photos::PhotoSheet::install(*designed, *view, *persistence_, photos::photoSheetHostOf(*this));
     installSideCommands();
@@ -207,6 +214,9 @@ void TAxStanor::OnStart() {
                 throw std::runtime_error(
                     QStringLiteral("« %1 » : %2").arg(name, lastSetterError_).toStdString());
         }
+        // The group's own certification authority, believed with the system's
+        // for the "https://" addresses of the service and of the photos.
+        Http().SetTlsAuthority(store.readString(key, service::kTlsAuthorityFile));
     } catch (const std::exception& e) {
         // The reading stops at the faulty value; the box names the fault below
         // the fixed text. A store that cannot be read at all is remembered:
@@ -322,6 +332,8 @@ void TAxStanor::Timer1Timer() {
             TimerTicks = 0;
             ++IdleSeconds;
         }
+        // A sign-in cancelled by the command that ended holds no later one back.
+        if (http_ && http_->pendingRequests() == 0) http_->AllowSignInAgain();
         if (DblDelay != 0 && --DblDelay == 0) HttpGetDblInfo();
         if (SearchDelay != 0 && --SearchDelay == 0) HttpGetSearchInfo();
         if (StartCount > 0) reminders_->Timer1Tick();
@@ -379,6 +391,7 @@ void TAxStanor::OnMsgActualize() {
         // Changes pending on the record shown are saved before it is left;
         // when they cannot be, it stays on screen with them.
         if (!persistence_->saveBeforeLeaving()) return;
+        Http().AllowSignInAgain();
         OnStart();
         showSplash();
         HttpDisconnect();
@@ -437,7 +450,11 @@ void TAxStanor::switchSheet(bool forward) {
     for (int step = 1; step < n; ++step) {
         const int i = (from + (forward ? step : n - step)) % n;
         if (Tabs->isTabVisible(i) && Tabs->isTabEnabled(i)) {
-            Tabs->setCurrentIndex(i);
+            // Leaving the sheet saves first, as a click on its tab does.
+            if (records::TabsGuard* guard = persistence_ ? persistence_->tabsGuard() : nullptr)
+                guard->requestSwitch(i);
+            else
+                Tabs->setCurrentIndex(i);
             return;
         }
     }
@@ -623,5 +640,25 @@ void TAxStanor::appendVersionText(const QString& text) { LbVersion->setText(LbVe
 service::ServiceParams TAxStanor::params() const { return {BaseHRef, UserConcession, IdTVO(), IdUser, TraceDir}; }
 
 bool TAxStanor::ctrlHeld() const { return ctx_.keyboard.ctrlHeld(); }
+
+QString TAxStanor::netrcFile() const {
+    QString file;
+    try {
+        file = ctx_.settings.readString(platform::kStanorKey, kServiceNetrcFile).trimmed();
+    } catch (const std::exception&) {
+        // A value of another type names no file: the user's own is read.
+    }
+    return file.isEmpty() ? QStringLiteral("~/.netrc") : file;
+}
+
+std::optional<QString> TAxStanor::askPassword(const QString& user, const QString& message) {
+    return ctx_.dialogs.askPassword(kSignInCaption, user, message);
+}
+
+QString TAxStanor::userName() const {
+    auto* self = const_cast<TAxStanor*>(this);
+    auto* view = pages::RecordView::of(self, [self] { return pages::recordViewHostOf(*self); });
+    return view ? view->state().UserName : QString();
+}
 
 }  // namespace stanor::app

@@ -191,6 +191,11 @@ public:
     QString GetIdVO(bool report);
     QString GetIdClient(bool report);
     records::RecordPersistence& Persistence() const { return *persistence_; }
+    // A save of the record is under way (its requests run in a nested event loop).
+    bool SaveUnderWay() const;
+    // Stores what is pending before the record is loaded again; false when
+    // something stays pending (the warning says why).
+    bool SaveBeforeLeaving();
 
     // ---- Printable sheets and the test text message (TAxStanorCommands.cpp) ----
     void JvXPBtnPrintClick();
@@ -240,6 +245,12 @@ public:
     void resetIdleSeconds() override { IdleSeconds = 0; }
     service::ServiceParams params() const override;
     bool ctrlHeld() const override;
+    // The sign-in: "ServiceNetrcFile" of the program's key (~/.netrc when
+    // empty), the dialog "Connexion au service de données", and the user's
+    // name of the last record answer.
+    QString netrcFile() const override;
+    std::optional<QString> askPassword(const QString& user, const QString& message) override;
+    QString userName() const override;
 
     // The store could not be read at all by the last OnStart (a malformed
     // file): at start-up the program ends after its boxes.

@@ -8,16 +8,19 @@
 #include "records/RecordCommands.h"
 #include "service/DataServiceClient.h"
 #include "service/HttpRules.h"
-#include "service/TextTools.h"
 #include "service/MultipartForm.h"
+#include "service/TextTools.h"
 
 #include <QAbstractButton>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QHttpMultiPart>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 
 namespace stanor::commands {
 
@@ -93,7 +96,31 @@ void SideCommands::print(PrintCommand command) {
     }
     const QString id = sheet.customer ? host_.getIdClient(true) : host_.getIdVO(true);
     if (id.isEmpty()) return;
-    OpenInBrowser(host_.reportUrl(SheetSelection(sheet, id), sheet.reportName));
+    const QString selection = SheetSelection(sheet, id);
+    const QString url = host_.reportUrl(selection, sheet.reportName);
+    if (!host_.downloadSheet) {
+        OpenInBrowser(url);
+        return;
+    }
+    const service::HttpResult got = host_.downloadSheet(url);
+    if (!got.ok) {
+        warnNotOpened(got.error.section(u'\n', 0, 0));
+        return;
+    }
+    if (!got.body.startsWith("%PDF-")) {
+        QString items = service::LogItemsText(QString::fromLatin1(got.body)).trimmed();
+        if (items.endsWith(QLatin1String(" -"))) items.chop(2);
+        warnNotOpened(items.isEmpty() ? QStringLiteral("le service de données n'a pas donné de document PDF")
+                                      : items);
+        return;
+    }
+    QString why;
+    const QString file = StorePrivateSheet(got.body, sheet.reportName, selection, why);
+    if (file.isEmpty()) {
+        warnNotOpened(why);
+        return;
+    }
+    OpenInBrowser(QUrl::fromLocalFile(file).toString());
 }
 
 bool SideCommands::OpenInBrowser(const QString& url) {
@@ -123,22 +150,45 @@ bool SideCommands::OpenInBrowser(const QString& url) {
     return opened;
 }
 
+namespace {
+// Where a sheet is, as the user reads it: a downloaded sheet's file path, else its address.
+QString SheetPlace(const QString& url) {
+    const QUrl u(url);
+    return u.isLocalFile() ? QDir::toNativeSeparators(u.toLocalFile()) : url;
+}
+}  // namespace
+
 void SideCommands::warnNotOpened(const QString& why, const QString& url) {
     trace(kNotOpened + why);
-    if (host_.setRequestError) host_.setRequestError(kNotOpened + why + QStringLiteral("\nAdresse de la fiche : ") + url);
+    if (url.isEmpty()) {
+        if (host_.setRequestError) host_.setRequestError(kNotOpened + why);
+        return;
+    }
+    if (host_.setRequestError)
+        host_.setRequestError(kNotOpened + why + QStringLiteral("\nAdresse de la fiche : ") + SheetPlace(url));
     if (host_.offerWarningAction)
         host_.offerWarningAction(QStringLiteral("Enregistrer le PDF…"), [this, url] { SaveSheet(url); });
 }
 
 bool SideCommands::SaveSheet(const QString& url) {
-    if (!host_.dialogs || !host_.download) return false;
-    const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                              .filePath(SheetFileName(url));
+    // A sheet downloaded with the session is read again from its file.
+    const QUrl address(url);
+    if (!host_.dialogs || (!address.isLocalFile() && !host_.download)) return false;
+    const QString name = address.isLocalFile() ? QFileInfo(address.toLocalFile()).fileName() : SheetFileName(url);
+    const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(name);
     const QString file =
         host_.dialogs->saveFile(QStringLiteral("Enregistrer la fiche"), start, QStringLiteral("Documents PDF (*.pdf)"));
     if (file.isEmpty()) return false;
     trace(QStringLiteral("Enregistrement de la fiche : ") + url + QStringLiteral(" -> ") + file);
-    const service::HttpResult got = host_.download(url);
+    service::HttpResult got;
+    if (address.isLocalFile()) {
+        QFile kept(address.toLocalFile());
+        got.ok = kept.open(QIODevice::ReadOnly);
+        if (got.ok) got.body = kept.readAll();
+        else got.error = QStringLiteral("la fiche téléchargée %1 ne se lit plus (%2)").arg(SheetPlace(url), kept.errorString());
+    } else {
+        got = host_.download(url);
+    }
     QString error;
     if (!got.ok)
         error = got.error.section(u'\n', 0, 0);
@@ -154,7 +204,7 @@ bool SideCommands::SaveSheet(const QString& url) {
         trace(QStringLiteral("Fiche non enregistrée : ") + error);
         if (host_.setRequestError)
             host_.setRequestError(QStringLiteral("Fiche non enregistrée : ") + error +
-                                  QStringLiteral("\nAdresse de la fiche : ") + url);
+                                  QStringLiteral("\nAdresse de la fiche : ") + SheetPlace(url));
         // Another place may do.
         if (host_.offerWarningAction)
             host_.offerWarningAction(QStringLiteral("Enregistrer le PDF…"), [this, url] { SaveSheet(url); });
@@ -178,10 +228,9 @@ void SideCommands::JvXPBtnSMSClick() {
         const QString text =
             SmsText(view_.form().text(QStringLiteral("aSite")), view_.form().text(QStringLiteral("xcIdentity")));
         service::MultipartForm form;
-        // The form sends each character of a text part as one byte: the
-        // UTF-8 bytes of the fields pass through it unchanged.
+        // The gateway reads the fields in UTF-8: their bytes go as they are.
         for (const FormField& f : SmsFormFields(settings.recipient, text))
-            form.addText(f.name, QString::fromLatin1(f.value));
+            form.addTextBytes(f.name, f.value);
         const service::HttpResult posted = host_.postForm(settings.url, form.release());
         const QString result =
             posted.ok ? SmsAnswerText(posted.body) : SmsTransferFailure(settings.url, posted.error);

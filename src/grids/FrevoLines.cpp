@@ -54,7 +54,8 @@ FrevoLoad loadFrevoLines(const FrevoColumns& columns, const std::vector<FrevoEle
             look.cells[size_t(k)].enabled =
                 frevoCellEnabled(k, false, line.Locked, out.rightCompta, look.cells[size_t(k)].inactive);
         }
-        const bool mayDelete = line.cell(ColNFacture).LoadedValue.isEmpty() || out.rightCompta;
+        // A line locked by its accounting number is deleted by those who may edit it only.
+        const bool mayDelete = out.rightCompta || (line.cell(ColNFacture).LoadedValue.isEmpty() && !line.Locked);
         look.icon = mayDelete ? FrevoIcon::Delete : FrevoIcon::Kept;
         look.hint = mayDelete ? kFrevoDeleteHint : QString();
         out.rows.push_back(std::move(line));

@@ -28,7 +28,7 @@ namespace stanor::photos {
 
 void PhotoSheet::ProcAssociateImage(bool blur) {
     QTreeWidgetItem* source = selectedItem(cListImageSource);
-    if (!source || busy_ || !mayChangePhotos()) return;
+    if (!source || busy_ || !mayChangePhotos() || saveUnderWay()) return;
     Busy busy(busy_);
     // The number is taken even when the attempt stops early, so that it is
     // not used twice before the list is read again from the record answer.
@@ -36,6 +36,7 @@ void PhotoSheet::ProcAssociateImage(bool blur) {
     const QString idVO = host_.getIdVO(true);
     if (idVO.isEmpty()) return;
     const int number = LastNumImage;
+    const int linkedBefore = cListImageVO ? cListImageVO->topLevelItemCount() : 0;
     const QString name = PhotoName(idVO, number);
     const QString dateText = LinkDateText(host_.now());
     if (host_.trace) host_.trace(QStringLiteral("ProcAssociateImage : ") + source->text(0) + QStringLiteral(" -> ") + name);
@@ -56,7 +57,7 @@ void PhotoSheet::ProcAssociateImage(bool blur) {
         if (host_.showError) host_.showError(QString::fromUtf8(e.what()));
         return;
     }
-    if (upload(idVO, number, name, dateText)) afterLink(idVO, number, name, dateText);
+    if (upload(idVO, number, name, dateText)) afterLink(idVO, number, name, dateText, linkedBefore);
 }
 
 void PhotoSheet::reduce(const QString& source, const images::Bitmap* blurred, const QString& name, bool transfer) {
@@ -144,18 +145,24 @@ bool PhotoSheet::upload(const QString& idVO, int number, const QString& name, co
     return requestError().isEmpty();
 }
 
-void PhotoSheet::afterLink(const QString& idVO, int number, const QString& name, const QString& dateText) {
-    if (!cListImageVO) return;
+void PhotoSheet::afterLink(const QString& idVO, int number, const QString& name, const QString& dateText,
+                           int linkedBefore) {
+    // Another record may have been opened while the photo was on its way:
+    // the photo stays the vehicle's it was sent for, never that record's.
+    const bool shown = vehicle_ == idVO && !view_.state().FlagNewEnreg;
+    if (!shown && host_.trace)
+        host_.trace(QStringLiteral("Cliché %1 lié au véhicule %2, qui n'est plus affiché").arg(name, idVO));
     // The time stored with the link, as the list shows the others.
-    auto* item = new QTreeWidgetItem(cListImageVO, {name, ShownLinkDate(dateText)});
+    QTreeWidgetItem* item =
+        shown && cListImageVO ? new QTreeWidgetItem(cListImageVO, {name, ShownLinkDate(dateText)}) : nullptr;
     // LastNumImage keeps its value: set back to 1 it would give the next
     // photo a number already linked, and that photo's files would be replaced.
-    if (!BecomesDefault(cListImageVO->topLevelItemCount(), number)) return;
+    if (!BecomesDefault(linkedBefore + 1, number)) return;
     WaitCursor wait;
-    if (!sendDefault(idVO, name)) return;
-    item->setText(2, kDefaultPhotoMark);
+    if (!sendDefault(idVO, name) || !shown) return;
+    if (item) item->setText(2, kDefaultPhotoMark);
     defaultName_ = name;
-    host_.updateView(false);
+    reloadRecord();
 }
 
 }  // namespace stanor::photos

@@ -125,9 +125,16 @@ private:
     bool blurPlate(const QString& name, images::Bitmap& blurred);
     // Sends both files and the link row; true when the service stored them.
     bool upload(const QString& idVO, int number, const QString& name, const QString& dateText);
-    void afterLink(const QString& idVO, int number, const QString& name, const QString& dateText);
+    // The link stored (at `dateText`): the list and the default follow, for
+    // the vehicle the photo was sent for (`linkedBefore` photos it had then),
+    // whichever record is shown now.
+    void afterLink(const QString& idVO, int number, const QString& name, const QString& dateText, int linkedBefore);
     // Sends the default photo's statement; true when it was stored.
     bool sendDefault(const QString& idVO, const QString& name);
+    // True, with a trace line, while a save of the record is under way.
+    bool saveUnderWay() const;
+    // Loads the record again, after storing what is pending on it.
+    void reloadRecord();
 
     pages::DesignedPages& pages_;
     pages::RecordView& view_;

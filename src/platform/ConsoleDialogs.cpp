@@ -1,6 +1,7 @@
 #include "ConsoleDialogs.h"
 
 #include <cstdio>
+#include <string>
 
 namespace stanor::platform {
 
@@ -21,6 +22,19 @@ Choice ConsoleDialogs::choose(const QString& caption, const QString& text, const
     std::fprintf(stderr, "  => %s\n", buttons.isEmpty() ? "" : buttons.first().toLocal8Bit().constData());
     std::fflush(stderr);
     return {buttons.isEmpty() ? -1 : 0, items.isEmpty() ? -1 : 0};
+}
+
+std::optional<QString> ConsoleDialogs::askPassword(const QString& caption, const QString& user,
+                                                   const QString& message) {
+    std::fprintf(stderr, "[%s] %s%s%s : mot de passe ?\n", caption.toLocal8Bit().constData(),
+                 user.toLocal8Bit().constData(), message.isEmpty() ? "" : " - ", message.toLocal8Bit().constData());
+    std::fflush(stderr);
+    std::string line;
+    for (int c; (c = std::fgetc(stdin)) != EOF;) {
+        if (c == '\n') return QString::fromLocal8Bit(line.data(), qsizetype(line.size()));
+        line.push_back(static_cast<char>(c));
+    }
+    return std::nullopt;
 }
 
 }  // namespace stanor::platform

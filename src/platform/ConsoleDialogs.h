@@ -2,7 +2,9 @@
 // Dialogs for runs without anyone at the screen (PROJSTANOR_DIALOGS=console):
 // every box is written to standard error as "[caption] text" and answered with
 // its default (OK, Yes for a question, the first of its own buttons);
-// pickers answer "cancelled".
+// pickers answer "cancelled". A
+// password is read as one line of standard input ("[caption] user" asked on
+// standard error); its end answers Cancel.
 
 #include "Dialogs.h"
 
@@ -16,6 +18,7 @@ public:
     QString saveFile(const QString& caption, const QString& start, const QString& filter) override;
     Choice choose(const QString& caption, const QString& text, const QStringList& items,
                   const QStringList& buttons) override;
+    std::optional<QString> askPassword(const QString& caption, const QString& user, const QString& message) override;
 };
 
 }  // namespace stanor::platform

@@ -35,6 +35,15 @@ public:
     // (the first is selected).
     virtual Choice choose(const QString& caption, const QString& text, const QStringList& items,
                           const QStringList& buttons) = 0;
+    // A password dialog captioned `caption`: `user` names who signs in,
+    // `message` (when not empty) says why it asks again. Nothing on Cancel,
+    // which is also the answer of dialogs that cannot ask.
+    virtual std::optional<QString> askPassword(const QString& caption, const QString& user, const QString& message) {
+        (void)caption;
+        (void)user;
+        (void)message;
+        return std::nullopt;
+    }
 };
 
 // Records every box shown and answers from a queue (Ok / Yes by default).
@@ -77,6 +86,22 @@ public:
     };
     std::vector<Shown> shown;
     std::vector<Asked> asked;
+    std::optional<QString> askPassword(const QString& caption, const QString& user, const QString& message) override {
+        passwordPrompts.push_back({caption, user, message});
+        if (passwords.empty()) return std::nullopt;
+        const bool typed = passwords.front().has_value();
+        const QString text = passwords.front().value_or(QString());
+        passwords.pop_front();
+        return typed ? std::optional<QString>(text) : std::nullopt;
+    }
+
+    struct PasswordPrompt {
+        QString caption, user, message;
+    };
+    // Password dialogs, apart from the message boxes; answered in turn from
+    // `passwords` (nothing: Cancel), Cancel when none is left.
+    std::vector<PasswordPrompt> passwordPrompts;
+    std::deque<std::optional<QString>> passwords;
     std::deque<MsgResult> answers;
     std::deque<Choice> choices;
     std::deque<QString> folders, files, savedFiles;

@@ -6,7 +6,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -115,6 +117,43 @@ Choice QtDialogs::choose(const QString& caption, const QString& text, const QStr
     layout->addWidget(box);
     dialog.exec();
     return choice;
+}
+
+std::optional<QString> QtDialogs::askPassword(const QString& caption, const QString& user, const QString& message) {
+    QDialog dialog(parent_);
+    dialog.setObjectName(QStringLiteral("PasswordDialog"));
+    dialog.setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(&dialog);
+    if (!message.isEmpty()) {
+        auto* why = new QLabel(message, &dialog);
+        why->setObjectName(QStringLiteral("LbPasswordMessage"));
+        why->setWordWrap(true);
+        why->setStyleSheet(QStringLiteral("color: #b00000"));
+        layout->addWidget(why);
+    }
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Utilisateur :"), new QLabel(user, &dialog));
+    auto* password = new QLineEdit(&dialog);
+    password->setObjectName(QStringLiteral("EdPassword"));
+    password->setEchoMode(QLineEdit::Password);
+    password->setMinimumWidth(260);
+    form->addRow(QStringLiteral("Mot de passe :"), password);
+    layout->addLayout(form);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Se connecter"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annuler"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    password->setFocus();
+    // The wait cursor of a loading form would hide that the dialog waits for the user.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    QApplication::restoreOverrideCursor();
+    if (!accepted) return std::nullopt;
+    QString typed = password->text();
+    password->clear();
+    return typed;
 }
 
 bool QtKeyboard::ctrlHeld() const {

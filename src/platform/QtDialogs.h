@@ -19,6 +19,7 @@ public:
     QString saveFile(const QString& caption, const QString& start, const QString& filter) override;
     Choice choose(const QString& caption, const QString& text, const QStringList& items,
                   const QStringList& buttons) override;
+    std::optional<QString> askPassword(const QString& caption, const QString& user, const QString& message) override;
 
 private:
     QWidget* parent_;

@@ -70,6 +70,8 @@ public:
     bool openRecord(const QString& id, bool customer, int kind = 0);
 
 private:
+    // True, with a trace line, while a save is under way: the command does not run.
+    bool saveUnderWay(const char* command) const;
     // The new record itself, once what was pending is stored (or gone).
     void startNewRecord();
     bool openRecord(const QString& id, bool customer, int kind, bool asideVehicle);

@@ -1,6 +1,8 @@
 #pragma once
 // The data service on a free loopback port with a fresh demo database, and a
-// main form whose run parameters point at it.
+// main form whose run parameters point at it. The form signs in as an
+// unattended workstation does: the demo users' passwords are in a netrc file
+// of the run's own ("ServiceNetrcFile").
 
 #include "app/TAxStanor.h"
 #include "DataService.h"
@@ -28,8 +30,12 @@ class RunningService {
 public:
     // log, when given, receives the service's line per request (with its time).
     // clock, when given, is the service's "now" (the server date of the records).
+    // adjust, when given, changes the service's options last (TLS...).
+    // fixedPort, when given, is the one to bind: the service restarted where its
+    // clients left it (a free port otherwise).
     explicit RunningService(const QString& root, std::function<void(const std::string&)> log = {},
-                            dataservice::Clock clock = {})
+                            dataservice::Clock clock = {},
+                            const std::function<void(dataservice::ServiceOptions&)>& adjust = {}, int fixedPort = 0)
     {
         QDir().mkpath(root);
         dataservice::ServiceOptions o;
@@ -41,10 +47,12 @@ public:
             copy = std::make_unique<dataservice::test::DemoCopy>(root.toStdString());
             copy->configure(o);
         }
-        o.port = 0;
+        o.port = fixedPort;
         o.logRequests = bool(log);
         o.log = std::move(log);
         o.clock = std::move(clock);
+        if (adjust)
+            adjust(o);
         service = std::make_unique<dataservice::DataService>(o);
         port = service->start();
         thread = std::thread([this] { service->run(); });
@@ -55,7 +63,12 @@ public:
         if (thread.joinable())
             thread.join();
     }
-    QString baseHRef() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port); }
+    QString baseHRef() const
+    {
+        return QStringLiteral("%1://127.0.0.1:%2/").arg(QString::fromLatin1(service->scheme())).arg(port);
+    }
+    // A session of a demo user ("1", "2", "3" or "9999"), for requests of the test's own.
+    std::string token(const std::string& idUser = "1") const { return dataservice::test::SignIn(port, idUser); }
 
     std::unique_ptr<dataservice::test::DemoCopy> copy;
     std::unique_ptr<dataservice::DataService> service;
@@ -79,6 +92,10 @@ public:
     FormRun(const QString& root, const QString& baseHRef, bool trace = true)
     {
         env.vars[QStringLiteral("Windir")] = root + QStringLiteral("/Windows");
+        QDir().mkpath(root);
+        netrcFile = root + QStringLiteral("/service.netrc");
+        dataservice::test::WriteDemoNetrc(netrcFile.toStdString());
+        set("ServiceNetrcFile", netrcFile);
         setService(baseHRef);
         set("idUser", QStringLiteral("1"));
         set("UserConcession", QStringLiteral("ALV"));
@@ -141,6 +158,7 @@ public:
     }
 
     QString traceDir;
+    QString netrcFile;  // the demo users' passwords
     platform::MemorySettingsStore store;
     platform::ManualClock clock;
     platform::ScriptedDialogs dialogs;
