@@ -1,5 +1,7 @@
 #include "PgStore.h"
 
+#include "History.h"
+
 #include "TextCodec.h"
 
 #include <libpq-fe.h>
@@ -346,16 +348,26 @@ Outcome PgSession::runClientSelect(const TranslatedSql& statement, size_t maxRow
     return outcome;
 }
 
-Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit) {
+Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit,
+                                  const BeforeStatement& beforeStatement) {
     if (auto refused = RefuseClientWrite(statement)) return *refused;
     const PgStatement pg = RenderClientSql(statement, *names_);
     if (!pg.ok()) return NotWritten(pg);
     Outcome outcome;
     // Alone, the statement is its own transaction; with a step before the
     // commit, that step runs inside it.
-    if (beforeCommit) {
+    const bool steps = beforeCommit || beforeStatement;
+    if (steps) {
         ResultHolder begin{PQexec(conn_, "BEGIN")};
         if (!Succeeded(begin.r)) return failure(begin.r, statement.kind);
+    }
+    if (beforeStatement) {
+        if (std::string why = RunWriteStep([&] { return beforeStatement(*this); }); !why.empty()) {
+            rollback();
+            outcome.status = Outcome::Status::Failed;
+            outcome.message = why;
+            return outcome;
+        }
     }
     {
         ResultHolder r{PQexec(conn_, pg.sql.c_str())};
@@ -376,14 +388,9 @@ Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCo
             }
         }
     }
-    if (!beforeCommit) return outcome;
-    std::string why;
-    try {
-        why = beforeCommit(*this, outcome);
-    } catch (const std::exception& e) {
-        why = std::string("Erreur interne du service de données : ") + e.what();
-    }
-    if (!why.empty()) {
+    if (!steps) return outcome;
+    if (std::string why = beforeCommit ? RunWriteStep([&] { return beforeCommit(*this, outcome); }) : std::string();
+        !why.empty()) {
         rollback();
         outcome.status = Outcome::Status::Failed;
         outcome.message = why;
@@ -396,6 +403,29 @@ Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCo
         return failed;
     }
     return outcome;
+}
+
+Outcome PgSession::readForWrite(const TranslatedSql& select) {
+    const PgStatement pg = RenderClientSql(select, *names_);
+    if (!pg.ok()) return NotWritten(pg);
+    // The rows are locked until the write's transaction ends: a service
+    // changing them meanwhile waits, so that the values read are the ones replaced.
+    Outcome outcome;
+    ResultHolder r{PQexec(conn_, (pg.sql + " FOR UPDATE").c_str())};
+    if (!Succeeded(r.r)) return failure(r.r, StatementKind::Select);
+    ReadRows(r.r, outcome.rows, static_cast<size_t>(-1));
+    return outcome;
+}
+
+void PgSession::addHistory(const std::vector<HistoryEntry>& entries) {
+    for (const HistoryEntry& e : entries)
+        run("SELECT stanor_add_history(?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            {e.when, e.userId, e.table, e.key, e.recordTable, e.recordKey, e.column, e.oldValue, e.newValue}, true);
+}
+
+ResultSet PgSession::history(const std::string& table, const std::string& key) {
+    return run("SELECT \"When\", UserID, UserName, TableName, KeyValue, \"Column\", OldValue, NewValue"
+               " FROM stanor_history(?, ?)", {table, key}, true);
 }
 
 // ---- data reserved to the service -----------------------------------------
