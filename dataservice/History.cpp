@@ -153,7 +153,7 @@ WriteTarget ReadWriteTarget(const TranslatedSql& statement) {
     return out;
 }
 
-TranslatedSql RowsNamedBy(const TranslatedSql& write, const WriteTarget& target) {
+TranslatedSql RowsNamedBy(const WriteTarget& target) {
     TranslatedSql out;
     out.kind = StatementKind::Select;
     out.tokens = {{Tok::Word, "SELECT"}, {Tok::Space, " "}, {Tok::Punct, "*"},   {Tok::Space, " "},
@@ -168,7 +168,6 @@ TranslatedSql RowsNamedBy(const TranslatedSql& write, const WriteTarget& target)
         if ((IsWord(tok, "TRUE") || IsWord(tok, "FALSE")) && !call) out.sql += IsWord(tok, "TRUE") ? "1" : "0";
         else out.sql += tok.text;
     }
-    (void)write;
     return out;
 }
 
@@ -243,7 +242,7 @@ ChangeRecorder::ChangeRecorder(const TranslatedSql& write, std::string userId, s
 
 std::string ChangeRecorder::before(Session& s) {
     if (!table_ || write_.kind == StatementKind::Insert) return {};
-    Outcome read = s.readForWrite(RowsNamedBy(write_, target_));
+    Outcome read = s.readForWrite(RowsNamedBy(target_));
     if (!read.ok()) return read.message;
     before_ = std::move(read.rows);
     return {};

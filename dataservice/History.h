@@ -58,7 +58,7 @@ WriteTarget ReadWriteTarget(const TranslatedSql& statement);
 
 // The rows an UPDATE or DELETE names: "SELECT * FROM table WHERE ..." with
 // the statement's own conditions, for both engines.
-TranslatedSql RowsNamedBy(const TranslatedSql& write, const WriteTarget& target);
+TranslatedSql RowsNamedBy(const WriteTarget& target);
 
 // The history rows of one write, made from the rows read before it runs and
 // after: every column an insert gives (but empty ones), every column an
