@@ -65,7 +65,7 @@ TEST(RecordsPageStatement, UpdatesOfAPage) {
          vo, ""},
         {"a Frevo total that really changed is written", 1,
          {key("idTVO", "1"), field("FrevoFixe", 5, "0.00", "150.00")}, vo,
-         "Update tVehicles set FrevoFixe=150.00 where (idTVO=1) and (FrevoFixe=0.00)"},
+         "Update tVehicles set FrevoFixe=150.00 where (idTVO=1)"},  // a sum of lines: not compared
         {"keys: each term in parentheses, empty one isNull, text quoted, later ones ignored", 1,
          {key("idTVO", "2"), key("StatutVD", ""), key("Immatriculation", "EF456GH", 2), field("CV", 4, "5", "6"),
           key("idVO", "1002")},
