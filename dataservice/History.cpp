@@ -1,6 +1,7 @@
 #include "History.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 namespace stanor::dataservice {
@@ -140,7 +141,11 @@ WriteTarget ReadWriteTarget(const TranslatedSql& statement) {
     out.table = table;
     // The first term: "key = value", in parentheses or not.
     size_t k = NextSolid(out.where, 0);
-    while (k < out.where.size() && IsPunct(out.where[k], '(') && out.where[k].text == "(") k = NextSolid(out.where, k + 1);
+    int opened = 0;
+    while (k < out.where.size() && IsPunct(out.where[k], '(') && out.where[k].text == "(") {
+        ++opened;
+        k = NextSolid(out.where, k + 1);
+    }
     if (k >= out.where.size() || !IsName(out.where[k])) return out;
     const size_t eq = NextSolid(out.where, k + 1);
     if (eq >= out.where.size() || out.where[eq].text != "=") return out;
@@ -150,6 +155,18 @@ WriteTarget ReadWriteTarget(const TranslatedSql& statement) {
     if (v >= out.where.size() || (out.where[v].kind != Tok::Number && out.where[v].kind != Tok::String)) return out;
     out.termColumn = Unquoted(out.where[k]);
     out.termValue = sign + Unquoted(out.where[v]);
+    // Whether the rest of the WHERE can only narrow the term: its parentheses
+    // close right after it, then AND or the end, and no OR stands outside parentheses.
+    size_t after = NextSolid(out.where, v + 1);
+    for (; opened > 0 && after < out.where.size() && out.where[after].text == ")"; --opened)
+        after = NextSolid(out.where, after + 1);
+    bool narrows = opened == 0 && (after >= out.where.size() || IsWord(out.where[after], "AND"));
+    int level = 0;
+    for (const SqlToken& t : out.where) {
+        level += Depth(t);
+        if (level == 0 && IsWord(t, "OR")) narrows = false;
+    }
+    out.termNarrowed = narrows;
     return out;
 }
 
@@ -174,48 +191,59 @@ TranslatedSql RowsNamedBy(const WriteTarget& target) {
 std::vector<HistoryEntry> Differences(const ResultSet& before, const ResultSet& after, const RecordTable& table,
                                       const std::string& userId, const std::string& when) {
     std::vector<HistoryEntry> out;
-    auto columnOf = [](const ResultSet& rs, const std::string& name) -> long {
-        for (size_t c = 0; c < rs.columns.size(); ++c)
-            if (Upper(rs.columns[c]) == Upper(name)) return static_cast<long>(c);
-        return -1;
+    // Column positions, found once (both sides are usually the same SELECT *).
+    auto positions = [](const ResultSet& rs) {
+        std::map<std::string, size_t> at;
+        for (size_t c = 0; c < rs.columns.size(); ++c) at.emplace(Upper(rs.columns[c]), c);
+        return at;
     };
-    auto keyOf = [&](const ResultSet& rs, size_t row) {
-        const long c = *table.key ? columnOf(rs, table.key) : -1;
+    const std::map<std::string, size_t> beforeAt = positions(before), afterAt = positions(after);
+    auto find = [](const std::map<std::string, size_t>& at, const char* name) -> long {
+        const auto found = *name ? at.find(Upper(name)) : at.end();
+        return found == at.end() ? -1 : static_cast<long>(found->second);
+    };
+    const long beforeKey = find(beforeAt, table.key), afterKey = find(afterAt, table.key);
+    const long beforeOwner = find(beforeAt, table.owner), afterOwner = find(afterAt, table.owner);
+    std::vector<long> inAfter(before.columns.size(), -1);
+    for (size_t c = 0; c < before.columns.size(); ++c) {
+        const auto found = afterAt.find(Upper(before.columns[c]));
+        if (found != afterAt.end()) inAfter[c] = static_cast<long>(found->second);
+    }
+    auto cell = [](const ResultSet& rs, size_t row, long c) {
         return c < 0 ? std::string() : rs.rows[row][static_cast<size_t>(c)];
     };
-    auto entry = [&](const ResultSet& rs, size_t row, const std::string& column) {
+    auto entry = [&](bool isAfter, size_t row, const std::string& column) {
+        const ResultSet& rs = isAfter ? after : before;
         HistoryEntry e;
         e.when = when;
         e.userId = userId;
         e.table = table.table;
-        e.key = keyOf(rs, row);
+        e.key = cell(rs, row, isAfter ? afterKey : beforeKey);
         e.recordTable = table.recordTable;
-        const long owner = *table.owner ? columnOf(rs, table.owner) : -1;
-        e.recordKey = *table.owner ? (owner < 0 ? std::string() : rs.rows[row][static_cast<size_t>(owner)]) : e.key;
+        e.recordKey = *table.owner ? cell(rs, row, isAfter ? afterOwner : beforeOwner) : e.key;
         e.column = column;
         return e;
     };
     // Rows read after the write, by key (a keyless row is never matched: it was inserted or deleted).
     std::map<std::string, size_t> afterByKey;
     for (size_t r = 0; r < after.rows.size(); ++r)
-        if (std::string k = keyOf(after, r); !k.empty()) afterByKey[k] = r;
+        if (std::string k = cell(after, r, afterKey); !k.empty()) afterByKey[k] = r;
     std::map<std::string, bool> matched;
     for (size_t r = 0; r < before.rows.size(); ++r) {
-        const std::string k = keyOf(before, r);
+        const std::string k = cell(before, r, beforeKey);
         const auto found = k.empty() ? afterByKey.end() : afterByKey.find(k);
         for (size_t c = 0; c < before.columns.size(); ++c) {
             const std::string& old = before.rows[r][c];
             if (found == afterByKey.end()) {
                 if (old.empty()) continue;
-                HistoryEntry e = entry(before, r, before.columns[c]);
+                HistoryEntry e = entry(false, r, before.columns[c]);
                 e.oldValue = old;
                 out.push_back(std::move(e));
                 continue;
             }
-            const long ac = columnOf(after, before.columns[c]);
-            const std::string now = ac < 0 ? std::string() : after.rows[found->second][static_cast<size_t>(ac)];
+            const std::string now = cell(after, found->second, inAfter[c]);
             if (now == old) continue;
-            HistoryEntry e = entry(after, found->second, before.columns[c]);
+            HistoryEntry e = entry(true, found->second, before.columns[c]);
             e.oldValue = old;
             e.newValue = now;
             out.push_back(std::move(e));
@@ -223,11 +251,11 @@ std::vector<HistoryEntry> Differences(const ResultSet& before, const ResultSet& 
         if (found != afterByKey.end()) matched[k] = true;
     }
     for (size_t r = 0; r < after.rows.size(); ++r) {
-        const std::string k = keyOf(after, r);
+        const std::string k = cell(after, r, afterKey);
         if (!k.empty() && matched.count(k)) continue;
         for (size_t c = 0; c < after.columns.size(); ++c) {
             if (after.rows[r][c].empty()) continue;
-            HistoryEntry e = entry(after, r, after.columns[c]);
+            HistoryEntry e = entry(true, r, after.columns[c]);
             e.newValue = after.rows[r][c];
             out.push_back(std::move(e));
         }
@@ -242,6 +270,17 @@ ChangeRecorder::ChangeRecorder(const TranslatedSql& write, std::string userId, s
 
 std::string ChangeRecorder::before(Session& s) {
     if (!table_ || write_.kind == StatementKind::Insert) return {};
+    // Named by a column's value that the rest only narrows: the rows of that
+    // value, read (and locked) by the service's own prepared query; the rows
+    // the write leaves as they were make no history.
+    if (target_.termNarrowed) {
+        const std::string& c = target_.termColumn;
+        const bool plain = std::all_of(c.begin(), c.end(), [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)) || ch == '_'; });
+        before_ = s.query("SELECT * FROM " + QuoteIdentifier(table_->table) + " WHERE " +
+                              (plain ? c : QuoteIdentifier(c)) + " = ?" + s.rowLock(),
+                          {target_.termValue});
+        return {};
+    }
     Outcome read = s.readForWrite(RowsNamedBy(target_));
     if (!read.ok()) return read.message;
     before_ = std::move(read.rows);

@@ -51,6 +51,7 @@ struct WriteTarget {
     std::vector<std::string> setColumns;
     std::vector<SqlToken> where;      // the tokens after WHERE
     std::string termColumn, termValue;
+    bool termNarrowed = false;        // the rest of the WHERE only narrows that term
 
     bool ok() const { return !table.empty(); }
 };

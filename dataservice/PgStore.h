@@ -56,6 +56,7 @@ public:
     Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {},
                            const BeforeStatement& beforeStatement = {}) override;
     Outcome readForWrite(const TranslatedSql& select) override;
+    std::string rowLock() const override { return " FOR UPDATE"; }
     void addHistory(const std::vector<HistoryEntry>& entries) override;
     ResultSet history(const std::string& table, const std::string& key) override;
 

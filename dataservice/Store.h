@@ -118,6 +118,9 @@ public:
     // inside that write's transaction under the rules of the client's reads;
     // the rows it reads are locked until the transaction ends.
     virtual Outcome readForWrite(const TranslatedSql& select) = 0;
+    // What a SELECT of the service's own ends with to lock its rows until the
+    // transaction ends, on engines that lock rows (SQLite's writer holds the database).
+    virtual std::string rowLock() const { return {}; }
 
     // The history of changes (History.h), which no statement of the client reaches.
     virtual void addHistory(const std::vector<HistoryEntry>& entries) = 0;
