@@ -51,6 +51,8 @@ std::optional<Outcome> RefuseClientWrite(const TranslatedSql& statement) {
 std::string RunWriteStep(const std::function<std::string()>& step) {
     try {
         return step();
+    } catch (const DatabaseBusy&) {
+        return messages::kBusy;  // the client sends it again, as any write that met a lock
     } catch (const std::exception& e) {
         return std::string("Erreur interne du service de données : ") + e.what();
     }
