@@ -61,6 +61,12 @@ ServiceRequest RequestCatalogue::infoCL() const
             answerPath(answer::kCL)};
 }
 
+ServiceRequest RequestCatalogue::history(const QString& table, const QString& key) const
+{
+    return {endpoint(QStringLiteral("AxHistory")) + QLatin1String("&Table=") + table + QLatin1String("&Key=") + key,
+            answerPath(answer::kHistory)};
+}
+
 ServiceRequest RequestCatalogue::search(const QString& select) const
 {
     return {endpoint(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select +
