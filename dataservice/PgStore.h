@@ -54,7 +54,12 @@ public:
     ResultSet query(const std::string& sql, const std::vector<std::string>& binds = {}) override;
     void exec(const std::string& sql) override;
     Outcome runClientSelect(const TranslatedSql& statement, size_t maxRows) override;
-    Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {}) override;
+    Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {},
+                           const BeforeStatement& beforeStatement = {}) override;
+    Outcome readForWrite(const TranslatedSql& select) override;
+    std::string rowLock() const override { return " FOR UPDATE"; }
+    void addHistory(const std::vector<HistoryEntry>& entries) override;
+    ResultSet history(const std::string& table, const std::string& key) override;
 
     ResultSet user(const std::string& idUser) override;
     ResultSet userGroups(const std::string& idUser) override;

@@ -71,7 +71,11 @@ public:
     ResultSet query(const std::string& sql, const std::vector<std::string>& binds = {}) override;
     void exec(const std::string& sql) override;
     Outcome runClientSelect(const TranslatedSql& statement, size_t maxRows) override;
-    Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {}) override;
+    Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {},
+                           const BeforeStatement& beforeStatement = {}) override;
+    Outcome readForWrite(const TranslatedSql& select) override;
+    void addHistory(const std::vector<HistoryEntry>& entries) override;
+    ResultSet history(const std::string& table, const std::string& key) override;
 
     ResultSet user(const std::string& idUser) override;
     ResultSet userGroups(const std::string& idUser) override;
@@ -99,6 +103,7 @@ private:
     void armDeadline(int ms);
     void ensureInsertKeys();
     void ensureSignInTables();
+    void ensureHistory();
 
     sqlite3* db_ = nullptr;
     DatabaseOptions options_;
@@ -109,6 +114,7 @@ private:
     WriteTurns* writeTurns_;
     bool insertKeysChecked_ = false;
     bool signInTablesChecked_ = false;
+    bool historyChecked_ = false;
 };
 
 // Reads every row of a prepared statement into wire form (at most maxRows);

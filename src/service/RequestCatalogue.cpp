@@ -63,6 +63,12 @@ ServiceRequest RequestCatalogue::infoCL() const
             answerPath(answer::kCL)};
 }
 
+ServiceRequest RequestCatalogue::history(const QString& table, const QString& key) const
+{
+    return {endpoint(QStringLiteral("AxHistory")) + QLatin1String("&Table=") + table + QLatin1String("&Key=") + key,
+            answerPath(answer::kHistory)};
+}
+
 ServiceRequest RequestCatalogue::search(const QString& select) const
 {
     // One row more than the panel shows tells it that more records match.

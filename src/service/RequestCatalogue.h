@@ -25,6 +25,7 @@ inline const QString kSaveAction = QStringLiteral("XmlAXSQLAction.xml");
 inline const QString kDelete = QStringLiteral("XmlAXDelete.xml");
 inline const QString kUpdate = QStringLiteral("XmlAXUpdate.xml");
 inline const QString kInsert = QStringLiteral("XmlAXInsert.xml");
+inline const QString kHistory = QStringLiteral("XmlHistory.xml");
 }  // namespace answer
 
 // A request: the address to send (before HttpExecute adds the customer id)
@@ -69,6 +70,8 @@ public:
     ServiceRequest photoLinkUpdate(const QString& statement) const;
     // The multipart photo upload, posted to "AxInsert".
     ServiceRequest photoUpload() const;
+    // The changes of a record and of its lines ("AxHistory"), newest first.
+    ServiceRequest history(const QString& table, const QString& key) const;
     // A printable sheet, opened in the browser (no answer file).
     QString reportUrl(const QString& selection, const QString& reportName) const;
 
