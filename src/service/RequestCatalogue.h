@@ -61,11 +61,14 @@ public:
     ServiceRequest photoLinkUpdate(const QString& statement) const;
     // The multipart photo upload, posted to "AxInsert".
     ServiceRequest photoUpload() const;
+    // A photo file under the web address of the photos (ending with "/").
+    QString photo(const QString& imagesUrl, const QString& file) const;
     // A printable sheet, opened in the browser (no answer file).
     QString reportUrl(const QString& selection, const QString& reportName) const;
 
 private:
     QString endpoint(const QString& name) const;
+    QString endpointForUser(const QString& name) const;
     ServiceRequest statement(const QString& endpointName, const QString& sql,
                              const QString& file) const;
     ServiceParams p_;

@@ -36,8 +36,8 @@ TEST_F(FrevoForm, WhatEachUserMayChange) {
         const char* editable;  // columns 1 to 8 of each row
     };
     const Case cases[] = {
-        // A salesperson: the accounted line is locked, the invoiced one cannot be deleted.
-        {"2", "0 2 0 1", "-------- -11-1111 -11-1111 -1------"},
+        // A salesperson: the accounted line is locked; it and the invoiced one cannot be deleted.
+        {"2", "2 2 0 1", "-------- -11-1111 -11-1111 -1------"},
         // Accounting and sales: every line, the number included; only the template's date.
         {"1", "0 0 0 1", "-1111111 -1111111 -1111111 -1------"},
     };

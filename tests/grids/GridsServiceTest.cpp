@@ -85,12 +85,12 @@ TEST_F(GridsService, CostLineEditedInsertedAndDeleted) {
 TEST_F(GridsService, FixedCostLineOfAVehicleForPrivateBuyers) {
     FixedCostInput in;
     in.Kind = QStringLiteral("VO");
-    in.IdVO = QStringLiteral("1002");
+    in.IdVO = QStringLiteral("1001");  // of the site NORD
     in.Destination = QStringLiteral("PARTICULIERS");
     in.SiteFee = QString::fromStdString(Scalar("SELECT MontantFraisDossier FROM tSites WHERE Site='NORD'"));
     in.Today = QDate(2026, 12, 9);
     Write("AxInsert", TestFraisFixes(in));
-    EXPECT_EQ(Stored("SELECT DateFrevo || '|' || MontantHT FROM \"tVO - Frevo\" WHERE idVO=1002 AND TypeFrevo='fixe'"),
+    EXPECT_EQ(Stored("SELECT DateFrevo || '|' || MontantHT FROM \"tVO - Frevo\" WHERE idVO=1001 AND TypeFrevo='fixe'"),
               QStringLiteral("2026-12-09|150"));
 }
 
