@@ -6,6 +6,7 @@
 #include "Caller.h"
 #include "Store.h"
 #include "TextCodec.h"
+#include "WriteGate.h"
 #include "XmlAnswer.h"
 
 #include <chrono>
@@ -49,18 +50,25 @@ public:
 
     static constexpr size_t kMaxPhotoBytes = 4096000;
 
+    // The dealership of the user a request acts for ("" when the user is not known).
+    std::string dealershipOf(const Caller& caller);
+    // A session of the store acting for the caller (see Session::actFor).
+    Store::Lease session(const Caller& caller);
+
 private:
+    using Extra = std::vector<std::pair<std::string, std::string>>;
     void writeUser(XmlAnswer& out, Session& s, const std::string& userId, std::string& concession);
     void writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
-                   const std::vector<std::pair<std::string, std::string>>& extra = {});
-    std::string runWrite(const TranslatedSql& sql, const std::string& root,
-                         const Session::BeforeCommit& beforeCommit = {});
-    std::string writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o, bool replayed);
-    std::string keyedInsert(const TranslatedSql& sql, const std::string& key);
+                   const Extra& extra = {});
+    std::string writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o, bool replayed,
+                            const Extra& outParams = {});
+    std::string keyedInsert(Session& s, const TranslatedSql& sql, const std::string& key,
+                            const Session::BeforeStatement& check);
 
     Store& db_;
     std::string imagesDir_;
     Clock clock_;
+    WriteGate gate_;
 };
 
 

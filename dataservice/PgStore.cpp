@@ -1,5 +1,6 @@
 #include "PgStore.h"
 
+#include "DealershipScope.h"
 #include "TextCodec.h"
 
 #include <libpq-fe.h>
@@ -202,6 +203,21 @@ std::vector<std::string> PgStore::excessRights() {
     return reads;
 }
 
+std::vector<std::string> PgStore::tablesWithoutWall() {
+    auto lease = acquire();
+    PGconn* conn = static_cast<PgSession&>(*lease).handle();
+    ResultHolder r{PQexec(conn,
+                          "SELECT c.relname, c.relrowsecurity FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
+                          " WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p')")};
+    if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
+        throw std::runtime_error("lecture des tables impossible : " + Message(r.r, conn));
+    std::vector<std::string> missing;
+    for (int i = 0; i < PQntuples(r.r); ++i)
+        if (IsScopedTable(PQgetvalue(r.r, i, 0)) && std::string(PQgetvalue(r.r, i, 1)) != "t")
+            missing.push_back(PQgetvalue(r.r, i, 0));
+    return missing;
+}
+
 // ---- session --------------------------------------------------------------
 
 PgSession::PgSession(const std::string& conninfo, const DatabaseOptions& options,
@@ -291,6 +307,9 @@ Outcome PgSession::failure(PGresult* result, StatementKind kind) {
     } else if (state == "57014") {
         o.status = Outcome::Status::Failed;
         o.message = messages::kInterrupted;
+    } else if (state == "42501" && message.find("row-level security") != std::string::npos) {
+        o.status = Outcome::Status::Refused;
+        o.message = "Écriture refusée : l'enregistrement n'est pas de la concession de l'utilisateur";
     } else if (state == "42501") {
         o.status = Outcome::Status::Refused;
         o.message = messages::NotReachable(DeniedObject(message, kind));
@@ -307,18 +326,33 @@ Outcome PgSession::failure(PGresult* result, StatementKind kind) {
     return o;
 }
 
+std::string PgSession::actingBegin() const {
+    return "BEGIN; SELECT FROM stanor_act_as(" + QuoteLiteral(acting_) + "); ";
+}
+
+void PgSession::actFor(const std::string& userId) {
+    const bool number = !userId.empty() && userId.size() <= 18 &&
+                        userId.find_first_not_of("0123456789") == std::string::npos;
+    acting_ = number ? userId : std::string();
+}
+
+ResultSet PgSession::queryRowsToWrite(const std::string& sql, const std::vector<std::string>& binds) {
+    return run(sql + " FOR UPDATE", binds, false);
+}
+
 Outcome PgSession::runClientSelect(const TranslatedSql& statement, size_t maxRows) {
     if (auto refused = RefuseClientSelect(statement)) return *refused;
     const PgStatement pg = RenderClientSql(statement, *names_);
     if (!pg.ok()) return NotWritten(pg);
     Outcome outcome;
-    // One exchange: a read-only transaction (nothing it calls may write, lock
-    // rows or take a key) that reads only as many rows as the answer takes,
-    // with a plan that aims at them: a LIMIT, or a cursor when the statement
+    // One exchange: a transaction that acts for the request's user (the
+    // dealership wall), then read only (nothing it calls may write, lock rows
+    // or take a key), that reads only as many rows as the answer takes, with
+    // a plan that aims at them: a LIMIT, or a cursor when the statement
     // limits itself.
     const size_t rows = std::min(maxRows, options_.maxRows);
-    const std::string begin =
-        pg.searchesByTrigrams ? "BEGIN READ ONLY; SET LOCAL enable_indexscan = off; " : "BEGIN READ ONLY; ";
+    const std::string begin = actingBegin() + "SET TRANSACTION READ ONLY; " +
+                              (pg.searchesByTrigrams ? "SET LOCAL enable_indexscan = off; " : "");
     const std::string text =
         pg.limitsItself ? begin + "DECLARE stanor_rows NO SCROLL CURSOR FOR " + pg.sql + "; FETCH FORWARD " +
                               std::to_string(rows) + " FROM stanor_rows; COMMIT"
@@ -331,7 +365,7 @@ Outcome PgSession::runClientSelect(const TranslatedSql& statement, size_t maxRow
         if (!Succeeded(r)) {
             outcome = failure(r, statement.kind);
             failed = true;
-        } else if (PQresultStatus(r) == PGRES_TUPLES_OK) {
+        } else if (PQresultStatus(r) == PGRES_TUPLES_OK && PQnfields(r) > 0) {
             ReadRows(r, outcome.rows, rows);
         }
     }
@@ -339,16 +373,40 @@ Outcome PgSession::runClientSelect(const TranslatedSql& statement, size_t maxRow
     return outcome;
 }
 
-Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit) {
+Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit,
+                                  const BeforeStatement& check) {
     if (auto refused = RefuseClientWrite(statement)) return *refused;
     const PgStatement pg = RenderClientSql(statement, *names_);
     if (!pg.ok()) return NotWritten(pg);
     Outcome outcome;
-    // Alone, the statement is its own transaction; with a step before the
-    // commit, that step runs inside it.
-    if (beforeCommit) {
-        ResultHolder begin{PQexec(conn_, "BEGIN")};
-        if (!Succeeded(begin.r)) return failure(begin.r, statement.kind);
+    // The statement's transaction acts for the request's user (the dealership
+    // wall); the check and the step before the commit run inside it.
+    {
+        ResultHolder begin{PQexec(conn_, actingBegin().c_str())};
+        if (!Succeeded(begin.r)) {
+            Outcome failed = failure(begin.r, statement.kind);
+            rollback();
+            return failed;
+        }
+    }
+    if (check) {
+        std::string why;
+        try {
+            why = check(*this);
+        } catch (const DatabaseBusy&) {
+            rollback();
+            outcome.status = Outcome::Status::Busy;
+            outcome.message = messages::kBusy;
+            return outcome;
+        } catch (const std::exception& e) {
+            why = std::string("Erreur interne du service de données : ") + e.what();
+        }
+        if (!why.empty()) {
+            rollback();
+            outcome.status = Outcome::Status::Refused;
+            outcome.message = why;
+            return outcome;
+        }
     }
     {
         ResultHolder r{PQexec(conn_, pg.sql.c_str())};
@@ -369,10 +427,9 @@ Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCo
             }
         }
     }
-    if (!beforeCommit) return outcome;
     std::string why;
     try {
-        why = beforeCommit(*this, outcome);
+        if (beforeCommit) why = beforeCommit(*this, outcome);
     } catch (const std::exception& e) {
         why = std::string("Erreur interne du service de données : ") + e.what();
     }

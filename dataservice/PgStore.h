@@ -34,6 +34,9 @@ public:
     // The rights that the connected role holds beyond those the client's
     // statements need, one French line each ("lecture de la table tUsers").
     std::vector<std::string> excessRights();
+    // The tables of dealerships' records that lack their wall (a database
+    // made before it, see DealershipScope.h), one name each.
+    std::vector<std::string> tablesWithoutWall();
 
 protected:
     std::unique_ptr<Session> open() override;
@@ -53,7 +56,10 @@ public:
     ResultSet query(const std::string& sql, const std::vector<std::string>& binds = {}) override;
     void exec(const std::string& sql) override;
     Outcome runClientSelect(const TranslatedSql& statement, size_t maxRows) override;
-    Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {}) override;
+    Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {},
+                           const BeforeStatement& check = {}) override;
+    ResultSet queryRowsToWrite(const std::string& sql, const std::vector<std::string>& binds) override;
+    void actFor(const std::string& userId) override;
 
     ResultSet user(const std::string& idUser) override;
     ResultSet userGroups(const std::string& idUser) override;
@@ -74,11 +80,14 @@ private:
     ResultSet run(const std::string& sql, const std::vector<std::string>& binds, bool typedEverywhere);
     Outcome failure(pg_result* result, StatementKind kind);
     void rollback();
+    // The start of a client statement's transaction: BEGIN, and the user it acts for.
+    std::string actingBegin() const;
 
     pg_conn* conn_ = nullptr;
     DatabaseOptions options_;
     std::shared_ptr<const PgNames> names_;
     std::unordered_map<std::string, std::string> prepared_;  // the service's SQL -> statement name
+    std::string acting_;  // idUser the client's statements act for; "" for nobody
 };
 
 // Reads every row of a query's result into wire form (at most maxRows).

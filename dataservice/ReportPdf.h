@@ -16,8 +16,9 @@ struct Report {
 };
 
 // `today` is the service's date ("dd/mm/yyyy"); the vehicles' default photos
-// are read from `imagesDir`.
+// are read from `imagesDir`. A record of another dealership than `dealership`
+// (the user's) is answered as missing.
 Report BuildReport(Session& s, const std::string& select, const std::string& name, const std::string& today,
-                   const std::string& imagesDir);
+                   const std::string& imagesDir, const std::string& dealership);
 
 }  // namespace stanor::dataservice

@@ -7,6 +7,7 @@
 #include "Store.h"
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -47,7 +48,9 @@ public:
     ResultSet query(const std::string& sql, const std::vector<std::string>& binds = {}) override;
     void exec(const std::string& sql) override;
     Outcome runClientSelect(const TranslatedSql& statement, size_t maxRows) override;
-    Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {}) override;
+    Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {},
+                           const BeforeStatement& check = {}) override;
+    void actFor(const std::string& userId) override;
 
     ResultSet user(const std::string& idUser) override;
     ResultSet userGroups(const std::string& idUser) override;

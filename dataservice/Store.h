@@ -101,7 +101,25 @@ public:
     // transaction, on this session and with the outcome so far; returning a
     // non-empty text rolls it back with that message.
     using BeforeCommit = std::function<std::string(Session&, const Outcome&)>;
-    virtual Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {}) = 0;
+    // `check`, when given, runs inside the statement's transaction before the
+    // statement, on this session; returning a non-empty text refuses the
+    // statement with that message, and nothing of it is applied.
+    using BeforeStatement = std::function<std::string(Session&)>;
+    virtual Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {},
+                                   const BeforeStatement& check = {}) = 0;
+
+    // The service's own SELECT of rows that the statement of the current
+    // transaction is about to change; on engines that lock rows, they stay
+    // locked until the transaction ends.
+    virtual ResultSet queryRowsToWrite(const std::string& sql, const std::vector<std::string>& binds) {
+        return query(sql, binds);
+    }
+
+    // The user whose dealership the client's statements see and change: the
+    // records of other dealerships are out of their reach (see
+    // DealershipScope.h). Until it is called, and for a user who is not
+    // known, the client's statements reach no record at all.
+    virtual void actFor(const std::string& userId) = 0;
 
     // Data reserved to the service.
     // UserConcession, UserSite, Name_, US1 of a user (no row when unknown).

@@ -85,7 +85,7 @@ TEST_F(DataServiceSafety, ConcurrentClientsAreAllServed) {
             auto c = Client();
             for (int i = 0; i < kEach; ++i) {
                 std::string sql = t % 2
-                    ? "/AxInsert?XMLC_OutputFormat=XML&SQLExecute=Insert%20into%20tActions%20(idClient,%20idAction%20)%20"
+                    ? "/AxInsert?XMLC_OutputFormat=XML&UserID=1&SQLExecute=Insert%20into%20tActions%20(idClient,%20idAction%20)%20"
                       "Values%20(2,%20:NewID)&idClient="
                     : "/AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient=";
                 auto r = c->Get(sql.c_str());
@@ -169,7 +169,7 @@ TEST(DataServiceSafetyProcess, KilledServiceKeepsCommittedChangesAndStopsOnSigna
     ASSERT_GT(port, 0);
     httplib::Client c("127.0.0.1", port);
     c.set_url_encode(false);
-    auto r = c.Get("/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update%20tVehicles%20set%20KMS=77777%20where%20(idTVO=1)");
+    auto r = c.Get("/AxUpdate?XMLC_OutputFormat=XML&UserID=1&SQLExecute=Update%20tVehicles%20set%20KMS=77777%20where%20(idTVO=1)");
     ASSERT_TRUE(r);
     ASSERT_EQ(r->body.find("<LogItem>"), std::string::npos) << r->body;
     kill(pid, SIGKILL);

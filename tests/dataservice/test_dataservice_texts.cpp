@@ -34,8 +34,8 @@ protected:
     static std::string Execute(const char* endpoint, const QString& statement) {
         const QString param = QLatin1String(endpoint) == QLatin1String("AxQuery") ? QStringLiteral("SQL")
                                                                                    : QStringLiteral("SQLExecute");
-        const QString url = u'/' + QLatin1String(endpoint) + QStringLiteral("?XMLC_OutputFormat=XML&") + param + u'=' +
-                            statement;
+        const QString url = u'/' + QLatin1String(endpoint) + QStringLiteral("?XMLC_OutputFormat=XML&UserID=1&") + param +
+                            u'=' + statement;
         auto res = Client()->Get(stanor::service::WireUrl(stanor::service::FinishGetUrl(url, QString())).toStdString());
         return res ? res->body : std::string("(pas de réponse)");
     }
@@ -92,8 +92,9 @@ TEST_F(DataServiceTexts, ARawQuestionMarkInTheQueryIsPartOfTheText) {
 }
 
 TEST_F(DataServiceTexts, AccentedLettersCompareWithoutRegardToCase) {
-    ASSERT_EQ(LogItems(Execute("AxInsert", QString::fromUtf8("Insert into tClients (CliNom, CliPrenom, idClient) Values "
-                                                             "('LEFèVRE', 'hélène', :NewID)"))),
+    ASSERT_EQ(LogItems(Execute("AxInsert", QString::fromUtf8("Insert into tClients (CliNom, CliPrenom, idClient, "
+                                                             "idOwner, Concession) Values ('LEFèVRE', 'hélène', "
+                                                             ":NewID, 1, 'ALV')"))),
               "");
     const QString customers = "SELECT idClient FROM tClients WHERE ";
     struct Case {

@@ -27,7 +27,7 @@ TEST_F(MoneyE2e, CostLineAddedEditedRefusedAndDeleted)
     click(3, Icon);
     EXPECT_EQ(form().LbDebugInfo0->text(), QString());
     EXPECT_EQ(writes(), (QStringList{"AxInsert", "AxInsert"}));  // the line, the fixed cost
-    const QString id = row("SELECT min(idFrevo) FROM \"tVO - Frevo\" WHERE idFrevo > 6");
+    const QString id = row("SELECT min(idFrevo) FROM \"tVO - Frevo\" WHERE idFrevo > 7");
     EXPECT_EQ(row("SELECT DateFrevo, TypeFrevo, CASE WHEN MontantHT IS NULL THEN 'NULL' END FROM \"tVO - Frevo\" WHERE idFrevo=" + id),
               "09/12/2026|interne|NULL");
     ASSERT_EQ(g.rowCount(), 6);
