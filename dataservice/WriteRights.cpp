@@ -475,8 +475,8 @@ private:
             case Table::Actions:
             case Table::CustomerVehicles: {
                 if (!rights.RightProfid)
-                    return Refused(std::string(table_ == Table::Actions ? "les actions" : "les véhicules") +
-                                   " du client sont réservés au groupe PROFID");
+                    return Refused(table_ == Table::Actions ? "les actions du client sont réservées au groupe PROFID"
+                                                            : "les véhicules du client sont réservés au groupe PROFID");
                 if (w_.kind == StatementKind::Delete) return std::nullopt;
                 if (table_ == Table::CustomerVehicles) {
                     if (w_.kind == StatementKind::Insert) {
