@@ -13,16 +13,6 @@ std::string Replace(std::string text, const std::string& what, const std::string
     return text;
 }
 
-std::string Unquoted(const SqlToken& t) {
-    if (t.kind != SqlTokenKind::Ident) return t.text;
-    std::string out;
-    for (size_t i = 1; i + 1 < t.text.size(); ++i) {
-        out.push_back(t.text[i]);
-        if (t.text[i] == '"') ++i;
-    }
-    return out;
-}
-
 }  // namespace
 
 const std::vector<ScopedTable>& ScopedTables() {
@@ -82,8 +72,8 @@ std::string ScopedSelectText(const TranslatedSql& statement) {
     const std::vector<SqlToken>& t = statement.tokens;
     for (size_t i = 0; i < t.size(); ++i) {
         const SqlToken& tok = t[i];
-        if ((tok.kind == SqlTokenKind::Word || tok.kind == SqlTokenKind::Ident) && IsScopedTable(Unquoted(tok))) {
-            out += QuoteIdentifier(ScopedViewName(Unquoted(tok)));
+        if ((tok.kind == SqlTokenKind::Word || tok.kind == SqlTokenKind::Ident) && IsScopedTable(SqlTokenName(tok))) {
+            out += QuoteIdentifier(ScopedViewName(SqlTokenName(tok)));
             continue;
         }
         // SQLite has no boolean literals, as TranslateSql writes them.
