@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <optional>
 #include <mutex>
 #include <thread>
 
@@ -78,6 +80,71 @@ std::string Summary(const std::string& body) {
     return "LogItem: " + Latin1ToUtf8(item).value_or(item);
 }
 
+// The origin of a request sent by a web page of another site (a browser
+// names it in "Origin", or says "Sec-Fetch-Site" is not this one): such a
+// page may not act for the user whose workstation runs it. Empty otherwise.
+std::string ForeignOrigin(const httplib::Request& req) {
+    const std::string site = req.get_header_value("Sec-Fetch-Site");
+    if (!site.empty() && site != "same-origin" && site != "none") return site;
+    if (!req.has_header("Origin")) return {};
+    const std::string origin = req.get_header_value("Origin"), host = req.get_header_value("Host");
+    if (!host.empty() && (origin == "http://" + host || origin == "https://" + host)) return {};
+    return origin.empty() ? std::string("null") : origin.substr(0, 80);
+}
+
+// The token of "Authorization: Bearer TOKEN".
+std::string BearerToken(const httplib::Request& req) {
+    const std::string value = req.get_header_value("Authorization");
+    if (value.size() < 7 || LowerAscii(value.substr(0, 7)) != "bearer ") return {};
+    const size_t begin = value.find_first_not_of(' ', 7), end = value.find_last_not_of(' ');
+    return begin == std::string::npos ? std::string() : value.substr(begin, end - begin + 1);
+}
+
+// The user that a "UserID" of the request names, when it is not the session's.
+std::string OtherUser(const httplib::Request& req, const std::string& user) {
+    std::vector<std::string> named;
+    if (const std::string query = RawQuery(req); query.find("UserID") != std::string::npos) {
+        const QueryParams p = ParseQuery(query);
+        if (p.has("UserID")) named.push_back(p.get("UserID"));
+    }
+    for (const auto& [name, part] : req.files)
+        if (name == "UserID") named.push_back(part.content);
+    for (const std::string& id : named) {
+        const bool digits = !id.empty() && id.size() < 19 && id.find_first_not_of("0123456789") == std::string::npos;
+        if (id.empty() || id == user || (digits && std::stoll(id) == std::stoll(user))) continue;
+        return id.substr(0, 40);
+    }
+    return {};
+}
+
+// The fields of a form sent as "application/x-www-form-urlencoded" or as multipart.
+std::map<std::string, std::string> FormFields(const httplib::Request& req) {
+    std::map<std::string, std::string> fields;
+    if (req.is_multipart_form_data()) {
+        for (const auto& [name, part] : req.files) fields.emplace(name, part.content);
+        return fields;
+    }
+    if (req.get_header_value("Content-Type").rfind("application/x-www-form-urlencoded", 0) != 0) return fields;
+    size_t at = 0;
+    while (at <= req.body.size()) {
+        size_t amp = req.body.find('&', at);
+        if (amp == std::string::npos) amp = req.body.size();
+        std::string pair = req.body.substr(at, amp - at);
+        for (char& c : pair)
+            if (c == '+') c = ' ';
+        const size_t eq = pair.find('=');
+        if (eq != std::string::npos) fields.emplace(PercentDecode(pair.substr(0, eq)), PercentDecode(pair.substr(eq + 1)));
+        at = amp + 1;
+    }
+    return fields;
+}
+
+std::string Iso8601(std::chrono::system_clock::time_point t) {
+    std::string text = UtcText(t);
+    text[10] = 'T';
+    return text + "Z";
+}
+
 }  // namespace
 
 DataService::DataService(ServiceOptions options) : options_(std::move(options)) {}
@@ -129,6 +196,8 @@ int DataService::start() {
     }
     if (!options_.imagesDir.empty()) EnsureDemoPhotos(*db_, options_.imagesDir);
     endpoints_ = std::make_unique<Endpoints>(*db_, options_.imagesDir, options_.clock);
+    sessions_ = std::make_unique<Sessions>(*db_, options_.clock, [this](const std::string& line) { logLine(Now() + " " + line); },
+                                           options_.sessions);
     server_ = std::make_unique<HttpServer>(options_.http);
     server_->set_payload_max_length(options_.maxBodyBytes);
     server_->set_keep_alive_max_count(1000);
@@ -175,6 +244,22 @@ void DataService::stop() {
     server_->shutdown();
 }
 
+std::string DataService::signIn(const httplib::Request& req) {
+    const std::string root = "Answer request=\"AxLogin\"";
+    if (req.method != "POST")
+        return XmlAnswer::Failure(root, {"La connexion se demande par POST, UserID et Password dans le corps"});
+    const auto fields = FormFields(req);
+    const auto user = fields.find("UserID"), password = fields.find("Password");
+    if (user == fields.end() || password == fields.end())
+        return XmlAnswer::Failure(root, {"Connexion incomplète : les champs UserID et Password sont attendus"});
+    const Sessions::SignedIn s = sessions_->signIn(user->second, password->second, req.remote_addr);
+    if (s.token.empty()) return XmlAnswer::Failure(root, {s.refusal});
+    XmlAnswer out(root);
+    out.element("Token", s.token);
+    out.element("Expires", Iso8601(s.expires));
+    return out.finish();
+}
+
 void DataService::routes() {
     auto answer = [this](const httplib::Request& req, httplib::Response& res) {
         const auto started = std::chrono::steady_clock::now();
@@ -182,9 +267,30 @@ void DataService::routes() {
         std::string body;
         std::string type = kXmlType;
         int status = 200;
-        // The user a request acts for is the one its UserID parameter names.
-        const Caller caller{ParseQuery(RawQuery(req)).get("UserID"), req.remote_addr};
-        if (req.path.rfind(kImagesPrefix, 0) == 0 && req.method == "GET") {
+        const bool image = req.path.rfind(kImagesPrefix, 0) == 0;
+        // Every request but the sign-in acts for the user of its session;
+        // without one, nothing is read or written.
+        Caller caller{std::string(), req.remote_addr};
+        std::optional<std::string> user;
+        if (const std::string origin = ForeignOrigin(req); !origin.empty()) {
+            status = 403;
+            body = XmlAnswer::Failure("Answer", {"Requête refusée : elle vient d'une page web d'un autre site (" +
+                                                 origin + ")"});
+        } else if (!image && endpoint == "AxLogin") {
+            body = signIn(req);
+        } else if (!(user = sessions_->userOf(BearerToken(req)))) {
+            status = 401;
+            res.set_header("WWW-Authenticate", "Bearer realm=\"stanor-dataservice\"");
+            body = XmlAnswer::Failure("Answer", {messages::kNoSession});
+        } else if (const std::string other = OtherUser(req, *user); !other.empty()) {
+            body = XmlAnswer::Failure("Answer", {"Requête refusée : UserID=" + other +
+                                                 " ne désigne pas l'utilisateur de la session (" + *user + ")"});
+        } else {
+            caller.userId = *user;
+        }
+        if (caller.userId.empty()) {
+            // answered above
+        } else if (image && req.method == "GET") {
             const std::string name = req.path.substr(kImagesPrefix.size());
             bool safe = !name.empty() && name.find('/') == std::string::npos && name[0] != '.' &&
                         name.find("..") == std::string::npos && name.find('\\') == std::string::npos;

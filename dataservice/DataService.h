@@ -5,6 +5,7 @@
 #include "Store.h"
 #include "Endpoints.h"
 #include "HttpServer.h"
+#include "Sessions.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -29,6 +30,7 @@ struct ServiceOptions {
     DatabaseOptions database;
     size_t maxBodyBytes = 12 * 1024 * 1024;
     HttpLimits http;                     // time-outs, threads and backlog of the connections
+    SessionRules sessions;               // how long a sign-in lasts
 };
 
 class DataService {
@@ -49,11 +51,14 @@ public:
 
 private:
     void routes();
+    // The answer to "AxLogin": a session token, or why none is given.
+    std::string signIn(const httplib::Request& req);
     void logLine(const std::string& line);
 
     ServiceOptions options_;
     std::unique_ptr<Store> db_;
     std::unique_ptr<Endpoints> endpoints_;
+    std::unique_ptr<Sessions> sessions_;
     std::unique_ptr<HttpServer> server_;
     int port_ = 0;
     void checkpoints();

@@ -75,11 +75,39 @@ const char* const kReservedFunctions =
     " to_char(p_now::timestamp - interval '31 days', 'YYYY-MM-DD HH24:MI:SS');"
     " INSERT INTO \"sysInsertKeys\" (\"InsertKey\", \"NewID\", \"NewIDbis\", \"RowsAffected\", \"Stored\")"
     " VALUES (p_key, nullif(p_id, '')::bigint, nullif(p_bis, '')::bigint, p_rows::bigint, p_now)"
-    " ON CONFLICT (\"InsertKey\") DO NOTHING RETURNING true $$;";
+    " ON CONFLICT (\"InsertKey\") DO NOTHING RETURNING true $$;"
+    // The sign-in: one user's password hash and whether the user's access
+    // ended (nothing for an unknown user); a session opened for a user whose
+    // access goes on (true), ended sessions forgotten; an open session of a
+    // user whose access goes on; a use of a session. Times are UTC texts.
+    "CREATE FUNCTION stanor_credentials(p_id text) RETURNS TABLE(\"PwHash\" text, \"Disabled\" boolean)"
+    " LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ SELECT p.\"PwHash\", coalesce(p.\"Disabled\", false) FROM \"tUsers\" u"
+    " LEFT JOIN \"sysUserPasswords\" p ON p.\"idUser\" = u.\"idUser\" WHERE u.\"idUser\" = p_id::bigint $$;"
+    "CREATE FUNCTION stanor_open_session(p_digest text, p_id text, p_now text, p_address text,"
+    " p_created_after text, p_used_after text) RETURNS boolean LANGUAGE sql VOLATILE SECURITY DEFINER"
+    " SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ DELETE FROM \"sysSessions\" WHERE \"Created\" < p_created_after OR \"LastUsed\" < p_used_after;"
+    " INSERT INTO \"sysSessions\" (\"TokenHash\", \"idUser\", \"Created\", \"LastUsed\", \"Address\")"
+    " SELECT p_digest, \"idUser\", p_now, p_now, p_address FROM \"sysUserPasswords\""
+    " WHERE \"idUser\" = p_id::bigint AND NOT \"Disabled\" RETURNING true $$;"
+    "CREATE FUNCTION stanor_session(p_digest text, p_created_after text, p_used_after text)"
+    " RETURNS TABLE(\"idUser\" bigint, \"Created\" text, \"LastUsed\" text) LANGUAGE sql STABLE"
+    " SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ SELECT s.\"idUser\", s.\"Created\", s.\"LastUsed\" FROM \"sysSessions\" s"
+    " JOIN \"sysUserPasswords\" p ON p.\"idUser\" = s.\"idUser\" WHERE s.\"TokenHash\" = p_digest"
+    " AND s.\"Created\" >= p_created_after AND s.\"LastUsed\" >= p_used_after AND NOT p.\"Disabled\" $$;"
+    "CREATE FUNCTION stanor_touch_session(p_digest text, p_now text) RETURNS void LANGUAGE sql VOLATILE"
+    " SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ UPDATE \"sysSessions\" SET \"LastUsed\" = p_now WHERE \"TokenHash\" = p_digest"
+    " AND \"LastUsed\" < p_now $$;";
 const char* const kReservedNames[] = {"stanor_user(text)", "stanor_user_groups(text)", "stanor_option_dates(text)",
                                       "stanor_tab_descriptions(text)", "stanor_log_text_message(text, text)",
                                       "stanor_insert_key(text)",
-                                      "stanor_remember_insert_key(text, text, text, text, text)"};
+                                      "stanor_remember_insert_key(text, text, text, text, text)",
+                                      "stanor_credentials(text)",
+                                      "stanor_open_session(text, text, text, text, text, text)",
+                                      "stanor_session(text, text, text)", "stanor_touch_session(text, text)"};
 
 struct Column {
     std::string name, pgType;
@@ -94,6 +122,31 @@ struct Table {
     bool withoutRowid = false;
     bool inFile = true;  // false for a table the file lacks and the service needs
 };
+
+// The service's own tables that files made by earlier versions lack.
+std::vector<Table> ServiceTables() {
+    auto column = [](const char* name, const char* type, bool notNull) {
+        Column c;
+        c.name = name;
+        c.pgType = type;
+        c.notNull = notNull;
+        return c;
+    };
+    return {
+        {"sysInsertKeys",
+         {column("InsertKey", "text", false), column("NewID", "bigint", false), column("NewIDbis", "bigint", false),
+          column("RowsAffected", "bigint", false), column("Stored", "text", false)},
+         {"InsertKey"}, false, false},
+        {"sysUserPasswords",
+         {column("idUser", "bigint", false), column("PwHash", "text", false), column("Disabled", "boolean", true),
+          column("Changed", "text", false)},
+         {"idUser"}, false, false},
+        {"sysSessions",
+         {column("TokenHash", "text", false), column("idUser", "bigint", true), column("Created", "text", true),
+          column("LastUsed", "text", true), column("Address", "text", false)},
+         {"TokenHash"}, false, false},
+    };
+}
 
 std::string Upper(std::string s) { return UpperWord(s); }
 
@@ -363,17 +416,11 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
     const std::string role = QuoteIdentifier(options.serviceRole);
 
     std::vector<Table> tables = file.tables();
-    // A file made before insert keys existed: the table the service keeps them in.
-    if (std::none_of(tables.begin(), tables.end(), [](const Table& t) { return LowerAscii(t.name) == "sysinsertkeys"; })) {
-        Table keys{"sysInsertKeys", {}, {"InsertKey"}, false, false};
-        for (const char* c : {"InsertKey", "NewID", "NewIDbis", "RowsAffected", "Stored"}) {
-            Column column;
-            column.name = c;
-            column.pgType = std::string(c) == "InsertKey" || std::string(c) == "Stored" ? "text" : "bigint";
-            keys.columns.push_back(column);
-        }
-        tables.push_back(keys);
-    }
+    // A file made before insert keys or passwords existed: the tables the service keeps them in.
+    for (const Table& needed : ServiceTables())
+        if (std::none_of(tables.begin(), tables.end(),
+                         [&](const Table& t) { return LowerAscii(t.name) == LowerAscii(needed.name); }))
+            tables.push_back(needed);
     std::map<std::string, const Table*> byName;
     for (const Table& t : tables) byName[LowerAscii(t.name)] = &t;
     for (const char* needed : {"tUsers", "tUserGroups", "tOptDates", "sysTabDesc", "sysSmsLog"})

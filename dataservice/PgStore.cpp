@@ -188,7 +188,8 @@ std::vector<std::string> PgStore::excessRights() {
                           " ORDER BY 1, 2")};
     if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
         throw std::runtime_error("lecture des droits du rôle impossible : " + Message(r.r, conn));
-    std::vector<std::string> excess, reads;  // what the role may read comes first: it says the most
+    // What the role may read comes first, the passwords and sessions before all: it says the most.
+    std::vector<std::string> excess, reads, signIn;
     for (int i = 0; i < PQntuples(r.r); ++i) {
         const std::string name = PQgetvalue(r.r, i, 0), priv = PQgetvalue(r.r, i, 1);
         const std::string lower = LowerAscii(name);
@@ -196,11 +197,14 @@ std::vector<std::string> PgStore::excessRights() {
         else if (priv == "SELECT" && ReadableTables().count(lower)) continue;
         else if ((priv == "INSERT" || priv == "UPDATE" || priv == "DELETE") && WritableTables().count(lower))
             continue;
+        else if (priv == "SELECT" && (lower == "sysuserpasswords" || lower == "syssessions"))
+            signIn.push_back("lecture de la table " + name);
         else if (priv == "SELECT") reads.push_back("lecture de la table " + name);
         else excess.push_back(priv + " sur " + name);
     }
-    reads.insert(reads.end(), excess.begin(), excess.end());
-    return reads;
+    signIn.insert(signIn.end(), reads.begin(), reads.end());
+    signIn.insert(signIn.end(), excess.begin(), excess.end());
+    return signIn;
 }
 
 std::vector<std::string> PgStore::tablesWithoutWall() {
@@ -288,7 +292,10 @@ ResultSet PgSession::query(const std::string& sql, const std::vector<std::string
 }
 
 void PgSession::exec(const std::string& sql) {
-    const PgStatement statement = RenderServiceSql(sql, *names_);
+    // The words of a transaction go as they are; the rest is written out for PostgreSQL.
+    PgStatement statement;
+    if (sql == "BEGIN" || sql == "COMMIT" || sql == "ROLLBACK") statement.sql = sql;
+    else statement = RenderServiceSql(sql, *names_);
     if (!statement.ok()) throw std::runtime_error(statement.error);
     ResultHolder r{PQexec(conn_, statement.sql.c_str())};
     if (!Succeeded(r.r)) {
@@ -485,6 +492,28 @@ bool PgSession::rememberInsertKey(const std::string& key, const Outcome& done, c
                              std::to_string(done.changes), now},
                             false);
     return !r.rows.empty() && r.rows[0][0] == "1";  // NULL: the key was taken
+}
+
+ResultSet PgSession::credentials(const std::string& idUser) {
+    return run("SELECT PwHash, Disabled FROM stanor_credentials(?)", {idUser}, true);
+}
+
+bool PgSession::openSession(const std::string& digest, const std::string& idUser, const std::string& now,
+                            const std::string& address, const std::string& createdAfter,
+                            const std::string& usedAfter) {
+    const ResultSet r = run("SELECT stanor_open_session(?, ?, ?, ?, ?, ?)",
+                            {digest, idUser, now, address, createdAfter, usedAfter}, false);
+    return !r.rows.empty() && r.rows[0][0] == "1";  // NULL: the user may not sign in
+}
+
+ResultSet PgSession::session(const std::string& digest, const std::string& createdAfter,
+                             const std::string& usedAfter) {
+    return run("SELECT idUser, Created, LastUsed FROM stanor_session(?, ?, ?)", {digest, createdAfter, usedAfter},
+               true);
+}
+
+void PgSession::touchSession(const std::string& digest, const std::string& now) {
+    run("SELECT stanor_touch_session(?, ?)", {digest, now}, true);
 }
 
 }  // namespace stanor::dataservice

@@ -68,6 +68,13 @@ public:
     void logTextMessage(const std::string& to, const std::string& text) override;
     ResultSet insertKey(const std::string& key) override;
     bool rememberInsertKey(const std::string& key, const Outcome& done, const std::string& now) override;
+    ResultSet credentials(const std::string& idUser) override;
+    bool openSession(const std::string& digest, const std::string& idUser, const std::string& now,
+                     const std::string& address, const std::string& createdAfter,
+                     const std::string& usedAfter) override;
+    ResultSet session(const std::string& digest, const std::string& createdAfter,
+                      const std::string& usedAfter) override;
+    void touchSession(const std::string& digest, const std::string& now) override;
 
     bool reusable() override;
 

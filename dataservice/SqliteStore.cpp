@@ -491,4 +491,50 @@ bool SqliteSession::rememberInsertKey(const std::string& key, const Outcome& don
     return true;
 }
 
+// ---- sign-in data ----------------------------------------------------------
+
+// A database made before users had passwords gets the tables of the sign-in.
+void SqliteSession::ensureSignInTables() {
+    if (signInTablesChecked_) return;
+    if (query("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('sysUserPasswords', 'sysSessions')")
+            .rows[0][0] != "2")
+        exec("CREATE TABLE IF NOT EXISTS sysUserPasswords (idUser INTEGER PRIMARY KEY, PwHash TEXT, "
+             "Disabled BOOLEAN NOT NULL, Changed TEXT);"
+             "CREATE TABLE IF NOT EXISTS sysSessions (TokenHash TEXT PRIMARY KEY, idUser INTEGER NOT NULL, "
+             "Created TEXT NOT NULL, LastUsed TEXT NOT NULL, Address TEXT);"
+             "CREATE INDEX IF NOT EXISTS sysSessions_User ON sysSessions (idUser)");
+    signInTablesChecked_ = true;
+}
+
+ResultSet SqliteSession::credentials(const std::string& idUser) {
+    ensureSignInTables();
+    return query("SELECT p.PwHash AS PwHash, coalesce(p.Disabled, 0) AS Disabled FROM tUsers u"
+                 " LEFT JOIN sysUserPasswords p ON p.idUser = u.idUser WHERE u.idUser = ?", {idUser});
+}
+
+bool SqliteSession::openSession(const std::string& digest, const std::string& idUser, const std::string& now,
+                                const std::string& address, const std::string& createdAfter,
+                                const std::string& usedAfter) {
+    ensureSignInTables();
+    query("DELETE FROM sysSessions WHERE Created < ? OR LastUsed < ?", {createdAfter, usedAfter});
+    return !query("INSERT INTO sysSessions (TokenHash, idUser, Created, LastUsed, Address)"
+                  " SELECT ?, idUser, ?, ?, ? FROM sysUserPasswords WHERE idUser = ? AND NOT Disabled"
+                  " RETURNING idUser", {digest, now, now, address, idUser})
+                .rows.empty();
+}
+
+ResultSet SqliteSession::session(const std::string& digest, const std::string& createdAfter,
+                                 const std::string& usedAfter) {
+    ensureSignInTables();
+    return query("SELECT s.idUser AS idUser, s.Created AS Created, s.LastUsed AS LastUsed FROM sysSessions s"
+                 " JOIN sysUserPasswords p ON p.idUser = s.idUser"
+                 " WHERE s.TokenHash = ? AND s.Created >= ? AND s.LastUsed >= ? AND NOT p.Disabled",
+                 {digest, createdAfter, usedAfter});
+}
+
+void SqliteSession::touchSession(const std::string& digest, const std::string& now) {
+    ensureSignInTables();
+    query("UPDATE sysSessions SET LastUsed = ? WHERE TokenHash = ? AND LastUsed < ?", {now, digest, now});
+}
+
 }  // namespace stanor::dataservice

@@ -59,6 +59,13 @@ public:
     void logTextMessage(const std::string& to, const std::string& text) override;
     ResultSet insertKey(const std::string& key) override;
     bool rememberInsertKey(const std::string& key, const Outcome& done, const std::string& now) override;
+    ResultSet credentials(const std::string& idUser) override;
+    bool openSession(const std::string& digest, const std::string& idUser, const std::string& now,
+                     const std::string& address, const std::string& createdAfter,
+                     const std::string& usedAfter) override;
+    ResultSet session(const std::string& digest, const std::string& createdAfter,
+                      const std::string& usedAfter) override;
+    void touchSession(const std::string& digest, const std::string& now) override;
 
     sqlite3* handle() const { return db_; }
 
@@ -70,6 +77,7 @@ private:
     sqlite3_stmt* prepareClient(const TranslatedSql& statement, bool write, Outcome& outcome);
     void armDeadline();
     void ensureInsertKeys();
+    void ensureSignInTables();
 
     sqlite3* db_ = nullptr;
     DatabaseOptions options_;
@@ -79,6 +87,7 @@ private:
     std::timed_mutex ownQueue_;
     std::timed_mutex* writeQueue_;
     bool insertKeysChecked_ = false;
+    bool signInTablesChecked_ = false;
 };
 
 // Reads every row of a prepared statement into wire form (at most maxRows).

@@ -142,6 +142,23 @@ public:
     // the key. Throws on failure.
     virtual bool rememberInsertKey(const std::string& key, const Outcome& done, const std::string& now) = 0;
 
+    // Sign-in data (on PostgreSQL through the role's functions). Times are
+    // UTC "yyyy-mm-dd hh:mm:ss".
+    // PwHash and Disabled of a user; no row when the user is unknown.
+    virtual ResultSet credentials(const std::string& idUser) = 0;
+    // Opens the session of `digest` for a user whose access has not ended,
+    // and forgets the sessions that ended (created before `createdAfter` or
+    // unused since `usedAfter`). False when the user may not sign in.
+    virtual bool openSession(const std::string& digest, const std::string& idUser, const std::string& now,
+                             const std::string& address, const std::string& createdAfter,
+                             const std::string& usedAfter) = 0;
+    // idUser, Created and LastUsed of the session of `digest`, when it is
+    // still open and its user's access has not ended (no row otherwise).
+    virtual ResultSet session(const std::string& digest, const std::string& createdAfter,
+                              const std::string& usedAfter) = 0;
+    // Records a use of the session.
+    virtual void touchSession(const std::string& digest, const std::string& now) = 0;
+
     // Whether the connection can serve another request (a broken one cannot).
     virtual bool reusable() { return true; }
 };

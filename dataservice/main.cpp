@@ -1,6 +1,7 @@
 // stanor-dataservice --db FILE | --pg CONNINFO  --images DIR [--port N] [--bind ADDR]
 // The companion data service of the desktop client.
 
+#include "Accounts.h"
 #include "DataService.h"
 #include "DemoLoader.h"
 #include "DemoPhotos.h"
@@ -31,6 +32,7 @@ void Usage() {
                  "        stanor-dataservice (--db FICHIER | --pg CONNEXION) --load-tabdesc FICHIER.tsv\n"
                  "        stanor-dataservice (--db FICHIER | --pg CONNEXION) --create-only [--images DOSSIER]\n"
                  "        stanor-dataservice --pg CONNEXION --import FICHIER.db [--service-role ROLE]\n"
+                 "        stanor-dataservice (--db FICHIER | --pg CONNEXION) --set-password IDUSER | --disable-user IDUSER\n"
                  "  --db        la base SQLite ; créée depuis les données de démonstration si absente\n"
                  "  --pg        une base PostgreSQL, chaîne de connexion de libpq\n"
                  "              (\"host=... dbname=... user=...\") ; le service s'y connecte avec le\n"
@@ -45,7 +47,12 @@ void Usage() {
                  "  --import    copie une base SQLite dans la base PostgreSQL vide, puis s'arrête\n"
                  "              (se connecter en propriétaire de la base)\n"
                  "  --service-role  le rôle du service, à qui --import et --create-only donnent ses\n"
-                 "              droits (stanor_service par défaut)\n";
+                 "              droits (stanor_service par défaut)\n"
+                 "  --set-password  donne un nouveau mot de passe à l'utilisateur IDUSER, lu deux fois sur\n"
+                 "              l'entrée standard (10 caractères au moins), puis s'arrête ; ses sessions\n"
+                 "              ouvertes prennent fin (avec --pg : se connecter en propriétaire de la base)\n"
+                 "  --disable-user  met fin à l'accès de l'utilisateur IDUSER et à ses sessions ouvertes,\n"
+                 "              sur tous les services du groupe dans la minute, puis s'arrête\n";
 }
 
 // A wrong command line: says what is wrong, then how the program is called.
@@ -60,7 +67,7 @@ int Refuse(const std::string& why) {
 int main(int argc, char** argv) {
     ServiceOptions options;
     options.demoDir = STANOR_DEMO_DIR;
-    std::string tabdesc, importFile;
+    std::string tabdesc, importFile, setPassword, disableUser;
     PgCopyOptions copy;
     copy.say = [](const std::string& line) { std::cerr << "stanor-dataservice : " << line << std::endl; };
     bool createOnly = false;
@@ -68,7 +75,7 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         const bool takesValue = arg == "--db" || arg == "--images" || arg == "--port" || arg == "--bind" ||
                                 arg == "--demo" || arg == "--load-tabdesc" || arg == "--pg" || arg == "--import" ||
-                                arg == "--service-role";
+                                arg == "--service-role" || arg == "--set-password" || arg == "--disable-user";
         if (takesValue && i + 1 >= argc) return Refuse("valeur manquante après " + arg);
         if (arg == "--db") options.dbPath = argv[++i];
         else if (arg == "--pg") options.pgConninfo = argv[++i];
@@ -91,6 +98,8 @@ int main(int argc, char** argv) {
         else if (arg == "--quiet") options.logRequests = false;
         else if (arg == "--load-tabdesc") tabdesc = argv[++i];
         else if (arg == "--create-only") createOnly = true;
+        else if (arg == "--set-password") setPassword = argv[++i];
+        else if (arg == "--disable-user") disableUser = argv[++i];
         else if (arg == "--help" || arg == "-h") { Usage(); return 0; }
         else return Refuse("option inconnue : " + arg);
     }
@@ -101,9 +110,13 @@ int main(int argc, char** argv) {
     if (!importFile.empty() && !pg) return Refuse("--import copie dans une base PostgreSQL : --pg est attendu");
     if (!importFile.empty() && (createOnly || !tabdesc.empty()))
         return Refuse("--import s'emploie seul : la base copiée porte déjà ses descriptions d'onglets");
-    if (tabdesc.empty() && !createOnly && importFile.empty() && options.imagesDir.empty())
+    const bool access = !setPassword.empty() || !disableUser.empty();
+    if (access && (!setPassword.empty() + !disableUser.empty() + createOnly + !tabdesc.empty() + !importFile.empty() > 1))
+        return Refuse("--set-password et --disable-user s'emploient seuls, avec la base visée");
+    if (tabdesc.empty() && !createOnly && importFile.empty() && !access && options.imagesDir.empty())
         return Refuse("option --images manquante : le dossier des photos est attendu");
     try {
+        if (access) return ChangeAccess(options.dbPath, options.pgConninfo, setPassword, disableUser);
         if (!importFile.empty()) {
             ImportSqliteIntoPg(importFile, options.pgConninfo, copy);
             return 0;

@@ -7,8 +7,13 @@
 // idle browsers or slow clients would.
 //
 //   stanor-dataservice-load --port N[,M...] [--host 127.0.0.1] [--connections 8] [--requests 4000]
-//                           [--vehicles 10000] [--rate 0] [--stalled 0]
+//                           [--vehicles 10000] [--rate 0] [--stalled 0] [--user 1]
 //                           [--scenario infovo|query|surname|update|newconn|all]
+// Each connection signs in once (the demo super-administrator unless told;
+// the password of another user in STANOR_LOAD_PASSWORD, never on the command
+// line), as a client does, and sends its session with every request; the
+// sign-ins are timed apart ("signin"). A service that knows no sign-in is
+// loaded without a session.
 // The connections are spread over the ports given (one service instance each).
 // "query" is the search of a registration containing three typed characters,
 // "surname" that of a customer name containing two syllables (the names that
@@ -47,6 +52,8 @@ struct Options {
     int stalled = 0;
     double rate = 0;
     std::string scenario = "all";
+    std::string user = "1";
+    std::string password = "martin-admin-demo";
 };
 
 // The syllables of the generated surnames (scripts/gen-bench-db, NAMES=syllables).
@@ -139,8 +146,22 @@ double Percentile(std::vector<double>& v, double p) {
     return v[k];
 }
 
+// Signs the connection's client in; the time it took, or a negative time
+// when the service gave no session (one that knows no sign-in).
+double SignIn(httplib::Client& client, const Options& o) {
+    const auto t0 = std::chrono::steady_clock::now();
+    auto res = client.Post("/AxLogin", httplib::Params{{"UserID", o.user}, {"Password", o.password}});
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    const std::string body = res ? res->body : std::string();
+    const size_t at = body.find("<Token>"), end = body.find("</Token>");
+    if (at == std::string::npos || end == std::string::npos) return -1;
+    client.set_bearer_token_auth(body.substr(at + 7, end - at - 7));
+    return ms;
+}
+
 int Run(const std::string& scenario, const Options& o) {
     std::vector<std::vector<double>> times(o.connections);
+    std::vector<double> signIns(o.connections, -1);
     std::atomic<int> failures{0}, next{0};
     std::vector<std::thread> threads;
     // Every connection is opened and used once before the clock starts, so that
@@ -156,6 +177,7 @@ int Run(const std::string& scenario, const Options& o) {
             client.set_tcp_nodelay(true);
             client.set_read_timeout(10, 0);
             std::mt19937 rng(1234u + c);
+            signIns[c] = SignIn(client, o);
             client.Get("/AxInfoStruct?XMLC_OutputFormat=XML&UserConcession=ALV");
             if (++ready == o.connections) {
                 started = std::chrono::steady_clock::now();
@@ -192,6 +214,15 @@ int Run(const std::string& scenario, const Options& o) {
                 "rate=%.0f/s failed=%d\n",
                 scenario.c_str(), count, o.connections, o.ports.size(), o.stalled, p50, p99, max, count / seconds,
                 failures.load());
+    std::vector<double> signed_;
+    for (double ms : signIns)
+        if (ms >= 0) signed_.push_back(ms);
+    if (signed_.empty())
+        std::printf("%-8s sans session : le service ne connaît pas la connexion\n", "signin");
+    else
+        std::printf("%-8s requests=%zu p50=%.1f ms max=%.1f ms (en même temps sur %d connexions)\n", "signin",
+                    signed_.size(), Percentile(signed_, 0.50), *std::max_element(signed_.begin(), signed_.end()),
+                    o.connections);
     return failures.load();
 }
 
@@ -216,8 +247,10 @@ int main(int argc, char** argv) {
         else if (a == "--vehicles") o.vehicles = std::max(1, std::atoi(v.c_str()));
         else if (a == "--stalled") o.stalled = std::clamp(std::atoi(v.c_str()), 0, 1000);
         else if (a == "--scenario") o.scenario = v;
+        else if (a == "--user") o.user = v;
         else { std::fprintf(stderr, "option inconnue : %s\n", a.c_str()); return 2; }
     }
+    if (const char* password = std::getenv("STANOR_LOAD_PASSWORD")) o.password = password;
     // Loopback only: the load is never sent anywhere else.
     const bool portsOk = !o.ports.empty() && std::all_of(o.ports.begin(), o.ports.end(), [](int p) { return p > 0; });
     if (!portsOk || (o.host != "127.0.0.1" && o.host != "localhost" && o.host != "::1")) {

@@ -55,7 +55,10 @@ export PROJSTANOR_REGISTRY="$work/ProjStanor.reg"
   printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CLASSES_ROOT\\Software\\ProjStanor]\r\n'
   printf '"BaseHRef"="http://127.0.0.1:%s/"\r\n"idTVO"="1"\r\n"idTypeVO"="1"\r\n"idUser"="2"\r\n' "$port"
   printf '"UserConcession"="ALV"\r\n"UserSite"="NORD"\r\n'
+  printf '"ServiceNetrcFile"="%s"\r\n' "$work/service.netrc"
 } > "$PROJSTANOR_REGISTRY"
+# The salesperson's password, read at start as an unattended workstation reads it.
+(umask 077; printf 'machine 127.0.0.1 login 2 password paul-durand-demo\n' > "$work/service.netrc")
 export PROJSTANOR_RUNTIME_DIR="$work/run" PROJSTANOR_DIALOGS=console
 mkdir -p -m 700 "$PROJSTANOR_RUNTIME_DIR"
 

@@ -334,6 +334,26 @@ CREATE TABLE sysInsertKeys (
   Stored TEXT NOT NULL
 );
 
+-- Passwords of the users, as Argon2id hashes (salt and cost inside the text);
+-- a user whose access ended keeps the row with Disabled set. Times UTC.
+CREATE TABLE sysUserPasswords (
+  idUser INTEGER PRIMARY KEY,
+  PwHash TEXT,
+  Disabled BOOLEAN NOT NULL,
+  Changed TEXT
+);
+
+-- Open sessions, by the digest of their token (the token itself is known
+-- to its client only). Times UTC "yyyy-mm-dd hh:mm:ss".
+CREATE TABLE sysSessions (
+  TokenHash TEXT PRIMARY KEY,
+  idUser INTEGER NOT NULL,
+  Created TEXT NOT NULL,
+  LastUsed TEXT NOT NULL,
+  Address TEXT
+);
+CREATE INDEX sysSessions_User ON sysSessions (idUser);
+
 -- Text messages received by the development stand-in of the SMS gateway.
 CREATE TABLE sysSmsLog (
   idSms INTEGER PRIMARY KEY,

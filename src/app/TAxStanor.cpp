@@ -77,6 +77,8 @@ int strictInteger(const QString& text) {
 int integerOr(const QString& text, int fallback) { return registryInteger(text).value_or(fallback); }
 
 const QString kWindowGeometry = QStringLiteral("WindowGeometry");
+const QString kServiceNetrcFile = QStringLiteral("ServiceNetrcFile");
+const QString kSignInCaption = QStringLiteral("Connexion au service de données");
 
 }  // namespace
 
@@ -318,6 +320,8 @@ void TAxStanor::Timer1Timer() {
             TimerTicks = 0;
             ++IdleSeconds;
         }
+        // A sign-in cancelled by the command that ended holds no later one back.
+        if (http_ && http_->pendingRequests() == 0) http_->AllowSignInAgain();
         if (DblDelay != 0 && --DblDelay == 0) HttpGetDblInfo();
         if (SearchDelay != 0 && --SearchDelay == 0) HttpGetSearchInfo();
         if (Blinking) {
@@ -373,6 +377,7 @@ void TAxStanor::OnMsgActualize() {
         // Changes pending on the record shown are saved before it is left;
         // when they cannot be, it stays on screen with them.
         if (!persistence_->saveBeforeLeaving()) return;
+        Http().AllowSignInAgain();
         OnStart();
         showSplash();
         HttpDisconnect();
@@ -585,5 +590,25 @@ void TAxStanor::appendVersionText(const QString& text) { LbVersion->setText(LbVe
 service::ServiceParams TAxStanor::params() const { return {BaseHRef, UserConcession, IdTVO(), IdUser, TraceDir}; }
 
 bool TAxStanor::ctrlHeld() const { return ctx_.keyboard.ctrlHeld(); }
+
+QString TAxStanor::netrcFile() const {
+    QString file;
+    try {
+        file = ctx_.settings.readString(platform::kStanorKey, kServiceNetrcFile).trimmed();
+    } catch (const std::exception&) {
+        // A value of another type names no file: the user's own is read.
+    }
+    return file.isEmpty() ? QStringLiteral("~/.netrc") : file;
+}
+
+std::optional<QString> TAxStanor::askPassword(const QString& user, const QString& message) {
+    return ctx_.dialogs.askPassword(kSignInCaption, user, message);
+}
+
+QString TAxStanor::userName() const {
+    auto* self = const_cast<TAxStanor*>(this);
+    auto* view = pages::RecordView::of(self, [self] { return pages::recordViewHostOf(*self); });
+    return view ? view->state().UserName : QString();
+}
 
 }  // namespace stanor::app

@@ -221,6 +221,12 @@ public:
     void resetIdleSeconds() override { IdleSeconds = 0; }
     service::ServiceParams params() const override;
     bool ctrlHeld() const override;
+    // The sign-in: "ServiceNetrcFile" of the program's key (~/.netrc when
+    // empty), the dialog "Connexion au service de données", and the user's
+    // name of the last record answer.
+    QString netrcFile() const override;
+    std::optional<QString> askPassword(const QString& user, const QString& message) override;
+    QString userName() const override;
 
     // The store could not be read at all by the last OnStart (a malformed
     // file): at start-up the program ends after its boxes.

@@ -28,6 +28,7 @@ void TAxStanor::installSideCommands() {
     h.reportUrl = [this](const QString& selection, const QString& name) {
         return Requests().reportUrl(selection, name);
     };
+    h.downloadSheet = [this](const QString& url) { return Http().DownloadSheet(url); };
     h.postForm = [this](const QString& url, std::unique_ptr<QHttpMultiPart> form) {
         return Http().PostForm(url, std::move(form));
     };

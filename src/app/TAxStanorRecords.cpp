@@ -34,7 +34,9 @@ void TAxStanor::closeEvent(QCloseEvent* e) {
 void TAxStanor::SetHttpOptions(const service::ClientOptions& options) {
     service::ClientOptions o = options;
     if (!o.clock) o.clock = &ctx_.clock;
+    auto replaced = std::move(http_);
     http_ = std::make_unique<service::DataServiceClient>(*this, o);
+    if (replaced) http_->TakeSessionFrom(*replaced);
 }
 
 }  // namespace stanor::app

@@ -1,5 +1,15 @@
 #include "commands/Reports.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace stanor::commands {
 
 SheetChoice ChooseSheet(PrintCommand command, const ShownRecord& shown, bool ctrlHeld)
@@ -56,6 +66,37 @@ BrowserChoice ChooseBrowser(platform::SettingsStore& store)
                                "guillemets : « %2 »")
                     .arg(kHtmlOpenCommandKey, command)};
     return {How::Program, program, {}};
+}
+
+QString StorePrivateSheet(const QByteArray& pdf, const QString& reportName, const QString& selection, QString& why,
+                          const QString& folder)
+{
+    const QString base = folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::TempLocation) : folder;
+    const QString dir = base + QStringLiteral("/projstanor-fiches-%1").arg(::getuid());
+    // The folder is this user's alone, whoever made it first: one that others
+    // could read or that belongs to someone else is refused.
+    ::mkdir(QFile::encodeName(dir).constData(), 0700);
+    struct stat st {};
+    if (::lstat(QFile::encodeName(dir).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        (st.st_mode & 077) != 0) {
+        why = QStringLiteral("le dossier %1 n'est pas un dossier privé de l'utilisateur").arg(dir);
+        return {};
+    }
+    const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
+    for (const QFileInfo& old : QDir(dir).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files))
+        if (old.lastModified() < dayAgo) QFile::remove(old.absoluteFilePath());
+    QString name = reportName + QStringLiteral(" - ") + selection;
+    for (QChar& c : name)
+        if (c == u'/' || c == u'\\' || c.unicode() < 32) c = u'_';
+    QTemporaryFile file(dir + u'/' + name + QStringLiteral(" - XXXXXX.pdf"));
+    file.setAutoRemove(false);
+    if (!file.open() || file.write(pdf) != pdf.size() || !file.flush()) {
+        why = QStringLiteral("la fiche n'a pas pu être écrite dans %1").arg(dir);
+        file.remove();
+        return {};
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return file.fileName();
 }
 
 }  // namespace stanor::commands

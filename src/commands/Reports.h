@@ -4,6 +4,7 @@
 
 #include "platform/SettingsStore.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace stanor::commands {
@@ -37,6 +38,14 @@ SheetChoice ChooseSheet(PrintCommand command, const ShownRecord& shown, bool ctr
 
 // "idVO=" or "idClient=" followed by the identifier.
 QString SheetSelection(const SheetChoice& sheet, const QString& id);
+
+// A downloaded sheet kept where only this user can read it: a file (mode
+// 0600) in the folder "projstanor-fiches-UID" of the temporary folder (mode
+// 0700), named after the sheet and its selection; sheets kept there for more
+// than a day are removed. Returns the file's path, or "" with the French
+// reason in `why`. `folder` replaces the temporary folder (tests).
+QString StorePrivateSheet(const QByteArray& pdf, const QString& reportName, const QString& selection,
+                          QString& why, const QString& folder = QString());
 
 // The open command of HTML files, whose program is taken as the browser.
 inline const QString kHtmlOpenCommandKey = QStringLiteral("HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command");

@@ -7,12 +7,14 @@
 #include "platform/Shell.h"
 #include "records/RecordCommands.h"
 #include "service/DataServiceClient.h"
+#include "service/HttpRules.h"
 #include "service/MultipartForm.h"
 
 #include <QAbstractButton>
 #include <QEventLoop>
 #include <QHttpMultiPart>
 #include <QTimer>
+#include <QUrl>
 
 namespace stanor::commands {
 
@@ -88,7 +90,31 @@ void SideCommands::print(PrintCommand command) {
     }
     const QString id = sheet.customer ? host_.getIdClient(true) : host_.getIdVO(true);
     if (id.isEmpty()) return;
-    OpenInBrowser(host_.reportUrl(SheetSelection(sheet, id), sheet.reportName));
+    const QString selection = SheetSelection(sheet, id);
+    const QString url = host_.reportUrl(selection, sheet.reportName);
+    if (!host_.downloadSheet) {
+        OpenInBrowser(url);
+        return;
+    }
+    const service::HttpResult got = host_.downloadSheet(url);
+    if (!got.ok) {
+        warnNotOpened(got.error.section(u'\n', 0, 0));
+        return;
+    }
+    if (!got.body.startsWith("%PDF-")) {
+        QString items = service::LogItemsText(QString::fromLatin1(got.body)).trimmed();
+        if (items.endsWith(QLatin1String(" -"))) items.chop(2);
+        warnNotOpened(items.isEmpty() ? QStringLiteral("le service de données n'a pas donné de document PDF")
+                                      : items);
+        return;
+    }
+    QString why;
+    const QString file = StorePrivateSheet(got.body, sheet.reportName, selection, why);
+    if (file.isEmpty()) {
+        warnNotOpened(why);
+        return;
+    }
+    OpenInBrowser(QUrl::fromLocalFile(file).toString());
 }
 
 bool SideCommands::OpenInBrowser(const QString& url) {

@@ -1,7 +1,9 @@
 #pragma once
 // The commands that leave the record editor: the printable sheet of the
 // record and the margin sheet, opened in the browser once pending changes
-// are stored, and the test text message sent through the gateway. Installed
+// are stored, and the test text message sent through the gateway. A browser
+// holds no session: the sheet is downloaded with the user's session into a
+// file only the user can read, and the browser opens that file. Installed
 // on the form's record view and bound to its buttons by name.
 
 #include "commands/Reports.h"
@@ -41,6 +43,9 @@ struct SideCommandsHost {
     std::function<void(int ms)> pause;
     // The address of a sheet: the data service's base address, selection and name.
     std::function<QString(const QString& selection, const QString& reportName)> reportUrl;
+    // Downloads a sheet with the data-service client (the session goes with
+    // it). Unset: the browser is given the sheet's address.
+    std::function<service::HttpResult(const QString& url)> downloadSheet;
     // Posts a form with the data-service client (idle rule applied) and
     // gives its answer back, leaving the status labels alone.
     std::function<service::HttpResult(const QString& url, std::unique_ptr<QHttpMultiPart> form)> postForm;

@@ -22,6 +22,15 @@ public:
     // Empty when the user cancels.
     virtual QString pickFolder(const QString& caption, const QString& start) = 0;
     virtual QString openFile(const QString& caption, const QString& start, const QString& filter) = 0;
+    // A password dialog captioned `caption`: `user` names who signs in,
+    // `message` (when not empty) says why it asks again. Nothing on Cancel,
+    // which is also the answer of dialogs that cannot ask.
+    virtual std::optional<QString> askPassword(const QString& caption, const QString& user, const QString& message) {
+        (void)caption;
+        (void)user;
+        (void)message;
+        return std::nullopt;
+    }
 };
 
 // Records every box shown and answers from a queue (Ok / Yes by default).
@@ -45,8 +54,23 @@ public:
     }
     QString pickFolder(const QString&, const QString&) override { return next(folders); }
     QString openFile(const QString&, const QString&, const QString&) override { return next(files); }
+    std::optional<QString> askPassword(const QString& caption, const QString& user, const QString& message) override {
+        passwordPrompts.push_back({caption, user, message});
+        if (passwords.empty()) return std::nullopt;
+        const bool typed = passwords.front().has_value();
+        const QString text = passwords.front().value_or(QString());
+        passwords.pop_front();
+        return typed ? std::optional<QString>(text) : std::nullopt;
+    }
 
+    struct PasswordPrompt {
+        QString caption, user, message;
+    };
     std::vector<Shown> shown;
+    // Password dialogs, apart from the message boxes; answered in turn from
+    // `passwords` (nothing: Cancel), Cancel when none is left.
+    std::vector<PasswordPrompt> passwordPrompts;
+    std::deque<std::optional<QString>> passwords;
     std::deque<MsgResult> answers;
     std::deque<QString> folders, files;
 

@@ -3,8 +3,14 @@
 #include "FileListInFrench.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace stanor::platform {
 
@@ -56,6 +62,43 @@ QString QtDialogs::openFile(const QString& caption, const QString& start, const 
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.first();
+}
+
+std::optional<QString> QtDialogs::askPassword(const QString& caption, const QString& user, const QString& message) {
+    QDialog dialog(parent_);
+    dialog.setObjectName(QStringLiteral("PasswordDialog"));
+    dialog.setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(&dialog);
+    if (!message.isEmpty()) {
+        auto* why = new QLabel(message, &dialog);
+        why->setObjectName(QStringLiteral("LbPasswordMessage"));
+        why->setWordWrap(true);
+        why->setStyleSheet(QStringLiteral("color: #b00000"));
+        layout->addWidget(why);
+    }
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Utilisateur :"), new QLabel(user, &dialog));
+    auto* password = new QLineEdit(&dialog);
+    password->setObjectName(QStringLiteral("EdPassword"));
+    password->setEchoMode(QLineEdit::Password);
+    password->setMinimumWidth(260);
+    form->addRow(QStringLiteral("Mot de passe :"), password);
+    layout->addLayout(form);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Se connecter"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annuler"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    password->setFocus();
+    // The wait cursor of a loading form would hide that the dialog waits for the user.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    QApplication::restoreOverrideCursor();
+    if (!accepted) return std::nullopt;
+    QString typed = password->text();
+    password->clear();
+    return typed;
 }
 
 bool QtKeyboard::ctrlHeld() const {

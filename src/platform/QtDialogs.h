@@ -16,6 +16,7 @@ public:
     MsgResult messageBox(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) override;
     QString pickFolder(const QString& caption, const QString& start) override;
     QString openFile(const QString& caption, const QString& start, const QString& filter) override;
+    std::optional<QString> askPassword(const QString& caption, const QString& user, const QString& message) override;
 
 private:
     QWidget* parent_;

@@ -1,8 +1,12 @@
 #include "service/DataServiceClient.h"
 
 #include "platform/Clock.h"
+#include "service/MultipartForm.h"
+#include "service/Netrc.h"
+#include "service/TXml.h"
 
 #include <QAuthenticator>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDateTime>
 #include <QEventLoop>
@@ -18,6 +22,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace stanor::service {
 
 namespace {
@@ -27,6 +33,8 @@ const QByteArray kAccept = "text/html, */*";
 const QString kTransferFailed = QStringLiteral(" - Erreur de transfert sur le serveur ");
 constexpr int kIdleLimitSeconds = 300;
 constexpr qint64 kCacheAgeSeconds = 12 * 3600;
+constexpr int kSignInTimeoutMs = 15000;
+const QString kSignInDeclined = QStringLiteral("Connexion au service de données annulée (aucun mot de passe donné)");
 
 // Waits with a local event loop: timers, repaints and clicks keep running.
 void EventLoopPause(int ms)
@@ -168,10 +176,12 @@ QNetworkRequest DataServiceClient::baseRequest(const QString& finishedUrl) const
 DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& manager,
                                                         QNetworkRequest request, Verb verb,
                                                         QHttpMultiPart* form, int timeoutMs,
-                                                        bool traced)
+                                                        bool traced, const QByteArray& bytes)
 {
     const PendingGuard guard(pending_);
-    QNetworkReply* reply = verb == Verb::Post ? manager.post(request, form) : manager.get(request);
+    QNetworkReply* reply = verb == Verb::Post        ? manager.post(request, form)
+                           : verb == Verb::PostBytes ? manager.post(request, bytes)
+                                                     : manager.get(request);
     QEventLoop loop;
     QTimer readTimer;
     bool timedOut = false;
@@ -218,6 +228,8 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
 
     // The user reads the first line; the network library's text follows.
     Transfer result;
+    if (!interrupted && !timedOut)
+        result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (interrupted) {
         result.error = QStringLiteral("Requête interrompue");
     } else if (timedOut) {
@@ -233,6 +245,163 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
     }
     delete reply;  // finished or aborted, and outside its own signals
     return result;
+}
+
+QString DataServiceClient::sessionOwner() const
+{
+    const ServiceParams p = host_.params();
+    const QUrl base(p.baseHRef);
+    return p.idUser.trimmed() + u'@' + base.scheme().toLower() + QStringLiteral("://") + base.host().toLower() +
+           u':' + QString::number(base.port(-1));
+}
+
+bool DataServiceClient::isServiceAddress(const QUrl& url) const
+{
+    const QUrl base(host_.params().baseHRef);
+    auto defaultPort = [](const QUrl& u) { return u.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80; };
+    const bool web = base.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 ||
+                     base.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    return web && !base.host().isEmpty() && url.scheme().compare(base.scheme(), Qt::CaseInsensitive) == 0 &&
+           url.host().compare(base.host(), Qt::CaseInsensitive) == 0 &&
+           url.port(defaultPort(url)) == base.port(defaultPort(base));
+}
+
+DataServiceClient::Transfer DataServiceClient::send(QNetworkAccessManager& manager, QNetworkRequest request,
+                                                    Verb verb, QHttpMultiPart* form, int timeoutMs, bool traced)
+{
+    // A session is its user's, at its service: it goes with no request of
+    // another user or to another service (the launcher changed them), which
+    // signs in afresh when asked.
+    const bool service = isServiceAddress(request.url()) && tokenOwner_ == sessionOwner();
+    if (service && !token_.isEmpty())
+        request.setRawHeader("Authorization", "Bearer " + token_);
+    Transfer t = transfer(manager, request, verb, form, timeoutMs, traced);
+    if (!isServiceAddress(request.url()) || t.status != 401)
+        return t;
+    // No session, or one that ended (12 hours old, 2 hours unused, the
+    // user's access ended): the service did nothing. Signed in again, the
+    // same request goes once more.
+    token_.clear();
+    std::unique_ptr<QHttpMultiPart> again = verb == Verb::Post ? CopyForm(*form) : nullptr;
+    QString why;
+    if (!signIn(why)) {
+        t.error = why;
+        return t;
+    }
+    if (verb == Verb::Post && !again) {
+        t.error = QStringLiteral("Session du service de données rouverte : l'envoi est à refaire");
+        return t;
+    }
+    request.setRawHeader("Authorization", "Bearer " + token_);
+    return transfer(manager, request, verb, again ? again.get() : form, timeoutMs, traced);
+}
+
+void DataServiceClient::AllowSignInAgain()
+{
+    signInDeclined_ = false;
+}
+
+bool DataServiceClient::signIn(QString& why)
+{
+    if (signInDeclined_) {
+        why = kSignInDeclined;
+        return false;
+    }
+    // A request sent from a timer tick while the dialog is open waits for no second dialog.
+    if (signingIn_) {
+        why = QStringLiteral("Connexion au service de données en cours");
+        return false;
+    }
+    const ServiceParams p = host_.params();
+    if (p.idUser.trimmed().isEmpty()) {
+        why = QStringLiteral("Aucun utilisateur (paramètre idUser) : connexion au service de données impossible");
+        return false;
+    }
+    signingIn_ = true;
+    const PendingGuard guard(pending_);
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{signingIn_};
+
+    QString message;
+    // An unattended workstation keeps the password in the user's netrc
+    // file; one the service refused is not offered again.
+    if (const QString netrc = host_.netrcFile(); !netrc.isEmpty()) {
+        const NetrcLookup found = ReadNetrcPassword(netrc, QUrl(p.baseHRef).host(), p.idUser.trimmed());
+        if (!found.problem.isEmpty()) {
+            host_.writeTrace(QStringLiteral("Connexion au service de données : ") + found.problem);
+            message = found.problem;
+            message[0] = message[0].toUpper();
+        }
+        if (found.password) {
+            const QByteArray digest = QCryptographicHash::hash(found.password->toUtf8(), QCryptographicHash::Sha256);
+            if (digest != refusedNetrc_) {
+                switch (postSignIn(*found.password, why)) {
+                case SignInOutcome::SignedIn: return true;
+                case SignInOutcome::Failed: return false;
+                case SignInOutcome::Refused:
+                    refusedNetrc_ = digest;
+                    message = QStringLiteral("Le mot de passe du fichier netrc est refusé (%1)").arg(why);
+                    break;
+                }
+            }
+        }
+    }
+    const QString name = host_.userName().trimmed();
+    const QString user = name.isEmpty() ? QStringLiteral("utilisateur n° %1").arg(p.idUser.trimmed())
+                                        : QStringLiteral("%1 (utilisateur n° %2)").arg(name, p.idUser.trimmed());
+    for (;;) {
+        std::optional<QString> password = host_.askPassword(user, message);
+        if (!password) {
+            signInDeclined_ = true;
+            host_.writeTrace(kSignInDeclined);
+            why = kSignInDeclined;
+            return false;
+        }
+        const SignInOutcome outcome = postSignIn(*password, why);
+        password->fill(u' ');
+        if (outcome != SignInOutcome::Refused)
+            return outcome == SignInOutcome::SignedIn;
+        message = why;
+    }
+}
+
+DataServiceClient::SignInOutcome DataServiceClient::postSignIn(const QString& password, QString& why)
+{
+    const ServiceParams p = host_.params();
+    QNetworkRequest request = baseRequest(EscapeBlanksAndHashes(p.baseHRef + QStringLiteral("AxLogin")));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    QByteArray body = "UserID=" + QUrl::toPercentEncoding(p.idUser.trimmed()) +
+                      "&Password=" + QUrl::toPercentEncoding(password);
+    host_.writeTrace(QStringLiteral("Connexion au service de données : utilisateur ") + p.idUser.trimmed());
+    // The service hashes the password on purpose slowly: the sign-in waits longer than a request.
+    const Transfer t = transfer(*http1_, request, Verb::PostBytes, nullptr,
+                                std::max(options_.readTimeoutMs, kSignInTimeoutMs), true, body);
+    body.fill('\0');
+    if (!t.ok) {
+        why = t.error;
+        host_.writeTrace(QStringLiteral("Connexion au service de données impossible : ") + t.error);
+        return SignInOutcome::Failed;
+    }
+    const QString answer = QString::fromLatin1(t.body);
+    QString items = LogItemsText(answer).trimmed();
+    if (items.endsWith(QLatin1String(" -")))
+        items.chop(2);
+    TXml xml;
+    xml.Text = answer;
+    XmlFind(xml, QStringLiteral("Answer"));
+    QString token;
+    XmlGet(xml, QStringLiteral("Token"), token);
+    if (!items.isEmpty() || token.isEmpty()) {
+        why = items.isEmpty() ? QStringLiteral("Réponse de connexion illisible") : items;
+        host_.writeTrace(QStringLiteral("Connexion au service de données refusée : ") + why);
+        return items.isEmpty() ? SignInOutcome::Failed : SignInOutcome::Refused;
+    }
+    token_ = token.toLatin1();
+    tokenOwner_ = sessionOwner();
+    host_.writeTrace(QStringLiteral("Connexion au service de données : session ouverte"));
+    return SignInOutcome::SignedIn;
 }
 
 void DataServiceClient::IdHTTP1Status(const QString& statusText)
@@ -310,7 +479,7 @@ void DataServiceClient::HttpExecute(const QString& url, const QString& fileName)
     for (int attempt = 1; attempt <= options_.attempts; ++attempt) {
         if (attempt > 1)
             pauseBeforeRetry();
-        const Transfer t = transfer(*http1_, request, Verb::Get, nullptr, options_.readTimeoutMs, true);
+        const Transfer t = send(*http1_, request, Verb::Get, nullptr, options_.readTimeoutMs, true);
         if (!t.ok) {
             host_.setRequestError(QStringLiteral("Exception : ") + t.error);
             host_.writeTrace(QStringLiteral("HttpExecute Exception : ") + t.error);
@@ -365,15 +534,23 @@ HttpResult DataServiceClient::PostForm(const QString& url, std::unique_ptr<QHttp
     if (!form)
         return HttpResult{false, {}, QStringLiteral("formulaire absent")};
     // The form must outlive the reply; it is released when this call ends.
-    const Transfer t = transfer(*http1_, baseRequest(EscapeBlanksAndHashes(url)), Verb::Post,
-                                form.get(), options_.readTimeoutMs, true);
+    const Transfer t = send(*http1_, baseRequest(EscapeBlanksAndHashes(url)), Verb::Post, form.get(),
+                            options_.readTimeoutMs, true);
     return HttpResult{t.ok, t.body, t.error};
 }
 
 HttpResult DataServiceClient::DownloadPhoto(const QString& url)
 {
-    const Transfer t = transfer(*http2_, baseRequest(EscapeBlanksAndHashes(url)), Verb::Get,
-                                nullptr, 0, false);
+    const Transfer t = send(*http2_, baseRequest(EscapeBlanksAndHashes(url)), Verb::Get, nullptr, 0, false);
+    return HttpResult{t.ok, t.body, t.error};
+}
+
+HttpResult DataServiceClient::DownloadSheet(const QString& url)
+{
+    applyIdleRule();
+    host_.writeTrace(QStringLiteral("DownloadSheet : ") + EscapeBlanksAndHashes(url));
+    const Transfer t = send(*http1_, baseRequest(EscapeBlanksAndHashes(url)), Verb::Get, nullptr,
+                            options_.readTimeoutMs, true);
     return HttpResult{t.ok, t.body, t.error};
 }
 

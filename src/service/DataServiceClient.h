@@ -11,6 +11,14 @@
 // answer file is replaced whole by an atomic rename, and the status labels
 // are set once, at the end of the call, so each caller finds its own result
 // in LbDebugInfo0 when its call returns.
+//
+// Every request to the data service's own address (scheme, host and port of
+// BaseHRef) carries the session token; no other address ever gets it. When
+// the service answers 401 (no session, or one that ended), the client signs
+// in (the password from the user's netrc file, else from the dialog) and
+// sends the same request once more, so a save keeps its statements and its
+// insert keys. The token lives in this object only: never in a file, a trace
+// line or an answer file.
 
 #include "service/HttpRules.h"
 #include "service/ServiceHost.h"
@@ -21,10 +29,12 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class QHttpMultiPart;
 class QNetworkAccessManager;
 class QNetworkRequest;
+class QUrl;
 
 namespace stanor::platform {
 class Clock;
@@ -72,6 +82,9 @@ public:
     void HttpPost(const QString& url, const QString& fileName, std::unique_ptr<QHttpMultiPart> form);
     // GET a photo into memory with the second client (no read time-out).
     HttpResult DownloadPhoto(const QString& url);
+    // GET a printable sheet into memory with the first client (the token
+    // goes with it; the read time-out applies).
+    HttpResult DownloadSheet(const QString& url);
     // POST a form with the first client (idle rule and read time-out apply)
     // and give back the answer or the error, leaving the status labels alone:
     // for senders that handle their answer themselves (the text-message gateway).
@@ -89,6 +102,21 @@ public:
     // Number of requests in progress (more than one when nested).
     int pendingRequests() const { return pending_; }
 
+    // Whether a session is open (a token is held).
+    bool SignedIn() const { return !token_.isEmpty(); }
+    // Forgets the session: the next request signs in again.
+    void SignOut() { token_.clear(); }
+    // Takes over the session of a client this one replaces (new settings).
+    void TakeSessionFrom(DataServiceClient& other)
+    {
+        token_ = std::exchange(other.token_, {});
+        tokenOwner_ = other.tokenOwner_;
+    }
+    // After a cancelled sign-in, the requests that follow fail without asking
+    // again; a new command of the user (a reload, a timer tick with nothing
+    // pending) lets the next one ask.
+    void AllowSignInAgain();
+
     // Events of the data-service client: each only writes its trace entry;
     // no credentials are ever supplied, so a request asking for them fails.
     void IdHTTP1Status(const QString& statusText);
@@ -102,11 +130,22 @@ private:
         bool ok = false;
         QByteArray body;
         QString error;
+        int status = 0;  // the HTTP status, when an answer came
     };
-    enum class Verb { Get, Post };
+    enum class Verb { Get, Post, PostBytes };
 
     Transfer transfer(QNetworkAccessManager& manager, QNetworkRequest request, Verb verb,
-                      QHttpMultiPart* form, int timeoutMs, bool traced);
+                      QHttpMultiPart* form, int timeoutMs, bool traced, const QByteArray& bytes = {});
+    // transfer(), with the session token on requests to the data service,
+    // and a new sign-in and one more attempt when the service asks for it.
+    Transfer send(QNetworkAccessManager& manager, QNetworkRequest request, Verb verb, QHttpMultiPart* form,
+                  int timeoutMs, bool traced);
+    bool isServiceAddress(const QUrl& url) const;
+    QString sessionOwner() const;
+    // Opens a session; false, with the French reason, when none could be.
+    bool signIn(QString& why);
+    enum class SignInOutcome { SignedIn, Refused, Failed };
+    SignInOutcome postSignIn(const QString& password, QString& why);
     QNetworkRequest baseRequest(const QString& finishedUrl) const;
     void applyIdleRule();
     // Stores the answer whole, then sets the error text from `leadText` and
@@ -120,6 +159,11 @@ private:
     std::unique_ptr<QNetworkAccessManager> http2_;  // photo display downloads
     int pending_ = 0;
     bool proxyInUse_ = false;
+    QByteArray token_;            // the session, in memory only
+    QString tokenOwner_;          // the user and service address it was opened for
+    bool signInDeclined_ = false;
+    bool signingIn_ = false;
+    QByteArray refusedNetrc_;     // digest of a netrc password the service refused
 };
 
 }  // namespace stanor::service

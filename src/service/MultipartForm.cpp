@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHttpMultiPart>
 #include <QNetworkRequest>
+#include <QVariant>
 
 namespace stanor::service {
 
@@ -19,7 +20,38 @@ QByteArray Quoted(const QString& text)
     return '"' + bytes + '"';
 }
 
+const char* const kPartsProperty = "stanorFormParts";
+
+// Appends a part, and keeps its headers and bytes on the form, so that a copy
+// can be made to send it again (the network library reads a form once).
+void Append(QHttpMultiPart& form, const QByteArray& disposition, const QByteArray& contentType,
+            const QByteArray& body)
+{
+    QHttpPart part;
+    part.setRawHeader("Content-Disposition", disposition);
+    if (!contentType.isEmpty())
+        part.setRawHeader("Content-Type", contentType);
+    part.setBody(body);
+    form.append(part);
+    QVariantList parts = form.property(kPartsProperty).toList();
+    parts.append(QVariant(QVariantList{disposition, contentType, body}));
+    form.setProperty(kPartsProperty, parts);
+}
+
 }  // namespace
+
+std::unique_ptr<QHttpMultiPart> CopyForm(const QHttpMultiPart& form)
+{
+    const QVariant parts = form.property(kPartsProperty);
+    if (!parts.isValid())
+        return nullptr;
+    auto copy = std::make_unique<QHttpMultiPart>(QHttpMultiPart::FormDataType);
+    for (const QVariant& p : parts.toList()) {
+        const QVariantList part = p.toList();
+        Append(*copy, part.value(0).toByteArray(), part.value(1).toByteArray(), part.value(2).toByteArray());
+    }
+    return copy;
+}
 
 MultipartForm::MultipartForm() : form_(std::make_unique<QHttpMultiPart>(QHttpMultiPart::FormDataType)) {}
 MultipartForm::~MultipartForm() = default;
@@ -30,10 +62,7 @@ void MultipartForm::addText(const QString& name, const QString& value)
 {
     if (!form_)
         form_ = std::make_unique<QHttpMultiPart>(QHttpMultiPart::FormDataType);
-    QHttpPart part;
-    part.setRawHeader("Content-Disposition", "form-data; name=" + Quoted(name));
-    part.setBody(value.toLatin1());
-    form_->append(part);
+    Append(*form_, "form-data; name=" + Quoted(name), {}, value.toLatin1());
 }
 
 void MultipartForm::addFileBytes(const QString& name, const QString& fileName, const QByteArray& bytes,
@@ -41,12 +70,7 @@ void MultipartForm::addFileBytes(const QString& name, const QString& fileName, c
 {
     if (!form_)
         form_ = std::make_unique<QHttpMultiPart>(QHttpMultiPart::FormDataType);
-    QHttpPart part;
-    part.setRawHeader("Content-Disposition",
-                      "form-data; name=" + Quoted(name) + "; filename=" + Quoted(fileName));
-    part.setRawHeader("Content-Type", contentType);
-    part.setBody(bytes);
-    form_->append(part);
+    Append(*form_, "form-data; name=" + Quoted(name) + "; filename=" + Quoted(fileName), contentType, bytes);
 }
 
 bool MultipartForm::addFile(const QString& name, const QString& path, const QByteArray& contentType)

@@ -33,4 +33,8 @@ private:
     std::unique_ptr<QHttpMultiPart> form_;
 };
 
+// A fresh copy of a form built by MultipartForm, to send it once more (the
+// network library reads a form once); null for a form made otherwise.
+std::unique_ptr<QHttpMultiPart> CopyForm(const QHttpMultiPart& form);
+
 }  // namespace stanor::service

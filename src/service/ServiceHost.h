@@ -4,6 +4,7 @@
 // the run parameters and the keyboard.
 
 #include <QString>
+#include <optional>
 
 namespace stanor::service {
 
@@ -40,6 +41,22 @@ public:
     virtual ServiceParams params() const = 0;
     // Whether the Ctrl key is held down (forces fresh copies of cached answers).
     virtual bool ctrlHeld() const = 0;
+
+    // ---- Signing in to the data service, when it asks (the defaults sign nobody in) ----
+    // The user's netrc file, where an unattended workstation keeps the
+    // service's password ("~/" is the home folder); empty: none is read.
+    virtual QString netrcFile() const { return {}; }
+    // The password typed in the dialog "Connexion au service de données";
+    // `user` names who signs in, `message` says why it is asked again.
+    // Nothing when the user cancels.
+    virtual std::optional<QString> askPassword(const QString& user, const QString& message)
+    {
+        (void)user;
+        (void)message;
+        return std::nullopt;
+    }
+    // The user's name as the service last gave it (empty until then).
+    virtual QString userName() const { return {}; }
 };
 
 }  // namespace stanor::service

@@ -255,13 +255,28 @@ TEST_F(ProcessTest, WithTraceOffTheFirstRecordIsShownAndItsAnswerKept) {
         return !base.isEmpty();
     })) << serviceLog.constData();
     writeStore("\"BaseHRef\"=\"" + base.toUtf8() + "\"\n\"idTVO\"=\"1\"\n\"idTypeVO\"=\"1\"\n\"idUser\"=\"1\"\n"
-               "\"UserConcession\"=\"ALV\"\n\"UserSite\"=\"#\"\n");
+               "\"UserConcession\"=\"ALV\"\n\"UserSite\"=\"#\"\n\"ServiceNetrcFile\"=\"" +
+               tmp.filePath(QStringLiteral("aucun-netrc")).toUtf8() + "\"\n");
     QProcess* client = start(kClient);
     QByteArray err;
+    // Without a netrc entry, the dialog asks for the password: the scripted
+    // (console) dialogs read it from standard input.
+    ASSERT_TRUE(waitFor([&] {
+        err += client->readAllStandardError();
+        return err.contains("[Connexion au service de données] utilisateur n° 1 : mot de passe ?");
+    })) << err.constData();
+    client->write("martin-admin-demo\n");
     ASSERT_TRUE(waitFor([&] {
         err += client->readAllStandardError();
         return err.contains("première fiche affichée");
     })) << err.constData();
+    // The password shows in no process list.
+    for (QProcess* p : {client, service})
+        for (const char* what : {"cmdline", "environ"}) {
+            QFile proc(QStringLiteral("/proc/%1/%2").arg(p->processId()).arg(QLatin1String(what)));
+            ASSERT_TRUE(proc.open(QIODevice::ReadOnly)) << what;
+            EXPECT_FALSE(proc.readAll().contains("martin-admin-demo")) << what;
+        }
     // "Windir\TEMP" of this user: the answers support staff look for.
     const QString temp = tmp.filePath(QStringLiteral("state/ProjStanor/Windows/TEMP"));
     QFile answer(temp + QStringLiteral("/XmlVO.xml"));

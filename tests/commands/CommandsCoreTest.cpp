@@ -7,8 +7,12 @@
 #include "platform/RegFileStore.h"
 #include "service/RequestCatalogue.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -211,4 +215,37 @@ TEST(CommandsTextMessage, WhatTheUserIsToldOfTheAnswer) {
     EXPECT_EQ(SmsTransferFailure(url, QStringLiteral("Le service de données ne répond pas (aucune réponse en 5000 ms)")),
               QStringLiteral(" - Erreur de transfert sur le serveur \nPasserelle SMS ") + url + QStringLiteral(" : pas de réponse"));
     EXPECT_EQ(SmsErrorText(SmsTransferFailure(url, QString())).left(kSmsTransferFailed.size()), kSmsTransferFailed);
+}
+
+TEST(CommandsSheets, ADownloadedSheetIsKeptWhereOnlyTheUserReadsIt) {
+    QTemporaryDir tmp;
+    const QString folder = tmp.filePath(QStringLiteral("projstanor-fiches-%1").arg(::getuid()));
+    const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                        QFile::WriteOther | QFile::ExeOther;
+    QString why;
+    // A sheet a day and more old goes; the one just written stays and opens for the user alone.
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile old(folder + QStringLiteral("/ancienne.pdf"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("%PDF-1.4");
+    old.close();
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    old.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime);
+    old.close();
+    const QString path = StorePrivateSheet("%PDF-1.4 fiche", QStringLiteral("VO - Fiche Commerciale"),
+                                           QStringLiteral("idVO=1001"), why, tmp.path());
+    ASSERT_FALSE(path.isEmpty()) << why.toStdString();
+    EXPECT_TRUE(QFileInfo(path).fileName().startsWith(QStringLiteral("VO - Fiche Commerciale - idVO=1001 - ")));
+    EXPECT_EQ(QFileInfo(path).permissions() & others, 0);
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "%PDF-1.4 fiche");
+    EXPECT_FALSE(QFile::exists(old.fileName()));
+    // A folder others may enter (made by someone else before) is not used.
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                      QFile::ExeOther);
+    EXPECT_TRUE(StorePrivateSheet("%PDF-", QStringLiteral("Fiche Profid"), QStringLiteral("idClient=1"), why,
+                                  tmp.path()).isEmpty());
+    EXPECT_TRUE(why.contains(QStringLiteral("n'est pas un dossier privé"))) << why.toStdString();
 }

@@ -11,7 +11,9 @@
 #include "service/DataServiceClient.h"
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QTcpServer>
+#include <QUrl>
 
 using namespace e2e;
 using platform::StoredValue;
@@ -74,6 +76,24 @@ protected:
 
     bool nothingOpened() const { return shell.started.empty() && shell.opened.empty(); }
 
+    // The sheet a browser was given, "name - selection": the browser holds no
+    // session, so it gets a file of the user's alone, downloaded with the session.
+    static QString sheetOf(const QString& opened)
+    {
+        const QUrl url(opened);
+        if (!url.isLocalFile())
+            return QStringLiteral("<pas un fichier : %1>").arg(opened);
+        const QFileInfo file(url.toLocalFile());
+        const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther |
+                            QFile::ExeGroup | QFile::ExeOther;
+        EXPECT_EQ(file.permissions() & others, 0) << opened.toStdString();
+        EXPECT_EQ(QFileInfo(file.path()).permissions() & others, 0) << file.path().toStdString();
+        QFile pdf(file.filePath());
+        EXPECT_TRUE(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-") << opened.toStdString();
+        const QString name = file.fileName();
+        return name.left(name.lastIndexOf(QStringLiteral(" - ")));
+    }
+
     void click(const char* button) { get<QAbstractButton>(QString::fromLatin1(button))->click(); }
 
     struct Pause {
@@ -117,11 +137,11 @@ TEST_F(CommandsForm, EachButtonOpensTheSheetOfItsRecord)
         else
             f.JvXPBtnPrintClick();
         const QString address = sheetAddress(QLatin1String(c.selection), QLatin1String(c.name));
-        EXPECT_EQ(opened(), address) << what;
+        EXPECT_EQ(sheetOf(opened()), QLatin1String(c.name) + QStringLiteral(" - ") + QLatin1String(c.selection)) << what;
         EXPECT_EQ(pauses.size(), pending ? 1u : 0u) << what << ": a wait only after a save";
         EXPECT_EQ(f.LbDebugInfo0->text(), QString()) << what;
-        // The address answers the sheet, as the browser fetches it.
-        const service::HttpResult sheet = f.Http().DownloadPhoto(address);
+        // The address answers the sheet to the user's session.
+        const service::HttpResult sheet = f.Http().DownloadSheet(address);
         EXPECT_TRUE(sheet.ok) << what << ": " << sheet.error.toStdString();
         EXPECT_TRUE(sheet.body.startsWith("%PDF-")) << what << ": " << sheet.body.left(200).toStdString();
     }
@@ -137,14 +157,14 @@ TEST_F(CommandsForm, PendingChangesAreStoredBeforeTheSheetOpens)
     EXPECT_EQ(pauses[0].ms, 300);
     EXPECT_EQ(pauses[0].kmsStored, QStringLiteral("90000")) << "stored before the wait";
     EXPECT_EQ(pauses[0].openedBefore, 0u) << "opened after the wait";
-    EXPECT_EQ(opened(), sheetAddress("idVO=1001", "VO - Fiche Commerciale"));
+    EXPECT_EQ(sheetOf(opened()), QStringLiteral("VO - Fiche Commerciale - idVO=1001"));
     EXPECT_FALSE(f.JvXPBtnSave->isEnabled());
 
     // Saved already: the margin sheet opens at once.
     shell.started.clear();
     click("czFeuilleMarge");
     EXPECT_EQ(pauses.size(), 1u);
-    EXPECT_EQ(opened(), sheetAddress("idVO=1001", "VO - Feuille de Marge"));
+    EXPECT_EQ(sheetOf(opened()), QStringLiteral("VO - Feuille de Marge - idVO=1001"));
 }
 
 TEST_F(CommandsForm, NothingOpensWhenTheChangesCannotBeStored)
@@ -202,7 +222,7 @@ TEST_F(CommandsForm, RecordBeingCreatedOpensNoSheet)
 TEST_F(CommandsForm, BrowserNamedByTheOpenCommandOfWebPages)
 {
     auto& f = show("1", 1);
-    const QString address = sheetAddress("idVO=1001", "VO - Fiche Commerciale");
+    const QString sheet = QStringLiteral("VO - Fiche Commerciale - idVO=1001");
     const QString notOpened = QStringLiteral("Fiche non ouverte : ");
     struct Case {
         const char* what;
@@ -232,11 +252,15 @@ TEST_F(CommandsForm, BrowserNamedByTheOpenCommandOfWebPages)
         if (*c.program) {
             ASSERT_EQ(shell.started.size(), 1u) << c.what;
             EXPECT_EQ(shell.started[0].program, QString::fromUtf8(c.program)) << c.what;
-            EXPECT_EQ(shell.started[0].arguments, QStringList{address}) << c.what;
+            ASSERT_EQ(shell.started[0].arguments.size(), 1) << c.what;
+            EXPECT_EQ(sheetOf(shell.started[0].arguments[0]), sheet) << c.what;
         } else {
             EXPECT_TRUE(shell.started.empty()) << c.what;
         }
-        EXPECT_EQ(shell.opened, c.desktop ? QStringList{address} : QStringList()) << c.what;
+        ASSERT_EQ(shell.opened.size(), c.desktop ? 1 : 0) << c.what;
+        if (c.desktop) {
+            EXPECT_EQ(sheetOf(shell.opened[0]), sheet) << c.what;
+        }
         const QString warning = f.LbDebugInfo0->text();
         if (*c.warningHolds) {
             EXPECT_TRUE(warning.startsWith(notOpened) && warning.contains(QString::fromUtf8(c.warningHolds)))
@@ -251,7 +275,8 @@ TEST_F(CommandsForm, BrowserNamedByTheOpenCommandOfWebPages)
     run->store.removeValue(commands::kHtmlOpenCommandKey, QString());
     shell = platform::ScriptedShell();
     f.JvXPBtnPrintClick();
-    EXPECT_EQ(shell.opened, QStringList{address});
+    ASSERT_EQ(shell.opened.size(), 1);
+    EXPECT_EQ(sheetOf(shell.opened[0]), sheet);
     EXPECT_EQ(f.LbDebugInfo0->text(), QStringLiteral("Exception : connexion refusée"));
 }
 

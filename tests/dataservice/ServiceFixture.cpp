@@ -23,14 +23,30 @@ void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
     o.logRequests = false;
     o.database = options;
     o.http = http;
-    // The service's "now" is fixed: 9 December 2026, noon.
-    std::tm tm{};
-    tm.tm_year = 126; tm.tm_mon = 11; tm.tm_mday = 9; tm.tm_hour = 12; tm.tm_isdst = -1;
-    const auto fixed = std::chrono::system_clock::from_time_t(std::mktime(&tm));
-    o.clock = [fixed] { return fixed; };
+    clockShift_ = 0;
+    o.clock = [] { return ServiceNow(); };
     service_ = std::make_unique<DataService>(o);
     port_ = service_->start();
     thread_ = std::make_unique<std::thread>([] { service_->run(); });
+    tokens_.clear();
+    token_ = TokenFor("1");
+}
+
+std::chrono::system_clock::time_point ServiceTest::ServiceNow() {
+    std::tm tm{};
+    tm.tm_year = 126; tm.tm_mon = 11; tm.tm_mday = 9; tm.tm_hour = 12; tm.tm_isdst = -1;
+    static const auto fixed = std::chrono::system_clock::from_time_t(std::mktime(&tm));
+    return fixed + std::chrono::seconds(clockShift_.load());
+}
+
+std::string ServiceTest::TokenFor(const std::string& idUser) {
+    auto& token = tokens_[idUser];
+    if (token.empty()) {
+        std::string answer;
+        token = SignIn(port_, idUser, {}, &answer);
+        EXPECT_FALSE(token.empty()) << "user " << idUser << ": " << answer;
+    }
+    return token;
 }
 
 void ServiceTest::SetUpTestSuite() { StartService(); }
@@ -45,23 +61,27 @@ void ServiceTest::TearDownTestSuite() {
     fs::remove_all(dir_);
 }
 
-std::unique_ptr<httplib::Client> ServiceTest::Client() {
+std::unique_ptr<httplib::Client> ServiceTest::Client() { return Client(token_); }
+
+std::unique_ptr<httplib::Client> ServiceTest::Client(const std::string& token) {
     auto c = std::make_unique<httplib::Client>("127.0.0.1", port_);
     c->set_url_encode(false);
     c->set_read_timeout(10, 0);
+    if (!token.empty()) c->set_bearer_token_auth(token);
     return c;
 }
 
-std::string ServiceTest::Get(const std::string& request) {
-    // A request acts for the super-administrator unless it names its user.
-    std::string url = "/" + request + (request.find("UserID=") == std::string::npos ? "&UserID=1" : "");
+std::string ServiceTest::Get(const std::string& request) { return GetAs(token_, request); }
+
+std::string ServiceTest::GetAs(const std::string& token, const std::string& request) {
+    std::string url = "/" + request;
     std::string finished;
     for (char c : url) {
         if (c == ' ') finished += "%20";
         else if (c == '#') finished += "%23";
         else finished.push_back(c);
     }
-    auto res = Client()->Get(finished.c_str());
+    auto res = Client(token)->Get(finished.c_str());
     if (!res) return "(pas de réponse)";
     EXPECT_EQ(res->status, 200) << request;
     return res->body;

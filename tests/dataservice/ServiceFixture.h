@@ -1,7 +1,9 @@
 #pragma once
 // A data service running in this process on a free loopback port, over a fresh
 // copy of the demo database for each group of tests (in the store under test,
-// see TestStores.h), spoken to over real HTTP.
+// see TestStores.h), spoken to over real HTTP. Its clock stands still (9
+// December 2026, noon) unless a test moves it. Every request goes signed in
+// as user 1, the super-administrator, unless a test asks for another user.
 
 #include "DataService.h"
 #include "TestStores.h"
@@ -11,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -39,7 +45,23 @@ protected:
     // "NewID" of an answer's "OutParams".
     static std::string NewId(const std::string& body);
 
+    // A client of the service whose requests carry the session of user 1
+    // (or the token given; "" for none).
     static std::unique_ptr<httplib::Client> Client();
+    static std::unique_ptr<httplib::Client> Client(const std::string& token);
+    // A session of a demo user ("2" the salesperson, "3" the accounting
+    // user, "9999" the test user), opened once per group of tests.
+    static std::string TokenFor(const std::string& idUser);
+    // Get(), with the session of `token`.
+    static std::string GetAs(const std::string& token, const std::string& request);
+    // Moves the service's clock on (sessions end by it).
+    static void AdvanceClock(std::chrono::seconds by) { clockShift_ += by.count(); }
+    // The service's "now": 9 December 2026, noon, moved on as the tests moved it.
+    static std::chrono::system_clock::time_point ServiceNow();
+
+    static inline std::string token_;  // user 1's session
+    static inline std::map<std::string, std::string> tokens_;
+    static inline std::atomic<long long> clockShift_{0};
 
     static inline std::string dir_;
     static inline std::unique_ptr<DemoCopy> copy_;

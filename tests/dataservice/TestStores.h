@@ -10,6 +10,7 @@
 #include "SqliteStore.h"
 #include "Store.h"
 
+#include <httplib.h>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -22,9 +23,13 @@
 #include <fstream>
 #include <memory>
 #include <stdexcept>
+#include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace stanor::dataservice::test {
 
@@ -91,6 +96,20 @@ private:
 // Ends every connection of the services' role to the copy's database, as a
 // restart of the server would, and returns once they are gone.
 void EndServiceConnections(const DemoCopy& copy);
+
+// The password of a demo user ("1", "2", "3" or "9999"), as the demo database
+// has it; "" for any other user.
+std::string DemoPassword(const std::string& idUser);
+
+// Signs a user in at the service on 127.0.0.1:`port` with that password (a
+// demo user's when none is given); the session token, "" when refused.
+// `answer`, when given, receives the whole answer.
+std::string SignIn(int port, const std::string& idUser, std::optional<std::string> password = std::nullopt,
+                   std::string* answer = nullptr);
+
+// Writes a netrc file (mode 0600) holding every demo user's password for the
+// host 127.0.0.1, as an unattended workstation keeps it.
+void WriteDemoNetrc(const std::string& path);
 
 // Every row of every table of the application and of the service, sorted,
 // one line a table: to prove that a refused request changed nothing.
@@ -273,6 +292,34 @@ inline void EndServiceConnections(const DemoCopy& copy) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     PQfinish(conn);
+}
+
+inline std::string DemoPassword(const std::string& idUser) {
+    static const std::map<std::string, std::string> passwords = {
+        {"1", "martin-admin-demo"}, {"2", "paul-durand-demo"}, {"3", "claire-lefevre-demo"}, {"9999", "tom-testeur-demo"},
+        {"5", "julie-garnier-demo"}};
+    const auto found = passwords.find(idUser);
+    return found == passwords.end() ? std::string() : found->second;
+}
+
+inline std::string SignIn(int port, const std::string& idUser, std::optional<std::string> password,
+                          std::string* answer) {
+    httplib::Client c("127.0.0.1", port);
+    c.set_read_timeout(20, 0);
+    auto res = c.Post("/AxLogin", httplib::Params{{"UserID", idUser}, {"Password", password.value_or(DemoPassword(idUser))}});
+    const std::string body = res ? res->body : "(pas de réponse)";
+    if (answer) *answer = body;
+    const size_t at = body.find("<Token>"), end = body.find("</Token>");
+    return at == std::string::npos || end == std::string::npos ? std::string() : body.substr(at + 7, end - at - 7);
+}
+
+inline void WriteDemoNetrc(const std::string& path) {
+    {
+        std::ofstream out(path, std::ios::trunc);
+        for (const char* id : {"1", "2", "3", "9999", "5"})
+            out << "machine 127.0.0.1 login " << id << " password " << DemoPassword(id) << "\n";
+    }
+    ::chmod(path.c_str(), 0600);
 }
 
 inline std::string Snapshot(Store& store) {

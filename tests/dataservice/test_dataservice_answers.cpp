@@ -105,7 +105,7 @@ TEST_F(DataServiceAnswers, TabDescriptionsCarryTheSeventeenElementsOnEveryRow) {
 }
 
 TEST_F(DataServiceAnswers, VehicleRecordWithUserRightsCostsAndPhotos) {
-    const std::string body = Get("AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=2&idClient=");
+    const std::string body = GetAs(TokenFor("2"), "AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=2&idClient=");
     EXPECT_EQ(LogItems(body), "");
     TXml xml = Scan(body);
     XmlFind(xml, "User");
@@ -156,7 +156,7 @@ TEST_F(DataServiceAnswers, NewAndMissingRecords) {
 }
 
 TEST_F(DataServiceAnswers, CustomerRecordWithActionsAndVehicles) {
-    const std::string body = Get("AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=1");
+    const std::string body = GetAs(TokenFor("2"), "AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=1");
     EXPECT_EQ(LogItems(body), "");
     TXml xml = Scan(body);
     XmlFind(xml, "TVC");
@@ -176,7 +176,7 @@ TEST_F(DataServiceAnswers, CustomerRecordWithActionsAndVehicles) {
     EXPECT_EQ(Field(xml, "idtVO"), "1");
     // A customer without vehicles: nothing to read, the value stays as it was.
     ASSERT_EQ(LogItems(Send("AxUpdate", "Delete * From tVehiclesProfid where idTVo=4")), "");
-    xml = Scan(Get("AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=3"));
+    xml = Scan(GetAs(TokenFor("2"), "AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=3"));
     XmlFind(xml, "TVeh");
     QString kept = "avant";
     XmlGet(xml, "Immatriculation", kept);

@@ -74,9 +74,10 @@ int RunProgram(const std::vector<std::string>& args, std::string& err) {
     return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool RecordAnswered(int port) {
+bool RecordAnswered(int port, const std::string& token) {
     httplib::Client c("127.0.0.1", port);
     c.set_read_timeout(5, 0);  // the client's own read time-out
+    c.set_bearer_token_auth(token);
     auto res = c.Get("/AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient=");
     return res && res->status == 200 && res->body.find("<tVO>") != std::string::npos &&
            res->body.find("<LogItem>") == std::string::npos;
@@ -98,13 +99,14 @@ TEST(DataServiceConnections, StalledConnectionsDoNotKeepARealRequestWaiting) {
                 if (i % 2) SendRaw(fd, "GET /AxInfoVO?XMLC_Output");  // half a request line
                 stalled.push_back(fd);
             }
-            EXPECT_TRUE(RecordAnswered(port_));
-            EXPECT_TRUE(RecordAnswered(port_));
+            EXPECT_TRUE(RecordAnswered(port_, token_));
+            EXPECT_TRUE(RecordAnswered(port_, token_));
             // The stalled connections were still open: each finishes its request now.
             std::string idle, half;
             SendRaw(stalled[0], "GET /AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient= HTTP/1.1\r\n"
-                             "Host: x\r\nConnection: close\r\n\r\n");
-            SendRaw(stalled[1], "Format=XML&idTVO=1&UserID=1&idClient= HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+                             "Host: x\r\nAuthorization: Bearer " + token_ + "\r\nConnection: close\r\n\r\n");
+            SendRaw(stalled[1], "Format=XML&idTVO=1&UserID=1&idClient= HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " +
+                                    token_ + "\r\nConnection: close\r\n\r\n");
             EXPECT_TRUE(ClosedWithin(stalled[0], 5000, &idle));
             EXPECT_TRUE(ClosedWithin(stalled[1], 5000, &half));
             EXPECT_NE(idle.find("<tVO>"), std::string::npos) << idle.substr(0, 200);
@@ -137,7 +139,7 @@ TEST(DataServiceConnections, IdleAndHalfSentConnectionsAreClosed) {
                 closed = ::send(dribble, "X", 1, MSG_NOSIGNAL) != 1 || ClosedWithin(dribble, 100);
             EXPECT_TRUE(closed) << "dribbled headers";
             for (int fd : {idle, half, dribble, body}) ::close(fd);
-            EXPECT_TRUE(RecordAnswered(port_));
+            EXPECT_TRUE(RecordAnswered(port_, token_));
             TearDownTestSuite();
         }
     };
@@ -154,7 +156,7 @@ TEST_F(DataServicePort, ASecondServiceOnAPortInUseFailsAtOnce) {
     const int status = RunProgram(args, err);
     EXPECT_GT(status, 0) << err;
     EXPECT_NE(err.find("port " + std::to_string(port_) + " est déjà pris"), std::string::npos) << err;
-    EXPECT_TRUE(RecordAnswered(port_));  // the first one still serves
+    EXPECT_TRUE(RecordAnswered(port_, token_));  // the first one still serves
     std::filesystem::remove_all(dir);
 }
 

@@ -169,7 +169,8 @@ TEST(DataServiceSafetyProcess, KilledServiceKeepsCommittedChangesAndStopsOnSigna
     ASSERT_GT(port, 0);
     httplib::Client c("127.0.0.1", port);
     c.set_url_encode(false);
-    auto r = c.Get("/AxUpdate?XMLC_OutputFormat=XML&UserID=1&SQLExecute=Update%20tVehicles%20set%20KMS=77777%20where%20(idTVO=1)");
+    c.set_bearer_token_auth(SignIn(port, "1"));
+    auto r = c.Get("/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update%20tVehicles%20set%20KMS=77777%20where%20(idTVO=1)");
     ASSERT_TRUE(r);
     ASSERT_EQ(r->body.find("<LogItem>"), std::string::npos) << r->body;
     kill(pid, SIGKILL);

@@ -140,7 +140,7 @@ TEST_F(DataServiceStatements, InsertsGetNewKeysThatAreNeverReused) {
     EXPECT_EQ(NewId(body), "6");
     EXPECT_EQ(Scalar("SELECT NVO FROM tVehiclesProfid WHERE idTVO=6"), "6");
     // The new customer answers like any other.
-    stanor::service::TXml xml = Scan(Get("AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=5"));
+    stanor::service::TXml xml = Scan(GetAs(TokenFor("2"), "AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=5"));
     stanor::service::XmlFind(xml, "TVeh");
     QString plate;
     stanor::service::XmlGet(xml, "Immatriculation", plate);

@@ -65,6 +65,8 @@ TEST(DataServiceStores, TwoServicesOnOneDatabaseNeverHandOutTheSameKey) {
     {
         DemoCopy copy(dir);
         RunningService first(copy, dir + "/images"), second(copy, dir + "/images");
+        // One sign-in serves both: the session lives in the database they share.
+        const std::string token = SignIn(first.port, "1");
         constexpr int kThreads = 8, kEach = 30;
         std::atomic<int> failures{0};
         std::vector<std::set<long long>> keys(kThreads);
@@ -73,6 +75,7 @@ TEST(DataServiceStores, TwoServicesOnOneDatabaseNeverHandOutTheSameKey) {
             threads.emplace_back([&, t] {
                 httplib::Client c("127.0.0.1", t % 2 ? first.port : second.port);
                 c.set_url_encode(false);
+                c.set_bearer_token_auth(token);
                 c.set_read_timeout(10, 0);
                 for (int i = 0; i < kEach; ++i) {
                     auto r = c.Get("/AxInsert?XMLC_OutputFormat=XML&UserID=1&SQLExecute=Insert%20into%20tActions%20"
@@ -246,6 +249,14 @@ TEST(DataServiceStores, TheServicesRoleReachesTheApplicationsTablesOnly) {
             {"ALTER TABLE \"tVehicles\" DROP COLUMN \"KMS\"", false},
             {"SET ROLE stanor_owner", false},
             {"SELECT set_config('role', 'stanor_owner', false)", false},
+            // The passwords and the sessions: through the role's functions only, one user, one session at a time.
+            {"SELECT \"PwHash\" FROM stanor_credentials('1')", true},
+            {"SELECT * FROM stanor_session('x', '', '')", true},
+            {"SELECT * FROM \"sysUserPasswords\"", false},
+            {"UPDATE \"sysUserPasswords\" SET \"Disabled\" = false", false},
+            {"SELECT * FROM \"sysSessions\"", false},
+            {"INSERT INTO \"sysSessions\" VALUES ('x', 1, '', '', '')", false},
+            {"DELETE FROM \"sysSessions\"", false},
         };
         for (const Case& c : cases) {
             PGresult* r = PQexec(conn, c.sql);
@@ -266,7 +277,7 @@ TEST(DataServiceStores, TheServicesRoleReachesTheApplicationsTablesOnly) {
             owner.start();
             ADD_FAILURE() << "the service served as the owner of the database";
         } catch (const std::runtime_error& e) {
-            EXPECT_NE(std::string(e.what()).find("tUsers"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("sysUserPasswords"), std::string::npos) << e.what();
         }
     }
     fs::remove_all(dir);
@@ -280,6 +291,7 @@ TEST(DataServiceStores, ConnectionsThatTheServerClosedAreOpenedAgain) {
         RunningService running(copy, dir + "/images");
         httplib::Client c("127.0.0.1", running.port);
         c.set_url_encode(false);
+        c.set_bearer_token_auth(SignIn(running.port, "1"));
         const auto read = [&] {
             auto r = c.Get("/AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient=");
             return r ? r->body : std::string("(pas de réponse)");

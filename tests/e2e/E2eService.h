@@ -1,6 +1,8 @@
 #pragma once
 // The data service on a free loopback port with a fresh demo database, and a
-// main form whose run parameters point at it.
+// main form whose run parameters point at it. The form signs in as an
+// unattended workstation does: the demo users' passwords are in a netrc file
+// of the run's own ("ServiceNetrcFile").
 
 #include "app/TAxStanor.h"
 #include "DataService.h"
@@ -56,6 +58,8 @@ public:
             thread.join();
     }
     QString baseHRef() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port); }
+    // A session of a demo user ("1", "2", "3" or "9999"), for requests of the test's own.
+    std::string token(const std::string& idUser = "1") const { return dataservice::test::SignIn(port, idUser); }
 
     std::unique_ptr<dataservice::test::DemoCopy> copy;
     std::unique_ptr<dataservice::DataService> service;
@@ -79,6 +83,10 @@ public:
     FormRun(const QString& root, const QString& baseHRef, bool trace = true)
     {
         env.vars[QStringLiteral("Windir")] = root + QStringLiteral("/Windows");
+        QDir().mkpath(root);
+        netrcFile = root + QStringLiteral("/service.netrc");
+        dataservice::test::WriteDemoNetrc(netrcFile.toStdString());
+        set("ServiceNetrcFile", netrcFile);
         setService(baseHRef);
         set("idUser", QStringLiteral("1"));
         set("UserConcession", QStringLiteral("ALV"));
@@ -141,6 +149,7 @@ public:
     }
 
     QString traceDir;
+    QString netrcFile;  // the demo users' passwords
     platform::MemorySettingsStore store;
     platform::ManualClock clock;
     platform::ScriptedDialogs dialogs;

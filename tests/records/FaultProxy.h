@@ -97,7 +97,11 @@ private:
             break;
         }
         httplib::Client service("127.0.0.1", servicePort_);
-        auto answer = req.method == "POST" ? forwardForm(service, req) : service.Get(req.target);
+        // The session goes on with the request, as through any proxy.
+        httplib::Headers headers;
+        if (req.has_header("Authorization"))
+            headers.emplace("Authorization", req.get_header_value("Authorization"));
+        auto answer = req.method == "POST" ? forwardForm(service, req, headers) : service.Get(req.target, headers);
         if (write) {
             std::lock_guard lock(mutex_);
             ++passed_;
@@ -118,13 +122,17 @@ private:
         res.set_content(answer->body, answer->get_header_value("Content-Type"));
     }
 
-    // A multipart form (the photo upload) sent on part by part; parts of the same name keep their order.
-    static httplib::Result forwardForm(httplib::Client& service, const httplib::Request& req)
+    // A multipart form (the photo upload) sent on part by part; parts of the
+    // same name keep their order. Another body (the sign-in) goes as it came.
+    static httplib::Result forwardForm(httplib::Client& service, const httplib::Request& req,
+                                       const httplib::Headers& headers)
     {
+        if (!req.is_multipart_form_data())
+            return service.Post(req.target, headers, req.body, req.get_header_value("Content-Type"));
         httplib::MultipartFormDataItems items;
         for (const auto& [name, part] : req.files)
             items.push_back({part.name, part.content, part.filename, part.content_type});
-        return service.Post(req.target, items);
+        return service.Post(req.target, headers, items);
     }
 
     int servicePort_;

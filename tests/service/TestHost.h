@@ -4,7 +4,10 @@
 #include "service/ServiceHost.h"
 
 #include <QStringList>
+#include <deque>
+#include <optional>
 #include <ostream>
+#include <vector>
 
 // Readable QString values in test failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -27,6 +30,18 @@ public:
     QString idClient() const override { return customer; }
     ServiceParams params() const override { return serviceParams; }
     bool ctrlHeld() const override { return ctrl; }
+    QString netrcFile() const override { return netrc; }
+    std::optional<QString> askPassword(const QString& user, const QString& message) override
+    {
+        prompts.push_back({user, message});
+        if (passwords.empty())
+            return std::nullopt;
+        const bool typed = passwords.front().has_value();
+        const QString text = passwords.front().value_or(QString());
+        passwords.pop_front();
+        return typed ? std::optional<QString>(text) : std::nullopt;
+    }
+    QString userName() const override { return name; }
 
     // Trace entries starting with `prefix`.
     QStringList traced(const QString& prefix) const
@@ -47,6 +62,15 @@ public:
     QString customer;
     ServiceParams serviceParams;
     bool ctrl = false;
+    // The sign-in: the netrc file (none by default), the dialog's answers in
+    // turn (Cancel when none is left) and what each dialog showed.
+    QString netrc;
+    std::deque<std::optional<QString>> passwords;
+    struct Prompt {
+        QString user, message;
+    };
+    std::vector<Prompt> prompts;
+    QString name;
 };
 
 }  // namespace stanor::service::test

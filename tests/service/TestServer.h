@@ -1,6 +1,9 @@
 #pragma once
 // A real HTTP server on a free loopback port, run on its own thread, that
-// answers from a script and records every request it receives.
+// answers from a script and records every request it receives. Asked to
+// (requireSession), it also asks for a session as the data service does:
+// "AxLogin" with the right password answers a token, any other request
+// without it is answered 401.
 
 #include <httplib.h>
 
@@ -54,6 +57,23 @@ public:
         std::lock_guard lock(mutex_);
         answers_.assign(bodies.begin(), bodies.end());
     }
+    // From now on, requests need the session that "AxLogin" gives for `password`.
+    void requireSession(const std::string& password)
+    {
+        std::lock_guard lock(mutex_);
+        password_ = password;
+    }
+    // Ends the session given so far: the next request is answered 401.
+    void endSession()
+    {
+        std::lock_guard lock(mutex_);
+        ++sessions_;
+    }
+    std::string token() const
+    {
+        std::lock_guard lock(mutex_);
+        return currentToken();
+    }
     // A handler of the test's own, in place of the scripted answers.
     void handle(Handler h)
     {
@@ -91,6 +111,21 @@ private:
             for (const auto& f : req.files)
                 s.formFields.push_back(f.first);
             seen_.push_back(std::move(s));
+            if (!password_.empty() && req.path.size() >= 8 && req.path.substr(req.path.size() - 8) == "/AxLogin") {
+                res.set_content(req.get_param_value("Password") == password_
+                                    ? "<Answer><Token>" + currentToken() + "</Token><Expires>x</Expires></Answer>"
+                                    : "<Answer><LogItems><LogItem>Identifiant ou mot de passe incorrect</LogItem>"
+                                      "</LogItems></Answer>",
+                                "text/xml");
+                return;
+            }
+            if (!password_.empty() && req.get_header_value("Authorization") != "Bearer " + currentToken()) {
+                res.status = 401;
+                res.set_content("<Answer><LogItems><LogItem>Session absente ou expirée : veuillez vous identifier"
+                                "</LogItem></LogItems></Answer>",
+                                "text/xml");
+                return;
+            }
             handler = handler_;
             if (!answers_.empty()) {
                 body = answers_.front();
@@ -104,8 +139,12 @@ private:
             res.set_content(body, "text/xml");
     }
 
+    std::string currentToken() const { return "jeton-de-session-de-test-" + std::to_string(sessions_); }
+
     httplib::Server server_;
     int port_ = 0;
+    std::string password_;
+    int sessions_ = 1;
     std::thread thread_;
     mutable std::mutex mutex_;
     std::deque<std::string> answers_;
