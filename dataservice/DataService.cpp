@@ -2,6 +2,7 @@
 
 #include "DemoLoader.h"
 #include "DemoPhotos.h"
+#include "ListenPolicy.h"
 #include "PgStore.h"
 #include "ReportPdf.h"
 #include "SqliteStore.h"
@@ -9,6 +10,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -50,6 +52,12 @@ std::vector<FormPart> Parts(const httplib::Request& req) {
     return parts;
 }
 
+// The last "X-Forwarded-For" header: the one a proxy added after the client's own.
+std::string LastForwardedFor(const httplib::Request& req) {
+    const size_t count = req.get_header_value_count("X-Forwarded-For");
+    return count == 0 ? std::string() : req.get_header_value("X-Forwarded-For", count - 1);
+}
+
 std::string Now() {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
@@ -77,7 +85,7 @@ std::string Summary(const std::string& body) {
     if (at == std::string::npos) return "ok";
     size_t end = body.find("</LogItem>", at);
     std::string item = body.substr(at + 9, std::min<size_t>(end - at - 9, 160));
-    return "LogItem: " + Latin1ToUtf8(item).value_or(item);
+    return "LogItem: " + AnsiToUtf8(item).value_or(item);
 }
 
 // The origin of a request sent by a web page of another site (a browser
@@ -151,8 +159,7 @@ DataService::DataService(ServiceOptions options) : options_(std::move(options)) 
 
 DataService::~DataService() { stop(); }
 
-void DataService::logLine(const std::string& line) {
-    if (!options_.logRequests) return;
+void DataService::writeLog(const std::string& line) {
     if (options_.log) {
         options_.log(line);
         return;
@@ -162,7 +169,32 @@ void DataService::logLine(const std::string& line) {
     std::cerr << line << '\n';
 }
 
+void DataService::logLine(const std::string& line) {
+    if (options_.logRequests) writeLog(line);
+}
+
+// A limit reached is always told, even by a quiet service: it is what the
+// group's IT looks for when a request was refused.
+void DataService::limitLine(const std::string& why) { writeLog(Now() + " limite atteinte : " + why); }
+
 int DataService::start() {
+    if (const std::string refusal = ListenRefusal(options_.bindAddress, !options_.tlsCert.empty(), options_.tlsProxy);
+        !refusal.empty())
+        throw std::runtime_error(refusal);
+    if (options_.tlsCert.empty() != options_.tlsKey.empty())
+        throw std::runtime_error("le certificat et la clé privée du service vont ensemble (--tls-cert et --tls-key)");
+    if (!options_.tlsCert.empty()) tls_ = LoadTlsContext(options_.tlsCert, options_.tlsKey);
+    const ServiceLimits& limits = options_.limits;
+    options_.database.statementTimeMs = limits.statementMs;
+    options_.database.writeLockMs = limits.writeLockMs;
+    options_.database.writeWaitMs = limits.writeWaitMs;
+    options_.database.maxRows = limits.maxRows;
+    options_.database.answerBytes = limits.answerBytes;
+    options_.http.maxBodyBytes = limits.bodyBytes;
+    options_.http.connectionsPerAddress = limits.connectionsPerAddress;
+    options_.http.unlimitedAddresses = limits.unlimitedAddresses;
+    // Behind the group's TLS proxy every workstation comes through its one address.
+    if (!options_.tlsProxy.empty()) options_.http.unlimitedAddresses.push_back(NumericAddress(options_.tlsProxy));
     if (!options_.pgConninfo.empty()) {
         DatabaseOptions dbOptions = options_.database;
         if (dbOptions.maxSessions == 0) dbOptions.maxSessions = kPgSessions;
@@ -171,11 +203,18 @@ int DataService::start() {
         // leave the users, the keys and the tab descriptions one slip away.
         if (const auto excess = pg->excessRights(); !excess.empty()) {
             std::string list;
-            for (size_t i = 0; i < excess.size() && i < 8; ++i) list += (i ? ", " : "") + excess[i];
-            if (excess.size() > 8) list += " et " + std::to_string(excess.size() - 8) + " autres";
-            throw std::runtime_error("le rôle de connexion a des droits que le service ne doit pas avoir (" + list +
-                                     ") : le service se connecte avec le rôle qui n'a de droits que sur les tables "
-                                     "de l'application (celui de --service-role à l'import)");
+            for (size_t i = 0; i < excess.size() && i < 6; ++i) list += (i ? ", " : "") + excess[i];
+            if (excess.size() > 6) list += " et " + std::to_string(excess.size() - 6) + " autres";
+            const bool unsecured = std::any_of(excess.begin(), excess.end(), [](const std::string& e) {
+                return e.rfind("exécution", 0) == 0 || e.rfind("lecture du catalogue", 0) == 0;
+            });
+            throw std::runtime_error(
+                "le rôle de connexion a des droits que le service ne doit pas avoir (" + list +
+                ") : le service se connecte avec le rôle qui n'a de droits que sur les tables de l'application "
+                "(celui de --service-role à l'import)" +
+                (unsecured ? std::string(", sur une base protégée par stanor-dataservice --pg CONNEXION --secure "
+                                         "(en superutilisateur)")
+                           : std::string()));
         }
         if (const auto open = pg->tablesWithoutWall(); !open.empty())
             throw std::runtime_error("la base PostgreSQL n'a pas de cloison entre les concessions sur " + open.front() +
@@ -195,11 +234,16 @@ int DataService::start() {
         db_ = std::move(sqlite);
     }
     if (!options_.imagesDir.empty()) EnsureDemoPhotos(*db_, options_.imagesDir);
-    endpoints_ = std::make_unique<Endpoints>(*db_, options_.imagesDir, options_.clock);
+    endpoints_ = std::make_unique<Endpoints>(*db_, options_.imagesDir, options_.clock, limits,
+                                             [this](const std::string& why) { limitLine(why); });
+    options_.http.limitReached = [this](const std::string& why) { limitLine(why); };
     sessions_ = std::make_unique<Sessions>(*db_, options_.clock, [this](const std::string& line) { logLine(Now() + " " + line); },
                                            options_.sessions);
     server_ = std::make_unique<HttpServer>(options_.http);
-    server_->set_payload_max_length(options_.maxBodyBytes);
+    if (tls_) server_->useTls(tls_.get());
+    if (!options_.tlsProxy.empty()) server_->admitOnly(NumericAddress(options_.tlsProxy));
+    server_->onConnectionFailure([this](const std::string& line) { logLine(Now() + " " + line); });
+    server_->set_payload_max_length(limits.bodyBytes);
     server_->set_keep_alive_max_count(1000);
     routes();
     port_ = server_->bindExclusive(options_.bindAddress, options_.port);
@@ -252,7 +296,8 @@ std::string DataService::signIn(const httplib::Request& req) {
     const auto user = fields.find("UserID"), password = fields.find("Password");
     if (user == fields.end() || password == fields.end())
         return XmlAnswer::Failure(root, {"Connexion incomplète : les champs UserID et Password sont attendus"});
-    const Sessions::SignedIn s = sessions_->signIn(user->second, password->second, req.remote_addr);
+    const Sessions::SignedIn s = sessions_->signIn(user->second, password->second,
+                                                            ClientAddress(req.remote_addr, LastForwardedFor(req), options_.tlsProxy));
     if (s.token.empty()) return XmlAnswer::Failure(root, {s.refusal});
     XmlAnswer out(root);
     out.element("Token", s.token);
@@ -270,7 +315,7 @@ void DataService::routes() {
         const bool image = req.path.rfind(kImagesPrefix, 0) == 0;
         // Every request but the sign-in acts for the user of its session;
         // without one, nothing is read or written.
-        Caller caller{std::string(), req.remote_addr};
+        Caller caller{std::string(), ClientAddress(req.remote_addr, LastForwardedFor(req), options_.tlsProxy)};
         std::optional<std::string> user;
         if (const std::string origin = ForeignOrigin(req); !origin.empty()) {
             status = 403;
@@ -327,8 +372,9 @@ void DataService::routes() {
                 } else {
                     const std::string dealership = endpoints_->dealershipOf(caller);
                     Report report = BuildReport(*endpoints_->session(caller), p.get("rptSelect"), p.get("rptName"),
-                                                endpoints_->today(), options_.imagesDir, dealership);
+                                                endpoints_->today(), options_.imagesDir, dealership, options_.limits);
                     body = report.ok ? report.body : XmlAnswer::Failure("Answer", {report.body});
+                    if (report.limit) limitLine("ReportPDF : " + report.body);
                     if (report.ok) type = "application/pdf";
                 }
             }
@@ -336,6 +382,11 @@ void DataService::routes() {
                                                       req.path.substr(0, 80)});
         } else {
             body = XmlAnswer::Failure("Answer", {"Méthode non prise en charge : " + req.method});
+        }
+        // The answers the service writes itself stay within the answer limit too.
+        if (type == kXmlType && body.size() > options_.limits.answerBytes) {
+            limitLine(endpoint + " : " + messages::AnswerTooLarge(options_.limits.answerBytes));
+            body = XmlAnswer::Failure("Answer", {messages::AnswerTooLarge(options_.limits.answerBytes)});
         }
         res.status = status;
         res.set_content(body, type.c_str());
@@ -357,11 +408,16 @@ void DataService::routes() {
         std::string why;
         switch (res.status) {
             case 400: why = "Requête mal formée (corps ou formulaire illisible)"; break;
-            case 413: why = "Requête trop volumineuse"; break;
+            case 413:
+                why = "Requête trop volumineuse : son corps dépasse " + std::to_string(options_.limits.bodyBytes) +
+                      " octets";
+                break;
             case 414: why = "Adresse de requête trop longue"; break;
             default: why = "Requête refusée par le service de données (" + std::to_string(res.status) + ")";
         }
         logLine(Now() + " " + req.method + " " + req.path + " " + std::to_string(res.status) + " " + why);
+        if (res.status == 400 || res.status == 413 || res.status == 414 || res.status == 431)
+            HttpServer::CloseAfterThisAnswer();
         res.status = 200;
         res.set_content(XmlAnswer::Failure("Answer", {why}), kXmlType.c_str());
     });

@@ -6,6 +6,8 @@
 #include "Endpoints.h"
 #include "HttpServer.h"
 #include "Sessions.h"
+#include "Limits.h"
+#include "TlsIdentity.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -27,10 +29,15 @@ struct ServiceOptions {
     bool logRequests = true;
     std::function<void(const std::string&)> log;  // one line per request; stderr when unset
     Clock clock;                         // the service's "now"; the system clock when unset
-    DatabaseOptions database;
-    size_t maxBodyBytes = 12 * 1024 * 1024;
-    HttpLimits http;                     // time-outs, threads and backlog of the connections
+    DatabaseOptions database;            // its limits are set from `limits`
+    HttpLimits http;                     // time-outs, threads and backlog; its limits are set from `limits`
+    ServiceLimits limits;                // what one request may take (Limits.h)
     SessionRules sessions;               // how long a sign-in lasts
+    // HTTPS: the service's certificate chain and its private key (PEM files).
+    std::string tlsCert, tlsKey;
+    // The address of the group's TLS proxy in front of the service: when set,
+    // connections from it alone are taken (see ListenPolicy.h).
+    std::string tlsProxy;
 };
 
 class DataService {
@@ -47,18 +54,23 @@ public:
     void stop();
 
     int port() const { return port_; }
+    // "https" when the service speaks TLS, "http" otherwise.
+    const char* scheme() const { return tls_ ? "https" : "http"; }
     Store& database() { return *db_; }
 
 private:
     void routes();
     // The answer to "AxLogin": a session token, or why none is given.
     std::string signIn(const httplib::Request& req);
+    void writeLog(const std::string& line);
     void logLine(const std::string& line);
+    void limitLine(const std::string& why);
 
     ServiceOptions options_;
     std::unique_ptr<Store> db_;
     std::unique_ptr<Endpoints> endpoints_;
     std::unique_ptr<Sessions> sessions_;
+    TlsContext tls_;
     std::unique_ptr<HttpServer> server_;
     int port_ = 0;
     void checkpoints();

@@ -2,6 +2,7 @@
 
 #include "PhotoFiles.h"
 #include "InsertKeys.h"
+#include "WriteRules.h"
 
 #include <algorithm>
 #include <cctype>
@@ -49,11 +50,6 @@ std::string DealershipOf(Session& s, const std::string& userId) {
 
 const char* const kUnknownWriter = "Écriture refusée : l'utilisateur n'est pas connu du service";
 
-bool IsJpeg(const std::string& bytes) {
-    return bytes.size() >= 4 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-           static_cast<unsigned char>(bytes[1]) == 0xD8 && static_cast<unsigned char>(bytes[2]) == 0xFF;
-}
-
 const FormPart* FindPart(const std::vector<FormPart>& parts, const std::string& name, size_t nth = 0) {
     for (const FormPart& p : parts)
         if (p.name == name && nth-- == 0) return &p;
@@ -71,8 +67,10 @@ bool TakeStatement(const QueryParams& p, const std::string& name, TranslatedSql&
 
 }  // namespace
 
-Endpoints::Endpoints(Store& db, std::string imagesDir, Clock clock)
-    : db_(db), imagesDir_(std::move(imagesDir)), clock_(std::move(clock)) {
+Endpoints::Endpoints(Store& db, std::string imagesDir, Clock clock, ServiceLimits limits,
+                     std::function<void(const std::string&)> limitReached)
+    : db_(db), imagesDir_(std::move(imagesDir)), clock_(std::move(clock)), limits_(std::move(limits)),
+      limitReached_(std::move(limitReached)) {
     if (!clock_) clock_ = [] { return std::chrono::system_clock::now(); };
 }
 
@@ -83,6 +81,35 @@ Store::Lease Endpoints::session(const Caller& caller) {
 }
 
 std::string Endpoints::dealershipOf(const Caller& caller) { return DealershipOf(*db_.acquire(), caller.userId); }
+
+std::string Endpoints::limitFailure(const std::string& endpoint, const std::string& why) {
+    if (limitReached_) limitReached_(endpoint + " : " + why);
+    return Failure(endpoint, why);
+}
+
+std::string Endpoints::prepareWrite(const Caller& caller, Session& s, TranslatedSql& sql) {
+    const bool sweep = IsCancelledVehicleSweep(sql);
+    if (!sweep && sql.kind != StatementKind::Insert && sql.kind != StatementKind::Update) return {};
+    std::string concession = DealershipOf(s, caller.userId);
+    if (sweep) {
+        // The one write of the client that names no key: the cancelled new
+        // vehicles of the user's own dealership, never of another one. A
+        // request that names no user may sweep only a store that holds the
+        // vehicles of one dealership (a site's own file).
+        if (concession.empty()) {
+            const ResultSet held = s.query("SELECT DISTINCT Concession FROM tVehicles WHERE Concession IS NOT NULL");
+            if (held.rows.size() == 1) concession = held.rows[0][0];
+        }
+        if (concession.empty())
+            return "Purge refusée : la demande ne dit pas pour quel utilisateur, et la base tient les véhicules de "
+                   "plusieurs concessions";
+        sql = CancelledVehicleSweepOf(concession);
+        return sql.ok() ? std::string() : sql.error;
+    }
+    const WriteShape shape = ReadWriteShape(sql);
+    if (!shape.ok()) return {};  // refused by the store, which says why
+    return TextTooLong(shape, *lengths_.of(s, concession), limits_.textBytes);
+}
 
 std::string Endpoints::today() const {
     std::time_t t = std::chrono::system_clock::to_time_t(clock_());
@@ -262,20 +289,34 @@ std::string Endpoints::query(const Caller& caller, const QueryParams& p) {
     TranslatedSql sql;
     std::string why;
     if (!TakeStatement(p, "SQL", sql, why)) return Failure("AxQuery", why);
-    size_t maxRows = db_.options().maxRows;
+    size_t maxRows = limits_.maxRows;
     if (p.has("MaxRows")) {
         const std::string m = p.get("MaxRows");
         if (!IsInteger(m) || std::stoll(m) < 0) return Failure("AxQuery", "Valeur MaxRows invalide : \"" + m + "\"");
+        if (std::stoll(m) > static_cast<long long>(limits_.maxRows))
+            return limitFailure("AxQuery", "Valeur MaxRows trop grande : " + m + " (au plus " +
+                                               std::to_string(limits_.maxRows) + " lignes par réponse)");
         maxRows = static_cast<size_t>(std::stoll(m));
     }
     if (sql.kind != StatementKind::Select)
         return Failure("AxQuery", std::string("Instruction refusée : AxQuery n'exécute que SELECT (reçu ") +
                                       KindName(sql.kind) + ")");
     Outcome o = session(caller)->runClientSelect(sql, maxRows);
+    if (o.limit) return limitFailure("AxQuery", o.message);
     if (!o.ok()) return Failure("AxQuery", o.message);
     XmlAnswer out(Root("AxQuery"));
     writeRows(out, "AXQueryS", "AXQuery", o.rows);
     return out.finish();
+}
+
+std::string Endpoints::runWrite(Session& s, const TranslatedSql& sql, const std::string& root,
+                                const Session::BeforeCommit& beforeCommit,
+                                const Session::BeforeStatement& check) {
+    if (sql.kind == StatementKind::Select)
+        return Failure(root, "Instruction refusée : " + root + " n'exécute que INSERT, UPDATE et DELETE");
+    const Outcome o = s.runClientWrite(sql, beforeCommit, check);
+    if (o.limit) return limitFailure(root, o.message);
+    return writeAnswer(sql, root, o, false);
 }
 
 std::string Endpoints::writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o,
@@ -309,12 +350,15 @@ std::string Endpoints::execute(const Caller& caller, const QueryParams& p, const
     auto s = session(caller);
     const WriteUser user = WriteGate::User(*s, caller.userId);
     if (!user.known()) return Failure(endpoint, kUnknownWriter);
+    // The limits first (they may name the rows of the sweep), then the rights
+    // of the statement as it will run.
+    if (std::string refused = prepareWrite(caller, *s, sql); !refused.empty()) return limitFailure(endpoint, refused);
     const std::optional<WriteStatement> write = ReadWriteStatement(sql, why);
     if (!write) return Failure(endpoint, why);
     // The rights are checked inside the write's transaction, on the rows it touches.
     const Session::BeforeStatement check = [&](Session& in) { return gate_.check(in, user, *write); };
     if (endpoint == "AxInsert" && p.has("InsertKey")) return keyedInsert(*s, sql, p.get("InsertKey"), check);
-    return writeAnswer(sql, endpoint, s->runClientWrite(sql, {}, check), false);
+    return runWrite(*s, sql, endpoint, {}, check);
 }
 
 std::string Endpoints::keyedInsert(Session& s, const TranslatedSql& sql, const std::string& key,
@@ -333,6 +377,7 @@ std::string Endpoints::keyedInsert(Session& s, const TranslatedSql& sql, const s
     // Two attempts in flight at once: the one that committed first answers for both.
     if (!o.ok())
         if (std::optional<Outcome> first = FindInsertKey(s, key)) return writeAnswer(sql, "AxInsert", *first, true);
+    if (o.limit) return limitFailure("AxInsert", o.message);
     return writeAnswer(sql, "AxInsert", o, false);
 }
 
@@ -349,8 +394,11 @@ std::string Endpoints::upload(const Caller& caller, const std::vector<FormPart>&
     const auto photo = ParsePhotoNames(name->content, mini->content, why);
     if (!photo) return Failure("AxInsert", why);
     for (const FormPart* f : {file1, file2}) {
-        if (!IsJpeg(f->content)) return Failure("AxInsert", "Le fichier envoyé n'est pas une image JPEG");
-        if (f->content.size() > kMaxPhotoBytes) return Failure("AxInsert", "Photo trop volumineuse");
+        if (f->content.size() > limits_.photoBytes)
+            return limitFailure("AxInsert", "Photo trop volumineuse : " + std::to_string(f->content.size()) +
+                                                " octets (au plus " + std::to_string(limits_.photoBytes) + ")");
+        if (std::string refused = PhotoRefusal(f->content, limits_.photoPixels); !refused.empty())
+            return limitFailure("AxInsert", refused);
     }
     const ClientText text = ReadClientText(stmt->content, "Le champ SQLExecute");
     if (!text.ok()) return Failure("AxInsert", text.error);
@@ -363,6 +411,8 @@ std::string Endpoints::upload(const Caller& caller, const std::vector<FormPart>&
     auto s = session(caller);
     const WriteUser user = WriteGate::User(*s, caller.userId);
     if (!user.known()) return Failure("AxInsert", kUnknownWriter);
+    if (std::string refused = prepareWrite(caller, *s, sql); !refused.empty())
+        return limitFailure("AxInsert", refused);
     const std::optional<WriteStatement> write = ReadWriteStatement(sql, why);
     if (!write) return Failure("AxInsert", why);
     // Both files are written under temporary names first; they take their

@@ -1,9 +1,11 @@
 #pragma once
 // The requests of the client and the XML answers they get. Each function takes
-// the decoded parameters and returns the whole answer body (ISO-8859-1); every
+// the decoded parameters and returns the whole answer body (Windows-1252, declared ISO-8859-1); every
 // failure is answered as "LogItems"/"LogItem" text inside a normal answer.
 
 #include "Caller.h"
+#include "FieldLengths.h"
+#include "Limits.h"
 #include "Store.h"
 #include "TextCodec.h"
 #include "WriteGate.h"
@@ -27,7 +29,9 @@ struct FormPart {
 
 class Endpoints {
 public:
-    Endpoints(Store& db, std::string imagesDir, Clock clock);
+    // `limitReached` is told, in one French line, of every request a limit refused.
+    Endpoints(Store& db, std::string imagesDir, Clock clock, ServiceLimits limits = {},
+              std::function<void(const std::string&)> limitReached = {});
 
     std::string infoEquip(const Caller& caller, const QueryParams& p);
     std::string infoStruct(const Caller& caller, const QueryParams& p);
@@ -48,8 +52,6 @@ public:
     // Today as "dd/mm/yyyy" by the service's clock.
     std::string today() const;
 
-    static constexpr size_t kMaxPhotoBytes = 4096000;
-
     // The dealership of the user a request acts for ("" when the user is not known).
     std::string dealershipOf(const Caller& caller);
     // A session of the store acting for the caller (see Session::actFor).
@@ -57,9 +59,16 @@ public:
 
 private:
     using Extra = std::vector<std::pair<std::string, std::string>>;
+    // What a write of the caller must pass before it runs: the sweep limited to
+    // the caller's dealership, every text within its field's length. "" or why not.
+    std::string prepareWrite(const Caller& caller, Session& s, TranslatedSql& sql);
+    // The refusal answer of a limit, told to the log.
+    std::string limitFailure(const std::string& endpoint, const std::string& why);
     void writeUser(XmlAnswer& out, Session& s, const std::string& userId, std::string& concession);
     void writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
                    const Extra& extra = {});
+    std::string runWrite(Session& s, const TranslatedSql& sql, const std::string& root,
+                         const Session::BeforeCommit& beforeCommit = {}, const Session::BeforeStatement& check = {});
     std::string writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o, bool replayed,
                             const Extra& outParams = {});
     std::string keyedInsert(Session& s, const TranslatedSql& sql, const std::string& key,
@@ -69,6 +78,9 @@ private:
     std::string imagesDir_;
     Clock clock_;
     WriteGate gate_;
+    ServiceLimits limits_;
+    std::function<void(const std::string&)> limitReached_;
+    FieldLengths lengths_;
 };
 
 

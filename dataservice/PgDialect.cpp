@@ -29,15 +29,6 @@ const std::set<std::string>& KeyWords() {
     return words;
 }
 
-// Plain functions the client's statements may call: they read nothing beyond
-// their arguments and build nothing of unbounded size.
-const std::set<std::string>& ClientFunctions() {
-    static const std::set<std::string> names = {
-        "abs", "avg", "coalesce", "count", "group_concat", "ifnull", "length", "lower", "ltrim", "max", "min", "nullif",
-        "replace", "round", "rtrim", "substr", "substring", "sum", "trim", "upper"};
-    return names;
-}
-
 // Where an operand of LIKE ends: the words that bind more loosely, or start
 // another part of the statement.
 const std::set<std::string>& OperandEnds() {

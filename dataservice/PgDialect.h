@@ -13,7 +13,7 @@
 // written over the case foldings of both sides, which the trigram indexes of
 // the searched columns serve:
 //   CliNom like '%mar%'  ->  stanor_fold(CliNom) COLLATE "C" LIKE stanor_fold('%mar%') COLLATE "C"
-// The client's statements may call a short list of plain functions only; "$"
+// The client's statements call only the plain functions of ClientFunctions; "$"
 // (dollar quoting, which would hide text from the checks) is refused; a text
 // literal never touches the word before it (E'..', U&'..' would change its
 // meaning). :NewID and :NewIDbis take the next values of their columns'

@@ -543,6 +543,69 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
     for (const Table& t : tables) analyzed += (analyzed.empty() ? "" : ", ") + QuoteIdentifier(t.name);
     pg.run("ANALYZE " + analyzed);
     say("base PostgreSQL prête : " + std::to_string(tables.size()) + " tables, rôle du service " + options.serviceRole);
+    if (pg.scalar("SELECT current_setting('is_superuser')") == "on")
+        SecurePgDatabase(conninfo, options.serviceRole, ServiceLimits{}, options.say);
+    else
+        say("reste à la protéger, en superutilisateur : stanor-dataservice --pg CONNEXION --secure (le service "
+            "refuse de servir une base qui ne l'a pas reçu)");
+}
+
+namespace {
+
+// Functions of the server that the application never calls and that could
+// stall it (waits, locks held until the session ends), reach other sessions
+// (end or cancel them, read what they run), change a setting of the session
+// (its time limits), or leave the application's tables (large objects,
+// files, queries run as XML, other databases).
+const char* const kWithdrawnFunctions =
+    "^(pg_sleep.*|set_config|current_setting|pg_terminate_backend|pg_cancel_backend|pg_advisory.*|"
+    "pg_try_advisory.*|pg_notify|pg_listening_channels|lo_.*|loread|lowrite|.*_to_xml.*|.*_to_xmlschema|"
+    "dblink.*|pg_read_.*|pg_ls_.*|pg_stat_file|pg_file_.*|pg_logical_.*|pg_replication_.*|pg_create_.*_slot|"
+    "pg_drop_replication_slot|pg_export_snapshot|pg_stat_get_activity|pg_stat_get_backend_.*|"
+    "pg_stat_get_progress_info|pg_show_all_settings|pg_show_all_file_settings|pg_blocking_pids|"
+    "pg_safe_snapshot_blocking_pids|pg_reload_conf|pg_current_logfile|pg_get_backend_memory_contexts)$";
+
+// The catalogue the service's own statements read (names of the schema, the
+// rights of its role); every other table and view of the catalogue is withdrawn.
+const char* const kKeptCatalogue[] = {"pg_class", "pg_namespace", "pg_attribute", "pg_roles"};
+
+}  // namespace
+
+void SecurePgDatabase(const std::string& conninfo, const std::string& serviceRole, const ServiceLimits& limits,
+                      const std::function<void(const std::string&)>& say) {
+    PgConnection pg(conninfo);
+    if (pg.scalar("SELECT current_setting('is_superuser')") != "on")
+        throw std::runtime_error("--secure demande un superutilisateur : les fonctions et le catalogue du serveur "
+                                 "lui appartiennent (se connecter en superutilisateur, par exemple postgres)");
+    if (pg.scalar("SELECT count(*) FROM pg_roles WHERE rolname = $1", {serviceRole}) != "1")
+        throw std::runtime_error("le rôle " + serviceRole + " n'existe pas");
+    const std::string owner =
+        pg.scalar("SELECT quote_ident(pg_get_userbyid(datdba)) FROM pg_database WHERE datname = current_database()");
+    const std::string role = QuoteIdentifier(serviceRole);
+    pg.run("BEGIN");
+    const std::string withdrawn = pg.scalar(
+        "SELECT count(*) FROM pg_proc WHERE proname ~ $1 AND pronamespace IN"
+        " (SELECT oid FROM pg_namespace WHERE nspname NOT LIKE 'pg\\_toast%')", {kWithdrawnFunctions});
+    pg.run("DO $$ DECLARE f regprocedure; BEGIN FOR f IN SELECT oid FROM pg_proc WHERE proname ~ " +
+           QuoteLiteral(kWithdrawnFunctions) +
+           " LOOP EXECUTE format('REVOKE EXECUTE ON FUNCTION %s FROM PUBLIC', f); END LOOP; END $$");
+    // The catalogue: the owner keeps it for the tools the administrators use.
+    pg.run("REVOKE SELECT ON ALL TABLES IN SCHEMA pg_catalog, information_schema FROM PUBLIC");
+    pg.run("GRANT SELECT ON ALL TABLES IN SCHEMA pg_catalog, information_schema TO " + owner);
+    for (const char* kept : kKeptCatalogue) pg.run(std::string("GRANT SELECT ON pg_catalog.") + kept + " TO PUBLIC");
+    // The role's own time limits, for any connection it opens; the service
+    // also sets them in every transaction of the client's statements.
+    const std::string database = pg.scalar("SELECT quote_ident(current_database())");
+    for (const auto& [setting, value] :
+         {std::pair{"statement_timeout", std::to_string(limits.statementMs)},
+          std::pair{"lock_timeout", std::to_string(limits.writeWaitMs)},
+          std::pair{"idle_in_transaction_session_timeout", std::string("60000")}})
+        pg.run("ALTER ROLE " + role + " IN DATABASE " + database + " SET " + setting + " = " + value);
+    pg.run("COMMIT");
+    if (say)
+        say("base protégée : " + withdrawn + " fonctions du serveur retirées à tous (le superutilisateur excepté), "
+            "catalogue réservé au propriétaire hormis " + std::to_string(std::size(kKeptCatalogue)) +
+            " tables, limites de temps du rôle " + serviceRole + " fixées");
 }
 
 void CreatePgDemoDatabase(const std::string& conninfo, const std::string& demoDir, const PgCopyOptions& options) {

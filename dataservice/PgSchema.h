@@ -12,6 +12,8 @@
 // text message. Run as the database's owner; the service then connects as its
 // role, which can reach nothing else.
 
+#include "Limits.h"
+
 #include <functional>
 #include <string>
 
@@ -29,6 +31,19 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
 
 // The demo database, built from the demo folder, into an empty PostgreSQL database.
 void CreatePgDemoDatabase(const std::string& conninfo, const std::string& demoDir, const PgCopyOptions& options);
+
+// The second wall of a database, should a statement ever slip past the
+// service's checks: the functions of the server that the application never
+// calls and that could stall it, reach other sessions, change the session's
+// time limits or leave the application's tables (pg_sleep, set_config,
+// pg_terminate_backend, large objects, query_to_xml, dblink, files...) are
+// withdrawn from every role but the superusers, the catalogue from every role
+// but the owner (except the few tables the service reads), and the service's
+// role gets its time limits as its defaults in this database. Run as a
+// superuser, connected to the application's database; the service refuses to
+// start on a database without it. Throws std::runtime_error with a French reason.
+void SecurePgDatabase(const std::string& conninfo, const std::string& serviceRole, const ServiceLimits& limits,
+                      const std::function<void(const std::string&)>& say);
 
 // Replaces the tab descriptions of a PostgreSQL database by those of `tsvPath`.
 void LoadPgTabDescriptions(const std::string& conninfo, const std::string& tsvPath);

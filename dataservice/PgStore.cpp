@@ -7,6 +7,8 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -185,6 +187,14 @@ std::vector<std::string> PgStore::excessRights() {
                           "  AND CASE WHEN c.relkind = 'S' THEN has_sequence_privilege(c.oid, 'UPDATE') END"
                           " UNION ALL SELECT rolname, 'SUPERUSER' FROM pg_roles WHERE rolname = current_user"
                           "  AND (rolsuper OR rolbypassrls OR rolcreaterole)"
+                          // The server's functions and catalogue withdrawn by SecurePgDatabase.
+                          " UNION ALL SELECT f, 'EXECUTE' FROM unnest(ARRAY['pg_sleep(double precision)',"
+                          "  'set_config(text,text,boolean)', 'pg_terminate_backend(integer,bigint)',"
+                          "  'pg_cancel_backend(integer)', 'pg_advisory_lock(bigint)', 'lo_from_bytea(oid,bytea)',"
+                          "  'query_to_xml(text,boolean,boolean,text)', 'pg_stat_get_activity(integer)']) f"
+                          "  WHERE has_function_privilege(to_regprocedure(f), 'EXECUTE')"
+                          " UNION ALL SELECT v, 'CATALOGUE' FROM unnest(ARRAY['pg_settings', 'pg_stat_activity',"
+                          "  'pg_proc', 'pg_database']) v WHERE has_table_privilege('pg_catalog.' || v, 'SELECT')"
                           " ORDER BY 1, 2")};
     if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
         throw std::runtime_error("lecture des droits du rôle impossible : " + Message(r.r, conn));
@@ -194,6 +204,8 @@ std::vector<std::string> PgStore::excessRights() {
         const std::string name = PQgetvalue(r.r, i, 0), priv = PQgetvalue(r.r, i, 1);
         const std::string lower = LowerAscii(name);
         if (priv == "SUPERUSER") reads.push_back("le rôle " + name + " est superutilisateur ou administre des rôles");
+        else if (priv == "EXECUTE") excess.push_back("exécution de la fonction " + name.substr(0, name.find('(')));
+        else if (priv == "CATALOGUE") excess.push_back("lecture du catalogue " + name);
         else if (priv == "SELECT" && ReadableTables().count(lower)) continue;
         else if ((priv == "INSERT" || priv == "UPDATE" || priv == "DELETE") && WritableTables().count(lower))
             continue;
@@ -243,6 +255,7 @@ PgSession::PgSession(const std::string& conninfo, const DatabaseOptions& options
 PgSession::~PgSession() { PQfinish(conn_); }
 
 bool PgSession::reusable() {
+    if (broken_) return false;
     if (PQstatus(conn_) != CONNECTION_OK || PQtransactionStatus(conn_) != PQTRANS_IDLE) return false;
     pollfd p{PQsocket(conn_), POLLIN, 0};
     // An idle connection receives nothing but the server's farewell (a restart,
@@ -314,6 +327,7 @@ Outcome PgSession::failure(PGresult* result, StatementKind kind) {
     } else if (state == "57014") {
         o.status = Outcome::Status::Failed;
         o.message = messages::kInterrupted;
+        o.limit = true;
     } else if (state == "42501" && message.find("row-level security") != std::string::npos) {
         o.status = Outcome::Status::Refused;
         o.message = "Écriture refusée : l'enregistrement n'est pas de la concession de l'utilisateur";
@@ -333,8 +347,10 @@ Outcome PgSession::failure(PGresult* result, StatementKind kind) {
     return o;
 }
 
-std::string PgSession::actingBegin() const {
-    return "BEGIN; SELECT FROM stanor_act_as(" + QuoteLiteral(acting_) + "); ";
+std::string PgSession::actingBegin(int statementMs, int lockMs) const {
+    return "BEGIN; SET LOCAL statement_timeout = " + std::to_string(statementMs) +
+           "; SET LOCAL lock_timeout = " + std::to_string(lockMs) + "; SELECT FROM stanor_act_as(" +
+           QuoteLiteral(acting_) + "); ";
 }
 
 void PgSession::actFor(const std::string& userId) {
@@ -347,37 +363,105 @@ ResultSet PgSession::queryRowsToWrite(const std::string& sql, const std::vector<
     return run(sql + " FOR UPDATE", binds, false);
 }
 
+// Sends the statements of one transaction and reads their results, one row at
+// a time: the rows of the statement that returns them (at most `maxRows`, and
+// `maxBytes` of values), the first failure. The server interrupts a statement
+// past its time limit (statement_timeout, set in the transaction itself);
+// should it not answer, the service cancels the statement a second later.
+Outcome PgSession::exchange(const std::string& text, StatementKind kind, int limitMs, size_t maxRows, size_t maxBytes) {
+    Outcome outcome;
+    if (!PQsendQuery(conn_, text.c_str())) return failure(nullptr, kind);
+    PQsetSingleRowMode(conn_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs + 1000);
+    bool cancelled = false, failed = false, tooLarge = false;
+    size_t bytes = 0;
+    for (;;) {
+        // Waits for the next result, past the deadline once more after a cancel.
+        while (PQisBusy(conn_)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            pollfd p{PQsocket(conn_), POLLIN, 0};
+            const int rc = ::poll(&p, 1, static_cast<int>(std::max<long long>(0, left.count()) + (cancelled ? 5000 : 0)));
+            if (rc == 0 && !cancelled) {
+                cancel();
+                cancelled = true;
+                continue;
+            }
+            if (rc == 0 || (rc < 0 && errno != EINTR) || !PQconsumeInput(conn_)) {
+                broken_ = true;  // a server that answers nothing: the connection is let go
+                outcome.status = Outcome::Status::Failed;
+                outcome.message = "Connexion à la base perdue pendant l'instruction : le serveur ne répond plus";
+                return outcome;
+            }
+        }
+        PGresult* r = PQgetResult(conn_);
+        if (!r) break;
+        ResultHolder holder{r};
+        if (failed || tooLarge) continue;
+        const auto status = PQresultStatus(r);
+        // The service's own steps of the transaction (the user it acts for) return no column.
+        if ((status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) && PQnfields(r) == 0) continue;
+        if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
+            if (PQntuples(r) == 0 && outcome.rows.columns.empty()) ReadRows(r, outcome.rows, 0);
+            for (int i = 0; i < PQntuples(r) && outcome.rows.rows.size() < maxRows; ++i) {
+                ResultSet one;
+                ReadRows(r, one, 1);
+                bytes += RowBytes(one.columns, one.rows[0]);
+                if (bytes > maxBytes) {
+                    tooLarge = true;
+                    cancel();
+                    break;
+                }
+                outcome.rows.columns = std::move(one.columns);
+                outcome.rows.rows.push_back(std::move(one.rows[0]));
+            }
+            if (status == PGRES_TUPLES_OK && *PQcmdTuples(r)) outcome.changes = std::atoll(PQcmdTuples(r));
+        } else if (status == PGRES_COMMAND_OK) {
+            // BEGIN, SET and COMMIT count no row; INSERT, UPDATE and DELETE do.
+            if (*PQcmdTuples(r)) outcome.changes = std::atoll(PQcmdTuples(r));
+        } else {
+            outcome = failure(r, kind);
+            failed = true;
+        }
+    }
+    if (tooLarge) {
+        outcome = Outcome{};
+        outcome.status = Outcome::Status::Refused;
+        outcome.message = messages::AnswerTooLarge(maxBytes);
+        outcome.limit = true;
+    }
+    if (!outcome.ok() && outcome.message == messages::kInterrupted && kind != StatementKind::Select)
+        outcome.message = messages::WriteLockHeld(limitMs);
+    if (!outcome.ok()) rollback();
+    return outcome;
+}
+
+void PgSession::cancel() {
+    if (PGcancel* c = PQgetCancel(conn_)) {
+        char why[256];
+        PQcancel(c, why, sizeof why);
+        PQfreeCancel(c);
+    }
+}
+
 Outcome PgSession::runClientSelect(const TranslatedSql& statement, size_t maxRows) {
     if (auto refused = RefuseClientSelect(statement)) return *refused;
     const PgStatement pg = RenderClientSql(statement, *names_);
     if (!pg.ok()) return NotWritten(pg);
-    Outcome outcome;
-    // One exchange: a transaction that acts for the request's user (the
-    // dealership wall), then read only (nothing it calls may write, lock rows
-    // or take a key), that reads only as many rows as the answer takes, with
-    // a plan that aims at them: a LIMIT, or a cursor when the statement
-    // limits itself.
+    // One exchange: a transaction with its own time limit, which nothing the
+    // client sends can lift, that acts for the request's user (the dealership
+    // wall), then read only (nothing it calls may write, lock rows or take a
+    // key), that reads only as many rows as the answer takes, with a plan that
+    // aims at them: a LIMIT, or a cursor when the statement limits itself.
     const size_t rows = std::min(maxRows, options_.maxRows);
-    const std::string begin = actingBegin() + "SET TRANSACTION READ ONLY; " +
-                              (pg.searchesByTrigrams ? "SET LOCAL enable_indexscan = off; " : "");
+    std::string begin = actingBegin(options_.statementTimeMs, options_.busyTimeoutMs) + "SET TRANSACTION READ ONLY; ";
+    if (pg.searchesByTrigrams) begin += "SET LOCAL enable_indexscan = off; ";
     const std::string text =
         pg.limitsItself ? begin + "DECLARE stanor_rows NO SCROLL CURSOR FOR " + pg.sql + "; FETCH FORWARD " +
                               std::to_string(rows) + " FROM stanor_rows; COMMIT"
                         : begin + pg.sql + " LIMIT " + std::to_string(rows) + "; COMMIT";
-    if (!PQsendQuery(conn_, text.c_str())) return failure(nullptr, statement.kind);
-    bool failed = false;
-    while (PGresult* r = PQgetResult(conn_)) {
-        ResultHolder holder{r};
-        if (failed) continue;
-        if (!Succeeded(r)) {
-            outcome = failure(r, statement.kind);
-            failed = true;
-        } else if (PQresultStatus(r) == PGRES_TUPLES_OK && PQnfields(r) > 0) {
-            ReadRows(r, outcome.rows, rows);
-        }
-    }
-    if (failed) rollback();
-    return outcome;
+    Outcome o = exchange(text, statement.kind, options_.statementTimeMs, rows, options_.answerBytes);
+    o.changes = 0;
+    return o;
 }
 
 Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit,
@@ -385,58 +469,55 @@ Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCo
     if (auto refused = RefuseClientWrite(statement)) return *refused;
     const PgStatement pg = RenderClientSql(statement, *names_);
     if (!pg.ok()) return NotWritten(pg);
-    Outcome outcome;
-    // The statement's transaction acts for the request's user (the dealership
-    // wall); the check and the step before the commit run inside it.
-    {
-        ResultHolder begin{PQexec(conn_, actingBegin().c_str())};
-        if (!Succeeded(begin.r)) {
-            Outcome failed = failure(begin.r, statement.kind);
-            rollback();
-            return failed;
-        }
-    }
+    // The statement holds the rows it writes no longer than the write limit,
+    // set in its own transaction, which acts for the request's user (the
+    // dealership wall); a row another write holds is waited for half of it,
+    // then the request may be repeated (WAIT_TIMEOUT). Without a check and a
+    // step before the commit, the statement commits in the same exchange;
+    // the check of the rows it names runs inside that transaction before the
+    // statement, the step before the commit after it.
+    const std::string begin = actingBegin(options_.writeLockMs, std::max(1, options_.writeLockMs / 2));
     if (check) {
+        Outcome started = exchange(begin, statement.kind, options_.writeLockMs, 0, SIZE_MAX);
+        if (!started.ok()) return started;
         std::string why;
         try {
             why = check(*this);
         } catch (const DatabaseBusy&) {
             rollback();
-            outcome.status = Outcome::Status::Busy;
-            outcome.message = messages::kBusy;
-            return outcome;
+            started.status = Outcome::Status::Busy;
+            started.message = messages::kBusy;
+            return started;
         } catch (const std::exception& e) {
             why = std::string("Erreur interne du service de données : ") + e.what();
         }
         if (!why.empty()) {
             rollback();
-            outcome.status = Outcome::Status::Refused;
-            outcome.message = why;
-            return outcome;
+            started.status = Outcome::Status::Refused;
+            started.message = why;
+            return started;
         }
     }
-    {
-        ResultHolder r{PQexec(conn_, pg.sql.c_str())};
-        if (!Succeeded(r.r)) {
-            Outcome failed = failure(r.r, statement.kind);
-            rollback();
-            return failed;
+    const std::string text = (check ? std::string() : begin) + pg.sql + (beforeCommit ? "" : "; COMMIT");
+    Outcome outcome = exchange(text, statement.kind, options_.writeLockMs, 1, SIZE_MAX);
+    if (!outcome.ok()) return outcome;
+    // The keys given to :NewID and :NewIDbis come back as the one row of the insert (RETURNING).
+    const ResultSet keys = std::move(outcome.rows);
+    outcome.rows = {};
+    if (!keys.rows.empty() && keys.rows[0].size() >= 2) {
+        if (!pg.newIdColumn.empty()) {
+            outcome.newId = std::atoll(keys.rows[0][0].c_str());
+            outcome.hasNewId = true;
         }
-        outcome.changes = std::atoll(PQcmdTuples(r.r));
-        if (PQresultStatus(r.r) == PGRES_TUPLES_OK && PQntuples(r.r) > 0 && PQnfields(r.r) >= 2) {
-            if (!pg.newIdColumn.empty()) {
-                outcome.newId = std::atoll(PQgetvalue(r.r, 0, 0));
-                outcome.hasNewId = true;
-            }
-            if (!pg.newIdBisColumn.empty()) {
-                outcome.newIdBis = std::atoll(PQgetvalue(r.r, 0, 1));
-                outcome.hasNewIdBis = true;
-            }
+        if (!pg.newIdBisColumn.empty()) {
+            outcome.newIdBis = std::atoll(keys.rows[0][1].c_str());
+            outcome.hasNewIdBis = true;
         }
     }
+    if (!beforeCommit) return outcome;
     std::string why;
     try {
-        if (beforeCommit) why = beforeCommit(*this, outcome);
+        why = beforeCommit(*this, outcome);
     } catch (const std::exception& e) {
         why = std::string("Erreur interne du service de données : ") + e.what();
     }

@@ -32,7 +32,8 @@ public:
     const std::string& conninfo() const { return conninfo_; }
 
     // The rights that the connected role holds beyond those the client's
-    // statements need, one French line each ("lecture de la table tUsers").
+    // statements need, one French line each ("lecture de la table tUsers",
+    // "exécution de la fonction pg_sleep": see SecurePgDatabase).
     std::vector<std::string> excessRights();
     // The tables of dealerships' records that lack their wall (a database
     // made before it, see DealershipScope.h), one name each.
@@ -87,14 +88,20 @@ private:
     ResultSet run(const std::string& sql, const std::vector<std::string>& binds, bool typedEverywhere);
     Outcome failure(pg_result* result, StatementKind kind);
     void rollback();
-    // The start of a client statement's transaction: BEGIN, and the user it acts for.
-    std::string actingBegin() const;
+    // The start of a client statement's transaction: BEGIN, its time limits,
+    // and the user it acts for.
+    std::string actingBegin(int statementMs, int lockMs) const;
+    // The statements of one transaction of the client, sent at once (see PgStore.cpp).
+    Outcome exchange(const std::string& text, StatementKind kind, int limitMs, size_t maxRows, size_t maxBytes);
+    // Asks the server to stop the statement running on this connection.
+    void cancel();
 
     pg_conn* conn_ = nullptr;
     DatabaseOptions options_;
     std::shared_ptr<const PgNames> names_;
     std::unordered_map<std::string, std::string> prepared_;  // the service's SQL -> statement name
     std::string acting_;  // idUser the client's statements act for; "" for nobody
+    bool broken_ = false;  // a server that stopped answering: not given to another request
 };
 
 // Reads every row of a query's result into wire form (at most maxRows).

@@ -1,5 +1,7 @@
 #include "PhotoFiles.h"
 
+#include "images/Jpeg.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +9,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <semaphore>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -26,6 +30,39 @@ std::string Failed(const std::string& what) {
 }
 
 }  // namespace
+
+std::string PhotoRefusal(const std::string& bytes, uint64_t maxPixels) {
+    // A photo of many scans keeps all its coefficients while it decodes: two at
+    // a time keep that memory bounded whatever the number of uploads.
+    static std::counting_semaphore<2> decoders(2);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    // Rows go through a band of sixteen, reused.
+    struct Band : images::RowSink {
+        std::vector<std::uint8_t> rows;
+        size_t stride = 0;
+        void begin(int width, int) override {
+            stride = static_cast<size_t>(width) * 3 + 4;
+            rows.assign(stride * 16, 0);
+        }
+        std::uint8_t* row(int y) override { return rows.data() + stride * static_cast<size_t>(y % 16); }
+        void rowsDone(int) override {}
+    } band;
+    try {
+        int width = 0, height = 0;
+        images::readJpegSize(data, bytes.size(), width, height);
+        if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > maxPixels)
+            return "Photo trop grande : " + std::to_string(width) + " x " + std::to_string(height) + " pixels (au plus " +
+                   std::to_string(maxPixels / 1'000'000) + " mégapixels)";
+        decoders.acquire();
+        struct Release {
+            ~Release() { decoders.release(); }
+        } release;
+        images::decodeJpegRows(data, bytes.size(), band);
+    } catch (const std::exception& e) {
+        return std::string("Le fichier envoyé n'est pas une photo JPEG lisible : ") + e.what();
+    }
+    return {};
+}
 
 std::optional<PhotoName> ParsePhotoNames(const std::string& photo, const std::string& miniature, std::string& why) {
     const std::string ext = ".jpg";

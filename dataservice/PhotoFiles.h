@@ -3,6 +3,7 @@
 // and their placement in the images folder, both files or none, together with
 // the link row of the upload.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -21,6 +22,12 @@ struct PhotoName {
 // on at least 2 digits + ".jpg", and the same stem + "m.jpg". Otherwise
 // nothing, with the French reason in `why`.
 std::optional<PhotoName> ParsePhotoNames(const std::string& photo, const std::string& miniature, std::string& why);
+
+// Why the bytes of an uploaded file are not a photo the service keeps, or
+// "": the file must be a JPEG picture of at most `maxPixels` that decodes
+// whole (every row of every scan), whatever its first bytes say, so that a
+// page or a script dressed as a photo is never served as one.
+std::string PhotoRefusal(const std::string& bytes, uint64_t maxPixels);
 
 // Files written under temporary names, then put in place together: what they
 // replace is kept aside until the upload is known to have committed, and put

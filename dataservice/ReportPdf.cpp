@@ -3,6 +3,7 @@
 #include "ReportSheets.h"
 
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -66,7 +67,8 @@ std::string ReadPhoto(const std::string& imagesDir, const std::string& name) {
 }  // namespace
 
 Report BuildReport(Session& s, const std::string& select, const std::string& name, const std::string& today,
-                   const std::string& imagesDir, const std::string& dealership) {
+                   const std::string& imagesDir, const std::string& dealership, const ServiceLimits& limits) {
+    const auto started = std::chrono::steady_clock::now();
     const auto ofDealership = [&](const ResultSet& record) {
         return !dealership.empty() && UpperWord(record.value(0, "Concession")) == UpperWord(dealership);
     };
@@ -115,7 +117,15 @@ Report BuildReport(Session& s, const std::string& select, const std::string& nam
         }
     }
     try {
-        return {true, sheets::RenderPdf(sheet)};
+        sheets::RenderLimits render;
+        render.deadline = started + std::chrono::milliseconds(limits.reportMs);
+        render.photoPixels = limits.photoPixels;
+        return {true, sheets::RenderPdf(sheet, render)};
+    } catch (const sheets::SheetTooLong&) {
+        return {false,
+                "La fiche \"" + name + "\" n'a pas pu être produite : elle demandait plus de " +
+                    std::to_string(limits.reportMs) + " ms de dessin",
+                true};
     } catch (const std::exception& e) {
         return Refused("La fiche \"" + name + "\" n'a pas pu être produite : " + e.what());
     }

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <type_traits>
 
 namespace stanor::dataservice::sheets {
 
@@ -52,8 +53,16 @@ struct Picture {
     }
 };
 
-// Nothing when the bytes are no readable JPEG: the sheet then goes without photo.
-std::unique_ptr<Picture> DecodeJpeg(const std::string& jpeg) {
+// The photo is drawn from a copy at most this many pixels on its longer side:
+// the largest photo of a sheet is 511 points wide, 1400 pixels at 200 dpi.
+constexpr int kPhotoSide = 1600;
+
+// The photo reduced for the sheet: decoded at the largest of the JPEG's own
+// reduced scales that fits kPhotoSide (a 8000 x 8000 photo costs 4 MB instead
+// of 256), and encoded again, so that the PDF embeds that copy instead of the
+// original file. Nothing when the bytes are no readable JPEG or the picture
+// is larger than `maxPixels`: the sheet then goes without photo.
+std::unique_ptr<Picture> DecodeJpeg(const std::string& jpeg, uint64_t maxPixels) {
     if (jpeg.empty()) return nullptr;
     tjhandle tj = tjInitDecompress();
     if (!tj) return nullptr;
@@ -61,26 +70,46 @@ std::unique_ptr<Picture> DecodeJpeg(const std::string& jpeg) {
     int w = 0, h = 0, subsampling = 0, colourspace = 0;
     std::unique_ptr<Picture> picture;
     if (tjDecompressHeader3(tj, src, jpeg.size(), &w, &h, &subsampling, &colourspace) == 0 && w > 0 && h > 0 &&
-        w <= 8000 && h <= 8000) {
-        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+        static_cast<uint64_t>(w) * static_cast<uint64_t>(h) <= maxPixels) {
+        int count = 0, sw = w, sh = h;
+        const tjscalingfactor* factors = tjGetScalingFactors(&count);
+        // The largest reduced size that fits, else the smallest there is.
+        int fitting = -1, smallest = -1;
+        for (int i = 0; i < count; ++i) {
+            if (factors[i].num > factors[i].denom) continue;  // never larger than the photo
+            const int fw = TJSCALED(w, factors[i]), fh = TJSCALED(h, factors[i]);
+            if (std::max(fw, fh) <= kPhotoSide && (fitting < 0 || fw > TJSCALED(w, factors[fitting]))) fitting = i;
+            if (smallest < 0 || fw < TJSCALED(w, factors[smallest])) smallest = i;
+        }
+        const int chosen = fitting >= 0 ? fitting : smallest;
+        if (chosen >= 0) {
+            sw = TJSCALED(w, factors[chosen]);
+            sh = TJSCALED(h, factors[chosen]);
+        }
+        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, sw, sh);
         if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
             cairo_surface_flush(s);
             // cairo's RGB24 pixels are 32-bit words 0x00RRGGBB in native order.
             const int format = std::endian::native == std::endian::little ? TJPF_BGRX : TJPF_XRGB;
-            if (tjDecompress2(tj, src, jpeg.size(), cairo_image_surface_get_data(s), w,
-                              cairo_image_surface_get_stride(s), h, format, 0) == 0) {
+            unsigned char* pixels = cairo_image_surface_get_data(s);
+            const int stride = cairo_image_surface_get_stride(s);
+            if (tjDecompress2(tj, src, jpeg.size(), pixels, sw, stride, sh, format, 0) == 0) {
                 cairo_surface_mark_dirty(s);
-                auto* copy = static_cast<unsigned char*>(std::malloc(jpeg.size()));
-                if (copy) {
-                    std::memcpy(copy, jpeg.data(), jpeg.size());
-                    if (cairo_surface_set_mime_data(s, CAIRO_MIME_TYPE_JPEG, copy, jpeg.size(), std::free, copy) !=
-                        CAIRO_STATUS_SUCCESS)
-                        std::free(copy);
+                if (tjhandle enc = tjInitCompress()) {
+                    unsigned char* copy = nullptr;
+                    unsigned long copySize = 0;
+                    if (tjCompress2(enc, pixels, sw, stride, sh, format, &copy, &copySize, TJSAMP_420, 85, 0) == 0 &&
+                        cairo_surface_set_mime_data(s, CAIRO_MIME_TYPE_JPEG, copy, copySize,
+                                                    [](void* p) { tjFree(static_cast<unsigned char*>(p)); },
+                                                    copy) == CAIRO_STATUS_SUCCESS)
+                        copy = nullptr;
+                    if (copy) tjFree(copy);
+                    tjDestroy(enc);
                 }
                 picture = std::make_unique<Picture>();
                 picture->surface = s;
-                picture->width = w;
-                picture->height = h;
+                picture->width = sw;
+                picture->height = sh;
                 s = nullptr;
             }
         }
@@ -88,6 +117,36 @@ std::unique_ptr<Picture> DecodeJpeg(const std::string& jpeg) {
     }
     tjDestroy(tj);
     return picture;
+}
+
+// Every text of a sheet cut to what its place can show.
+Sheet Bounded(const Sheet& sheet) {
+    constexpr size_t kLine = 200, kField = 1000, kFieldLines = 20, kParagraph = 8000, kParagraphLines = 200;
+    Sheet b = sheet;
+    for (std::string* t : {&b.documentTitle, &b.kind, &b.title, &b.printed, &b.heading, &b.subheading, &b.banner,
+                           &b.footer})
+        *t = CutText(*t, kLine, 3);
+    for (auto* list : {&b.issuer, &b.badges})
+        for (std::string& t : *list) t = CutText(t, kLine, 3);
+    for (Block& block : b.blocks)
+        std::visit(
+            [&](auto& x) {
+                using T = std::decay_t<decltype(x)>;
+                if constexpr (std::is_same_v<T, FieldGroup>) {
+                    for (Field& f : x.fields) f.value = CutText(f.value, kField, kFieldLines);
+                } else if constexpr (std::is_same_v<T, Table>) {
+                    for (auto* rows : {&x.rows, &x.totals})
+                        for (auto& line : *rows)
+                            for (std::string& cell : line) cell = CutText(cell, kField, kFieldLines);
+                } else if constexpr (std::is_same_v<T, Figures>) {
+                    for (Figure& f : x.items) f.value = CutText(f.value, kLine, 3);
+                    x.note = CutText(x.note, kField, kFieldLines);
+                } else {
+                    x.text = CutText(x.text, kParagraph, kParagraphLines);
+                }
+            },
+            block);
+    return b;
 }
 
 cairo_status_t AppendTo(void* closure, const unsigned char* data, unsigned int length) {
@@ -99,8 +158,9 @@ cairo_status_t AppendTo(void* closure, const unsigned char* data, unsigned int l
 // with the count known for the "page n / N" footers.
 class Painter {
 public:
-    Painter(const Sheet& sheet, const Picture* photo, int pageCount, std::string* out)
-        : sheet_(sheet), photo_(photo), pageCount_(pageCount) {
+    Painter(const Sheet& sheet, const Picture* photo, int pageCount, std::string* out,
+            std::chrono::steady_clock::time_point deadline)
+        : sheet_(sheet), photo_(photo), pageCount_(pageCount), deadline_(deadline) {
         surface_ = cairo_pdf_surface_create_for_stream(AppendTo, out, kPageW, kPageH);
         cairo_pdf_surface_restrict_to_version(surface_, CAIRO_PDF_VERSION_1_4);
         cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_TITLE, sheet.documentTitle.c_str());
@@ -127,7 +187,10 @@ public:
     // Draws everything; returns the number of pages.
     int paint() {
         firstPageHeader();
-        for (const Block& block : sheet_.blocks) std::visit([this](const auto& b) { draw(b); }, block);
+        for (const Block& block : sheet_.blocks) {
+            checkTime();
+            std::visit([this](const auto& b) { draw(b); }, block);
+        }
         footer();
         cairo_show_page(cr_);
         cairo_surface_finish(surface_);
@@ -138,6 +201,11 @@ public:
     }
 
 private:
+    void checkTime() const {
+        if (std::chrono::steady_clock::now() > deadline_)
+            throw SheetTooLong("la fiche dépasse le temps admis pour la dessiner");
+    }
+
     // --- text -------------------------------------------------------------
     void setText(const std::string& text, const Font& f, double width, Align align = Align::Left, bool oneLine = false) {
         pango_font_description_set_absolute_size(font_, f.size * PANGO_SCALE);
@@ -351,6 +419,7 @@ private:
         for (const auto& row : rows) whole += rowHeight(row);
         sectionTitle(g.title, whole <= (kBottom - 56) * 0.4 ? whole : rowHeight(rows.front()));
         for (const auto& row : rows) {
+            checkTime();
             const double h = rowHeight(row);
             need(h);
             for (size_t i = 0; i < row.size(); ++i) {
@@ -405,6 +474,7 @@ private:
             y_ += text(kLeft + 4, y_ + 4, kWidth - 8, t.whenEmpty, Font{8.5, false, true}, kMuted) + 10;
         }
         for (size_t r = 0; r < t.rows.size(); ++r) {
+            checkTime();
             const double h = lineHeight(t.rows[r], cell);
             if (y_ + h > kBottom) {
                 newPage();
@@ -478,7 +548,12 @@ private:
         pango_layout_set_text(own, p.text.c_str(), -1);
         pango_layout_set_attributes(own, plainLetters_);
         PangoLayoutIter* it = pango_layout_get_iter(own);
+        bool late = false;
         do {
+            if (std::chrono::steady_clock::now() > deadline_) {
+                late = true;
+                break;
+            }
             PangoRectangle logical;
             pango_layout_iter_get_line_extents(it, nullptr, &logical);
             const double lh = static_cast<double>(logical.height) / PANGO_SCALE;
@@ -491,12 +566,14 @@ private:
         } while (pango_layout_iter_next_line(it));
         pango_layout_iter_free(it);
         g_object_unref(own);
+        if (late) checkTime();
         y_ += 8;
     }
 
     const Sheet& sheet_;
     const Picture* photo_;
     int pageCount_;
+    std::chrono::steady_clock::time_point deadline_;
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cr_ = nullptr;
     PangoLayout* layout_ = nullptr;
@@ -508,12 +585,28 @@ private:
 
 }  // namespace
 
-std::string RenderPdf(const Sheet& sheet) {
-    const std::unique_ptr<Picture> photo = DecodeJpeg(sheet.photoJpeg);
+std::string CutText(const std::string& utf8, size_t characters, size_t lines) {
+    size_t chars = 0, breaks = 0, i = 0;
+    for (; i < utf8.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if ((c & 0xC0) == 0x80) continue;  // inside a character
+        if (chars == characters || breaks == lines) break;
+        ++chars;
+        if (c == '\n') ++breaks;
+    }
+    if (i >= utf8.size()) return utf8;
+    std::string cut = utf8.substr(0, i);
+    while (!cut.empty() && (cut.back() == '\n' || cut.back() == '\r' || cut.back() == ' ')) cut.pop_back();
+    return cut + "\u2026";
+}
+
+std::string RenderPdf(const Sheet& sheet, const RenderLimits& limits) {
+    const Sheet bounded = Bounded(sheet);
+    const std::unique_ptr<Picture> photo = DecodeJpeg(bounded.photoJpeg, limits.photoPixels);
     std::string scratch;
-    const int pages = Painter(sheet, photo.get(), 0, &scratch).paint();
+    const int pages = Painter(bounded, photo.get(), 0, &scratch, limits.deadline).paint();
     std::string pdf;
-    Painter(sheet, photo.get(), pages, &pdf).paint();
+    Painter(bounded, photo.get(), pages, &pdf, limits.deadline).paint();
     return pdf;
 }
 

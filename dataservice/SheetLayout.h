@@ -4,6 +4,9 @@
 // and its drawing into an A4 PDF with cairo and pango. The sheets of each
 // record kind are composed in ReportSheets; this file only lays them out.
 
+#include <chrono>
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
@@ -79,8 +82,28 @@ struct Sheet {
     std::string footer;               // bottom left of every page
 };
 
-// The sheet as a PDF document (A4, fonts embedded). Throws
-// std::runtime_error when drawing fails.
-std::string RenderPdf(const Sheet& sheet);
+// What drawing one sheet may take: the time, and the pixels of its photo (a
+// larger photo leaves the sheet without one).
+struct RenderLimits {
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    uint64_t photoPixels = 50'000'000;
+};
+
+// Raised when drawing a sheet goes past its deadline.
+struct SheetTooLong : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The sheet as a PDF document (A4, fonts embedded). Every text is drawn whole
+// up to a length that the page can show (a paragraph some pages, a field or a
+// cell a few lines), and cut with "…" beyond, so that the cost of a sheet grows
+// with its number of lines and never with the square of a text's length; the
+// photo is drawn and embedded as a reduced copy. Throws SheetTooLong past the
+// deadline, std::runtime_error when drawing fails.
+std::string RenderPdf(const Sheet& sheet, const RenderLimits& limits = {});
+
+// A text cut to at most `characters` characters and `lines` lines, ending
+// with "…" when it was cut.
+std::string CutText(const std::string& utf8, size_t characters, size_t lines);
 
 }  // namespace stanor::dataservice::sheets

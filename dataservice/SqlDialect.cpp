@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <set>
 #include <vector>
 
 namespace stanor::dataservice {
@@ -12,6 +13,11 @@ namespace {
 
 using Tok = SqlTokenKind;
 using Token = SqlToken;
+
+// Every character that a database engine reads as a blank between two words
+// (form feed and vertical tab too), so that no name is parted from its
+// parenthesis by one the checks do not see.
+bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
 bool IsWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
 bool IsWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80; }
@@ -61,8 +67,8 @@ struct Lexer {
         size_t i = 0;
         while (i < s.size()) {
             unsigned char c = static_cast<unsigned char>(s[i]);
-            if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-                while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r' || s[i] == '\n')) ++i;
+            if (IsBlank(c)) {
+                while (i < s.size() && IsBlank(static_cast<unsigned char>(s[i]))) ++i;
                 tokens.push_back({Tok::Space, " "});
             } else if (c == '\'') {
                 size_t j = i + 1;
@@ -184,15 +190,7 @@ size_t MatchingParen(const std::vector<Token>& t, size_t open) {
     return std::string::npos;
 }
 
-std::string Unquoted(const Token& t) {
-    if (t.kind != Tok::Ident) return t.text;
-    std::string out;
-    for (size_t i = 1; i + 1 < t.text.size(); ++i) {
-        out.push_back(t.text[i]);
-        if (t.text[i] == '"') ++i;
-    }
-    return out;
-}
+std::string Unquoted(const Token& t) { return UnquotedName(t); }
 
 // Finds which INSERT column receives each placeholder:
 // INSERT INTO table ( c1, c2 ... ) VALUES ( v1, v2 ... )
@@ -268,12 +266,79 @@ std::string TableWideWrite(const std::vector<Token>& t, size_t first, StatementK
     return {};
 }
 
+// Key words after which "(" opens a group, a list or a sub-query, never a call.
+const std::set<std::string>& GroupOpeners() {
+    static const std::set<std::string> words = {
+        "ALL", "AND", "ANY", "AS", "BETWEEN", "BY", "CASE", "CAST", "DISTINCT", "ELSE", "ESCAPE", "EXCEPT", "EXISTS",
+        "FILTER", "FROM", "HAVING", "ILIKE", "IN", "INTERSECT", "IS", "JOIN", "LIKE", "LIMIT", "NOT", "OFFSET", "ON",
+        "OR", "OVER", "RETURNING", "ROW", "SELECT", "SET", "SOME", "THEN", "UNION", "USING", "VALUES", "WHEN",
+        "WHERE", "WITHIN"};
+    return words;
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// The database's own catalogue: its tables, views and functions are named so.
+bool CatalogueName(const std::string& lower) {
+    return lower.rfind("pg_", 0) == 0 || lower.rfind("sqlite_", 0) == 0 || lower == "information_schema";
+}
+
+// Why a name of the statement reaches beyond the application's tables and
+// the plain functions, or "". A call is known by its name however the name is
+// written ([pg_sleep](1), "pg_sleep" (1), PG_SLEEP(1), pg_catalog.pg_sleep(1)):
+// a word or a name in brackets followed by "(", blanks between them or not.
+std::string Unreachable(const std::vector<Token>& t) {
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (t[i].kind != Tok::Word && t[i].kind != Tok::Ident) continue;
+        const std::string name = Lower(Unquoted(t[i]));
+        const size_t next = NextSolid(t, i + 1);
+        if (next >= t.size() || !IsPunct(t[next], '(')) {
+            if (CatalogueName(name))
+                return "Instruction refusée : le catalogue de la base (" + Unquoted(t[i]).substr(0, 40) +
+                       ") n'est pas accessible aux requêtes du client";
+            continue;
+        }
+        if (t[i].kind == Tok::Word && GroupOpeners().count(Upper(t[i].text))) continue;
+        size_t prev = i;
+        while (prev > 0 && t[prev - 1].kind == Tok::Space) --prev;
+        if (prev > 0 && IsWord(t[prev - 1], "INTO")) continue;  // INSERT INTO table (columns)
+        if (prev > 0 && IsPunct(t[prev - 1], '.'))
+            return "Instruction refusée : une fonction s'appelle par son seul nom (" + Unquoted(t[i]).substr(0, 40) +
+                   ")";
+        if (!ClientFunctions().count(name))
+            return "Instruction refusée : la fonction " + Unquoted(t[i]).substr(0, 40) +
+                   " n'est pas accessible aux requêtes du client";
+    }
+    return {};
+}
+
 }  // namespace
+
+std::string UnquotedName(const SqlToken& t) {
+    if (t.kind != Tok::Ident) return t.text;
+    std::string out;
+    for (size_t i = 1; i + 1 < t.text.size(); ++i) {
+        out.push_back(t.text[i]);
+        if (t.text[i] == '"') ++i;
+    }
+    return out;
+}
 
 std::string UpperWord(std::string_view word) {
     std::string out(word);
     for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
+}
+
+const std::set<std::string>& ClientFunctions() {
+    static const std::set<std::string> names = {
+        "abs", "avg", "coalesce", "count", "date", "datetime", "glob", "group_concat", "ifnull", "iif", "instr",
+        "isnull", "julianday", "length", "like", "lower", "ltrim", "max", "min", "nullif", "round", "rtrim",
+        "strftime", "substr", "substring", "sum", "total", "trim", "typeof", "upper"};
+    return names;
 }
 
 std::optional<std::vector<SqlToken>> TokenizeSql(std::string_view sql, bool doubleQuotesDelimitNames,
@@ -329,6 +394,10 @@ TranslatedSql TranslateSql(std::string_view clientSql) {
     }
 
     if (std::string why = TableWideWrite(t, first, out.kind); !why.empty()) {
+        out.error = why;
+        return out;
+    }
+    if (std::string why = Unreachable(t); !why.empty()) {
         out.error = why;
         return out;
     }

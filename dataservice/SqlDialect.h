@@ -16,9 +16,13 @@
 // so do comments ("--", "/*"), whose only use here would be to hide a condition.
 // Writes must name their rows: an UPDATE or DELETE without a WHERE clause, the
 // conflict forms INSERT OR ... / UPDATE OR ... and the upsert ON CONFLICT are
-// refused.
+// refused (WriteRules.h says how the WHERE must name them).
+// Only the plain functions of ClientFunctions may be called, however their
+// names are written ([pg_sleep](1), PG_SLEEP (1)), and no name of the
+// database's own catalogue (pg_..., sqlite_..., information_schema) is taken.
 
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +53,9 @@ struct TranslatedSql {
     std::string newIdColumn;         // INSERT: the column that receives :NewID
     std::string newIdBisColumn;      // INSERT: the column that receives :NewIDbis
     std::vector<SqlToken> tokens;    // the translated statement, for other engines
+    // Set by the service alone on a write it limited itself (the sweep of one
+    // dealership's cancelled vehicles), which names its rows without a key.
+    bool rowsScopedByService = false;
 
     bool ok() const { return error.empty(); }
     bool usesNewId() const { return !newIdColumn.empty(); }
@@ -62,6 +69,15 @@ TranslatedSql TranslateSql(std::string_view clientSql);
 // Nothing, with the French reason in `error`, when the text cannot be cut.
 std::optional<std::vector<SqlToken>> TokenizeSql(std::string_view sql, bool doubleQuotesDelimitNames,
                                                  std::string& error);
+
+// The functions the client's statements may call, on both stores, in lower
+// case: plain scalar and aggregate functions that read nothing beyond their
+// arguments and cannot stall, wait or reach another session. isNull is the
+// client's own, rewritten as IS NULL.
+const std::set<std::string>& ClientFunctions();
+
+// A name as the statement wrote it: an Ident without its quotes, any other token as it stands.
+std::string UnquotedName(const SqlToken& token);
 
 // The upper-case ASCII form of a word.
 std::string UpperWord(std::string_view word);

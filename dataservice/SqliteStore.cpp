@@ -16,23 +16,6 @@ namespace {
 
 std::string Lower(std::string s) { return LowerAscii(std::move(s)); }
 
-std::set<std::string> LowerSet(std::initializer_list<const char*> names) {
-    std::set<std::string> out;
-    for (const char* n : names) out.insert(Lower(n));
-    return out;
-}
-
-// Functions a client statement may call: plain scalar and aggregate functions
-// that can neither read files nor build texts of unbounded size.
-const std::set<std::string>& AllowedFunctions() {
-    static const std::set<std::string> names = LowerSet({
-        "count", "sum", "total", "max", "min", "avg", "upper", "lower", "trim", "ltrim", "rtrim",
-        "length", "substr", "substring", "coalesce", "ifnull", "nullif", "iif", "abs", "round",
-        "instr", "replace", "date", "datetime", "strftime", "julianday", "like", "glob",
-        "group_concat", "typeof", "cast"});
-    return names;
-}
-
 std::string Upper(const char* s) {
     std::string out = s ? s : "";
     for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -41,7 +24,8 @@ std::string Upper(const char* s) {
 
 }  // namespace
 
-void ReadRows(sqlite3_stmt* stmt, ResultSet& out, size_t maxRows) {
+void ReadRows(sqlite3_stmt* stmt, ResultSet& out, size_t maxRows, size_t maxBytes) {
+    size_t bytes = 0;
     const int n = sqlite3_column_count(stmt);
     std::vector<std::string> types(n);
     out.columns.clear();
@@ -74,8 +58,34 @@ void ReadRows(sqlite3_stmt* stmt, ResultSet& out, size_t maxRows) {
                 row[i] = (decl == "DATE" || decl == "DATETIME") ? IsoToFrenchDate(text) : std::move(text);
             }
         }
+        bytes += RowBytes(out.columns, row);
+        if (bytes > maxBytes) throw AnswerTooLarge(messages::AnswerTooLarge(maxBytes));
         out.rows.push_back(std::move(row));
     }
+}
+
+// ---- write turns -----------------------------------------------------------
+
+bool WriteTurns::take(std::chrono::milliseconds wait) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const uint64_t mine = next_++;
+    const auto until = std::chrono::steady_clock::now() + wait;
+    while (serving_ != mine) {
+        if (moved_.wait_until(lock, until) == std::cv_status::timeout && serving_ != mine) {
+            leftQueue_.insert(mine);
+            return false;
+        }
+    }
+    return true;
+}
+
+void WriteTurns::giveBack() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++serving_;
+        while (leftQueue_.erase(serving_)) ++serving_;
+    }
+    moved_.notify_all();
 }
 
 // ---- guard ---------------------------------------------------------------
@@ -118,7 +128,7 @@ static int Authorize(void* user, int action, const char* a1, const char* a2, con
             g->denied = std::string("l'écriture dans la table ") + (a1 ? a1 : "?");
             return SQLITE_DENY;
         case SQLITE_FUNCTION:
-            if (AllowedFunctions().count(Lower(a2 ? a2 : ""))) return SQLITE_OK;
+            if (ClientFunctions().count(Lower(a2 ? a2 : ""))) return SQLITE_OK;
             if (a4 && Lower(a2 ? a2 : "") == kActingDealershipFunction) return SQLITE_OK;
             g->denied = std::string("la fonction ") + (a2 ? a2 : "?");
             return SQLITE_DENY;
@@ -139,7 +149,7 @@ SqliteStore::SqliteStore(std::string path, DatabaseOptions options)
     : Store(options), path_(std::move(path)) {}
 
 std::unique_ptr<Session> SqliteStore::open() {
-    return std::make_unique<SqliteSession>(path_, options(), &writeQueue_);
+    return std::make_unique<SqliteSession>(path_, options(), &writeTurns_);
 }
 
 bool SqliteStore::upgradeTextIndexes() {
@@ -151,8 +161,8 @@ void SqliteStore::checkpoint() { acquire()->exec("PRAGMA wal_checkpoint(PASSIVE)
 
 // ---- session -------------------------------------------------------------
 
-SqliteSession::SqliteSession(const std::string& path, const DatabaseOptions& options, std::timed_mutex* writeQueue)
-    : options_(options), guard_(std::make_unique<Guard>()), writeQueue_(writeQueue ? writeQueue : &ownQueue_) {
+SqliteSession::SqliteSession(const std::string& path, const DatabaseOptions& options, WriteTurns* writeTurns)
+    : options_(options), guard_(std::make_unique<Guard>()), writeTurns_(writeTurns ? writeTurns : &ownTurns_) {
     int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string why = db_ ? sqlite3_errmsg(db_) : "mémoire insuffisante";
@@ -236,19 +246,20 @@ ResultSet SqliteSession::query(const std::string& sql, const std::vector<std::st
     return out;
 }
 
-void SqliteSession::armDeadline() {
-    guard_->deadline.at = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statementTimeMs);
+void SqliteSession::armDeadline(int ms) {
+    guard_->deadline.at = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     guard_->deadline.armed = true;
 }
 
-Outcome SqliteSession::classify(int rc, const std::string& context) {
+Outcome SqliteSession::classify(int rc, const std::string& context, bool write) {
     Outcome o;
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
         o.status = Outcome::Status::Busy;
         o.message = messages::kBusy;
     } else if (rc == SQLITE_INTERRUPT) {
         o.status = Outcome::Status::Failed;
-        o.message = messages::kInterrupted;
+        o.message = write ? messages::WriteLockHeld(options_.writeLockMs) : messages::kInterrupted;
+        o.limit = true;
     } else if (rc == SQLITE_AUTH) {
         o.status = Outcome::Status::Refused;
         o.message = messages::NotReachable(guard_->denied);
@@ -312,9 +323,14 @@ Outcome SqliteSession::runClientSelect(const TranslatedSql& statement, size_t ma
         }
         selectCache_.emplace(scoped.sql, stmt);
     }
-    armDeadline();
+    armDeadline(options_.statementTimeMs);
     try {
-        ReadRows(stmt, outcome.rows, std::min(maxRows, options_.maxRows));
+        ReadRows(stmt, outcome.rows, std::min(maxRows, options_.maxRows), options_.answerBytes);
+    } catch (const AnswerTooLarge& e) {
+        outcome = Outcome{};
+        outcome.status = Outcome::Status::Refused;
+        outcome.message = e.what();
+        outcome.limit = true;
     } catch (const std::exception&) {
         int rc = sqlite3_errcode(db_);
         outcome = classify(rc, "");
@@ -348,21 +364,30 @@ Outcome SqliteSession::runClientWrite(const TranslatedSql& statement, const Befo
                                       const BeforeStatement& check) {
     if (auto refused = RefuseClientWrite(statement)) return *refused;
     Outcome outcome;
-    // Writers of this process queue on a mutex instead of polling SQLite's lock,
-    // which keeps their waits short and fair; the busy time-out is left for
-    // writers of other processes. The write lock is then taken first, so that the
-    // keys handed out and the row written belong to one transaction.
-    std::unique_lock<std::timed_mutex> queue(*writeQueue_, std::defer_lock);
-    if (!queue.try_lock_for(std::chrono::milliseconds(options_.busyTimeoutMs))) return classify(SQLITE_BUSY, "");
+    // Writers of this process wait their turn, in the order they came, instead
+    // of polling SQLite's lock; the busy time-out is left for writers of other
+    // programs. The write lock is then taken first, so that the keys handed out
+    // and the row written belong to one transaction, and held no longer than
+    // the write lock's limit: a slow write is interrupted and the next one goes.
+    if (!writeTurns_->take(std::chrono::milliseconds(options_.writeWaitMs))) return classify(SQLITE_BUSY, "");
+    struct Turn {
+        WriteTurns* turns;
+        ~Turn() { turns->giveBack(); }
+    } turn{writeTurns_};
     int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return classify(rc, "");
-    auto rollback = [&] { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); };
+    armDeadline(options_.writeLockMs);
+    // Nothing may interrupt the rollback: it gives the write lock back.
+    auto rollback = [&] {
+        guard_->deadline.armed = false;
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    };
     if (check) {
         std::string why;
         try {
             why = check(*this);
         } catch (const std::exception&) {
-            Outcome failed = classify(sqlite3_errcode(db_), "");
+            Outcome failed = classify(sqlite3_errcode(db_), "", true);
             rollback();
             return failed;
         }
@@ -388,7 +413,7 @@ Outcome SqliteSession::runClientWrite(const TranslatedSql& statement, const Befo
         outcome.message = std::string("Erreur SQL : ") + e.what();
         return outcome;
     } catch (const std::exception&) {
-        Outcome failed = classify(sqlite3_errcode(db_), "");
+        Outcome failed = classify(sqlite3_errcode(db_), "", true);
         rollback();
         return failed;
     }
@@ -401,12 +426,11 @@ Outcome SqliteSession::runClientWrite(const TranslatedSql& statement, const Befo
     if (outcome.hasNewId) sqlite3_bind_int64(stmt, sqlite3_bind_parameter_index(stmt, ":NewID"), outcome.newId);
     if (outcome.hasNewIdBis)
         sqlite3_bind_int64(stmt, sqlite3_bind_parameter_index(stmt, ":NewIDbis"), outcome.newIdBis);
-    armDeadline();
     rc = sqlite3_step(stmt);
     guard_->deadline.armed = false;
     guard_->active = false;
     if (rc != SQLITE_DONE) {
-        Outcome failed = classify(rc, "");
+        Outcome failed = classify(rc, "", true);
         holder.reset();
         rollback();
         return failed;

@@ -6,8 +6,12 @@
 #include "SqliteTextRules.h"
 #include "Store.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -15,6 +19,22 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace stanor::dataservice {
+
+// The writers of one store, served in the order they came, so that a write
+// waits for the writes before it and no other; a writer that waited its whole
+// time leaves its place.
+class WriteTurns {
+public:
+    // Whether the turn came within `wait`; the turn must then be given back.
+    bool take(std::chrono::milliseconds wait);
+    void giveBack();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable moved_;
+    uint64_t next_ = 0, serving_ = 0;
+    std::set<uint64_t> leftQueue_;
+};
 
 class SqliteStore : public Store {
 public:
@@ -34,13 +54,13 @@ protected:
 
 private:
     std::string path_;
-    std::timed_mutex writeQueue_;
+    WriteTurns writeTurns_;
 };
 
 class SqliteSession : public Session {
 public:
-    // `writeQueue` orders the writers of one store; a queue of its own when null.
-    SqliteSession(const std::string& path, const DatabaseOptions& options, std::timed_mutex* writeQueue = nullptr);
+    // `writeTurns` orders the writers of one store; turns of its own when null.
+    SqliteSession(const std::string& path, const DatabaseOptions& options, WriteTurns* writeTurns = nullptr);
     ~SqliteSession() override;
     SqliteSession(const SqliteSession&) = delete;
     SqliteSession& operator=(const SqliteSession&) = delete;
@@ -72,10 +92,10 @@ public:
     struct Guard;  // what the authorizer and the progress handler look at
 
 private:
-    Outcome classify(int rc, const std::string& context);
+    Outcome classify(int rc, const std::string& context, bool write = false);
     long long allocateKey(const std::string& table, const std::string& column);
     sqlite3_stmt* prepareClient(const TranslatedSql& statement, bool write, Outcome& outcome);
-    void armDeadline();
+    void armDeadline(int ms);
     void ensureInsertKeys();
     void ensureSignInTables();
 
@@ -84,13 +104,14 @@ private:
     std::unique_ptr<Guard> guard_;
     std::unordered_map<std::string, sqlite3_stmt*> cache_;        // the service's own statements
     std::unordered_map<std::string, sqlite3_stmt*> selectCache_;  // the client's searches
-    std::timed_mutex ownQueue_;
-    std::timed_mutex* writeQueue_;
+    WriteTurns ownTurns_;
+    WriteTurns* writeTurns_;
     bool insertKeysChecked_ = false;
     bool signInTablesChecked_ = false;
 };
 
-// Reads every row of a prepared statement into wire form (at most maxRows).
-void ReadRows(sqlite3_stmt* stmt, ResultSet& out, size_t maxRows);
+// Reads every row of a prepared statement into wire form (at most maxRows);
+// throws AnswerTooLarge beyond `maxBytes` of values and column names.
+void ReadRows(sqlite3_stmt* stmt, ResultSet& out, size_t maxRows, size_t maxBytes = SIZE_MAX);
 
 }  // namespace stanor::dataservice

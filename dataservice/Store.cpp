@@ -1,5 +1,7 @@
 #include "Store.h"
 
+#include "WriteRules.h"
+
 #include <cctype>
 #include <cstdio>
 
@@ -17,6 +19,18 @@ std::set<std::string> LowerSet(std::initializer_list<const char*> names) {
 }
 
 }  // namespace
+
+std::string messages::WriteLockHeld(int ms) {
+    return "Instruction interrompue : elle a tenu le verrou d'écriture plus de " + std::to_string(ms) +
+           " ms, au détriment des autres enregistrements (elle doit nommer ses enregistrements par leur clé et "
+           "rester simple)";
+}
+
+std::string messages::AnswerTooLarge(size_t bytes) {
+    const std::string size = bytes >= (1u << 20) ? std::to_string(bytes >> 20) + " Mo" : std::to_string(bytes >> 10) + " Ko";
+    return "Réponse trop volumineuse : la requête donnerait plus de " + size +
+           ", elle doit demander moins de lignes ou de texte";
+}
 
 std::string messages::NotReachable(const std::string& what) {
     return "Instruction refusée : " + what + " n'est pas accessible aux requêtes du client";
@@ -42,6 +56,7 @@ std::optional<Outcome> RefuseClientWrite(const TranslatedSql& statement) {
     if (statement.kind != StatementKind::Insert && statement.kind != StatementKind::Update &&
         statement.kind != StatementKind::Delete)
         return Refusal(messages::kWritesOnly);
+    if (std::string why = WriteRefusal(statement); !why.empty()) return Refusal(why);
     if ((statement.usesNewId() || statement.usesNewIdBis()) &&
         !Store::WritableTables().count(LowerAscii(statement.insertTable)))
         return Refusal(messages::NotReachable("l'écriture dans la table " + statement.insertTable));
@@ -67,6 +82,12 @@ std::string FormatNumber(double v, bool twoDecimals) {
     if (twoDecimals) std::snprintf(buf, sizeof buf, "%.2f", v);
     else std::snprintf(buf, sizeof buf, "%.15g", v);
     return buf;
+}
+
+size_t RowBytes(const std::vector<std::string>& columns, const std::vector<std::string>& row) {
+    size_t n = 0;
+    for (size_t i = 0; i < row.size(); ++i) n += row[i].size() + 2 * (i < columns.size() ? columns[i].size() : 0) + 5;
+    return n;
 }
 
 std::string ResultSet::value(size_t row, const std::string& column) const {

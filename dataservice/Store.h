@@ -32,6 +32,14 @@ struct DatabaseBusy : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Raised when the rows of an answer would pass its size limit.
+struct AnswerTooLarge : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The bytes that a row adds to an answer: its values and, around each, its column's name twice.
+size_t RowBytes(const std::vector<std::string>& columns, const std::vector<std::string>& row);
+
 // Rows of a query, every value already in its wire form (dates "dd/mm/yyyy",
 // decimals with "." and two decimals, booleans "True"/"False", NULL as "").
 struct ResultSet {
@@ -53,14 +61,19 @@ struct Outcome {
     long long newIdBis = 0;     // value given to :NewIDbis, when used
     bool hasNewId = false;
     bool hasNewIdBis = false;
+    bool limit = false;         // stopped by one of the service's limits (time, answer size)
 
     bool ok() const { return status == Status::Ok; }
 };
 
 struct DatabaseOptions {
-    int busyTimeoutMs = 2000;      // a writer waits this long for a lock, then WAIT_TIMEOUT
-    int statementTimeMs = 4000;    // a statement running longer is interrupted
-    size_t maxRows = 5000;         // upper bound of any answer, whatever MaxRows asks
+    int busyTimeoutMs = 2000;      // waiting for a connection of the pool, or for a lock held by another program
+    // The limits of the client's statements (their figures come from ServiceLimits):
+    int statementTimeMs = 2000;    // a statement running longer is interrupted
+    int writeLockMs = 1000;        // a write holding the write lock (its rows) longer is interrupted
+    int writeWaitMs = 3000;        // a writer waits its turn this long, then WAIT_TIMEOUT
+    size_t maxRows = 1000;         // upper bound of any answer, whatever MaxRows asks
+    size_t answerBytes = 16u << 20;  // the rows of an answer, in bytes of their values and names
     size_t maxSessions = 0;        // connections open at once (0: as many as requests)
     bool backgroundCheckpoints = false;  // set when a checkpoint thread runs (the service's)
 };
@@ -69,6 +82,10 @@ struct DatabaseOptions {
 namespace messages {
 inline const char* kBusy = "WAIT_TIMEOUT : la base de données est occupée, la requête peut être répétée";
 inline const char* kInterrupted = "Instruction interrompue : elle dépassait le temps d'exécution admis";
+// "Instruction interrompue : elle a tenu le verrou d'écriture plus de 1000 ms, ..."
+std::string WriteLockHeld(int ms);
+// "Réponse trop volumineuse : ..."
+std::string AnswerTooLarge(size_t bytes);
 inline const char* kOneStatement = "Une seule instruction SQL est admise par requête";
 inline const char* kSelectOnly = "Instruction refusée : cette requête n'admet que SELECT";
 inline const char* kReadOnly = "Instruction refusée : cette requête n'admet que la lecture";
@@ -78,8 +95,8 @@ std::string NotReachable(const std::string& what);
 }  // namespace messages
 
 // The rules both stores apply before running a statement of the client: the
-// kinds each address admits, and new keys only in the tables the client may
-// write. The refusal, when there is one.
+// kinds each address admits, the forms of a write (WriteRules.h), and new
+// keys only in the tables the client may write. The refusal, when there is one.
 std::optional<Outcome> RefuseClientSelect(const TranslatedSql& statement);
 std::optional<Outcome> RefuseClientWrite(const TranslatedSql& statement);
 

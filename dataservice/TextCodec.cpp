@@ -1,11 +1,80 @@
 #include "TextCodec.h"
 
+#include <unicode/ucnv.h>
+
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <unordered_map>
 
 namespace stanor::dataservice {
 
 namespace {
+
+// The code page read once from ICU's converter: the character of each byte,
+// and the byte of each character beyond ISO-8859-1 that it holds.
+struct AnsiTable {
+    std::array<char32_t, 256> text{};
+    std::array<bool, 256> defined{};
+    std::unordered_map<char32_t, unsigned char> bytes;
+
+    AnsiTable() {
+        UErrorCode status = U_ZERO_ERROR;
+        UConverter* c = ucnv_open("windows-1252", &status);
+        for (int b = 0; b < 256; ++b) {
+            text[size_t(b)] = char32_t(b);
+            defined[size_t(b)] = !(b >= 0x80 && b <= 0x9F);
+            if (!c || U_FAILURE(status)) continue;
+            UErrorCode e = U_ZERO_ERROR;
+            ucnv_setToUCallBack(c, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &e);
+            const char byte = char(b);
+            UChar out[2];
+            e = U_ZERO_ERROR;
+            const int32_t n = ucnv_toUChars(c, out, 2, &byte, 1, &e);
+            // The bytes the code page leaves undefined come back as C1 controls.
+            if (U_SUCCESS(e) && n == 1 && (out[0] < 0x80 || out[0] > 0x9F)) {
+                text[size_t(b)] = out[0];
+                defined[size_t(b)] = true;
+                if (out[0] > 0xFF) bytes.emplace(out[0], static_cast<unsigned char>(b));
+            }
+        }
+        if (c) ucnv_close(c);
+    }
+};
+
+const AnsiTable& Ansi() {
+    static const AnsiTable table;
+    return table;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// The code point of the UTF-8 sequence at s[i] and its length (1 for a stray byte).
+char32_t DecodeUtf8(std::string_view s, size_t i, size_t& len) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    if (len == 1 || i + len > s.size()) {
+        len = 1;
+        return c;
+    }
+    char32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    return cp;
+}
+
+// Whether Windows-1252 holds the character (the C1 controls excepted).
+bool IsAnsi(char32_t cp) { return cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF) || Ansi().bytes.count(cp) != 0; }
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -82,18 +151,13 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
-std::optional<std::string> Latin1ToUtf8(std::string_view bytes) {
+std::optional<std::string> AnsiToUtf8(std::string_view bytes) {
+    const AnsiTable& t = Ansi();
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
     for (unsigned char c : bytes) {
-        if ((c < 0x20 && !IsAllowedControl(c)) || c == 0x7F || (c >= 0x80 && c <= 0x9F))
-            return std::nullopt;
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
+        if ((c < 0x20 && !IsAllowedControl(c)) || c == 0x7F || !t.defined[c]) return std::nullopt;
+        AppendUtf8(out, t.text[c]);
     }
     return out;
 }
@@ -103,15 +167,14 @@ std::optional<std::string> ClientTextToUtf8(std::string_view bytes) {
         if (HasForbiddenControl(bytes)) return std::nullopt;
         return std::string(bytes);
     }
-    return Latin1ToUtf8(bytes);
+    return AnsiToUtf8(bytes);
 }
 
-std::optional<std::string> CharacterBeyondLatin1(std::string_view s) {
+std::optional<std::string> CharacterBeyondAnsi(std::string_view s) {
     for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        // Two-byte sequences up to C3 BF are U+0080 to U+00FF; anything longer is beyond.
-        if (len > 2 || (len == 2 && c > 0xC3)) return std::string(s.substr(i, std::min(len, s.size() - i)));
+        size_t len = 1;
+        const char32_t cp = DecodeUtf8(s, i, len);
+        if (!IsAnsi(cp)) return std::string(s.substr(i, len));
         i += len;
     }
     return std::nullopt;
@@ -122,30 +185,31 @@ ClientText ReadClientText(std::string_view bytes, const std::string& what) {
     auto text = ClientTextToUtf8(bytes);
     if (!text) {
         out.error = what + " contient des caractères invalides (codes de contrôle ou texte qui n'est ni UTF-8 "
-                           "ni ISO-8859-1)";
+                           "ni Windows-1252)";
         return out;
     }
-    if (auto beyond = CharacterBeyondLatin1(*text)) {
-        // Named by its code, since the answer (ISO-8859-1) could not show the character itself.
+    if (auto beyond = CharacterBeyondAnsi(*text)) {
+        // Named by its code, since the answer (Windows-1252) could not show the character itself.
         out.error = what + " contient le caractère " + CodePointName(*beyond) +
-                    ", que le jeu ISO-8859-1 du service ne peut pas représenter : la requête est refusée et rien "
-                    "n'est enregistré";
+                    ", que le jeu de caractères Windows-1252 du service ne peut pas représenter : la requête est "
+                    "refusée et rien n'est enregistré";
         return out;
     }
     out.utf8 = std::move(*text);
     return out;
 }
 
-std::string Utf8ToLatin1(std::string_view s) {
+std::string Utf8ToAnsi(std::string_view s) {
+    const AnsiTable& t = Ansi();
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) { out.push_back(static_cast<char>(c)); ++i; continue; }
-        int len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        if (len == 2 && i + 1 < s.size()) {
-            unsigned int cp = ((c & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
-            out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
+        size_t len = 1;
+        const char32_t cp = DecodeUtf8(s, i, len);
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out.push_back(static_cast<char>(cp));
+        } else if (const auto it = t.bytes.find(cp); it != t.bytes.end()) {
+            out.push_back(static_cast<char>(it->second));
         } else {
             out.push_back('?');
         }

@@ -1,7 +1,9 @@
 #pragma once
 // Text conversions at the edges of the data service: the raw query string of a
-// request, the character sets (the database keeps UTF-8, answers are
-// ISO-8859-1) and the date forms (ISO in the database, dd/mm/yyyy on the wire).
+// request, the character sets (the database keeps UTF-8; the workstations'
+// text is their ANSI code page, Windows-1252, in the requests and in the
+// answers, which are declared ISO-8859-1 as the workstations have always read
+// them) and the date forms (ISO in the database, dd/mm/yyyy on the wire).
 
 #include <map>
 #include <optional>
@@ -24,8 +26,8 @@ struct QueryParams {
 // as typed); a "%" that does not start an escape and a "?" are kept as they
 // stand, so texts holding them survive. Refused, with a French reason in
 // `error`: a part without "=", a parameter given twice, an escaped NUL or
-// control character, text that is neither UTF-8 nor printable ISO-8859-1, and
-// a character that ISO-8859-1 cannot carry (the answers could not give it back).
+// control character, text that is neither UTF-8 nor Windows-1252, and a
+// character that Windows-1252 cannot hold (the answers could not give it back).
 // Values come back as UTF-8.
 QueryParams ParseQuery(std::string_view query);
 
@@ -35,20 +37,20 @@ std::string PercentDecode(std::string_view text);
 // Bytes that are valid UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 
-// ISO-8859-1 bytes to UTF-8. Returns nothing when the text holds control
-// characters other than TAB, CR and LF, including the C1 range 0x80-0x9F that
-// ISO-8859-1 leaves undefined.
-std::optional<std::string> Latin1ToUtf8(std::string_view bytes);
+// Windows-1252 bytes to UTF-8 ("€" is 0x80, "œ" 0x9C, "’" 0x92). Returns
+// nothing when the text holds control characters other than TAB, CR and LF,
+// or one of the five bytes the code page leaves undefined.
+std::optional<std::string> AnsiToUtf8(std::string_view bytes);
 
-// Client text (UTF-8 when valid, else ISO-8859-1) to UTF-8; nothing when invalid.
+// Client text (UTF-8 when valid, else Windows-1252) to UTF-8; nothing when invalid.
 std::optional<std::string> ClientTextToUtf8(std::string_view bytes);
 
-// The first character of a UTF-8 text that ISO-8859-1 cannot carry ("€", "œ"),
-// or nothing when every character fits.
-std::optional<std::string> CharacterBeyondLatin1(std::string_view utf8);
+// The first character of a UTF-8 text that Windows-1252 cannot hold ("ā",
+// "€" is held), or nothing when every character fits.
+std::optional<std::string> CharacterBeyondAnsi(std::string_view utf8);
 
 // Client text to UTF-8 as ClientTextToUtf8 does, refused with a French reason
-// naming `what` when it is invalid or holds a character beyond ISO-8859-1.
+// naming `what` when it is invalid or holds a character beyond Windows-1252.
 struct ClientText {
     std::string utf8;
     std::string error;
@@ -56,9 +58,9 @@ struct ClientText {
 };
 ClientText ReadClientText(std::string_view bytes, const std::string& what);
 
-// UTF-8 to ISO-8859-1; characters outside ISO-8859-1 become "?" (only texts
-// stored before such characters were refused can hold them).
-std::string Utf8ToLatin1(std::string_view utf8);
+// UTF-8 to Windows-1252; a character the code page cannot hold becomes "?"
+// (only texts stored before such characters were refused can hold them).
+std::string Utf8ToAnsi(std::string_view utf8);
 
 // "yyyy-mm-dd" or "yyyy-mm-dd hh:mm[:ss]" to "dd/mm/yyyy" or "dd/mm/yyyy hh:mm:ss";
 // any other text is returned unchanged.

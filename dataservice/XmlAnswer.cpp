@@ -34,7 +34,7 @@ std::string XmlAnswer::finish() const {
         out += "</LogItems>\r\n";
     }
     out += "</" + root_.substr(0, root_.find(' ')) + ">\r\n";
-    return Utf8ToLatin1(out);
+    return Utf8ToAnsi(out);
 }
 
 std::string XmlAnswer::Failure(const std::string& root, const std::vector<std::string>& items) {

@@ -6,7 +6,9 @@
 // elements: texts escape "&", "<", ">" as entities and line breaks as "&cr;",
 // every field is written (an empty element for NULL, since a missing element
 // would leave the client's previous value in place), and error items come last
-// in one "LogItems" section. The body is ISO-8859-1, as its declaration says.
+// in one "LogItems" section. The body is declared ISO-8859-1, as the workstations
+// have always read it, and written in their code page, Windows-1252, which
+// holds "€", "œ", "’" and the like in the bytes ISO-8859-1 leaves unused.
 
 #include <string>
 #include <vector>
@@ -24,7 +26,7 @@ public:
     void logItem(const std::string& text);
     bool hasLogItems() const { return !logItems_.empty(); }
 
-    // The finished answer, in ISO-8859-1.
+    // The finished answer, in Windows-1252.
     std::string finish() const;
 
     // A complete answer holding only error items.

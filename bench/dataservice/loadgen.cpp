@@ -8,7 +8,7 @@
 //
 //   stanor-dataservice-load --port N[,M...] [--host 127.0.0.1] [--connections 8] [--requests 4000]
 //                           [--vehicles 10000] [--rate 0] [--stalled 0] [--user 1]
-//                           [--scenario infovo|query|surname|update|newconn|all]
+//                           [--scenario infovo|query|surname|update|newconn|all] [--tls AUTHORITY.crt]
 // Each connection signs in once (the demo super-administrator unless told;
 // the password of another user in STANOR_LOAD_PASSWORD, never on the command
 // line), as a client does, and sends its session with every request; the
@@ -21,7 +21,9 @@
 // read on a new connection for every request. With --rate R each connection
 // sends R requests a second at most, as a salesman at work would; without,
 // each sends its next request as soon as the last is answered (the most the
-// machine can serve). Times run from sending to the whole answer read.
+// machine can serve). Times run from sending to the whole answer read. With
+// --tls the connections are HTTPS, the service's certificate checked against
+// the authority file given (as the client checks it).
 #include <httplib.h>
 
 #include <arpa/inet.h>
@@ -54,6 +56,7 @@ struct Options {
     std::string scenario = "all";
     std::string user = "1";
     std::string password = "martin-admin-demo";
+    std::string tlsAuthority;  // HTTPS when set: the authority that signed the service's certificate
 };
 
 // The syllables of the generated surnames (scripts/gen-bench-db, NAMES=syllables).
@@ -76,8 +79,17 @@ public:
     int reopened() const { return reopened_; }
 
 private:
+    // Connection i comes from a loopback address of its own group of 32
+    // (127.0.1.1, 127.0.1.2, ...): stalled connections come from many hosts, and
+    // the service takes at most 64 from one address.
     int open(size_t i) const {
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (options_.host == "127.0.0.1" || options_.host == "localhost") {
+            sockaddr_in local{};
+            local.sin_family = AF_INET;
+            local.sin_addr.s_addr = htonl((127u << 24) | (1u << 8) | static_cast<uint32_t>(1 + i / 32));
+            (void)::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        }
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_port = htons(static_cast<uint16_t>(options_.port));
@@ -171,7 +183,12 @@ int Run(const std::string& scenario, const Options& o) {
     auto started = std::chrono::steady_clock::now();
     for (int c = 0; c < o.connections; ++c)
         threads.emplace_back([&, c] {
-            httplib::Client client(o.host, o.ports[static_cast<size_t>(c) % o.ports.size()]);
+            const int port = o.ports[static_cast<size_t>(c) % o.ports.size()];
+            httplib::Client client((o.tlsAuthority.empty() ? "http://" : "https://") + o.host + ":" + std::to_string(port));
+            if (!o.tlsAuthority.empty()) {
+                client.set_ca_cert_path(o.tlsAuthority.c_str());
+                client.enable_server_certificate_verification(true);
+            }
             client.set_url_encode(false);
             client.set_keep_alive(true);
             client.set_tcp_nodelay(true);
@@ -210,9 +227,9 @@ int Run(const std::string& scenario, const Options& o) {
     const size_t count = all.size();
     const double p50 = Percentile(all, 0.50), p99 = Percentile(all, 0.99);
     const double max = all.empty() ? 0 : *std::max_element(all.begin(), all.end());
-    std::printf("%-8s requests=%zu connections=%d instances=%zu stalled=%d p50=%.2f ms p99=%.2f ms max=%.2f ms "
+    std::printf("%-8s%s requests=%zu connections=%d instances=%zu stalled=%d p50=%.2f ms p99=%.2f ms max=%.2f ms "
                 "rate=%.0f/s failed=%d\n",
-                scenario.c_str(), count, o.connections, o.ports.size(), o.stalled, p50, p99, max, count / seconds,
+                scenario.c_str(), o.tlsAuthority.empty() ? "" : " TLS", count, o.connections, o.ports.size(), o.stalled, p50, p99, max, count / seconds,
                 failures.load());
     std::vector<double> signed_;
     for (double ms : signIns)
@@ -248,6 +265,7 @@ int main(int argc, char** argv) {
         else if (a == "--stalled") o.stalled = std::clamp(std::atoi(v.c_str()), 0, 1000);
         else if (a == "--scenario") o.scenario = v;
         else if (a == "--user") o.user = v;
+        else if (a == "--tls") o.tlsAuthority = v;
         else { std::fprintf(stderr, "option inconnue : %s\n", a.c_str()); return 2; }
     }
     if (const char* password = std::getenv("STANOR_LOAD_PASSWORD")) o.password = password;

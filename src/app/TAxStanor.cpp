@@ -1,5 +1,8 @@
 #include "TAxStanor.h"
 
+#include "records/TabsGuard.h"
+#include "service/TextTools.h"
+
 #include "FocusOrder.h"
 
 #include "grids/CustomerFollowUp.h"
@@ -51,9 +54,9 @@ namespace {
 const QString kRegistryReadError =
     QStringLiteral("Une erreur est survenue lors de la lecture dans la base de registres.");
 
-// The program keeps its texts in the single-byte code page (Latin-1 here):
+// The program keeps its texts in the system's code page (Windows-1252):
 // characters outside it become "?".
-QString toSingleByte(const QString& s) { return QString::fromLatin1(s.toLatin1()); }
+QString toSingleByte(const QString& s) { return service::FromAnsi(service::ToAnsi(s)); }
 
 // The run parameters read as numbers: "0" is put in front, so that an empty
 // text reads as 0, and the whole text must then be decimal digits: a sign,
@@ -91,12 +94,14 @@ TAxStanor::TAxStanor(const AppContext& ctx, QWidget* parent) : QWidget(parent), 
     editing_ = pages::RecordEditing::install(*designed, *view, pages::editingHostOf(*this));
     persistence_ = records::RecordPersistence::install(*view, *editing_, records::persistenceHostOf(*this));
     grids::VehicleMoney::install(*designed, *view, *editing_,
-                                 {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {}})
+                                 {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); }, {},
+                                  [this] { return SaveBeforeLeaving(); }})
         ->connectSaving(persistence_->host());
     grids::CustomerFollowUp::install(*designed, *view, *editing_,
                                      {[this] { return SaveChanges(); }, [this] { JvXPBtnActualizeClick(); },
                                       [this](const QString& name) { return GetTagRegistry(name); },
-                                      [this](const QString& name, const QString& value) { SetTagRegistry(name, value); }})
+                                      [this](const QString& name, const QString& value) { SetTagRegistry(name, value); },
+                                      [this] { return SaveBeforeLeaving(); }})
         ->connectSaving(persistence_->host());
     photos::PhotoSheet::install(*designed, *view, *persistence_, photos::photoSheetHostOf(*this));
     installSideCommands();
@@ -205,6 +210,9 @@ void TAxStanor::OnStart() {
                 throw std::runtime_error(
                     QStringLiteral("« %1 » : %2").arg(name, lastSetterError_).toStdString());
         }
+        // The group's own certification authority, believed with the system's
+        // for the "https://" addresses of the service and of the photos.
+        Http().SetTlsAuthority(store.readString(key, service::kTlsAuthorityFile));
     } catch (const std::exception& e) {
         // The reading stops at the faulty value; the box names the fault below
         // the fixed text. A store that cannot be read at all is remembered:
@@ -434,7 +442,11 @@ void TAxStanor::switchSheet(bool forward) {
     for (int step = 1; step < n; ++step) {
         const int i = (from + (forward ? step : n - step)) % n;
         if (Tabs->isTabVisible(i) && Tabs->isTabEnabled(i)) {
-            Tabs->setCurrentIndex(i);
+            // Leaving the sheet saves first, as a click on its tab does.
+            if (records::TabsGuard* guard = persistence_ ? persistence_->tabsGuard() : nullptr)
+                guard->requestSwitch(i);
+            else
+                Tabs->setCurrentIndex(i);
             return;
         }
     }

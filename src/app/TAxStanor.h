@@ -183,6 +183,11 @@ public:
     QString GetIdVO(bool report);
     QString GetIdClient(bool report);
     records::RecordPersistence& Persistence() const { return *persistence_; }
+    // A save of the record is under way (its requests run in a nested event loop).
+    bool SaveUnderWay() const;
+    // Stores what is pending before the record is loaded again; false when
+    // something stays pending (the warning says why).
+    bool SaveBeforeLeaving();
 
     // ---- Printable sheets and the test text message (TAxStanorCommands.cpp) ----
     void JvXPBtnPrintClick();

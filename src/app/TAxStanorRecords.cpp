@@ -21,6 +21,8 @@ void TAxStanor::TabsChanging(bool& allowChange) { persistence_->commands().TabsC
 void TAxStanor::TabsChange() { persistence_->commands().TabsChange(); }
 QString TAxStanor::GetIdVO(bool report) { return persistence_->commands().GetIdVO(report); }
 QString TAxStanor::GetIdClient(bool report) { return persistence_->commands().GetIdClient(report); }
+bool TAxStanor::SaveUnderWay() const { return persistence_ && persistence_->saving().saving(); }
+bool TAxStanor::SaveBeforeLeaving() { return !persistence_ || persistence_->saveBeforeLeaving(); }
 
 void TAxStanor::closeEvent(QCloseEvent* e) {
     SaveWindowGeometry();

@@ -113,6 +113,7 @@ void TAxStanor::buildControls() {
     }
     JvXPNext->setEnabled(false);
     JvXPPrev->setEnabled(false);
+    JvXPBtnSave->setEnabled(false);  // nothing is pending before a record is shown
     JvXPBtnSweep->hide();  // its place stays: the options label never runs into it
     // The options chosen in the option list of a demonstrator or new vehicle,
     // readable whatever sheet is shown; the record view shows it for those kinds.

@@ -1,5 +1,7 @@
 #include "TraceLog.h"
 
+#include "service/TextTools.h"
+
 #include "platform/Paths.h"
 
 #include <QFile>
@@ -26,7 +28,7 @@ void TraceLog::write(const QString& traceDir, const QString& text) const {
     // The entry that finds no log file is dropped: it only creates the file.
     if (f.exists() && !text.isEmpty()) {
         if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) fail(f, path);
-        const QByteArray line = (formatLine(clock_.now(), text) + QStringLiteral("\r\n")).toLatin1();
+        const QByteArray line = service::ToAnsi(formatLine(clock_.now(), text) + QStringLiteral("\r\n"));
         if (f.write(line) != line.size()) fail(f, path);
         return;
     }

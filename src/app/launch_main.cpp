@@ -37,7 +37,8 @@ const char* kHelp =
     "\n"
     "Noms admis (les paramètres lus par ProjStanor) : Trace, TraceRepTemp, idTypeVO,\n"
     "HttpRoot, BaseHRef, idTVO, OCXName, OCXVersion, URLImages, idUser,\n"
-    "UserConcession, UserSite, WhereClause, OrderClause, idClient.\n"
+    "UserConcession, UserSite, WhereClause, OrderClause, idClient, et\n"
+    "TlsAuthorityFile (le certificat de l'autorité du groupe pour les adresses https).\n"
     "\n"
     "Environnement : PROJSTANOR_REGISTRY (fichier de registre, sinon\n"
     "~/.config/ProjStanor/registry.reg), PROJSTANOR_CLIENT (programme à\n"
@@ -47,13 +48,15 @@ const char* kHelp =
     "Code de sortie : 0 réussite, 1 ligne de commande incorrecte, 2 registre\n"
     "illisible ou non modifiable, 3 instance injoignable ou démarrage impossible.\n";
 
-// The run parameters ProjStanor reads, in the order it reads them.
+// The run parameters ProjStanor reads, in the order it reads them (the
+// group's certification authority last).
 const QStringList kRunParameters = {
     QStringLiteral("Trace"),       QStringLiteral("TraceRepTemp"),   QStringLiteral("idTypeVO"),
     QStringLiteral("HttpRoot"),    QStringLiteral("BaseHRef"),       QStringLiteral("idTVO"),
     QStringLiteral("OCXName"),     QStringLiteral("OCXVersion"),     QStringLiteral("URLImages"),
     QStringLiteral("idUser"),      QStringLiteral("UserConcession"), QStringLiteral("UserSite"),
     QStringLiteral("WhereClause"), QStringLiteral("OrderClause"),    QStringLiteral("idClient"),
+    QStringLiteral("TlsAuthorityFile"),
 };
 
 // The name as ProjStanor spells it (names are compared without regard to

@@ -162,10 +162,9 @@ void SideCommands::JvXPBtnSMSClick() {
         const QString text =
             SmsText(view_.form().text(QStringLiteral("aSite")), view_.form().text(QStringLiteral("xcIdentity")));
         service::MultipartForm form;
-        // The form sends each character of a text part as one byte: the
-        // UTF-8 bytes of the fields pass through it unchanged.
+        // The gateway reads the fields in UTF-8: their bytes go as they are.
         for (const FormField& f : SmsFormFields(settings.recipient, text))
-            form.addText(f.name, QString::fromLatin1(f.value));
+            form.addTextBytes(f.name, f.value);
         const service::HttpResult posted = host_.postForm(settings.url, form.release());
         const QString result =
             posted.ok ? SmsAnswerText(posted.body) : SmsTransferFailure(settings.url, posted.error);

@@ -1,5 +1,6 @@
 #include "grids/ActionGrid.h"
 
+#include "grids/GridStatements.h"
 #include "pages/PageUpdates.h"
 #include "records/SaveRules.h"
 #include "rules/DateChecks.h"
@@ -112,7 +113,9 @@ void ActionGrid::LoadInfoAction() {
     columns_ = describeActionColumns(gridDescRows(s_.StructXml.Text, QStringLiteral("gAct")), view_.trace);
     for (int k = 1; k <= columns_.count; ++k) {
         const LineColumnLook& look = columns_.looks[size_t(k)];
-        grid_->describeColumn(k, look.caption, look.hidden ? 0 : look.width);
+        // The columns an action cannot be stored without are marked.
+        grid_->describeColumn(k, isMandatoryActionColumn(k) ? look.caption + kMandatoryMark : look.caption,
+                              look.hidden ? 0 : look.width);
     }
     QStringList names;
     for (int k = 1; k <= kActionColumns; ++k)
@@ -200,7 +203,10 @@ void ActionGrid::ngActionChange(int col, int row) { cellEdited(col, grid_->cell(
 
 bool ActionGrid::ngActionEditAccept(int col, const QString& value, int row) {
     const size_t line = size_t(row) + 1;
-    if ((col != ColDateAction && col != ColDateRelance) || row < 0 || line >= ActionRows.size()) return true;
+    if (row < 0 || line >= ActionRows.size()) return true;
+    // A comment the service could not store is refused, the cell keeping what was typed.
+    if (col == ColCommentaireAction) return !refuseValue(ActionRows[line].cell(col), value);
+    if (col != ColDateAction && col != ColDateRelance) return true;
     const pages::TsDesc& cell = ActionRows[line].cell(col);
     const QString column = !cell.FieldName.isEmpty()       ? cell.FieldName
                            : col == ColDateAction ? QStringLiteral("DateAction")
@@ -229,13 +235,38 @@ bool ActionGrid::ngActionBeforeSelect(int row) {
 
 void ActionGrid::storeByImage(int line, bool deletion) {
     // A default cursor means no other storing or deletion is running.
-    if (busy_ || (deletion && QApplication::overrideCursor())) return;
+    if (busy_ || (deletion && QApplication::overrideCursor()) || saveUnderWay()) return;
+    if (deletion) {
+        const TsLine& l = ActionRows[size_t(line)];
+        const QString question = ActionDeleteQuestion(
+            l.cell(ColDateAction).CurrentValue, actionShownText(ColSujetAction, l.cell(ColSujetAction).CurrentValue, lists_));
+        if (!confirmDeletion(question)) return;
+    }
     QScopedValueRollback<bool> busy(busy_, true);
     if (deletion) QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The record is loaded again afterwards: every line still waiting (the
+    // edit of another action) is stored first, or nothing is reloaded.
     if (TestActionUpdate(deletion ? -line : line) && host_.SaveChanges && host_.SaveChanges() &&
-        host_.JvXPBtnActualizeClick)
+        (!host_.SaveAll || host_.SaveAll()) && host_.JvXPBtnActualizeClick)
         host_.JvXPBtnActualizeClick();
     if (deletion) QApplication::restoreOverrideCursor();
+}
+
+std::pair<int, QString> ActionGrid::dateFault(int line) const {
+    if (line < 1 || size_t(line) >= ActionRows.size()) return {};
+    const TsLine& l = ActionRows[size_t(line)];
+    const pages::DateOptions& dates = s_.dates;
+    for (int col : {ColDateAction, ColDateRelance}) {
+        const pages::TsDesc& cell = l.cell(col);
+        if (cell.FieldName.isEmpty() || cell.CurrentValue == cell.LoadedValue || cell.CurrentValue.isEmpty()) continue;
+        const rules::GridDateDecision d =
+            col == ColDateAction ? rules::acceptActionDate(cell.CurrentValue, cell.LoadedValue, cell.FieldName,
+                                                           {dates.LimiteDateDebProFid, dates.LimiteDateFin}, today())
+                                 : rules::acceptReminderDate(cell.CurrentValue, cell.LoadedValue, cell.FieldName,
+                                                             dates.LimiteDateFin, today());
+        if (d.refused) return {col, d.message};
+    }
+    return {};
 }
 
 void ActionGrid::ngActionCellClick(int col, int row) {
@@ -261,12 +292,13 @@ void ActionGrid::ngActionCellFormating(int col, int row, toolkit::GridCellFormat
 }
 
 void ActionGrid::JvXPBtnNewActionClick() {
-    if (!RightProfid || s_.FlagNewEnreg || busy_) return;
+    if (!RightProfid || s_.FlagNewEnreg || busy_ || saveUnderWay()) return;
     if (grid_->isEditing() && !grid_->finishEdit()) return;
     NewActionRow = true;
     const QString salesperson = actionStoredValue(ColIdCom, f_.text(QStringLiteral("aidCom")), lists_);
     TsLine line = newActionLine(
-        columns_, host_.GetTagRegistry, salesperson, today(), [this](int column, const QString& value) {
+        columns_, host_.GetTagRegistry, salesperson, today(), s_.dates.LimiteDateFin, lists_,
+        [this](int column, const QString& value) {
             trace(QStringLiteral("JvXPBtnNewActionClick : valeur retenue %1 « %2 » ignorée").arg(rememberedName(column), value));
         });
     ActionLineLook look = actionLineLook(line, s_.rights, lists_);

@@ -51,6 +51,11 @@ public:
     QString columnCaption(int column) const;
     // Selects the cell of a line (the save found its column empty).
     void selectCell(int line, int column);
+    // A changed date of the line that breaks its rules (the action's date
+    // between the follow-up's lowest date and the server's date, the reminder
+    // not before the server's date): its column and the warning; {0, ""}
+    // when the line may be stored.
+    std::pair<int, QString> dateFault(int line) const;
     // A new action was stored under that identifier: from now on it is
     // changed and deleted as any stored action.
     void lineKeyed(int line, const QString& newId);

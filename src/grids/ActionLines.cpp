@@ -126,9 +126,13 @@ bool rememberedValueFits(int column, const QString& value) {
     return true;
 }
 
+bool isMandatoryActionColumn(int column) {
+    return column >= ColDateAction && column <= kActionColumns && column != ColDateRelance && column != ColSujetRelance;
+}
+
 TsLine newActionLine(const LineColumns& columns, const std::function<QString(const QString&)>& remembered,
-                     const QString& customerSalesperson, const QDate& today,
-                     const std::function<void(int, const QString&)>& refused) {
+                     const QString& customerSalesperson, const QDate& today, const QDate& serverNow,
+                     const ActionLists& lists, const std::function<void(int, const QString&)>& refused) {
     TsLine line = columns.header;
     for (int k = 1; k <= kActionColumns; ++k) {
         pages::TsDesc& d = line.cell(k);
@@ -141,7 +145,20 @@ TsLine newActionLine(const LineColumns& columns, const std::function<QString(con
                 value.clear();
             }
         }
-        if (k == ColIdComRelance) value = customerSalesperson;
+        switch (k) {
+        case ColDateAction: value = rules::showDate(today); break;
+        case ColIdCom:
+        case ColIdComRelance: value = customerSalesperson; break;
+        case ColPrioriteRelance: value = lists.priorities.isEmpty() ? QString() : QStringLiteral("1"); break;
+        case ColDateRelance:
+            // A reminder already past is no reminder to take over.
+            if (serverNow.isValid() && rules::readDate(value).isValid() && rules::readDate(value) < serverNow) {
+                if (refused) refused(k, value);
+                value.clear();
+            }
+            break;
+        default: break;
+        }
         d.LoadedValue.clear();
         d.CurrentValue = d.FieldName.isEmpty() ? QString() : value;
     }

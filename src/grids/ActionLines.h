@@ -43,6 +43,8 @@ enum ActionColumn {
 enum class ActionIcon { Delete = 0, New = 1, Kept = 2 };
 inline const QString kActionDeleteHint = QStringLiteral("pour supprimer cette action");
 inline const QString kActionNewHint = QStringLiteral("pour enregistrer cette nouvelle action");
+// After the caption of a column an action cannot be stored without.
+inline const QString kMandatoryMark = QStringLiteral(" *");
 
 // The entries the list columns show and the salespeople by identifier.
 struct ActionLists {
@@ -122,12 +124,21 @@ bool isRememberedColumn(int column);
 // number or nothing, as the column stores it.
 bool rememberedValueFits(int column, const QString& value);
 
+// Whether an action may not be stored with the column empty: all but the
+// identifier, the reminder's date and the reminder's subject (an action
+// without reminder leaves them empty).
+bool isMandatoryActionColumn(int column);
+
 // A new action: each column starts from its default ("now" is today), the
 // remembered columns take the value remembered for them (empty when none;
 // a value that does not fit its column is refused and reported through
-// refused), and the reminder's salesperson is the customer's (aidCom).
+// refused), with these exceptions: the action is dated today, its
+// salesperson and its reminder's salesperson are the customer's (aidCom),
+// its priority is the first of the list, and a remembered reminder date
+// before the server's date is left out (a reminder already past).
 TsLine newActionLine(const LineColumns& columns, const std::function<QString(const QString& name)>& remembered,
-                     const QString& customerSalesperson, const QDate& today,
+                     const QString& customerSalesperson, const QDate& today, const QDate& serverNow,
+                     const ActionLists& lists,
                      const std::function<void(int column, const QString& value)>& refused = {});
 
 // The remembered values a stored line leaves: the changed cells among the

@@ -4,6 +4,7 @@
 #include "pages/RecordEditing.h"
 #include "pages/RecordView.h"
 #include "records/PersistenceHost.h"
+#include "records/SaveRules.h"
 
 namespace stanor::grids {
 
@@ -52,6 +53,18 @@ void CustomerFollowUp::connectSaving(records::PersistenceHost& host) {
                 p.Insert = a->isNewLine(p.Line);
                 p.MandatoryColumn = line.MissingColumn;
                 p.MandatoryCaption = a->columnCaption(line.MissingColumn);
+                // Every empty mandatory column is named at once.
+                QStringList empty;
+                for (int k = 1; k <= kActionColumns; ++k)
+                    if (isMandatoryActionColumn(k) && !line.cell(k).FieldName.isEmpty() && line.cell(k).CurrentValue.isEmpty())
+                        empty << a->columnCaption(k);
+                if (p.MandatoryColumn != 0) p.Problem = records::ActionColumnsFaultText(p.Line, empty);
+                // A date against its rules holds the line back as an empty column does.
+                if (const auto [column, message] = a->dateFault(p.Line); p.MandatoryColumn == 0 && column != 0) {
+                    p.MandatoryColumn = column;
+                    p.MandatoryCaption = a->columnCaption(column);
+                    p.Problem = message;
+                }
             }
             return p;
         };

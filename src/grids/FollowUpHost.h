@@ -16,6 +16,8 @@ struct FollowUpHost {
     // Remembered choices of the program's settings ("sAct" + column).
     std::function<QString(const QString& name)> GetTagRegistry;
     std::function<void(const QString& name, const QString& value)> SetTagRegistry;
+    // Saves until nothing is pending; false when something stays (the warning says why).
+    std::function<bool()> SaveAll;
 };
 
 }  // namespace stanor::grids

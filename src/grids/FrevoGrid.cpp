@@ -196,8 +196,10 @@ void FrevoGrid::ngFrevoEdit(int col, const QString& value, int row) {
 
 bool FrevoGrid::ngFrevoEditAccept(int col, const QString& value, int row) {
     const size_t line = size_t(row) + 1;
-    if (col != ColDateFrevo || line >= FrevoRows.size()) return true;
+    if (col <= IconColumn || col > kFrevoColumns || line >= FrevoRows.size()) return true;
     const pages::TsDesc& cell = FrevoRows[line].cell(col);
+    // An amount that is no amount is refused, the cell keeping what was typed.
+    if (col != ColDateFrevo) return !refuseValue(cell, value);
     const QString column = cell.FieldName.isEmpty() ? QStringLiteral("DateFrevo") : cell.FieldName;
     const rules::GridDateDecision d = rules::acceptCostDate(
         value, cell.LoadedValue, column, {s_.dates.LimiteDateDebFrevo, s_.dates.LimiteDateFin}, today());
@@ -230,13 +232,16 @@ bool FrevoGrid::ngFrevoBeforeSelect(int row) {
 
 void FrevoGrid::saveAndReload(int line, bool deletion) {
     // A default cursor means no other insertion or deletion is running.
-    if (busy_ || QApplication::overrideCursor()) return;
+    if (busy_ || QApplication::overrideCursor() || saveUnderWay()) return;
     busy_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!deletion)
         for (pages::TsDesc& d : FrevoRows[size_t(line)].Cells) d.LoadedValue.clear();
     const bool built = TestFrevoUpdate(deletion ? -line : line);
-    if (built && host_.SaveChanges && host_.SaveChanges() && host_.JvXPBtnActualizeClick)
+    // The record is loaded again afterwards: every line still waiting is
+    // stored first, or nothing is reloaded.
+    if (built && host_.SaveChanges && host_.SaveChanges() && (!host_.SaveAll || host_.SaveAll()) &&
+        host_.JvXPBtnActualizeClick)
         host_.JvXPBtnActualizeClick();
     QApplication::restoreOverrideCursor();
     busy_ = false;
@@ -250,6 +255,11 @@ void FrevoGrid::ngFrevoCellClick(int col, int row) {
         if (look.icon == FrevoIcon::Template) {
             saveAndReload(line, false);
         } else if (look.icon == FrevoIcon::Delete) {
+            if (busy_ || saveUnderWay()) return;
+            const TsLine& l = FrevoRows[size_t(line)];
+            const QString question = CostLineDeleteQuestion(
+                l.cell(ColLibelleFrevo).CurrentValue, l.cell(ColDateFrevo).CurrentValue, l.cell(ColMontantHT).CurrentValue);
+            if (!confirmDeletion(question)) return;
             // The totals drop the line at once.
             FrevoRows[size_t(line)].cell(ColMontantHT).CurrentValue = QStringLiteral("0");
             saveAndReload(line, true);

@@ -22,6 +22,8 @@ struct FrevoGridHost {
     std::function<void()> JvXPBtnActualizeClick;
     // VAT and margins, run between the plain and the month-end totals.
     std::function<void()> UpdateTVAetMarges;
+    // Saves until nothing is pending; false when something stays (the warning says why).
+    std::function<bool()> SaveAll;
 };
 
 // The page whose sheet holds the grid; its description names the costs table.

@@ -83,7 +83,8 @@ bool frevoCellEnabled(int column, bool templateLine, bool locked, bool rightComp
 // Fills the lines from the cost elements: values of type 4 and 5 lose their
 // spaces, amounts are written "0.00", a line with an accounting number is
 // locked for a user without the accounting right, and a line with an invoice
-// number may only be deleted by such a user. A user who holds the rights of
+// number, or locked by its accounting number, may only be deleted by a user
+// who holds that right. A user who holds the rights of
 // addTag gets the template: today's date and "interne", nothing loaded.
 FrevoLoad loadFrevoLines(const FrevoColumns& columns, const std::vector<FrevoElement>& elements,
                          const pages::UserRights& rights, const QDate& today);

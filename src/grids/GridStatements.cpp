@@ -42,4 +42,19 @@ QString CustomerVehicleDeleteQuestion(const QString& registration, const QString
            vehicle + u'"';
 }
 
+QString CostLineDeleteQuestion(const QString& label, const QString& date, const QString& amount) {
+    QString q = QStringLiteral("Veuillez confirmer la suppression du frais");
+    if (!label.trimmed().isEmpty()) q += QStringLiteral(" \"") + label.trimmed() + u'"';
+    if (!date.trimmed().isEmpty()) q += QStringLiteral(" du ") + date.trimmed();
+    if (!amount.trimmed().isEmpty()) q += QStringLiteral(" (") + amount.trimmed() + u')';
+    return q;
+}
+
+QString ActionDeleteQuestion(const QString& date, const QString& subject) {
+    QString q = QStringLiteral("Veuillez confirmer la suppression de l'action");
+    if (!date.trimmed().isEmpty()) q += QStringLiteral(" du ") + date.trimmed();
+    if (!subject.trimmed().isEmpty()) q += QStringLiteral(" \"") + subject.trimmed() + u'"';
+    return q;
+}
+
 }  // namespace stanor::grids

@@ -45,4 +45,12 @@ records::StatementChain CustomerVehicleDeleteStatements(const QString& idTVO);
 // "Veuillez confirmer la suppression de "AA111BB" - "PEUGEOT 308 ..."".
 QString CustomerVehicleDeleteQuestion(const QString& registration, const QString& vehicle);
 
+// "Veuillez confirmer la suppression du frais "Lustrage" du 02/10/2026 (150.00)";
+// the parts left empty are left out.
+QString CostLineDeleteQuestion(const QString& label, const QString& date, const QString& amount);
+
+// "Veuillez confirmer la suppression de l'action du 02/10/2026 "Appel"";
+// the parts left empty are left out.
+QString ActionDeleteQuestion(const QString& date, const QString& subject);
+
 }  // namespace stanor::grids

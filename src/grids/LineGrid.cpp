@@ -2,6 +2,7 @@
 
 #include "pages/EditingHost.h"
 #include "platform/Dialogs.h"
+#include "records/RecordCommands.h"
 #include "rules/DateChecks.h"
 
 namespace stanor::grids {
@@ -40,6 +41,25 @@ void LineGrid::traceStatement(const QString& builder, int line, const LineStatem
 }
 
 QDate LineGrid::today() const { return view_.today ? view_.today() : QDate::currentDate(); }
+
+bool LineGrid::refuseValue(const pages::TsDesc& cell, const QString& value) const {
+    const CellValueDecision d = acceptCellValue(cell.DataType, value, cell.FieldName, kValueCheckCaption);
+    if (d.refused && editing_.dialogs)
+        editing_.dialogs->messageBox(d.caption, d.message, platform::MsgIcon::Warning, platform::MsgButtons::Ok);
+    return d.refused;
+}
+
+bool LineGrid::confirmDeletion(const QString& question) const {
+    return editing_.dialogs && editing_.dialogs->messageBox(records::DeleteQuestionCaption(), question,
+                                                            platform::MsgIcon::Question,
+                                                            platform::MsgButtons::YesNo) == platform::MsgResult::Yes;
+}
+
+bool LineGrid::saveUnderWay() const {
+    if (!editing_.saveUnderWay || !editing_.saveUnderWay()) return false;
+    trace(QStringLiteral("%1 : commande ignorée, un enregistrement est en cours").arg(grid_->objectName()));
+    return true;
+}
 
 bool LineGrid::refuseDate(const rules::GridDateDecision& d) const {
     if (d.refused && editing_.dialogs)

@@ -26,6 +26,8 @@ struct GridDateDecision;
 
 namespace stanor::grids {
 
+inline const QString kValueCheckCaption = QStringLiteral("Contrôle de la saisie");
+
 // The handlers of a line grid, by what they answer.
 struct LineGridEvents {
     std::function<void(int col, const QString& value, int row)> edit;
@@ -57,6 +59,16 @@ protected:
     QDate today() const;
     // The warning box of a date refused in a cell; whether it was refused.
     bool refuseDate(const rules::GridDateDecision& decision) const;
+    // The warning box of a value that a cell cannot store (an amount that is
+    // no amount, a character the service cannot hold); whether it was
+    // refused, the editor then keeping what was typed.
+    bool refuseValue(const pages::TsDesc& cell, const QString& value) const;
+    // Asks the deletion question in its box captioned "Confirmation de
+    // Suppression"; true on Yes.
+    bool confirmDeletion(const QString& question) const;
+    // A save of the record is under way: a line is neither added nor deleted
+    // in the middle of it.
+    bool saveUnderWay() const;
 
     toolkit::Grid* grid_;
     pages::RecordViewState& s_;

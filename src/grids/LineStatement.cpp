@@ -1,6 +1,9 @@
 #include "grids/LineStatement.h"
 
+#include "grids/ActionLines.h"
+
 #include "records/SqlLiterals.h"
+#include "rules/Values.h"
 
 #include <QStringList>
 
@@ -58,6 +61,12 @@ LineStatement build(TsLine& line, const LineRequest& req, const LineTable& t) {
         sets << c.FieldName + u'=' + v.sql;
     }
     const QString table = records::SqlTableName(t.table);
+    // A new line is not stored without one of the values typed for it.
+    if (req.NewLine && !req.Deletion && !out.Refused.empty()) {
+        out.Reason = QStringLiteral("la nouvelle ligne attend que %1 soit corrigé").arg(out.Refused.front().FieldName);
+        line.PendingStatement.clear();
+        return out;
+    }
     const bool keyed = req.Deletion || !req.NewLine;
     if (keyed && !keyProblem.isEmpty()) {
         out.Reason = keyProblem;
@@ -80,10 +89,11 @@ LineStatement build(TsLine& line, const LineRequest& req, const LineTable& t) {
     return out;
 }
 
-// The first of the columns 2 to 10 whose current value is empty, 0 when none.
+// The first mandatory column whose current value is empty, 0 when none.
 int missingColumn(const TsLine& line) {
     for (int k = 2; k <= kLineCells; ++k)
-        if (!line.cell(k).FieldName.isEmpty() && line.cell(k).CurrentValue.isEmpty()) return k;
+        if (isMandatoryActionColumn(k) && !line.cell(k).FieldName.isEmpty() && line.cell(k).CurrentValue.isEmpty())
+            return k;
     return 0;
 }
 
@@ -99,6 +109,19 @@ LineStatement TestActionUpdate(TsLine& line, const LineRequest& request) {
     if (!request.PageFilling && records::IsIdentifier(request.RecordId))
         line.MissingColumn = request.Deletion ? 0 : missingColumn(line);
     return build(line, request, {QStringLiteral("tActions"), "idClient", "idAction"});
+}
+
+CellValueDecision acceptCellValue(int dataType, const QString& value, const QString& column,
+                                  const QString& caption) {
+    if (value.trimmed().isEmpty() || dataType == pages::DataType::Date) return {};
+    const QString intro = QStringLiteral("La valeur du champ \"%1\" ").arg(column);
+    if (dataType == pages::DataType::Decimal) {
+        if (rules::readAmount(value)) return {};
+        return {true, caption, intro + QStringLiteral("n'est pas un montant (par exemple 1 500,00)")};
+    }
+    const SqlLiteral v = SqlValue(dataType, value);
+    if (v.ok()) return {};
+    return {true, caption, QStringLiteral("Le champ \"%1\" ne peut pas être enregistré : %2").arg(column, v.refusal)};
 }
 
 int firstPendingLine(const std::vector<TsLine>& rows) {

@@ -67,9 +67,22 @@ struct LineStatement {
 LineStatement TestFrevoUpdate(TsLine& line, const LineRequest& request);
 
 // The same for an action line, on the table tActions with idClient and
-// idAction; it also sets the line's MissingColumn to the first of the
-// columns 2 to 10 whose current value is empty (0 for a deletion).
+// idAction; it also sets the line's MissingColumn to the first mandatory
+// column whose current value is empty (0 for a deletion).
 LineStatement TestActionUpdate(TsLine& line, const LineRequest& request);
+
+// Whether a value typed into a cell can be stored, and the warning when it
+// cannot: an amount (data type 5) must read as French users type amounts
+// ("1 500,00", "1.500,00", "1500,5", "1500.50"), a number must be one, a text
+// must hold only characters the service can store. Dates are checked by
+// their own rules; a blank value is always accepted.
+struct CellValueDecision {
+    bool refused = false;
+    QString caption;
+    QString message;
+};
+CellValueDecision acceptCellValue(int dataType, const QString& value, const QString& column,
+                                  const QString& caption);
 
 // The first line (1-based) of a line table with a pending statement, 0 when none.
 int firstPendingLine(const std::vector<TsLine>& rows);

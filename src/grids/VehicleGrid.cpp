@@ -193,8 +193,14 @@ void VehicleGrid::ngVehiclesSelectCell(int row) {
 
 // ---------------------------------------------------------------- new and delete
 
+bool VehicleGrid::saveUnderWay() const {
+    if (!editing_.saveUnderWay || !editing_.saveUnderWay()) return false;
+    trace(QStringLiteral("ngVehicles : commande ignorée, un enregistrement est en cours"));
+    return true;
+}
+
 void VehicleGrid::JvXPBtnNewVehicleClick() {
-    if (!s_.rights.RightProfid || s_.FlagNewEnreg) return;
+    if (!s_.rights.RightProfid || s_.FlagNewEnreg || saveUnderWay()) return;
     // What the vehicle shown has pending is stored first, or nothing happens.
     if (saveEnabled() && host_.SaveChanges && !host_.SaveChanges()) return;
     if (!s_.NewVehicle) {
@@ -211,7 +217,7 @@ void VehicleGrid::JvXPBtnNewVehicleClick() {
 
 void VehicleGrid::ngVehiclesCellClick(int col, int row) {
     if (col != CvNxImage || row < 0 || row >= grid_->rowCount() || grid_->image(row, CvNxImage) != 0) return;
-    if (!editing_.dialogs) return;
+    if (!editing_.dialogs || saveUnderWay()) return;
     const QString question =
         CustomerVehicleDeleteQuestion(grid_->cell(row, CvInfoImmat), grid_->cell(row, CvInfoVehicle));
     if (editing_.dialogs->messageBox(kDeleteCaption, question, platform::MsgIcon::Question,
@@ -222,6 +228,8 @@ void VehicleGrid::ngVehiclesCellClick(int col, int row) {
         trace(QStringLiteral("ngVehiclesCellClick : ") + chain.Reason);
         return;
     }
+    // The customer is loaded again afterwards: what is pending is stored first.
+    if (editing_.saveBeforeReload && !editing_.saveBeforeReload()) return;
     const QString& statement = chain.Statements.front();
     f_.setCaption(QStringLiteral("LbDebugInfo2"), statement);
     const service::ServiceRequest r =

@@ -46,6 +46,8 @@ public:
     const std::vector<CustomerVehicleRow>& rows() const { return rows_; }
 
 private:
+    // True, with a trace line, while a save of the record is under way.
+    bool saveUnderWay() const;
     // The grid row of the vehicle the page shows (the blank row of a new one).
     int shownRow() const;
     void selectRow(int row, int col);

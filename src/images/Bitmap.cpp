@@ -81,6 +81,31 @@ Bitmap Bitmap::copyRect(int x, int y, int w, int h) const {
     return out;
 }
 
+Bitmap Bitmap::oriented(int o) const {
+    if (o < 2 || o > 8) return *this;
+    const int w = width_, h = height_;
+    const bool turned = o >= 5;  // a quarter turn swaps width and height
+    Bitmap out;
+    out.resizeUninitialized(turned ? h : w, turned ? w : h);
+    for (int y = 0; y < out.height(); ++y) {
+        std::uint8_t* to = out.scanLine(y);
+        for (int x = 0; x < out.width(); ++x, to += 3) {
+            int sx = x, sy = y;
+            switch (o) {
+            case 2: sx = w - 1 - x; break;
+            case 3: sx = w - 1 - x, sy = h - 1 - y; break;
+            case 4: sy = h - 1 - y; break;
+            case 5: sx = y, sy = x; break;
+            case 6: sx = y, sy = h - 1 - x; break;
+            case 7: sx = w - 1 - y, sy = h - 1 - x; break;
+            case 8: sx = w - 1 - y, sy = x; break;
+            }
+            std::memcpy(to, scanLine(sy) + std::size_t(sx) * 3, 3);
+        }
+    }
+    return out;
+}
+
 void Bitmap::paste(const Bitmap& src, int x, int y) {
     if (x < 0 || y < 0 || x + src.width() > width_ || y + src.height() > height_)
         throw ImageError("Zone en dehors de l'image");

@@ -57,6 +57,10 @@ public:
 
     bool operator==(const Bitmap& o) const;
 
+    // The picture turned and mirrored as an EXIF orientation (1 to 8) asks, so that it stands
+    // as the camera held it; 1 or an unknown value gives it unchanged.
+    Bitmap oriented(int exifOrientation) const;
+
 private:
     int width_ = 0;
     int height_ = 0;

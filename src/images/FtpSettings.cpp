@@ -11,9 +11,14 @@ FtpDeployment readFtpDeployment(platform::SettingsStore& store, const QString& k
     d.publicHost = text(kFtpPublicHost);
     d.account = text(kFtpAccount);
     d.domain = text(kFtpAccountDomain);
-    QString netrc = store.readString(key, kFtpNetrcFile).trimmed();
-    if (netrc.startsWith(QStringLiteral("~/"))) netrc = QDir::homePath() + netrc.mid(1);
-    d.netrcFile = netrc.toStdString();
+    auto path = [&](const QString& name) {
+        QString file = store.readString(key, name).trimmed();
+        if (file.startsWith(QStringLiteral("~/"))) file = QDir::homePath() + file.mid(1);
+        return file.toStdString();
+    };
+    d.netrcFile = path(kFtpNetrcFile);
+    d.authorityFile = path(platform::kTlsAuthorityFile);
+    d.plainInternal = store.readString(key, kFtpPlainInternal).trimmed().toInt() != 0;
     return d;
 }
 

@@ -1,12 +1,15 @@
 #include "images/FtpTransfer.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <sys/stat.h>
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
+#include <openssl/x509_vfy.h>
 
 namespace stanor::images {
 
@@ -24,7 +27,27 @@ FtpEndpoint chooseFtpEndpoint(const FtpDeployment& d, bool proxyConfigured) {
         e.user = d.account;
     }
     if (d.account.empty()) throw FtpError("Compte FTP non configuré (FtpAccount)");
+    e.authorityFile = d.authorityFile;
+    e.plainAllowed = d.plainInternal && isInternalAddress(e.host);
     return e;
+}
+
+bool isInternalAddress(const std::string& host) {
+    std::string address = host;
+    if (!address.empty() && address.front() == '[') {
+        const size_t close = address.find(']');
+        if (close == std::string::npos) return false;
+        address = address.substr(1, close - 1);
+    } else if (address.find(':') == address.rfind(':')) {
+        address = address.substr(0, address.find(':'));  // IPv4 or a name, with or without a port
+    }
+    unsigned char v4[4];
+    if (inet_pton(AF_INET, address.c_str(), v4) == 1)
+        return v4[0] == 10 || v4[0] == 127 || (v4[0] == 172 && (v4[1] & 0xF0) == 16) || (v4[0] == 192 && v4[1] == 168);
+    unsigned char v6[16];
+    if (inet_pton(AF_INET6, address.c_str(), v6) != 1) return false;
+    static const unsigned char loopback[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    return std::equal(v6, v6 + 16, loopback) || (v6[0] & 0xFE) == 0xFC;
 }
 
 namespace {
@@ -79,6 +102,20 @@ public:
         // address (an account name set apart from the address would bypass the file).
         curl_easy_setopt(c, CURLOPT_NETRC, long(CURL_NETRC_OPTIONAL));
         if (!endpoint.netrcFile.empty()) curl_easy_setopt(c, CURLOPT_NETRC_FILE, endpoint.netrcFile.c_str());
+        // AUTH TLS before the account name and password go, and the files encrypted too; the
+        // server's certificate and name checked (libcurl's defaults, stated here).
+        curl_easy_setopt(c, CURLOPT_USE_SSL, long(endpoint.plainAllowed ? CURLUSESSL_TRY : CURLUSESSL_ALL));
+        curl_easy_setopt(c, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS));
+        curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+        if (!endpoint.authorityFile.empty()) {
+            // The group's authority in place of the system's bundle file; the system's
+            // authorities stay believed through their folder.
+            char* systemFolder = nullptr;
+            curl_easy_getinfo(c, CURLINFO_CAPATH, &systemFolder);
+            curl_easy_setopt(c, CURLOPT_CAINFO, endpoint.authorityFile.c_str());
+            curl_easy_setopt(c, CURLOPT_CAPATH, systemFolder ? systemFolder : "/etc/ssl/certs");
+        }
         if (options.trace) {
             curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, traceLines);
             curl_easy_setopt(c, CURLOPT_DEBUGDATA, &options_.trace);
@@ -132,11 +169,53 @@ private:
         case CURLE_READ_ERROR:
             text = "Impossible de lire le fichier " + localPath;
             break;
+        case CURLE_USE_SSL_FAILED:
+            text = "Le serveur FTP " + host + " n'offre pas de connexion chiffrée (TLS) : transfert refusé, le mot "
+                   "de passe et les photos y passeraient en clair";
+            break;
+        case CURLE_PEER_FAILED_VERIFICATION:
+            text = "Connexion sécurisée au serveur FTP « " + host + " » refusée : " + certificateFault();
+            break;
+        case CURLE_SSL_CACERT_BADFILE:
+            text = "Le fichier de l'autorité de certification du groupe « " + endpoint_.authorityFile +
+                   " » (TlsAuthorityFile) est illisible";
+            break;
+        case CURLE_SSL_CONNECT_ERROR:
+            text = "La connexion sécurisée au serveur FTP " + host + " a échoué";
+            break;
         default:
             text = "Échec du transfert FTP de " + remoteName + " vers " + host;
         }
         const std::string detail = error_[0] ? error_ : curl_easy_strerror(rc);
         return text + " (" + detail + ")";
+    }
+
+    // Why the server's certificate was not believed, from the verification's own result.
+    std::string certificateFault() const {
+        long result = X509_V_OK;
+        curl_easy_getinfo(curl_.get(), CURLINFO_SSL_VERIFYRESULT, &result);
+        switch (result) {
+        case X509_V_ERR_CERT_HAS_EXPIRED:
+            return "son certificat a expiré";
+        case X509_V_ERR_CERT_NOT_YET_VALID:
+            return "son certificat n'est pas encore valable";
+        case X509_V_ERR_HOSTNAME_MISMATCH:
+        case X509_V_ERR_IP_ADDRESS_MISMATCH:
+        case X509_V_OK:  // libcurl checks the name itself once the chain is good, and
+        case X509_V_ERR_UNSPECIFIED:  // leaves one of these when the name is what failed
+            return "son certificat est établi pour un autre nom";
+        case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+        case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+        case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+        case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+        case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+        case X509_V_ERR_CERT_UNTRUSTED:
+        case X509_V_ERR_INVALID_CA:
+            return "son certificat n'est signé par aucune autorité reconnue (celles du système, ou celle du groupe "
+                   "que nomme TlsAuthorityFile)";
+        default:
+            return "son certificat n'a pas pu être vérifié";
+        }
     }
 
     FtpEndpoint endpoint_;
@@ -157,6 +236,12 @@ void transferPhotoFiles(const FtpEndpoint& endpoint, const std::string& dir, con
         struct stat st {};
         if (stat(endpoint.netrcFile.c_str(), &st) != 0)
             throw FtpError("Fichier des mots de passe FTP introuvable : " + endpoint.netrcFile);
+    }
+    if (!endpoint.authorityFile.empty()) {
+        struct stat st {};
+        if (stat(endpoint.authorityFile.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            throw FtpError("Fichier de l'autorité de certification du groupe introuvable (TlsAuthorityFile) : " +
+                           endpoint.authorityFile);
     }
     Session session(endpoint, options);
     session.upload(folder + targetName, targetName);

@@ -3,6 +3,10 @@
 // (libcurl): binary mode, passive connection, files of the same name replaced. The password is
 // never handled here: libcurl takes it from a netrc file (~/.netrc unless another is named), by
 // host and account name, so it is neither kept in the settings nor written to any log.
+// The connection is FTP over TLS (explicit: AUTH TLS, then the commands and the files
+// encrypted), the server's certificate checked against the system's authorities and the
+// group's own; a server that offers no TLS is refused, unless the deployment allows plain FTP
+// to an internal address (private or loopback) and the server is at one.
 
 #include "images/Reduction.h"
 
@@ -22,16 +26,26 @@ struct FtpDeployment {
     std::string account;          // the account's plain name
     std::string domain;           // the server's domain: the internal endpoint wants "account@domain"
     std::string netrcFile;        // the file holding the password; empty for ~/.netrc
+    std::string authorityFile;    // the group's own certification authority (PEM); empty: the system's only
+    bool plainInternal = false;   // plain FTP allowed to an internal (private or loopback) address
 };
 
 struct FtpEndpoint {
-    std::string host;       // host or host:port
+    std::string host;           // host or host:port
     std::string user;
-    std::string netrcFile;  // empty for ~/.netrc
+    std::string netrcFile;      // empty for ~/.netrc
+    std::string authorityFile;  // believed with the system's authorities; empty: the system's only
+    bool plainAllowed = false;  // the server may answer without TLS (an internal address only)
 };
+
+// Whether `host` (host, host:port or [IPv6]:port) is a numeric private or loopback address:
+// 10/8, 172.16/12, 192.168/16, 127/8, ::1, fc00::/7. A name is never internal (where it
+// leads may change).
+bool isInternalAddress(const std::string& host);
 
 // The internal endpoint when the user goes through a proxy, the public one otherwise. Raises
 // FtpError (naming the missing setting) when the chosen endpoint or the account is not set.
+// Plain FTP is allowed only when the deployment allows it and the endpoint is internal.
 FtpEndpoint chooseFtpEndpoint(const FtpDeployment& deployment, bool proxyConfigured);
 
 // A failed connection, login or upload; the text is French and shown to the user as it stands.

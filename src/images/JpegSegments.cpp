@@ -121,6 +121,28 @@ bool removeExifThumbnail(std::vector<std::uint8_t>& payload) {
     return true;
 }
 
+int exifOrientation(const std::vector<JpegSegment>& segments) {
+    for (const JpegSegment& s : segments) {
+        if (!isExif(s)) continue;
+        std::vector<std::uint8_t> payload = s.data;
+        Tiff t(payload);
+        if (!t.open()) return 1;
+        const std::uint32_t ifd0 = t.u32(4);
+        if (!t.holds(ifd0, 2)) return 1;
+        const std::uint32_t entries = t.u16(ifd0);
+        if (!t.holds(std::size_t(ifd0) + 2, 12 * std::size_t(entries))) return 1;
+        std::vector<std::uint32_t> v;
+        for (std::uint32_t i = 0; i < entries; ++i) {
+            const std::size_t entry = std::size_t(ifd0) + 2 + 12 * std::size_t(i);
+            if (t.u16(entry) != 0x0112) continue;
+            if (!t.values(entry, v) || v.size() != 1 || v[0] < 1 || v[0] > 8) return 1;
+            return int(v[0]);
+        }
+        return 1;
+    }
+    return 1;
+}
+
 std::vector<JpegSegment> readSegments(const std::uint8_t* data, std::size_t size, int* components) {
     codec::Decoder d;
     if (!codec::readHeader(d, data, size, true)) codec::failJpeg(d.err.message);

@@ -32,6 +32,12 @@ bool isIccProfile(const JpegSegment& s);
 // own segments. EXIF data that cannot be read safely is left out whole.
 std::vector<JpegSegment> keptSegments(const std::vector<JpegSegment>& all, bool sameColours);
 
+// The orientation the camera recorded in the EXIF data (tag 0x0112 of the first directory):
+// 1 upright, 2 mirrored, 3 upside down, 4 mirrored upside down, 5 to 8 turned a quarter (6: to
+// be turned a quarter clockwise to stand upright, 8: counter-clockwise, 5 and 7 mirrored too).
+// 1 when the photo carries none, or one that cannot be read safely.
+int exifOrientation(const std::vector<JpegSegment>& segments);
+
 // Takes the thumbnail out of an EXIF payload ("Exif\0\0" and a TIFF structure): the link to the
 // thumbnail's directory is cut and the thumbnail's bytes blanked, or cut off when they end the
 // payload. Every other byte stays where it is, so the offsets inside stay valid. False, the

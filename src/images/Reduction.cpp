@@ -1,5 +1,7 @@
 #include "images/Reduction.h"
 
+#include "images/JpegSegments.h"
+
 #include <cctype>
 
 namespace stanor::images {
@@ -40,6 +42,13 @@ ReducedPhoto reduceJpegData(const std::uint8_t* jpeg, std::size_t size, Simd sim
     readJpegSize(jpeg, size, w, h);
     checkPictureSize(std::uint64_t(w), std::uint64_t(h));  // before any buffer is sized from it
     Bitmap source;
+    // A photo taken with the phone turned is stored as the sensor saw it: it is stood upright
+    // as the camera recorded, as every viewer shows it, before it is brought to size.
+    if (const int orientation = exifOrientation(readSegments(jpeg, size)); orientation != 1) {
+        decodeJpeg(jpeg, size, source);
+        Bitmap upright = source.oriented(orientation);
+        return reducePicture(upright, simd, threads);
+    }
     if (w == kPhotoWidth && h == kPhotoHeight) {
         decodeJpeg(jpeg, size, source);
         return reducePicture(source, simd, threads);

@@ -94,6 +94,7 @@ void ComboEvents::CBoxEnter(QWidget* sender)
         !d->isEditableList())
         return;
     editedList_ = sender;
+    editedWasListOnly_ = combo->isListOnly();
     combo->setListOnly(false);  // the text to add is typed in
     if (completion_->attached() == combo)
         completion_->attach(combo);  // onto the line edit it now has
@@ -116,6 +117,12 @@ void ComboEvents::CBoxExit(QWidget*)
         frame->hide();
     if (h_.setBlinking)
         h_.setBlinking(false);
+    // The list takes only its items again: a text typed and not added goes.
+    if (auto* combo = qobject_cast<ComboBox*>(editedList_.data()); combo && editedWasListOnly_) {
+        combo->setListOnly(true);
+        if (completion_ && completion_->attached() == combo)
+            completion_->attach(combo);
+    }
     editedList_ = nullptr;
 }
 

@@ -65,6 +65,7 @@ private:
     toolkit::WordCompletion* completion_ = nullptr;
     QString completionOwner_;
     QPointer<QWidget> editedList_;
+    bool editedWasListOnly_ = false;  // the edited list takes only its items outside list editing
 };
 
 }  // namespace stanor::pages

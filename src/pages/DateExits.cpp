@@ -22,6 +22,25 @@ std::optional<rules::DateRange> DateExits::rangeOf(const rules::DateExitRule& ru
     return rules::exitRange(rule, limits);
 }
 
+std::optional<DateFault> DateExits::firstRefusedDate()
+{
+    for (const TsPage& page : s_.pages) {
+        if (!page.Described)
+            continue;
+        for (const TsDesc& d : page.Fields) {
+            if (d.DataType != DataType::Date || !d.Control || d.CurrentValue == d.LoadedValue)
+                continue;
+            const rules::DateExitRule* rule = rules::dateExitRule(d.Control->objectName());
+            const std::optional<rules::DateRange> range = rule ? rangeOf(*rule) : std::nullopt;
+            const rules::DateFieldDecision decision = rules::TestDateChange(
+                {d.CurrentValue, d.LoadedValue, d.Caption, d.FieldName}, range.value_or(rules::DateRange{}));
+            if (decision.refused)
+                return DateFault{d.Control, decision.message};
+        }
+    }
+    return std::nullopt;
+}
+
 bool DateExits::TestDateChange(QWidget* sender, const rules::DateRange& range)
 {
     toolkit::FieldControl* fc = toolkit::asFieldControl(sender);

@@ -16,6 +16,12 @@ namespace stanor::pages {
 
 class FieldHooks;
 
+// A date a save may not store, and why.
+struct DateFault {
+    QWidget* control = nullptr;
+    QString message;
+};
+
 class DateExits {
 public:
     DateExits(FieldHooks& hooks, RecordViewState& state, RecordViewForm& form, const RecordViewHost& view,
@@ -29,6 +35,11 @@ public:
     bool TestDateChange(QWidget* sender, const rules::DateRange& range);
     // The range of a control's exit check today, or none when it checks nothing.
     std::optional<rules::DateRange> rangeOf(const rules::DateExitRule& rule);
+    // The first changed date of the record that a save may not store: out of
+    // the range its exit check gives it, or no date at all, whichever way the
+    // focus left the field (a tab clicked, Ctrl+Tab, the wheel on the tabs,
+    // or no exit check at all). Nothing when every date holds.
+    std::optional<DateFault> firstRefusedDate();
 
 private:
     FieldHooks& hooks_;

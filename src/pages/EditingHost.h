@@ -31,6 +31,13 @@ struct EditingHost {
     std::function<void(bool on)> setBlinking;
     // Arms the duplicate-customer check of that kind ("Nom", "Ident", "Mobile", "TelDom").
     std::function<void(const QString& kind)> setDblChange;
+    // Whether a save of the record is under way: its requests run in a
+    // nested event loop, and a command that changes or leaves the record
+    // must not run in the middle of it.
+    std::function<bool()> saveUnderWay;
+    // Stores what is pending before the record is loaded again; false when
+    // something could not be stored (the warning then says why).
+    std::function<bool()> saveBeforeReload;
 };
 
 }  // namespace stanor::pages

@@ -25,6 +25,8 @@ EditingHost editingHostOf(Form& f)
         f.BlinkTicks = 0;
     };
     h.setDblChange = [&f](const QString& kind) { f.setDblChange(kind); };
+    h.saveUnderWay = [&f] { return f.SaveUnderWay(); };
+    h.saveBeforeReload = [&f] { return f.SaveBeforeLeaving(); };
     return h;
 }
 

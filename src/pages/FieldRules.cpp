@@ -93,6 +93,9 @@ void FieldRules::installKeyFilters(PageHandlers& handlers)
           "cVNImmatriculation", "aCliNom", "aCliPrenom", "aCliAdresse1", "aCliAdresse2", "aCliVille", "vInfoVersion",
           "vInfoTypeVersion"}) {
         const rules::KeyFilter filter = rules::keyFilterOf(QString::fromLatin1(control));
+        // A paste or a drop goes through the filter as typed keys do.
+        if (toolkit::FieldControl* fc = toolkit::asFieldControl(f_.widget(QLatin1String(control))))
+            fc->setInputFilter([filter](const QString& text) { return rules::filterText(filter, text); });
         handlers.set(QLatin1String(control) + QStringLiteral("KeyPress"), [this, filter](EventArgs& a) {
             if (!typed(a))
                 return;

@@ -25,6 +25,10 @@ void ListEditor::ActionInfoRubrique(QWidget* control, int mode)
 {
     if (mode != Delete && mode != Add)
         return;
+    if (h_.saveUnderWay && h_.saveUnderWay()) {
+        trace(QStringLiteral("ActionInfoRubrique ignoré : un enregistrement est en cours"));
+        return;
+    }
     const TsDesc* d = hooks_.rowOf(control);
     const toolkit::FieldControl* fc = toolkit::asFieldControl(control);
     if (!d || !fc)
@@ -51,6 +55,12 @@ void ListEditor::ActionInfoRubrique(QWidget* control, int mode)
     if (statement.isEmpty() || !h_.requests || !v_.httpExecute)
         return;
 
+    // The record is loaded again afterwards: what the user typed is stored
+    // first, and nothing changes in the list when it cannot be.
+    if (h_.saveBeforeReload && !h_.saveBeforeReload()) {
+        trace(QStringLiteral("ActionInfoRubrique annulé : les modifications en attente n'ont pas pu être enregistrées"));
+        return;
+    }
     f_.setCaption(QStringLiteral("LbDebugInfo2"), statement);
     const service::RequestCatalogue requests = h_.requests();
     const service::ServiceRequest change =

@@ -144,7 +144,9 @@ void UpdateTabDesc::prepare(bool reloadFiles)
     XmlFind(s_.RecordXml, s_.RecordElement);
     s_.TypeVO = childText(s_.RecordXml, QStringLiteral("TypeVO"));
     s_.FrevoValue = childText(s_.RecordXml, QStringLiteral("Frevo"));
-    s_.IdVO = childText(s_.RecordXml, QStringLiteral("idVO"));
+    // A record being created has no identifier yet: the answer at hand is
+    // the one of the record shown before it.
+    s_.IdVO = s_.FlagNewEnreg ? QString() : childText(s_.RecordXml, QStringLiteral("idVO"));
     const QString statutVD = childText(s_.RecordXml, QStringLiteral("StatutVD"));
     QString idtVO = childText(s_.RecordXml, QStringLiteral("idtVO"));
     const int idTypeVO = h_.idTypeVO ? h_.idTypeVO() : 0;
@@ -179,7 +181,7 @@ void UpdateTabDesc::prepare(bool reloadFiles)
     // A customer's own answer names its vehicle, if any: the vehicle answer
     // read beside a customer being created is the one of an earlier record.
     const QString recordId = !idtVO.isEmpty() || s_.KindSuffix == kKindCL ? idtVO : s_.IdVO;
-    if (!recordId.isEmpty())
+    if (!recordId.isEmpty() && !s_.FlagNewEnreg)
         f_.setCaption(QStringLiteral("LbIdTVO"), recordId);
 
     rec_ = s_.RecordXml;

@@ -31,7 +31,7 @@ namespace stanor::photos {
 
 void PhotoSheet::ProcAssociateImage(bool blur) {
     QTreeWidgetItem* source = selectedItem(cListImageSource);
-    if (!source || busy_ || !mayChangePhotos()) return;
+    if (!source || busy_ || !mayChangePhotos() || saveUnderWay()) return;
     Busy busy(busy_);
     // The number is taken even when the attempt stops early, so that it is
     // not used twice before the list is read again from the record answer.
@@ -39,6 +39,7 @@ void PhotoSheet::ProcAssociateImage(bool blur) {
     const QString idVO = host_.getIdVO(true);
     if (idVO.isEmpty()) return;
     const int number = LastNumImage;
+    const int linkedBefore = cListImageVO ? cListImageVO->topLevelItemCount() : 0;
     const QString name = PhotoName(idVO, number);
     const QString dateText = LinkDateText(host_.now());
     if (host_.trace) host_.trace(QStringLiteral("ProcAssociateImage : ") + source->text(0) + QStringLiteral(" -> ") + name);
@@ -77,7 +78,7 @@ void PhotoSheet::ProcAssociateImage(bool blur) {
         if (host_.showError) host_.showError(QString::fromUtf8(e.what()));
         return;
     }
-    afterLink(idVO, linked.number, linked.name);
+    afterLink(idVO, linked.number, linked.name, linkedBefore);
 }
 
 images::FtpEndpoint PhotoSheet::ftpEndpoint() const {
@@ -181,17 +182,22 @@ bool PhotoSheet::upload(const QString& idVO, int number, const QString& name, co
     return true;
 }
 
-void PhotoSheet::afterLink(const QString& idVO, int number, const QString& name) {
-    if (!cListImageVO) return;
-    auto* item = new QTreeWidgetItem(cListImageVO, {name, ShownStamp(host_.now())});
+void PhotoSheet::afterLink(const QString& idVO, int number, const QString& name, int linkedBefore) {
+    // Another record may have been opened while the photo was on its way:
+    // the photo stays the vehicle's it was sent for, never that record's.
+    const bool shown = vehicle_ == idVO && !view_.state().FlagNewEnreg;
+    if (!shown && host_.trace)
+        host_.trace(QStringLiteral("Cliché %1 lié au véhicule %2, qui n'est plus affiché").arg(name, idVO));
+    QTreeWidgetItem* item = shown && cListImageVO ? new QTreeWidgetItem(cListImageVO, {name, ShownStamp(host_.now())})
+                                                  : nullptr;
     // LastNumImage keeps its value: set back to 1 it would give the next
     // photo a number already linked, and that photo's files would be replaced.
-    if (!BecomesDefault(cListImageVO->topLevelItemCount(), number)) return;
+    if (!BecomesDefault(linkedBefore + 1, number)) return;
     WaitCursor wait;
-    if (!sendDefault(idVO, name)) return;
-    item->setText(2, kDefaultPhotoMark);
+    if (!sendDefault(idVO, name) || !shown) return;
+    if (item) item->setText(2, kDefaultPhotoMark);
     defaultName_ = name;
-    host_.updateView(false);
+    reloadRecord();
 }
 
 }  // namespace stanor::photos

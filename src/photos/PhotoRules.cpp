@@ -50,6 +50,10 @@ QString DefaultAfterDelete(const QStringList& names, const QString& deleted) {
     return {};
 }
 
+QString PhotoLinkDeleteQuestion(const QString& name) {
+    return QStringLiteral("Veuillez confirmer la suppression du cliché ") + name;
+}
+
 bool BecomesDefault(int photosInList, int number) { return photosInList == 1 || number == 1; }
 
 LinkedPhotos ReadLinkedPhotos(const QString& answerText, const QString& recordElement) {

@@ -29,6 +29,8 @@ QString DefaultPhotoStatement(const QString& idVO, const QString& name);
 
 // Removes the link of one photo from the vehicle (the files stay on the server).
 QString PhotoLinkDelete(const QString& idVO, const QString& name);
+// "Veuillez confirmer la suppression du cliché V0001234-03".
+QString PhotoLinkDeleteQuestion(const QString& name);
 
 // The default once `deleted` is unlinked: the first of the names that is
 // another photo, empty when none is left.

@@ -9,6 +9,7 @@
 #include "photos/SheetHelpers.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
+#include "records/RecordCommands.h"
 #include "records/RecordPersistence.h"
 #include "toolkit/Controls.h"
 
@@ -196,13 +197,17 @@ void PhotoSheet::czCmdRefreshListImageClick() {
 
 int PhotoSheet::fillLinkedList() {
     const pages::RecordViewState& s = view_.state();
-    const LinkedPhotos linked = ReadLinkedPhotos(s.RecordXml.Text, s.RecordElement);
+    // A vehicle being created has no photos yet: the answer at hand is the
+    // one of the vehicle shown before it.
+    const LinkedPhotos linked = s.FlagNewEnreg ? LinkedPhotos{} : ReadLinkedPhotos(s.RecordXml.Text, s.RecordElement);
     defaultName_ = linked.defaultName;
     if (linked.idVO != vehicle_) {
         // Another vehicle: the last reduction and its progress were the other one's.
         vehicle_ = linked.idVO;
         if (Memo) Memo->clear();
         showPlaceholder(VOImage);
+        if (Memo && s.FlagNewEnreg)
+            Memo->appendPlainText(QStringLiteral("Les clichés se lient au véhicule une fois celui-ci enregistré."));
     }
     if (!cListImageVO) return linked.lastNumber;
     cListImageVO->clear();
@@ -225,7 +230,22 @@ void PhotoSheet::GetDataImages() {
     followRights();
 }
 
+bool PhotoSheet::saveUnderWay() const {
+    if (!host_.saveUnderWay || !host_.saveUnderWay()) return false;
+    if (host_.trace) host_.trace(QStringLiteral("Clichés : commande ignorée, un enregistrement est en cours"));
+    return true;
+}
+
+void PhotoSheet::reloadRecord() {
+    // What the user typed meanwhile is stored first; when it cannot be, the
+    // record stays as shown (the list is already up to date).
+    if (host_.saveBeforeReload && !host_.saveBeforeReload()) return;
+    host_.updateView(false);
+}
+
 bool PhotoSheet::mayChangePhotos() const {
+    // A vehicle being created takes photos once it is stored.
+    if (view_.state().FlagNewEnreg) return false;
     // The photos of a vehicle are edited by those who hold the rights of the
     // page's row of the vehicle's photos (its groups, on a record of one of
     // the user's sites); a page whose descriptions name no such row leaves
@@ -285,19 +305,23 @@ bool PhotoSheet::sendDefault(const QString& idVO, const QString& name) {
 
 void PhotoSheet::czCmdDefaultImageVOClick() {
     QTreeWidgetItem* item = selectedItem(cListImageVO);
-    if (!item || busy_ || !mayChangePhotos()) return;
+    if (!item || busy_ || !mayChangePhotos() || saveUnderWay()) return;
     Busy busy(busy_);
     WaitCursor wait;
-    if (SetDefaultImageVO(item->text(0))) host_.updateView(false);
+    if (SetDefaultImageVO(item->text(0))) reloadRecord();
 }
 
 void PhotoSheet::czCmdDeleteImageVOClick() {
     QTreeWidgetItem* item = selectedItem(cListImageVO);
-    if (!item || busy_ || !mayChangePhotos()) return;
+    if (!item || busy_ || !mayChangePhotos() || saveUnderWay()) return;
     Busy busy(busy_);
     const QString idVO = host_.getIdVO(true);
     if (idVO.isEmpty()) return;
     const QString name = item->text(0);
+    if (!host_.dialogs ||
+        host_.dialogs->messageBox(records::DeleteQuestionCaption(), PhotoLinkDeleteQuestion(name),
+                                  platform::MsgIcon::Question, platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
+        return;
     QStringList names;
     for (int i = 0; i < cListImageVO->topLevelItemCount(); ++i) names << cListImageVO->topLevelItem(i)->text(0);
     WaitCursor wait;
@@ -309,7 +333,7 @@ void PhotoSheet::czCmdDeleteImageVOClick() {
     // The vehicle's default as stored (the record answer's, whatever sheet
     // shows it): when it was this photo, the next one takes its place.
     if (name == defaultName_ && !SetDefaultImageVO(DefaultAfterDelete(names, name))) return;
-    host_.updateView(false);
+    reloadRecord();
 }
 
 }  // namespace stanor::photos

@@ -133,9 +133,16 @@ private:
     // Sends both files and the link row; true when the service stored them,
     // with the name and number it gave the photo in `linked`.
     bool upload(const QString& idVO, int number, const QString& name, const QString& dateText, UploadedPhoto& linked);
-    void afterLink(const QString& idVO, int number, const QString& name);
+    // The link stored: the list and the default follow, for the vehicle the
+    // photo was sent for (`linkedBefore` photos it had then), whichever
+    // record is shown now.
+    void afterLink(const QString& idVO, int number, const QString& name, int linkedBefore);
     // Sends the default photo's statement; true when it was stored.
     bool sendDefault(const QString& idVO, const QString& name);
+    // True, with a trace line, while a save of the record is under way.
+    bool saveUnderWay() const;
+    // Loads the record again, after storing what is pending on it.
+    void reloadRecord();
 
     pages::DesignedPages& pages_;
     pages::RecordView& view_;

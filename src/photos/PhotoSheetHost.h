@@ -44,6 +44,11 @@ struct PhotoSheetHost {
     // The vehicle id of the record answer; with report, a missing one is told.
     std::function<QString(bool report)> getIdVO;
     std::function<void(bool reload)> updateView;
+    // Whether a save of the record is under way: the photo commands wait for its end.
+    std::function<bool()> saveUnderWay;
+    // Stores what is pending on the record before it is loaded again; false
+    // when something could not be stored (the warning says why).
+    std::function<bool()> saveBeforeReload;
     // Whether the user goes through a proxy (the FTP server is then reached at its internal address).
     std::function<bool()> proxyInUse;
     // The application's error box, for what no handler catches (a photo that

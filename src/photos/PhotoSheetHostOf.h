@@ -28,6 +28,8 @@ PhotoSheetHost photoSheetHostOf(Form& f)
     h.requestError = [&f] { return f.requestError(); };
     h.getIdVO = [&f](bool report) { return f.GetIdVO(report); };
     h.updateView = [&f](bool reload) { f.UpdateView(reload); };
+    h.saveUnderWay = [&f] { return f.SaveUnderWay(); };
+    h.saveBeforeReload = [&f] { return f.SaveBeforeLeaving(); };
     h.proxyInUse = [&f] { return f.Http().ProxyInUse(); };
     h.showError = [&f](const QString& message) { f.ShowDefaultError(message); };
     h.trace = [&f](const QString& text) { f.WriteTrace(text); };

@@ -11,6 +11,9 @@ namespace stanor::platform {
 
 // Key of the program's own run parameters and remembered choices.
 inline const QString kStanorKey = QStringLiteral("HKEY_CLASSES_ROOT\\Software\\ProjStanor");
+// The group's own certification authority (a PEM file), believed with the
+// system's for the data service's "https://" addresses and for FTP over TLS.
+inline const QString kTlsAuthorityFile = QStringLiteral("TlsAuthorityFile");
 // Key of the current user's Internet settings (proxy).
 inline const QString kInternetSettingsKey = QStringLiteral(
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");

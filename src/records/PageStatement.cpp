@@ -134,6 +134,12 @@ PageStatement TestPageUpdate(int page, const std::vector<PageField>& fields, con
         l.assignments << f.FieldName + u'=' + v.sql;
     }
     if (out.SentFields.empty()) return out;
+    // A record created without one of the values typed for it would look
+    // stored whole: nothing is sent until every value can be written.
+    if (out.Insert && !out.Refused.empty()) {
+        out.SentFields.clear();
+        return out;
+    }
 
     const QString table = PageTable(page, record.RecordTable);
     if (out.Insert) {

@@ -93,6 +93,8 @@ bool PageInserts(int page, bool flagNewEnreg, bool newVehicle);
 // - an Update is never built without a key, nor with a key whose loaded
 //   value cannot be written (an unreadable date would give Field=NULL,
 //   which matches no row);
+// - an Insert is not built while a changed value cannot be written: the
+//   record would be created without it;
 // - an Insert adds the record's own columns: idTVO, TypeVO, idVO for a
 //   vehicle (":NewID", TypeVO, ":NewIDbis"); idClient and DateCreation for a
 //   customer (":NewID", today); idClient, idTVO, NVO for a customer vehicle

@@ -17,6 +17,7 @@ struct PendingLine {
     bool Insert = false;      // NewFrevoRow / NewActionRow
     int MandatoryColumn = 0;  // action lines: the first empty mandatory column, 0 when none
     QString MandatoryCaption;  // its caption in the grid (its field name when it has none)
+    QString Problem;           // why that cell holds the line back, when it is not empty (a date against its rules)
 };
 
 struct SaveHooks {

@@ -48,7 +48,11 @@ QString RecordCommandsForm::requestError() const {
 // ---------------------------------------------------------------- identifiers
 
 QString RecordCommandsForm::GetIdVO(bool report) {
-    const QString id = RecordAnswerValue(view_.state().RecordXml.Text, QStringLiteral("tVO"), QStringLiteral("idVO"));
+    // A vehicle being created is not stored yet: the answer at hand is the
+    // one of the vehicle shown before it.
+    const QString id = view_.state().FlagNewEnreg
+                           ? QString()
+                           : RecordAnswerValue(view_.state().RecordXml.Text, QStringLiteral("tVO"), QStringLiteral("idVO"));
     if (report && id.isEmpty() && editing_.host().dialogs)
         editing_.host().dialogs->messageBox(MissingIdCaption(), MissingVehicleIdText(), MsgIcon::Warning,
                                             MsgButtons::Ok);
@@ -66,7 +70,16 @@ QString RecordCommandsForm::GetIdClient(bool report) {
 
 // ---------------------------------------------------------------- new record
 
+bool RecordCommandsForm::saveUnderWay(const char* command) const {
+    if (!saving_.saving()) return false;
+    // The save's requests run in a nested event loop: a command that changes
+    // or leaves the record waits until the save has ended.
+    trace(QStringLiteral("%1 ignoré : un enregistrement est en cours").arg(QLatin1String(command)));
+    return true;
+}
+
 void RecordCommandsForm::JvXPBtnNewVOClick() {
+    if (saveUnderWay("JvXPBtnNewVOClick")) return;
     // What the record holds is stored first; a record whose changes could
     // not all be stored stays on screen. A save may leave the record with
     // more to store (the cost totals after the fixed cost it added).
@@ -91,6 +104,9 @@ void RecordCommandsForm::startNewRecord() {
     }
     s.FlagNewEnreg = true;
     saving_.attempts().forget();
+    // The identifier of the vehicle replaced goes with it: a reload or a
+    // save must never take the new record for that one.
+    if (kind != QLatin1String("CL")) view_.form().setCaption(QStringLiteral("LbIdTVO"), QString());
     QTabWidget* tabs = view_.form().tabs();
     const int sheet = NewRecordSheet(kind);
     if (kind == QLatin1String("CL")) {
@@ -148,8 +164,12 @@ bool RecordCommandsForm::JvXPBtnActualizeClick() {
         if (read && failed.isEmpty()) failed = requestError();
     };
     const QString customer = caption(QStringLiteral("LbIDCustomer"));
+    const QString vehicle = caption(QStringLiteral("LbIdTVO"));
     const pages::AnswerFiles files = pages::chooseAnswerFiles(customer);
-    if (!caption(QStringLiteral("LbIdTVO")).isEmpty()) fetch(requests.infoVO(), s.UrlInfoVO, files.vehicle);
+    // A vehicle being created has nothing stored to load: it is shown again
+    // as a new record, never as the vehicle the answer at hand describes.
+    const bool creatingVehicle = s.FlagNewEnreg && customer.isEmpty() && pages::captionId(vehicle) <= 0;
+    if (!vehicle.isEmpty() && !creatingVehicle) fetch(requests.infoVO(), s.UrlInfoVO, files.vehicle);
     if (!customer.isEmpty()) fetch(requests.infoCL(), s.UrlInfoCL, files.customer);
     // A failed request leaves the previous record's answer in the folder:
     // applying it would show that record under the identifiers asked for.
@@ -158,7 +178,8 @@ bool RecordCommandsForm::JvXPBtnActualizeClick() {
         view_.form().setVisible(QStringLiteral("PanelWarning"), true);
         return false;
     }
-    s.FlagNewEnreg = false;
+    // Only a customer marked "-1" or a vehicle without identifier is still being created.
+    s.FlagNewEnreg = creatingVehicle || (!customer.isEmpty() && pages::captionId(customer) <= 0);
     s.NewVehicle = false;
     saving_.attempts().forget();
     try {
@@ -171,6 +192,7 @@ bool RecordCommandsForm::JvXPBtnActualizeClick() {
 }
 
 void RecordCommandsForm::reloadAsked() {
+    if (saveUnderWay("JvXPBtnActualizeClick")) return;
     if (askToSave()) JvXPBtnActualizeClick();
 }
 
@@ -206,7 +228,7 @@ bool RecordCommandsForm::sendChain(const QStringList& statements) {
 
 void RecordCommandsForm::JvXPBtnSupprClick() {
     platform::Dialogs* dialogs = editing_.host().dialogs;
-    if (!dialogs) return;
+    if (!dialogs || saveUnderWay("JvXPBtnSupprClick")) return;
     const QString kind = caption(QStringLiteral("JvXPBtnNewVO"));
     const bool customer = kind == QLatin1String("CL");
     const QString question =
@@ -222,6 +244,8 @@ void RecordCommandsForm::JvXPBtnSupprClick() {
     if ((customer ? GetIdClient(true) : GetIdVO(true)).isEmpty()) return;
     if (dialogs->messageBox(DeleteQuestionCaption(), question, MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
         return;
+    // A save started while the question was open is let to end first.
+    if (saveUnderWay("JvXPBtnSupprClick")) return;
     const pages::RecordViewState& s = view_.state();
     const StatementChain chain =
         customer ? CustomerDeleteStatements(GetIdClient(false))
@@ -242,7 +266,8 @@ void RecordCommandsForm::JvXPBtnSupprClick() {
 
 void RecordCommandsForm::JvXPBtnSweepClick() {
     platform::Dialogs* dialogs = editing_.host().dialogs;
-    if (caption(QStringLiteral("JvXPBtnNewVO")) != QLatin1String("VN") || !dialogs) return;
+    if (caption(QStringLiteral("JvXPBtnNewVO")) != QLatin1String("VN") || !dialogs || saveUnderWay("JvXPBtnSweepClick"))
+        return;
     if (dialogs->messageBox(DeleteQuestionCaption(), SweepQuestion(), MsgIcon::Question, MsgButtons::YesNo) !=
         MsgResult::Yes)
         return;
@@ -262,7 +287,7 @@ void RecordCommandsForm::selectHit(int row) {
 
 bool RecordCommandsForm::openHit(int row) {
     const QString id = hits_.id(row);
-    if (id.isEmpty()) return false;
+    if (id.isEmpty() || saveUnderWay("ngSearchCellClick")) return false;
     if (saving_.anyPending() && (!saving_.SaveChanges() || saving_.anyPending())) return false;
     const QString label = hits_.customers() ? QStringLiteral("LbIDCustomer") : QStringLiteral("LbIdTVO");
     const QString before = caption(label);
@@ -295,7 +320,15 @@ void RecordCommandsForm::JvXPPrevClick() {
 
 void RecordCommandsForm::TabsChanging(bool& allowChange) {
     QWidget* save = view_.form().widget(QStringLiteral("JvXPBtnSave"));
-    allowChange = (save && save->isEnabled()) || saving_.anyPending() ? saving_.SaveChanges() : true;
+    // A record being created that holds only its defaults has nothing of
+    // the user's to store yet: its sheets are looked at freely.
+    const bool saveShown = save && save->isEnabled() && !view_.state().FlagNewEnreg;
+    if (saveShown || saving_.anyPending()) {
+        allowChange = saving_.SaveChanges();
+        return;
+    }
+    allowChange = true;
+    saving_.clearRefusal();  // nothing left to refuse
 }
 
 void RecordCommandsForm::TabsChange() {

@@ -60,6 +60,8 @@ public:
     bool openHit(int row);
 
 private:
+    // True, with a trace line, while a save is under way: the command does not run.
+    bool saveUnderWay(const char* command) const;
     // The new record itself, once what was pending is stored (or gone).
     void startNewRecord();
     void preselectSite(const QString& kind);

@@ -73,8 +73,10 @@ QString RecordSaving::requestError() const {
                                         : view_.form().caption(QStringLiteral("LbDebugInfo0"));
 }
 
+// The status line and the red warning panel say the same, where the eye is.
 void RecordSaving::warn(const QString& text) {
     view_.form().setCaption(QStringLiteral("LbDebugInfo0"), text);
+    view_.form().setCaption(QStringLiteral("LbWarning"), text);
     view_.form().setVisible(QStringLiteral("PanelWarning"), !text.isEmpty());
 }
 
@@ -109,18 +111,33 @@ void RecordSaving::focusControl(QWidget* w) {
     w->setFocus();
 }
 
-bool RecordSaving::refuse(const QString& control, bool result) {
-    QWidget* w = view_.form().widget(control);
-    QString fieldCaption;
+QString RecordSaving::captionOf(QWidget* w) const {
+    if (!w) return {};
     for (const TsPage& page : view_.state().pages)
         for (const TsDesc& d : page.Fields)
-            if (w && valueControl(d) == w) fieldCaption = d.Caption;
-    lastProblem_ = CheckFaultText(control, fieldCaption);
-    trace(QStringLiteral("SaveChanges : ") + lastProblem_ + QStringLiteral(" (") + control + u')');
-    // Nothing is sent: the user is told why, besides the focus on the field.
+            if (valueControl(d) == w) return d.Caption;
+    return {};
+}
+
+bool RecordSaving::refuse(const QStringList& controls, bool result) {
+    QList<MissingField> fields;
+    for (const QString& control : controls) fields.push_back({control, captionOf(view_.form().widget(control))});
+    lastProblem_ = MissingFieldsText(fields);
+    trace(QStringLiteral("SaveChanges : ") + lastProblem_ + QStringLiteral(" (") + controls.join(u',') + u')');
+    // Nothing is sent: the user is told why, and the first field gets the focus.
     warn(kNotSaved + lastProblem_);
-    focusControl(w);
+    focusControl(view_.form().widget(controls.value(0)));
     return result;
+}
+
+bool RecordSaving::refuseDates() {
+    const std::optional<pages::DateFault> fault = editing_.dates().firstRefusedDate();
+    if (!fault) return false;
+    lastProblem_ = fault->message;
+    trace(QStringLiteral("SaveChanges : ") + lastProblem_);
+    warn(kNotSaved + lastProblem_);
+    focusControl(fault->control);
+    return true;
 }
 
 RecordSaving::Sent RecordSaving::send(InsertSlot slot, int page, const QString& statement, bool insert,
@@ -173,21 +190,33 @@ bool RecordSaving::SaveChanges() {
 
     if (kind != QLatin1String("CL")) {
         trace(QStringLiteral("contrôle info véhicule ") + caption(QStringLiteral("LbIdTVO")));
-        QString bad = FirstMissingVehicleField(kind, controlText);
-        if (bad.isEmpty() && kind == QLatin1String("VO"))
-            bad = UsedVehicleDatesFault(controlText, view_.host().today ? view_.host().today() : QDate::currentDate());
-        if (!bad.isEmpty()) return refuse(bad, s.FlagNewEnreg);
+        if (const QStringList missing = MissingVehicleFields(kind, controlText); !missing.isEmpty())
+            return refuse(missing, s.FlagNewEnreg);
+        if (kind == QLatin1String("VO"))
+            if (const QString bad = UsedVehicleDatesFault(controlText, view_.host().today ? view_.host().today()
+                                                                                           : QDate::currentDate());
+                !bad.isEmpty())
+                return refuse({bad}, s.FlagNewEnreg);
+        if (refuseDates()) return false;
+        clearRefusal();
         saveLine(InsertSlot::CostLine, host_.save.pendingCostLine, host_.save.costLineSent, SaveTarget::FrevoRows, p);
     } else {
         auto* vehicles = qobject_cast<QAbstractItemView*>(view_.form().widget(QStringLiteral("ngVehicles")));
         const bool vehicleRows = vehicles && vehicles->model() && vehicles->model()->rowCount() > 0;
-        if (const QString bad = FirstMissingCustomerField(page, vehicleRows, controlText); !bad.isEmpty())
-            return refuse(bad, page == pages::kVehiclePage ? s.NewVehicle : s.FlagNewEnreg);
+        // A customer being created is checked whole, whichever sheet it is saved from.
+        if (const QStringList missing = MissingCustomerFields(page, vehicleRows, s.FlagNewEnreg, controlText);
+            !missing.isEmpty()) {
+            const bool vehicleField = missing.front().startsWith(u'v');
+            return refuse(missing, vehicleField ? s.NewVehicle : s.FlagNewEnreg);
+        }
+        if (refuseDates()) return false;
+        clearRefusal();
         if (host_.save.pendingActionLine) {
             const PendingLine line = host_.save.pendingActionLine();
             if (line.Line > 0 && !line.Statement.isEmpty() && line.MandatoryColumn != 0) {
                 if (host_.save.selectActionCell) host_.save.selectActionCell(line.Line, line.MandatoryColumn);
-                lastProblem_ = ActionColumnFaultText(line.Line, line.MandatoryCaption);
+                lastProblem_ = line.Problem.isEmpty() ? ActionColumnFaultText(line.Line, line.MandatoryCaption)
+                                                      : line.Problem;
                 warn(kNotSaved + lastProblem_);
                 return s.FlagNewEnreg;
             }
@@ -345,17 +374,26 @@ void RecordSaving::retype(int page, const std::vector<CarriedValue>& values) {
     view_.header().refresh();
 }
 
-bool RecordSaving::unsendable(int page) {
-    const PageStatement& st = editing_.updates().pending(page);
-    if (st.Refused.empty()) return false;
-    const FieldRefusal& f = st.Refused.front();
-    const TsPage& pg = view_.state().pages[page];
-    const TsDesc* d = f.Index < int(pg.Fields.size()) ? &pg.Fields[size_t(f.Index)] : nullptr;
-    lastProblem_ = QStringLiteral("le champ « %1 » n'est pas enregistré, %2")
-                       .arg(d && !d->Caption.isEmpty() ? d->Caption : f.FieldName, f.Reason);
-    warn(kNotSaved + lastProblem_);
-    if (d) focusControl(valueControl(*d));
-    return true;
+bool RecordSaving::unsendable(int active) {
+    // The sheet shown first, then the other pages of the record.
+    std::vector<int> order{active};
+    for (int n = 1; n < pages::kPageCount; ++n)
+        if (n != active && view_.state().pages[n].Described) order.push_back(n);
+    for (int page : order) {
+        if (page < 1 || page >= pages::kPageCount) continue;
+        const PageStatement& st = editing_.updates().pending(page);
+        if (st.Refused.empty()) continue;
+        const FieldRefusal& f = st.Refused.front();
+        const TsPage& pg = view_.state().pages[page];
+        const TsDesc* d = f.Index < int(pg.Fields.size()) ? &pg.Fields[size_t(f.Index)] : nullptr;
+        lastProblem_ = QStringLiteral("le champ « %1 » n'est pas enregistré, %2")
+                           .arg(d && !d->Caption.isEmpty() ? d->Caption : f.FieldName, f.Reason);
+        if (st.Insert) lastProblem_ += QStringLiteral(" : la fiche n'est pas créée");
+        warn(kNotSaved + lastProblem_);
+        if (d) focusControl(valueControl(*d));
+        return true;
+    }
+    return false;
 }
 
 void RecordSaving::saveFixedCost() {
@@ -411,6 +449,10 @@ bool RecordSaving::saveAll() {
     if (requestError().isEmpty())
         warn(kNotSaved + (lastProblem_.isEmpty() ? QStringLiteral("elles ne peuvent pas être envoyées") : lastProblem_));
     return false;
+}
+
+void RecordSaving::clearRefusal() {
+    if (requestError().startsWith(kNotSaved)) warn(QString());
 }
 
 void RecordSaving::discardPending() {

@@ -60,6 +60,9 @@ public:
     bool saveAll();
     // Drops every pending change: the values shown become the loaded ones.
     void discardPending();
+    // Takes away the warning of a save refused earlier, once it no longer
+    // holds (nothing is left to refuse); request errors stay.
+    void clearRefusal();
 
     bool saving() const { return saving_; }
     InsertAttempts& attempts() { return attempts_; }
@@ -67,7 +70,13 @@ public:
 private:
     struct Progress;
 
-    bool refuse(const QString& control, bool result);
+    // Refuses the save for mandatory fields left empty: all named in the
+    // warning, the focus on the first.
+    bool refuse(const QStringList& controls, bool result);
+    // Refuses the save when a changed date is out of its range or no date,
+    // however the focus left it; true when refused.
+    bool refuseDates();
+    QString captionOf(QWidget* w) const;
     void saveLine(InsertSlot slot, const std::function<PendingLine()>& pending,
                   const std::function<void(int, bool)>& sent, service::SaveTarget target, Progress& p,
                   const std::function<void(int, const QString&)>& keyed = {});

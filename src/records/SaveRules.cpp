@@ -32,16 +32,17 @@ bool IsStockNumber(const QString& text) {
     return ok && n != 0;
 }
 
-QString FirstMissingVehicleField(const QString& kind, const ControlText& text) {
+QStringList MissingVehicleFields(const QString& kind, const ControlText& text) {
+    QStringList missing;
     const QString p = prefixOf(kind);
-    if (p.isEmpty()) return {};
+    if (p.isEmpty()) return missing;
     const QString nvo = p + QStringLiteral("NVO");
-    if (!IsStockNumber(text(nvo))) return nvo;
+    if (!IsStockNumber(text(nvo))) missing << nvo;
     QStringList required{p + QStringLiteral("Site"), p + QStringLiteral("InfoMarque")};
     if (kind == QLatin1String("VN")) required << QStringLiteral("cVNInfoModele") << QStringLiteral("cVNInfoTypeVersion");
     for (const QString& name : required)
-        if (text(name).trimmed().isEmpty()) return name;
-    return {};
+        if (text(name).trimmed().isEmpty()) missing << name;
+    return missing;
 }
 
 QString UsedVehicleDatesFault(const ControlText& text, const QDate& today) {
@@ -54,15 +55,15 @@ QString UsedVehicleDatesFault(const ControlText& text, const QDate& today) {
     return {};
 }
 
-QString FirstMissingCustomerField(int page, bool hasVehicleRows, const ControlText& text) {
-    QStringList required;
-    if (page == 7)
+QStringList MissingCustomerFields(int page, bool hasVehicleRows, bool creating, const ControlText& text) {
+    QStringList required, missing;
+    if (page == 7 || creating)
         required = {QStringLiteral("aSite"), QStringLiteral("aidCom"), QStringLiteral("aCliNom")};
-    else if (page == pages::kVehiclePage && hasVehicleRows)
-        required = {QStringLiteral("vInfoMarque"), QStringLiteral("vInfoModele")};
+    if (page == pages::kVehiclePage && hasVehicleRows)
+        required << QStringLiteral("vInfoMarque") << QStringLiteral("vInfoModele");
     for (const QString& name : required)
-        if (text(name).trimmed().isEmpty()) return name;
-    return {};
+        if (text(name).trimmed().isEmpty()) missing << name;
+    return missing;
 }
 
 QString CheckFaultText(const QString& control, const QString& caption) {
@@ -75,9 +76,33 @@ QString CheckFaultText(const QString& control, const QString& caption) {
     return QStringLiteral("le champ « %1 » est obligatoire").arg(caption.isEmpty() ? control : caption);
 }
 
+QString MissingFieldsText(const QList<MissingField>& fields) {
+    if (fields.isEmpty()) return {};
+    if (fields.size() == 1) return CheckFaultText(fields.front().control, fields.front().caption);
+    QStringList names;
+    for (const MissingField& f : fields) {
+        QString name = QStringLiteral("« %1 »").arg(f.caption.trimmed().isEmpty() ? f.control : f.caption.trimmed());
+        if (f.control.endsWith(QLatin1String("NVO"))) name += QStringLiteral(" (un nombre différent de 0)");
+        names << name;
+    }
+    const QString last = names.takeLast();
+    return QStringLiteral("les champs %1 et %2 sont obligatoires").arg(names.join(QStringLiteral(", ")), last);
+}
+
 QString ActionColumnFaultText(int line, const QString& caption) {
     if (caption.trimmed().isEmpty()) return QStringLiteral("une colonne obligatoire de l'action %1 est vide").arg(line);
     return QStringLiteral("la colonne obligatoire « %1 » de l'action %2 est vide").arg(caption.trimmed()).arg(line);
+}
+
+QString ActionColumnsFaultText(int line, const QStringList& captions) {
+    QStringList names;
+    for (const QString& c : captions)
+        if (!c.trimmed().isEmpty()) names << QStringLiteral("« %1 »").arg(c.trimmed());
+    if (names.size() < 2) return ActionColumnFaultText(line, captions.value(0));
+    const QString last = names.takeLast();
+    return QStringLiteral("les colonnes obligatoires %1 et %2 de l'action %3 sont vides")
+        .arg(names.join(QStringLiteral(", ")), last)
+        .arg(line);
 }
 
 int NewRecordSheet(const QString& kind) {

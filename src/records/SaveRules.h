@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 #include <functional>
@@ -21,11 +22,11 @@ bool IsFilledDate(const QString& text);
 // The stock number must be a whole number other than zero.
 bool IsStockNumber(const QString& text);
 
-// The first mandatory control of a vehicle ("VO", "VD", "VN") that fails,
-// in the order the form checks them: the stock number, the site and the
-// make, and for a new vehicle also the model and the version type. Empty
-// when all hold (or for another kind).
-QString FirstMissingVehicleField(const QString& kind, const ControlText& text);
+// The mandatory controls of a vehicle ("VO", "VD", "VN") that fail, in the
+// order the form checks them: the stock number, the site and the make, and
+// for a new vehicle also the model and the version type. Empty when all hold
+// (or for another kind).
+QStringList MissingVehicleFields(const QString& kind, const ControlText& text);
 
 // The used-vehicle check: an order date needs a destination (cDestination),
 // and a first registration (cMEC) may not come after the entry date
@@ -33,19 +34,30 @@ QString FirstMissingVehicleField(const QString& kind, const ControlText& text);
 // that fails, or empty.
 QString UsedVehicleDatesFault(const ControlText& text, const QDate& today);
 
-// The customer checks of the sheet shown: on the customer page (7) the site,
-// the salesperson and the surname; on the vehicles page (8), when the
-// customer has vehicles, the make and the model. The control that fails, or
-// empty.
-QString FirstMissingCustomerField(int page, bool hasVehicleRows, const ControlText& text);
+// The customer checks that fail, in their order. On the customer page (7),
+// and whatever the sheet while the customer is being created (the record
+// is created from any sheet), the site, the salesperson and the surname; on
+// the vehicles page (8), when the customer has vehicles, the make and the
+// model.
+QStringList MissingCustomerFields(int page, bool hasVehicleRows, bool creating, const ControlText& text);
 
 // Why a save was refused on that control, for the warning shown when the
 // record is left: caption is the field's caption on its page.
 QString CheckFaultText(const QString& control, const QString& caption);
 
+// Why a save was refused for mandatory fields left empty: every one of them
+// named by its caption (its control's name when it has none), in their order.
+struct MissingField {
+    QString control;
+    QString caption;
+};
+QString MissingFieldsText(const QList<MissingField>& fields);
+
 // Why a save was refused on an action line (1-based) whose mandatory column
 // is empty: caption is the column's caption in the grid, else its field name.
 QString ActionColumnFaultText(int line, const QString& caption);
+// The same for every empty mandatory column of the line, all named.
+QString ActionColumnsFaultText(int line, const QStringList& captions);
 
 // The 0-based sheet a new record of the kind starts on (-1 for a kind that
 // has none).

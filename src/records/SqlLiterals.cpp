@@ -1,6 +1,7 @@
 #include "records/SqlLiterals.h"
 
 #include "pages/TabModel.h"
+#include "service/TextTools.h"
 
 #include <QRegularExpression>
 
@@ -24,11 +25,13 @@ QString withoutBlanks(const QString& text) {
     return out;
 }
 
-// The first character of the text that ISO-8859-1 cannot carry, or none.
-QChar beyondLatin1(const QString& text) {
-    for (QChar c : text)
-        if (c.unicode() > 0xFF) return c;
-    return QChar();
+// A text the service stores: refused when the system's code page cannot hold
+// one of its characters (the request would carry a "?" in its place).
+SqlLiteral quotedText(const QString& text) {
+    if (const QString c = service::FirstBeyondAnsi(text); !c.isEmpty())
+        return {{}, QStringLiteral("contient le caractère %1 que le service ne peut pas enregistrer")
+                        .arg(service::CharacterName(c))};
+    return {SqlQuote(text), {}};
 }
 
 }  // namespace
@@ -92,11 +95,13 @@ SqlLiteral SqlValue(int dataType, const QString& text) {
     if (text.isEmpty()) return {null, {}};
     switch (dataType) {
     case SqlType::Date:
+        if (text == QLatin1String("__/__/____")) return {null, {}};
+        // A date that cannot be read is not written as no date at all.
+        if (!pages::parseDate(text).isValid())
+            return {{}, QStringLiteral("« %1 » n'est pas une date valide (jj/mm/aaaa)").arg(text)};
         return {SqlDate(text), {}};
     case SqlType::Text:
-        if (const QChar c = beyondLatin1(text); !c.isNull())
-            return {{}, QStringLiteral("contient le caractère « %1 » que le service ne peut pas enregistrer").arg(c)};
-        return {SqlQuote(text), {}};
+        return quotedText(text);
     case SqlType::Decimal: {
         const QString n = SqlNumber(text);
         if (n.isEmpty()) return {null, {}};
@@ -109,8 +114,20 @@ SqlLiteral SqlValue(int dataType, const QString& text) {
         if (!IsSqlInteger(n)) return {{}, QStringLiteral("« %1 » n'est pas un nombre entier").arg(text)};
         return {n, {}};
     }
-    default:
-        return {text, {}};
+    case SqlType::Boolean: {
+        const QString t = text.trimmed();
+        if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return {QStringLiteral("True"), {}};
+        if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return {QStringLiteral("False"), {}};
+        if (IsSqlInteger(t)) return {t, {}};
+        return {{}, QStringLiteral("« %1 » n'est ni vrai ni faux").arg(text)};
+    }
+    default: {
+        // Any other type: a plain number as it stands, anything else as a
+        // quoted text, so that what was typed can never reach another column.
+        const QString t = text.trimmed();
+        if (IsSqlDecimal(t)) return {t, {}};
+        return quotedText(text);
+    }
     }
 }
 

@@ -45,13 +45,16 @@ struct SqlLiteral {
 };
 
 // The SQL form of a value by its data type:
-// - an empty value, of any type, is NULL; so is a number that is only blanks;
+// - an empty value, of any type, is NULL; so are a number that is only
+//   blanks and the empty date mask;
 // - 1 date: SqlDate; 2 text: SqlQuote; 5 decimal: SqlNumber; 4 integer: the
-//   digits as typed, blanks removed; any other type: the text unchanged;
-// - refused: a decimal or integer that is not a number (it would break the
-//   statement or store something else than was typed), and a text holding a
-//   character that ISO-8859-1 cannot carry (the request would turn it into
-//   "?").
+//   digits as typed, blanks removed; 3 yes/no: True, False or a whole number;
+//   any other type: a plain number as it stands, any other text quoted;
+// - refused: a date that cannot be read (it would be written NULL in place
+//   of what was typed), a decimal, integer or yes/no that is not one (it
+//   would break the statement or store something else than was typed), and
+//   a text holding a character that the system's code page (Windows-1252)
+//   cannot hold (the request would carry a "?" in its place).
 SqlLiteral SqlValue(int dataType, const QString& text);
 
 // Whether the text is a (signed) whole number, and a decimal number with

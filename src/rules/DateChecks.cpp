@@ -57,14 +57,16 @@ DateFieldDecision TestDateChange(const DateFieldExit& exit, const DateRange& ran
         return decision;
     const QString label = dateFieldLabel(exit.caption, exit.fieldName);
     const QDate d = readDate(exit.text);
-    if (!d.isValid())
-        decision.message = unreadableDateMessage(label);
-    else if (outOfRange(d, range))
-        decision.message = dateRangeMessage(label, range);
-    else
-        return decision;
     decision.refused = true;
     decision.caption = kDateCheckCaption;
+    if (!d.isValid()) {
+        // What was typed stays, to be corrected.
+        decision.message = unreadableDateMessage(label);
+        return decision;
+    }
+    if (!outOfRange(d, range))
+        return {false, {}, {}, exit.text};
+    decision.message = dateRangeMessage(label, range);
     decision.text = exit.loadedValue;
     return decision;
 }

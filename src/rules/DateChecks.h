@@ -50,8 +50,9 @@ struct DateFieldDecision {
 };
 
 // The loaded value is always accepted, even out of range, and so is an
-// emptied field. A date out of range, or a text that is no date, is refused
-// with a message and the loaded value put back.
+// emptied field. A date out of range is refused with a message and the
+// loaded value put back; a text that is no date is refused with a message
+// and kept, to be corrected.
 DateFieldDecision TestDateChange(const DateFieldExit& exit, const DateRange& range);
 
 // Where the bounds of a date field come from.

@@ -4,6 +4,7 @@
 #include "service/MultipartForm.h"
 #include "service/Netrc.h"
 #include "service/TXml.h"
+#include "service/TextTools.h"
 
 #include <QAuthenticator>
 #include <QCryptographicHash>
@@ -19,6 +20,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
+#include <QSslError>
 #include <QTimer>
 #include <QUrl>
 
@@ -115,7 +117,8 @@ QString DescribeTransferFailure(QNetworkReply::NetworkError code, int status, co
     case QNetworkReply::OperationCanceledError:
         return QStringLiteral("Requête interrompue");
     case QNetworkReply::SslHandshakeFailedError:
-        return QStringLiteral("La connexion sécurisée au service de données a échoué");
+        return QStringLiteral("La connexion sécurisée à « %1 » a échoué (le serveur parle-t-il TLS à cette adresse ?)")
+            .arg(host);
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
     case QNetworkReply::UnknownNetworkError:
@@ -170,6 +173,8 @@ QNetworkRequest DataServiceClient::baseRequest(const QString& finishedUrl) const
     // offered brotli, the service spends some 5 ms compressing each small
     // answer, ten times the time it takes to produce it.
     request.setRawHeader("Accept-Encoding", "identity");
+    if (request.url().scheme() == QStringLiteral("https"))
+        request.setSslConfiguration(trust_.configuration());
     return request;
 }
 
@@ -179,6 +184,11 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
                                                         bool traced, const QByteArray& bytes)
 {
     const PendingGuard guard(pending_);
+    const bool secure = request.url().scheme() == QStringLiteral("https");
+    if (secure && !trust_.error().isEmpty())
+        return Transfer{false, {},
+                        QStringLiteral("Connexion sécurisée à « %1 » impossible : ").arg(request.url().host()) +
+                            trust_.error()};
     QNetworkReply* reply = verb == Verb::Post        ? manager.post(request, form)
                            : verb == Verb::PostBytes ? manager.post(request, bytes)
                                                      : manager.get(request);
@@ -212,6 +222,11 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
         connect(reply, &QNetworkReply::requestSent, &loop,
                 [status] { status(QStringLiteral("Requête envoyée")); });
     }
+    // A certificate refused is told as such; the request is never let through.
+    QList<QSslError> certificateErrors;
+    if (secure)
+        connect(reply, &QNetworkReply::sslErrors, &loop,
+                [&certificateErrors](const QList<QSslError>& errors) { certificateErrors = errors; });
     connect(reply, &QNetworkReply::finished, &readTimer, &QTimer::stop);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     progress();
@@ -234,6 +249,9 @@ DataServiceClient::Transfer DataServiceClient::transfer(QNetworkAccessManager& m
         result.error = QStringLiteral("Requête interrompue");
     } else if (timedOut) {
         result.error = QStringLiteral("Le service de données ne répond pas (aucune réponse en %1 ms)").arg(timeoutMs);
+    } else if (reply->error() != QNetworkReply::NoError && !certificateErrors.isEmpty()) {
+        result.error = DescribeCertificateFailure(certificateErrors, request.url().host()) + u'\n' +
+                       TechnicalError(*reply);
     } else if (reply->error() != QNetworkReply::NoError) {
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         result.error = DescribeTransferFailure(reply->error(), status.isValid() ? status.toInt() : 0,
@@ -384,7 +402,7 @@ DataServiceClient::SignInOutcome DataServiceClient::postSignIn(const QString& pa
         host_.writeTrace(QStringLiteral("Connexion au service de données impossible : ") + t.error);
         return SignInOutcome::Failed;
     }
-    const QString answer = QString::fromLatin1(t.body);
+    const QString answer = FromAnsi(t.body);
     QString items = LogItemsText(answer).trimmed();
     if (items.endsWith(QLatin1String(" -")))
         items.chop(2);
@@ -442,6 +460,17 @@ void DataServiceClient::Disconnect()
         http1_->clearConnectionCache();
 }
 
+void DataServiceClient::SetTlsAuthority(const QString& authorityFile)
+{
+    if (trust_.sameSource(authorityFile))
+        return;
+    trust_ = TlsTrust(authorityFile);
+    // Connections kept open were checked against the former authorities.
+    Disconnect();
+    if (pending_ == 0)
+        http2_->clearConnectionCache();
+}
+
 void DataServiceClient::pauseBeforeRetry()
 {
     options_.pause(options_.retryPauseMs);
@@ -453,7 +482,7 @@ void DataServiceClient::storeAnswer(const QString& body, const QString& fileName
     // The trace folder is made when it is missing, so that no answer is lost to it.
     QDir().mkpath(QFileInfo(fileName).absolutePath());
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(stored.toLatin1()) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(ToAnsi(stored)) < 0 || !file.commit()) {
         // A lost answer is a failure: the caller must not read the old file as this answer.
         const QString error = QStringLiteral("Exception : La réponse du service de données n'a pas pu être "
                                              "enregistrée dans %1\n%2")
@@ -485,7 +514,7 @@ void DataServiceClient::HttpExecute(const QString& url, const QString& fileName)
             host_.writeTrace(QStringLiteral("HttpExecute Exception : ") + t.error);
             return;  // the answer file of an earlier call stays as it was
         }
-        body = QString::fromLatin1(t.body);
+        body = FromAnsi(t.body);
         mark = TimeoutMark(body);
         if (mark.isEmpty())
             break;
@@ -515,7 +544,7 @@ void DataServiceClient::HttpPost(const QString& url, const QString& fileName,
     QString body;
     QString lead;
     if (posted.ok) {
-        body = QString::fromLatin1(posted.body);
+        body = FromAnsi(posted.body);
     } else {
         // A failed transfer is reported as a failure, not only written to the file.
         body = kTransferFailed;

@@ -22,6 +22,7 @@
 
 #include "service/HttpRules.h"
 #include "service/ServiceHost.h"
+#include "service/TlsTrust.h"
 
 #include <QByteArray>
 #include <QNetworkReply>
@@ -94,6 +95,12 @@ public:
     // for which `direct` answers true is reached without it.
     using ProxyBypass = std::function<bool(const QString& host, int port)>;
     void SetProxy(const ProxyAddress& proxy, ProxyBypass direct = {});
+    // The group's own certification authority, believed with the system's for
+    // every "https://" address (empty: the system's alone). Kept connections
+    // are dropped when it changes; an unreadable file makes every TLS request
+    // fail with its reason.
+    void SetTlsAuthority(const QString& authorityFile);
+    const TlsTrust& tlsTrust() const { return trust_; }
     // Whether a proxy was set (the photo transfer then takes the internal FTP address).
     bool ProxyInUse() const { return proxyInUse_; }
     // Drops the kept connection; the next request opens a fresh one. Does
@@ -164,6 +171,7 @@ private:
     bool signInDeclined_ = false;
     bool signingIn_ = false;
     QByteArray refusedNetrc_;     // digest of a netrc password the service refused
+    TlsTrust trust_;
 };
 
 }  // namespace stanor::service

@@ -21,13 +21,10 @@ QString FinishGetUrl(const QString& url, const QString& idClient)
 QByteArray WireUrl(const QString& finishedUrl)
 {
     static const char hex[] = "0123456789ABCDEF";
-    bool latin1 = true;
-    for (const QChar c : finishedUrl)
-        latin1 = latin1 && c.unicode() <= 0xFF;
-    // A character beyond Latin-1 cannot be stored: the whole address then goes
-    // in UTF-8, which the service reads and refuses by naming the character,
-    // rather than as a "?" that would be stored in its place.
-    const QByteArray bytes = latin1 ? finishedUrl.toLatin1() : finishedUrl.toUtf8();
+    // A character the system's code page cannot hold cannot be stored: the
+    // whole address then goes in UTF-8, which the service reads and refuses
+    // by naming the character, rather than as a "?" stored in its place.
+    const QByteArray bytes = FirstBeyondAnsi(finishedUrl).isEmpty() ? ToAnsi(finishedUrl) : finishedUrl.toUtf8();
     const qsizetype query = bytes.indexOf('?');
     QByteArray out;
     out.reserve(bytes.size());

@@ -15,12 +15,13 @@ QString EscapeBlanksAndHashes(const QString& url);
 // is empty) appended, then blanks and "#" escaped.
 QString FinishGetUrl(const QString& url, const QString& idClient);
 
-// The bytes put on the wire for a finished URL: Latin-1, with control
-// characters, bytes above 127 and every "?" after the first (the one that
-// starts the query) percent-encoded ("é" travels as "%E9", "?" as "%3F");
-// everything else, "+" included, is sent as it stands. An address holding a
-// character beyond Latin-1 goes in UTF-8 instead ("€" as "%E2%82%AC"), so
-// that the service refuses it by name.
+// The bytes put on the wire for a finished URL: the system's code page
+// (Windows-1252), with control characters, bytes above 127 and every "?"
+// after the first (the one that starts the query) percent-encoded ("é"
+// travels as "%E9", "€" as "%80", "?" as "%3F"); everything else, "+"
+// included, is sent as it stands. An address holding a character beyond the
+// code page goes in UTF-8 instead ("ā" as "%C4%81"), so that the service
+// refuses it by name.
 QByteArray WireUrl(const QString& finishedUrl);
 
 // The time-out mark of an answer: "" when none, else "TIMEOUT" or

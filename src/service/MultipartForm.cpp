@@ -1,5 +1,7 @@
 #include "service/MultipartForm.h"
 
+#include "service/TextTools.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHttpMultiPart>
@@ -13,7 +15,7 @@ namespace {
 // A quoted parameter of a part header; quotes and line breaks cannot travel in it.
 QByteArray Quoted(const QString& text)
 {
-    QByteArray bytes = text.toLatin1();
+    QByteArray bytes = ToAnsi(text);
     bytes.replace('"', '\'');
     bytes.replace('\r', ' ');
     bytes.replace('\n', ' ');
@@ -58,11 +60,13 @@ MultipartForm::~MultipartForm() = default;
 MultipartForm::MultipartForm(MultipartForm&&) noexcept = default;
 MultipartForm& MultipartForm::operator=(MultipartForm&&) noexcept = default;
 
-void MultipartForm::addText(const QString& name, const QString& value)
+void MultipartForm::addText(const QString& name, const QString& value) { addTextBytes(name, ToAnsi(value)); }
+
+void MultipartForm::addTextBytes(const QString& name, const QByteArray& value)
 {
     if (!form_)
         form_ = std::make_unique<QHttpMultiPart>(QHttpMultiPart::FormDataType);
-    Append(*form_, "form-data; name=" + Quoted(name), {}, value.toLatin1());
+    Append(*form_, "form-data; name=" + Quoted(name), {}, value);
 }
 
 void MultipartForm::addFileBytes(const QString& name, const QString& fileName, const QByteArray& bytes,

@@ -17,8 +17,11 @@ public:
     MultipartForm(MultipartForm&&) noexcept;
     MultipartForm& operator=(MultipartForm&&) noexcept;
 
-    // A text part; the value travels as Latin-1, as every text of the service.
+    // A text part; the value travels in the system's code page
+    // (Windows-1252), as every text of the service.
     void addText(const QString& name, const QString& value);
+    // A text part whose value is sent as these bytes (a gateway that reads UTF-8).
+    void addTextBytes(const QString& name, const QByteArray& value);
     // A file part named `fileName` with the given bytes.
     void addFileBytes(const QString& name, const QString& fileName, const QByteArray& bytes,
                       const QByteArray& contentType = "file");

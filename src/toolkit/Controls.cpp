@@ -1,5 +1,7 @@
 #include "toolkit/Controls.h"
 
+#include <QMimeData>
+
 #include <QAction>
 #include <QCalendarWidget>
 #include <QKeyEvent>
@@ -28,7 +30,22 @@ Edit::Edit(QWidget* parent) : QLineEdit(parent), FieldControl(this) {
     QLineEdit::setMaxLength(32767);
     events()->setClickOnRelease(true);
     connect(this, &QLineEdit::textChanged, events(), &FieldEvents::changed);
-    connect(this, &QLineEdit::textEdited, this, [this] { fitLimit(this, maxLength(), QLineEdit::text().size()); });
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        fitLimit(this, maxLength(), QLineEdit::text().size());
+        filterInput();
+    });
+}
+
+// A paste or a drop is filtered as the keys typed are; the cursor stays
+// after what was put in.
+void Edit::filterInput() {
+    if (!inputFilter()) return;
+    const QString t = QLineEdit::text();
+    const QString kept = inputFilter()(t);
+    if (kept == t) return;
+    const int cursor = static_cast<int>(inputFilter()(t.left(cursorPosition())).size());
+    QLineEdit::setText(kept);
+    setCursorPosition(cursor);
 }
 
 void Edit::setText(const QString& t) {
@@ -202,6 +219,19 @@ void Memo::setText(const QString& t) {
     loading_ = true;
     setPlainText(plain);
     loading_ = false;
+}
+
+bool Memo::canInsertFromMimeData(const QMimeData* source) const {
+    return inputFilter() ? source->hasText() : QPlainTextEdit::canInsertFromMimeData(source);
+}
+
+// A paste or a drop is filtered as the keys typed are.
+void Memo::insertFromMimeData(const QMimeData* source) {
+    if (!inputFilter()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    if (source->hasText()) insertPlainText(inputFilter()(source->text()));
 }
 
 void Memo::setMaxLength(int n) {

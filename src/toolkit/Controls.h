@@ -27,6 +27,9 @@ public:
     // Shows the value whole, even past the typing limit.
     void setText(const QString& t) override;
     void setMaxLength(int n) override;
+
+private:
+    void filterInput();
 };
 
 // A numeric edit showing its value as text, right-aligned; typing is limited
@@ -112,6 +115,10 @@ public:
     QString text() const override;
     void setText(const QString& t) override;
     void setMaxLength(int n) override;
+
+protected:
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     void enforceLimit();

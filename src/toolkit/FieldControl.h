@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QKeyEvent;
 
 namespace stanor::toolkit {
@@ -87,6 +89,13 @@ public:
     int maxLength() const { return maxLength_; }
     virtual void setMaxLength(int n) { maxLength_ = n < 0 ? 0 : n; }
 
+    // What the user puts into the control other than by single keys (a
+    // paste, a drop) goes through the same filter as typed keys; values set
+    // by code are kept as given. Edits and memos apply it.
+    using InputFilter = std::function<QString(const QString&)>;
+    void setInputFilter(InputFilter filter) { inputFilter_ = std::move(filter); }
+    const InputFilter& inputFilter() const { return inputFilter_; }
+
 protected:
     // Palette roles that carry the background and the text of this kind.
     virtual QPalette::ColorRole backRole() const { return QPalette::Base; }
@@ -101,6 +110,7 @@ private:
     qint32 back_;
     qint32 font_;
     int maxLength_ = 0;
+    InputFilter inputFilter_;
 };
 
 // Resolves the names that a control's Qt base and FieldControl both carry.

@@ -284,10 +284,17 @@ void Grid::mousePressEvent(QMouseEvent* e) {
     pressRefused_ = false;
     if (isEditing() && !finishEdit()) return refusePress(e);
     const QModelIndex target = indexAt(pos);
+    const int imageBefore = target.isValid() ? image(target.row(), target.column()) : -1;
     if (target.isValid() && target != currentIndex() && !allowMove(target.row(), target.column()))
         return refusePress(e);
-    // The handlers may have refilled the grid: look again.
-    if (e->button() == Qt::LeftButton && !second) pressed_ = indexAt(pos);
+    // The handlers may have refilled the grid: look again. When they changed
+    // the image under the mouse (the line was stored by the move: its "store"
+    // image became the bin), the release is no click on the new image.
+    if (e->button() == Qt::LeftButton && !second) {
+        pressed_ = indexAt(pos);
+        if (pressed_.isValid() && image(pressed_.row(), pressed_.column()) != imageBefore)
+            pressed_ = QPersistentModelIndex();
+    }
     QScopedValueRollback<bool> user(userMove_, true);
     QTableView::mousePressEvent(e);
 }

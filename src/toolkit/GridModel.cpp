@@ -13,9 +13,27 @@ QString normalizeNumber(const QString& typed) {
     s.remove(u' ');
     s.remove(QChar(0x00A0));  // no-break spaces of pasted amounts
     s.remove(QChar(0x202F));
-    if (s.contains(u'.')) s.remove(u',');
-    else if (s.count(u',') == 1) s.replace(u',', u'.');
-    else s.remove(u',');
+    // As French users type numbers: with both marks the last one is the
+    // decimal mark and the other groups thousands ("1.500,00", "1,500.00");
+    // one mark alone is the decimal mark unless it is repeated ("1.234.567").
+    const qsizetype dot = s.lastIndexOf(u'.'), comma = s.lastIndexOf(u',');
+    QChar decimal;
+    if (dot >= 0 && comma >= 0) decimal = dot > comma ? u'.' : u',';
+    else if (dot >= 0 && s.count(u'.') == 1) decimal = u'.';
+    else if (comma >= 0 && s.count(u',') == 1) decimal = u',';
+    // Thousands groups hold three digits each: "1,5,0" is no number.
+    const qsizetype decimalAt = decimal.isNull() ? s.size() : s.lastIndexOf(decimal);
+    const QStringList groups = s.left(decimalAt).split(QRegularExpression(QStringLiteral("[.,]")));
+    for (qsizetype i = 1; i < groups.size(); ++i)
+        if (groups[i].size() != 3) return typed;
+    const QChar grouping = decimal == u'.' ? u',' : u'.';
+    if (!decimal.isNull()) {
+        s.remove(grouping);
+        s.replace(decimal, u'.');
+    } else {
+        s.remove(u'.');
+        s.remove(u',');
+    }
     bool ok = false;
     const double v = s.toDouble(&ok);
     return ok && std::isfinite(v) ? s : typed;

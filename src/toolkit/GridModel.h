@@ -58,9 +58,11 @@ struct GridCell {
 QString formatNumber(const QString& text, const QString& format);
 
 // A number as typed in a grid cell, in the form the program stores: spaces
-// removed, a decimal comma read as a point ("12,5" -> "12.5"), commas dropped
-// as thousands groups when a point is present ("1,234.5" -> "1234.5"). A
-// text that is still no number is returned as typed.
+// removed, a decimal comma read as a point ("12,5" -> "12.5"); with both
+// marks the last one is the decimal mark and the other groups thousands
+// ("1.500,00" and "1,500.00" -> "1500.00"), a repeated mark alone groups
+// thousands ("1.234.567"). A text that is still no number is returned as
+// typed.
 QString normalizeNumber(const QString& typed);
 
 class GridModel : public QAbstractTableModel {

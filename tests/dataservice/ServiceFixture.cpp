@@ -1,5 +1,7 @@
 #include "ServiceFixture.h"
 
+#include "service/TextTools.h"
+
 #include <QString>
 
 #include <chrono>
@@ -11,7 +13,8 @@ namespace fs = std::filesystem;
 
 namespace stanor::dataservice::test {
 
-void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
+void ServiceTest::StartService(DatabaseOptions options, HttpLimits http, ServiceLimits limits,
+                               const std::function<void(ServiceOptions&)>& adjust) {
     dir_ = MakeTempDir();
     images_ = dir_ + "/images";
     copy_ = std::make_unique<DemoCopy>(dir_);
@@ -25,11 +28,15 @@ void ServiceTest::StartService(DatabaseOptions options, HttpLimits http) {
     o.http = http;
     clockShift_ = 0;
     o.clock = [] { return ServiceNow(); };
+    o.limits = limits;
+    if (adjust) adjust(o);
     service_ = std::make_unique<DataService>(o);
     port_ = service_->start();
     thread_ = std::make_unique<std::thread>([] { service_->run(); });
     tokens_.clear();
-    token_ = TokenFor("1");
+    token_.clear();
+    // A service in TLS, or taking its proxy's connections alone, is signed in to by its tests themselves.
+    if (o.tlsCert.empty() && o.tlsProxy.empty()) token_ = TokenFor("1");
 }
 
 std::chrono::system_clock::time_point ServiceTest::ServiceNow() {
@@ -103,7 +110,7 @@ long long ServiceTest::Count(const std::string& table, const std::string& where)
 
 service::TXml ServiceTest::Scan(const std::string& body) {
     service::TXml xml;
-    xml.Text = QString::fromLatin1(body.data(), static_cast<qsizetype>(body.size()));
+    xml.Text = service::FromAnsi(QByteArray(body.data(), static_cast<qsizetype>(body.size())));
     return xml;
 }
 

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -27,7 +28,13 @@ class ServiceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
-    static void StartService(DatabaseOptions options = {}, HttpLimits http = {});
+    // `adjust`, when given, changes the service's options last (TLS, a proxy...).
+    static void StartService(DatabaseOptions options = {}, HttpLimits http = {}, ServiceLimits limits = {},
+                             const std::function<void(ServiceOptions&)>& adjust = {});
+    static void StartService(DatabaseOptions options, HttpLimits http,
+                             const std::function<void(ServiceOptions&)>& adjust) {
+        StartService(std::move(options), std::move(http), ServiceLimits{}, adjust);
+    }
 
     // GET of BaseHRef + `request`, finished as the client does: blanks become
     // %20 and "#" becomes %23; the rest is sent as it stands.

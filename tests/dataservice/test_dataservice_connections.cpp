@@ -1,6 +1,7 @@
 // Connections that send nothing, or half a request, never keep real requests
 // waiting and are closed after their time-outs; one service per port; the
 // command line says which option is wrong.
+#include "RawConnections.h"
 #include "ServiceFixture.h"
 
 #include <arpa/inet.h>
@@ -14,65 +15,13 @@
 #include <chrono>
 #include <filesystem>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 using namespace stanor::dataservice;
 using namespace stanor::dataservice::test;
 
 namespace {
-
-int Connect(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-void SendRaw(int fd, const std::string& bytes) { ASSERT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
-
-// Whether the service closed the connection within `ms`; what it sent meanwhile goes to `answer`.
-bool ClosedWithin(int fd, int ms, std::string* answer = nullptr) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-        pollfd p{fd, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) == 0) return false;
-        char buf[4096];
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n <= 0) return true;
-        if (answer) answer->append(buf, static_cast<size_t>(n));
-    }
-}
-
-// The program run with `args`: its exit status and what it wrote on stderr,
-// or -1 when it was still running after 20 seconds (then ended).
-int RunProgram(const std::vector<std::string>& args, std::string& err) {
-    int pipeFd[2];
-    if (::pipe(pipeFd) != 0) return -2;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipeFd[1], 2);
-        ::close(pipeFd[0]);
-        std::vector<char*> argv{const_cast<char*>(STANOR_DATASERVICE_EXE)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(STANOR_DATASERVICE_EXE, argv.data());
-        ::_exit(127);
-    }
-    ::close(pipeFd[1]);
-    const bool ended = ClosedWithin(pipeFd[0], 20000, &err);
-    ::close(pipeFd[0]);
-    if (!ended) ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 bool RecordAnswered(int port, const std::string& token) {
     httplib::Client c("127.0.0.1", port);
@@ -92,9 +41,11 @@ TEST(DataServiceConnections, StalledConnectionsDoNotKeepARealRequestWaiting) {
             HttpLimits patient;  // the stalled connections stay open for the whole test
             patient.idleTimeout = patient.headerTimeout = std::chrono::seconds(60);
             StartService({}, patient);
+            // From four hosts, each within the connections one address may hold.
+            const char* hosts[] = {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"};
             std::vector<int> stalled;
             for (int i = 0; i < 100; ++i) {
-                const int fd = Connect(port_);
+                const int fd = Connect(port_, hosts[i % 4]);
                 ASSERT_GE(fd, 0);
                 if (i % 2) SendRaw(fd, "GET /AxInfoVO?XMLC_Output");  // half a request line
                 stalled.push_back(fd);
@@ -158,6 +109,38 @@ TEST_F(DataServicePort, ASecondServiceOnAPortInUseFailsAtOnce) {
     EXPECT_NE(err.find("port " + std::to_string(port_) + " est déjà pris"), std::string::npos) << err;
     EXPECT_TRUE(RecordAnswered(port_, token_));  // the first one still serves
     std::filesystem::remove_all(dir);
+}
+
+// A service restarted takes its port back at once, however soon the one
+// before it was stopped (its clients find it where they left it).
+TEST(DataServiceConnections, AStoppedServiceLeavesItsPortToTheNextOne) {
+    for (const bool served : {false, true}) {
+        const std::string dir = MakeTempDir();
+        DemoCopy copy(dir);
+        ServiceOptions o;
+        copy.configure(o);
+        o.imagesDir = dir + "/images";
+        o.port = 0;
+        o.logRequests = false;
+        {
+            DataService first(o);
+            o.port = first.start();
+            std::thread thread;
+            if (served) {
+                thread = std::thread([&first] { first.run(); });
+                EXPECT_TRUE(RecordAnswered(o.port, SignIn(o.port, "1")));
+            }
+            first.stop();  // unserved: stopped before it ever listened
+            if (thread.joinable()) thread.join();
+        }
+        DataService next(o);
+        EXPECT_EQ(next.start(), o.port) << (served ? "after serving" : "stopped before serving");
+        std::thread thread([&next] { next.run(); });
+        EXPECT_TRUE(RecordAnswered(o.port, SignIn(o.port, "1")));
+        next.stop();
+        thread.join();
+        std::filesystem::remove_all(dir);
+    }
 }
 
 TEST(DataServiceCommandLine, MistakesNameTheOption) {

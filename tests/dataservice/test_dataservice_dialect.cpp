@@ -183,28 +183,31 @@ TEST(DataServiceQueryString, DecodesOnceAndKeepsPlusAndStrayPercent) {
     EXPECT_EQ(p.get("T"), "50% off");
     EXPECT_EQ(p.get("Empty"), "");
     EXPECT_TRUE(p.has("idClient"));
-    // An ISO-8859-1 "é" and a UTF-8 one both arrive as UTF-8.
+    // A Windows-1252 "é" and a UTF-8 one both arrive as UTF-8; so do "€" and "œ".
     EXPECT_EQ(ParseQuery("a=caf%E9").get("a"), "caf\xC3\xA9");
     EXPECT_EQ(ParseQuery("a=caf%C3%A9").get("a"), "caf\xC3\xA9");
+    EXPECT_EQ(ParseQuery("a=5%20%80%20s%9Cur").get("a"), "5 \xE2\x82\xAC s\xC5\x93ur");
+    EXPECT_EQ(ParseQuery("a=5%20%E2%82%AC").get("a"), "5 \xE2\x82\xAC");
 }
 
 TEST(DataServiceQueryString, RefusesMalformedOrInvalidText) {
-    for (const char* q : {"SQL", "=x", "a=1&a=2", "a=%00", "a=%85", "a=x%01y", "a=5%20%E2%82%AC", "a=C%C5%93ur",
-                          "a=\xE2\x82\xAC"}) {
+    // A byte Windows-1252 leaves undefined, and characters it cannot hold, in UTF-8 or raw.
+    for (const char* q : {"SQL", "=x", "a=1&a=2", "a=%00", "a=%81", "a=%9D", "a=x%01y", "a=Krak%C3%B3w%20%C4%81",
+                          "a=\xC4\x81"}) {
         QueryParams p = ParseQuery(q);
         EXPECT_FALSE(p.error.empty()) << q;
     }
 }
 
-TEST(DataServiceAnswer, EscapesTextsAndKeepsTheLatin1Declaration) {
+TEST(DataServiceAnswer, EscapesTextsAndKeepsTheDeclarationTheWorkstationsRead) {
     EXPECT_EQ(XmlAnswer::Escape("a&b<c>d\r\ne\nf"), "a&amp;b&lt;c&gt;d&cr;e&cr;f");
     EXPECT_EQ(XmlAnswer::ElementName("count(idClient)"), "count_idClient_");
     XmlAnswer a("Answer request=\"AxQuery\"");
-    a.element("CliNom", "L\xC3\xA9on \xE2\x82\xAC");  // é in ISO-8859-1, € outside it
+    a.element("CliNom", "L\xC3\xA9on \xE2\x82\xAC \xC4\x81");  // é and € in Windows-1252, ā beyond it
     a.logItem("erreur");
     std::string body = a.finish();
     EXPECT_NE(body.find("encoding=\"ISO-8859-1\""), std::string::npos);
-    EXPECT_NE(body.find("<CliNom>L\xE9on ?</CliNom>"), std::string::npos);
+    EXPECT_NE(body.find("<CliNom>L\xE9on \x80 ?</CliNom>"), std::string::npos);
     EXPECT_NE(body.find("<LogItems><LogItem>erreur</LogItem></LogItems>"), std::string::npos);
     EXPECT_NE(body.find("</Answer>"), std::string::npos);
 }

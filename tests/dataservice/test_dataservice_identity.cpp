@@ -5,6 +5,7 @@
 // written nowhere.
 #include "Accounts.h"
 #include "Credentials.h"
+#include "DemoPhotos.h"
 #include "ServiceFixture.h"
 #include "Sessions.h"
 
@@ -50,7 +51,8 @@ std::vector<Address> EveryAddress() {
 }
 
 httplib::MultipartFormDataItems PhotoForm() {
-    const std::string jpeg = std::string("\xFF\xD8\xFF\xE0", 4) + std::string(200, 'p');
+    const std::vector<unsigned char> drawn = DrawCarJpeg(64, 48, 5);
+    const std::string jpeg(drawn.begin(), drawn.end());
     return {{"NFImage", "V0001002-07.jpg", "", ""},
             {"XMLC_OutputFormat", "XML", "", ""},
             {"SQLExecute",

@@ -28,6 +28,10 @@ TEST_F(DataServiceSafety, RefusedRequestsSayWhyAndChangeNothing) {
         // Table-wide writes and forms that replace existing rows.
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Delete * From tVehicles",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tClients set CliNom='X'",
+        "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=DELETE FROM tVehicles WHERE 1=1",
+        "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=DELETE FROM tVehicles WHERE 1",
+        "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=UPDATE tClients SET CliNom='X' WHERE idClient=1 OR (SELECT 1 WHERE 1)",
+        "AxInsert?XMLC_OutputFormat=XML&SQLExecute=INSERT INTO tActions (idClient, CommentaireAction) SELECT idClient, CliNom FROM tClients",
         "AxInsert?XMLC_OutputFormat=XML&SQLExecute=INSERT OR REPLACE INTO tClients (idClient, CliNom) VALUES (1, 'X')",
         "AxInsert?XMLC_OutputFormat=XML&SQLExecute=REPLACE INTO tClients (idClient, CliNom) VALUES (1, 'X')",
         "AxInsert?XMLC_OutputFormat=XML&SQLExecute=Insert into tClients (idClient, CliNom) Values (1, 'X') "
@@ -38,6 +42,18 @@ TEST_F(DataServiceSafety, RefusedRequestsSayWhyAndChangeNothing) {
         // limit, a key taken by hand, rows locked by a read, text hidden in dollar quotes or read as escapes.
         "AxQuery?XMLC_OutputFormat=XML&SQL=select pg_sleep(5)",
         "AxQuery?XMLC_OutputFormat=XML&SQL=select set_config('statement_timeout', '0', false)",
+        // The same functions however their names are written, and the catalogue.
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT [set_config]('statement_timeout','0',false) AS v",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT [pg_sleep](30) AS z",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT PG_SLEEP%0C(30) AS z",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT pg_catalog.[pg_sleep](30) AS z",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT [pg_terminate_backend](pid) AS t FROM pg_stat_activity",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT rolname FROM pg_roles",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT name, setting FROM [pg_settings]",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT [query_to_xml]('select 1', true, true, '') AS x",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT [lo_from_bytea](0, 'x') AS o",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT table_name FROM information_schema.tables",
+        "AxQuery?XMLC_OutputFormat=XML&SQL=SELECT replace(CliNom, 'A', 'AAAA') AS r FROM tClients",
         "AxQuery?XMLC_OutputFormat=XML&SQL=select nextval('tClients_idClient_seq')",
         "AxQuery?XMLC_OutputFormat=XML&SQL=select CliNom from tClients where idClient=1 for update",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tClients set CliNom=$$ where idClient=1 $$",
@@ -50,7 +66,7 @@ TEST_F(DataServiceSafety, RefusedRequestsSayWhyAndChangeNothing) {
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Insert into tVehicles (NoSuchKey) Values (:NewID)",
         "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=",
         "AxUpdate?XMLC_OutputFormat=XML",
-        "AxInsert?XMLC_OutputFormat=XML&SQLExecute=Update tClients set CliNom='%85' where idClient=1",
+        "AxInsert?XMLC_OutputFormat=XML&SQLExecute=Update tClients set CliNom='%81' where idClient=1",
         "AxQuery?XMLC_OutputFormat=XML&SQL=Delete * From tClients",
         "AxQuery?XMLC_OutputFormat=XML&SQL=select * from sysTabDesc",
         "AxQuery?XMLC_OutputFormat=XML&SQL=select * from tClients&MaxRows=beaucoup",

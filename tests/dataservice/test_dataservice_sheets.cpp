@@ -142,7 +142,7 @@ TEST_F(DataServiceSheets, EachSheetShowsItsRecordAndKeepsInternalFiguresOffCusto
          {}},
         {"idClient=1", "Fiche Profid",
          {"Fiche client", "M. DUPONT Jean", "12 rue des Lilas, 59000 LILLE", "Client n° 1", "Client depuis le 11/03/2024",
-          "Préfère être appelé après 18 h\n", "A recommandé sa soeur", "Naissance 18/04/1975", "Vendeur BERNARD Luc",
+          "Préfère être appelé après 18 h\n", "A recommandé sa sœur", "Naissance 18/04/1975", "Vendeur BERNARD Luc",
           "Type Neuf, Démonstration", "Énergie Essence, Hybride", "1er choix VW GOLF", "2e choix PEUGEOT 308",
           "20/11/2026 Appel Relance BERNARD Luc", "01/02/2027 · Relance", "02/11/2026 Visite Offre BERNARD Luc",
           "Essai de la Golf, très", "Normale", "AA111BB PEUGEOT 308 1.6 HDI 110 VO 01/06/2014 152 000 Comptant",
@@ -262,6 +262,52 @@ TEST_F(DataServiceSheets, LongRecordsRunOverPagesWithoutLosingLines) {
     size_t headers = 0;
     for (size_t at = 0; (at = text.find("Date Type Sujet Vendeur Commentaire", at)) != std::string::npos; ++at) ++headers;
     EXPECT_GE(headers, 2u);
+}
+
+TEST_F(DataServiceSheets, LongTextsAreCutAndASheetKeepsToItsTime) {
+    // A comment of 1.5 MB, as another program could have stored it (the service refuses it now).
+    std::string comment;
+    while (comment.size() < 1'500'000) comment += "Révision complète faite ";
+    db_->acquire()->query("UPDATE tClients SET CliObservations = ? WHERE idClient = 2", {comment});
+    const std::string text = Sheet("idClient=2", "Fiche Profid");
+    EXPECT_NE(text.find("Révision complète faite Révision"), std::string::npos);
+    EXPECT_NE(text.find("\u2026"), std::string::npos);
+    EXPECT_LE(Pages(text), 6);
+    // A sheet that would take longer than its time is refused, and says why.
+    ServiceLimits none;
+    none.reportMs = 0;
+    const Report late = BuildReport(*db_->acquire(), "idClient=2", "Fiche Profid", "09/12/2026", images_, "ALV", none);
+    EXPECT_FALSE(late.ok);
+    EXPECT_TRUE(late.limit);
+    EXPECT_NE(late.body.find("plus de 0 ms de dessin"), std::string::npos) << late.body;
+}
+
+TEST_F(DataServiceSheets, PhotosAreDrawnFromAReducedCopy) {
+    struct Case {
+        int width, height;
+        int embeddedWidth, embeddedHeight;
+    } cases[] = {
+        {640, 480, 640, 480},
+        {4000, 3000, 1500, 1125},  // the largest of the JPEG's own reduced scales within 1600 pixels
+        {1700, 200, 1488, 175},
+    };
+    for (const Case& c : cases) {
+        const std::vector<unsigned char> jpeg = DrawCarJpeg(c.width, c.height, 3);
+        std::ofstream(images_ + "/V0001001-01.jpg", std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
+        Exec("UPDATE tVehicles SET NomImage = 'V0001001-01' WHERE idVO = 1001");
+        const Report r = Build("idVO=1001", "VO - Fiche Commerciale");
+        ASSERT_TRUE(r.ok) << r.body;
+        const std::vector<std::string> images = Images(r.body);
+        ASSERT_EQ(images.size(), 1u) << c.width;
+        std::istringstream fields(images[0]);
+        std::string page, num, type;
+        int width = 0, height = 0;
+        fields >> page >> num >> type >> width >> height;
+        EXPECT_EQ(width, c.embeddedWidth) << images[0];
+        EXPECT_EQ(height, c.embeddedHeight) << images[0];
+        EXPECT_NE(images[0].find("jpeg"), std::string::npos) << images[0];
+    }
 }
 
 TEST_F(DataServiceSheets, UnknownReportsWrongSelectionsAndMissingRecordsAreRefused) {

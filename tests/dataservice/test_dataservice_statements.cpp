@@ -1,5 +1,6 @@
 // Every form of statement that the client writes, sent as the client sends it,
 // with its effect checked in the database.
+#include "DemoPhotos.h"
 #include "ServiceFixture.h"
 
 #include <filesystem>
@@ -52,7 +53,7 @@ TEST_F(DataServiceStatements, EveryClientFormHasItsIntendedEffect) {
         {"key terms in parentheses, isNull key", "AxUpdate",
          "Update tVehicles set KMS=42100 where (idTVO=2) and (isNull(StatutVD))",
          "SELECT KMS FROM tVehicles WHERE idTVO=2", "42100"},
-        {"text key in quoted form", "AxUpdate", "Update tVehicles set CV=6 where (Immatriculation='EF456GH')",
+        {"key in quoted form", "AxUpdate", "Update tVehicles set CV=6 where (idTVO='2')",
          "SELECT CV FROM tVehicles WHERE idTVO=2", "6"},
         {"boolean written True", "AxUpdate", "Update tVehicles set FlagVendu=True where (idTVO=3)",
          "SELECT FlagVendu FROM tVehicles WHERE idTVO=3", "True"},
@@ -215,9 +216,19 @@ TEST_F(DataServiceStatements, DuplicateCountReadsAsTheClientReadsIt) {
     EXPECT_EQ(count, "1");
 }
 
+namespace {
+
+// A real JPEG picture, as the service stores only photos that decode.
+std::string Photo(int width, int height, unsigned seed) {
+    const std::vector<unsigned char> bytes = DrawCarJpeg(width, height, seed);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
 TEST_F(DataServiceStatements, PhotoUploadStoresBothFilesThenLinksThem) {
-    const std::string jpeg = "\xFF\xD8\xFF\xE0" + std::string(200, 'j');
-    const std::string mini = "\xFF\xD8\xFF\xE0" + std::string(50, 'm');
+    const std::string jpeg = Photo(160, 120, 1);
+    const std::string mini = Photo(40, 30, 2);
     auto form = [&](const std::string& sql, const std::string& name) {
         return httplib::MultipartFormDataItems{
             {"NFImage", name + ".jpg", "", ""},
@@ -267,8 +278,8 @@ TEST_F(DataServiceStatements, PhotoUploadsAreWholeAndWriteOnlyTheirVehiclesPhoto
         std::ifstream in(images_ + "/" + name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    const std::string jpeg = "\xFF\xD8\xFF\xE0 new", mini = "\xFF\xD8\xFF\xE0 new m";
-    const std::string other = "\xFF\xD8\xFF\xE0 other vehicle", own = "\xFF\xD8\xFF\xE0 former";
+    const std::string jpeg = Photo(160, 120, 3), mini = Photo(40, 30, 4);
+    const std::string other = Photo(32, 24, 5), own = Photo(32, 24, 6);
     write("V0001001-01.jpg", other);
     write("V0001001-01m.jpg", other);
     write("V0001002-05.jpg", own);

@@ -257,6 +257,21 @@ TEST(DataServiceStores, TheServicesRoleReachesTheApplicationsTablesOnly) {
             {"SELECT * FROM \"sysSessions\"", false},
             {"INSERT INTO \"sysSessions\" VALUES ('x', 1, '', '', '')", false},
             {"DELETE FROM \"sysSessions\"", false},
+            // The server's functions that wait, reach other sessions, change the
+            // session's time limits or leave the application's tables, and its catalogue.
+            {"SELECT pg_sleep(0)", false},
+            {"SELECT set_config('statement_timeout', '0', false)", false},
+            {"SELECT current_setting('statement_timeout')", false},
+            {"SELECT pg_terminate_backend(pg_backend_pid())", false},
+            {"SELECT pg_cancel_backend(0)", false},
+            {"SELECT pg_advisory_lock(1)", false},
+            {"SELECT lo_from_bytea(0, 'x')", false},
+            {"SELECT query_to_xml('select 1', true, true, '')", false},
+            {"SELECT count(*) FROM pg_settings", false},
+            {"SELECT count(*) FROM pg_stat_activity", false},
+            {"SELECT count(*) FROM pg_proc", false},
+            {"SELECT count(*) FROM information_schema.tables", false},
+            {"SELECT count(*) FROM pg_class", true},  // the names of the schema, which the service reads
         };
         for (const Case& c : cases) {
             PGresult* r = PQexec(conn, c.sql);
@@ -279,6 +294,31 @@ TEST(DataServiceStores, TheServicesRoleReachesTheApplicationsTablesOnly) {
         } catch (const std::runtime_error& e) {
             EXPECT_NE(std::string(e.what()).find("sysUserPasswords"), std::string::npos) << e.what();
         }
+    }
+    fs::remove_all(dir);
+}
+
+// A connection whose time limits were lifted (by whatever slipped past the
+// checks) still stops a statement at the service's limit: the limits are set
+// again in the transaction of every statement of the client.
+TEST(DataServiceStores, TimeLimitsLiftedOnAConnectionHoldAllTheSame) {
+    if (!OnPostgres()) GTEST_SKIP() << "the time limits of PostgreSQL";
+    const std::string dir = MakeTempDir();
+    {
+        DemoCopy copy(dir);
+        DatabaseOptions quick;
+        quick.statementTimeMs = quick.writeLockMs = 300;
+        PgStore store(copy.serviceConninfo(), quick);
+        auto s = store.acquire();
+        PQclear(PQexec(static_cast<PgSession&>(*s).handle(), "SET statement_timeout = 0; SET lock_timeout = 0"));
+        const std::string slow = "(SELECT count(*) FROM ListPars a, ListPars b, ListPars c, ListPars d, ListPars e) > 0";
+        const Outcome read = s->runClientSelect(TranslateSql("SELECT 1 AS x FROM tVehicles WHERE " + slow), 10);
+        EXPECT_TRUE(read.limit) << read.message;
+        EXPECT_EQ(read.message, messages::kInterrupted);
+        const Outcome write = s->runClientWrite(TranslateSql("UPDATE tVehicles SET KMS=0 WHERE idTVO=1 AND " + slow));
+        EXPECT_TRUE(write.limit) << write.message;
+        EXPECT_EQ(write.message, messages::WriteLockHeld(300));
+        EXPECT_EQ(s->query("SELECT KMS FROM tVehicles WHERE idTVO = 1").rows.at(0).at(0), "84500");
     }
     fs::remove_all(dir);
 }

@@ -21,7 +21,7 @@ using namespace stanor::dataservice::test;
 namespace {
 
 // Every key of a French keyboard, with and without Shift and AltGr, the dead
-// keys' letters and a line break ("€" has its own test: it cannot be stored).
+// keys' letters and a line break ("€" and the e-mail typography have their own test).
 const char* const kTyped =
     "²&é\"'(-è_çà)=~#{[|`\\^@]}azertyuiop$qsdfghjklmù*<wxcvbn,;:!"
     "AZERTYUIOP¨£QSDFGHJKLM%µ>WXCVBN?./§°+1234567890 ¤"
@@ -119,30 +119,63 @@ TEST_F(DataServiceTexts, AccentedLettersCompareWithoutRegardToCase) {
     EXPECT_EQ(count, QStringList{"1"});
 }
 
-TEST_F(DataServiceTexts, TextsThatLatin1CannotCarryAreRefusedNotAltered) {
+TEST_F(DataServiceTexts, FrenchTypographyIsStoredAndWhatTheCodePageCannotHoldIsRefused) {
     const long long clients = Count("tClients");
-    const std::string observations = Scalar("SELECT coalesce(CliObservations, '') FROM tClients WHERE idClient=2");
     struct Case {
         const char* what;
-        const char* endpoint;
-        const char* statement;  // UTF-8, sent in UTF-8
+        const char* text;     // UTF-8, sent as the client sends it
+        const char* refused;  // the code named by the refusal; nullptr: stored and answered intact
     } cases[] = {
-        {"euro sign in an update", "AxUpdate", "Update tClients set CliObservations='5 €' where (idClient=2)"},
-        {"oe ligature in an insert", "AxInsert", "Insert into tClients (CliNom, idClient) Values ('CŒUR', :NewID)"},
-        {"oe ligature in a search", "AxQuery", "SELECT idClient FROM tClients WHERE CliNom like '%25œ%25'"},
-        {"a character beyond the basic plane", "AxUpdate",
-         "Update tClients set CliObservations='\xF0\x9F\x9A\x97' where (idClient=2)"},
+        {"euro sign", "Reprise 15 000 €", nullptr},
+        {"ligatures and quotes of an e-mail", "Œuvre de ma sœur : “bien” … l’été – fin", nullptr},
+        {"a letter beyond the code page", "Kraków ā", "U+0101"},
+        {"a character beyond the basic plane", "\xF0\x9F\x9A\x97", "U+1F697"},
     };
     for (const Case& c : cases) {
-        const std::string body = Execute(c.endpoint, QString::fromUtf8(c.statement));
-        EXPECT_NE(LogItems(body).find("ISO-8859-1"), std::string::npos) << c.what << ": " << body;
-        EXPECT_EQ(body.find("RowsAffected"), std::string::npos) << c.what;
+        const QString typed = QString::fromUtf8(c.text);
+        const QString literal = stanor::records::SqlQuote(typed);
+        const std::string before = Scalar("SELECT coalesce(CliObservations, '') FROM tClients WHERE idClient=2");
+        const std::string update = Execute("AxUpdate", "Update tClients set CliObservations=" + literal + " where (idClient=2)");
+        const std::string insert = Execute("AxInsert", "Insert into tClients (CliNom, idClient) Values (" + literal + ", :NewID)");
+        if (!c.refused) {
+            ASSERT_EQ(LogItems(update) + LogItems(insert), "") << c.what;
+            EXPECT_EQ(Column("SELECT CliObservations FROM tClients WHERE idClient=2", "CliObservations"),
+                      QStringList{typed}) << c.what;
+            // Found again by a search holding the same characters.
+            EXPECT_EQ(Column("SELECT CliNom FROM tClients WHERE CliNom like '%25" + literal.mid(1, literal.size() - 2) + "%25'",
+                             "CliNom"),
+                      QStringList{typed}) << c.what;
+            continue;
+        }
+        for (const std::string& body : {update, insert}) {
+            EXPECT_NE(LogItems(body).find(c.refused), std::string::npos) << c.what << ": " << body;
+            EXPECT_NE(LogItems(body).find("Windows-1252"), std::string::npos) << c.what;
+            EXPECT_EQ(body.find("RowsAffected"), std::string::npos) << c.what;
+        }
+        EXPECT_EQ(Scalar("SELECT coalesce(CliObservations, '') FROM tClients WHERE idClient=2"), before) << c.what;
     }
-    EXPECT_NE(LogItems(Execute("AxUpdate", QString::fromUtf8("Update tClients set CliObservations='5 €' where (idClient=2)")))
-                  .find("U+20AC"),
-              std::string::npos);
-    EXPECT_EQ(Count("tClients"), clients);
-    EXPECT_EQ(Scalar("SELECT coalesce(CliObservations, '') FROM tClients WHERE idClient=2"), observations);
+    EXPECT_EQ(Count("tClients"), clients + 2);
+}
+
+TEST(DataServiceTextCodec, RequestsInTheWorkstationsCodePage) {
+    struct Case {
+        const char* bytes;  // as a workstation sends them, percent escapes decoded
+        const char* utf8;   // nullptr: refused
+    } cases[] = {
+        {"15 000 \x80", "15 000 €"},        {"s\x9Cur \x92\x85", "sœur ’…"},
+        {"\xE9t\xE9", "été"},               {"\xC3\xA9t\xC3\xA9", "été"},  // UTF-8 stays UTF-8
+        {"a\x81" "b", nullptr},              {"\x9D", nullptr},                 // undefined in the code page
+        {"a\x01" "b", nullptr},              {"\xC4\x81", nullptr},            // "ā": valid UTF-8, beyond the page
+    };
+    for (const Case& c : cases) {
+        const ClientText t = ReadClientText(c.bytes, "Le texte");
+        EXPECT_EQ(t.ok(), c.utf8 != nullptr) << c.bytes << " " << t.error;
+        if (c.utf8) {
+            EXPECT_EQ(t.utf8, c.utf8);
+            EXPECT_EQ(AnsiToUtf8(Utf8ToAnsi(t.utf8)).value_or("?"), t.utf8);  // answered as it came
+        }
+    }
+    EXPECT_EQ(Utf8ToAnsi("Œ € ā"), "\x8C \x80 ?");
 }
 
 // A database whose text indexes were ordered by SQLite's own NOCASE (made by an

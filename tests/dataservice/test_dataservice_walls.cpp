@@ -2,6 +2,7 @@
 // service over HTTP, on each store: a user of the demo dealership ALV and the
 // user of BRE each read and change only their own records, whichever way the
 // request reaches them; photos are numbered by the service and never replaced.
+#include "DemoPhotos.h"
 #include "ServiceFixture.h"
 
 #include <libpq-fe.h>
@@ -32,7 +33,12 @@ protected:
     static std::string Query(const char* user, const std::string& sql) {
         return As(user, "AxQuery?XMLC_OutputFormat=XML&SQL=" + sql);
     }
-    static std::string Upload(const char* user, const std::string& stem, long long number, const std::string& bytes) {
+    // A real photo (the service decodes it whole), one picture per seed.
+    static std::string Jpeg(unsigned seed) {
+        const std::vector<unsigned char> bytes = DrawCarJpeg(64, 48, seed);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    static std::string Upload(const char* user, const std::string& stem, long long number, unsigned seed) {
         const std::string idVO = std::to_string(std::stoll(stem.substr(1, stem.find('-') - 1)));
         const std::string sql = "INSERT INTO [tVO - Liens Images] (idImage, idVO, NumImage, NomImage, DateImage) "
                                 "VALUES (:NewID, " + idVO + ", " + std::to_string(number) + ", '" + stem +
@@ -40,9 +46,9 @@ protected:
         auto res = Client(TokenFor(user))->Post("/AxInsert",
                                   httplib::MultipartFormDataItems{{"NFImage", stem + ".jpg", "", ""},
                                                                   {"SQLExecute", sql, "", ""},
-                                                                  {"File", bytes, stem + ".jpg", "file"},
+                                                                  {"File", Jpeg(seed), stem + ".jpg", "file"},
                                                                   {"NFImageMini", stem + "m.jpg", "", ""},
-                                                                  {"File", bytes + "m", stem + "m.jpg", "file"}});
+                                                                  {"File", Jpeg(seed + 100), stem + "m.jpg", "file"}});
         return res ? res->body : std::string("(pas de réponse)");
     }
     static std::string Read(const std::string& file) {
@@ -149,24 +155,24 @@ TEST_F(DataServiceWalls, PostgresKeepsAFooledStatementToItsDealership) {
 
 TEST_F(DataServiceWalls, PhotosAreNumberedByTheServiceAndNeverReplaced) {
     // Two users add a photo to one vehicle at once, both asking for number 1: two photos.
-    auto first = std::async(std::launch::async, [] { return Upload("1", "V0001003-01", 1, "\xFF\xD8\xFF first"); });
-    auto second = std::async(std::launch::async, [] { return Upload("2", "V0001003-01", 1, "\xFF\xD8\xFF second"); });
+    auto first = std::async(std::launch::async, [] { return Upload("1", "V0001003-01", 1, 1); });
+    auto second = std::async(std::launch::async, [] { return Upload("2", "V0001003-01", 1, 2); });
     const std::string a = first.get(), b = second.get();
     EXPECT_EQ(LogItems(a), "");
     EXPECT_EQ(LogItems(b), "");
     EXPECT_EQ(Count("tVO - Liens Images", "idVO = 1003"), 2);
     const std::string one = Read("V0001003-01.jpg"), two = Read("V0001003-02.jpg");
     EXPECT_NE(one, two);
-    EXPECT_EQ(one + two == "\xFF\xD8\xFF first\xFF\xD8\xFF second" || one + two == "\xFF\xD8\xFF second\xFF\xD8\xFF first", true);
+    EXPECT_TRUE(one + two == Jpeg(1) + Jpeg(2) || one + two == Jpeg(2) + Jpeg(1));
     // The answer names the photo as stored.
     EXPECT_TRUE(a.find("<NomImage>V0001003-02</NomImage>") != std::string::npos ||
                 b.find("<NomImage>V0001003-02</NomImage>") != std::string::npos);
     // A linked photo asked for again keeps its file: the new one takes the next number.
     const std::string linked = Read("V0001001-01.jpg");
-    const std::string again = Upload("1", "V0001001-01", 1, "\xFF\xD8\xFF again");
+    const std::string again = Upload("1", "V0001001-01", 1, 3);
     EXPECT_NE(again.find("<NomImage>V0001001-03</NomImage>"), std::string::npos) << again;
     EXPECT_EQ(Read("V0001001-01.jpg"), linked);
-    EXPECT_EQ(Read("V0001001-03.jpg"), "\xFF\xD8\xFF again");
+    EXPECT_EQ(Read("V0001001-03.jpg"), Jpeg(3));
 
     const struct {
         const char* what;
@@ -180,7 +186,7 @@ TEST_F(DataServiceWalls, PhotosAreNumberedByTheServiceAndNeverReplaced) {
     };
     const long long links = Count("tVO - Liens Images");
     for (const auto& c : refused)
-        EXPECT_NE(LogItems(Upload(c.user, c.stem, std::stoll(std::string(c.stem).substr(9)), "\xFF\xD8\xFF x")), "")
+        EXPECT_NE(LogItems(Upload(c.user, c.stem, std::stoll(std::string(c.stem).substr(9)), 4)), "")
             << c.what;
     EXPECT_EQ(Count("tVO - Liens Images"), links);
     EXPECT_FALSE(std::filesystem::exists(images_ + "/V0001002-05.jpg"));

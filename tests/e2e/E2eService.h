@@ -30,8 +30,12 @@ class RunningService {
 public:
     // log, when given, receives the service's line per request (with its time).
     // clock, when given, is the service's "now" (the server date of the records).
+    // adjust, when given, changes the service's options last (TLS...).
+    // fixedPort, when given, is the one to bind: the service restarted where its
+    // clients left it (a free port otherwise).
     explicit RunningService(const QString& root, std::function<void(const std::string&)> log = {},
-                            dataservice::Clock clock = {})
+                            dataservice::Clock clock = {},
+                            const std::function<void(dataservice::ServiceOptions&)>& adjust = {}, int fixedPort = 0)
     {
         QDir().mkpath(root);
         dataservice::ServiceOptions o;
@@ -43,10 +47,12 @@ public:
             copy = std::make_unique<dataservice::test::DemoCopy>(root.toStdString());
             copy->configure(o);
         }
-        o.port = 0;
+        o.port = fixedPort;
         o.logRequests = bool(log);
         o.log = std::move(log);
         o.clock = std::move(clock);
+        if (adjust)
+            adjust(o);
         service = std::make_unique<dataservice::DataService>(o);
         port = service->start();
         thread = std::thread([this] { service->run(); });
@@ -57,7 +63,10 @@ public:
         if (thread.joinable())
             thread.join();
     }
-    QString baseHRef() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port); }
+    QString baseHRef() const
+    {
+        return QStringLiteral("%1://127.0.0.1:%2/").arg(QString::fromLatin1(service->scheme())).arg(port);
+    }
     // A session of a demo user ("1", "2", "3" or "9999"), for requests of the test's own.
     std::string token(const std::string& idUser = "1") const { return dataservice::test::SignIn(port, idUser); }
 

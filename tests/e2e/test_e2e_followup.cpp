@@ -35,8 +35,9 @@ TEST_F(FollowUpE2eTest, ANewActionTakesTheRememberedValuesAndIsStoredByMovingToA
     ASSERT_EQ(grid->rowCount(), 3);
     EXPECT_EQ(images(), "100");
     EXPECT_EQ(grid->cellData(0, AImage).hint, "pour enregistrer cette nouvelle action");
-    // Everything remembered, but the reminder's salesperson: the customer's own.
-    EXPECT_EQ(shown(0), "08/12/2026|MOREAU Anne|Essai|Offre||15/01/2027|BERNARD Luc|Information|Haute");
+    // Dated today, both salespeople the customer's own, the first priority;
+    // the rest remembered (the reminder still ahead).
+    EXPECT_EQ(shown(0), "09/12/2026|BERNARD Luc|Essai|Offre||15/01/2027|BERNARD Luc|Information|Basse");
     EXPECT_EQ(writes(), QStringList());
 
     typeInCell(0, AComment, QStringLiteral("Essai du Tiguan"));
@@ -46,7 +47,7 @@ TEST_F(FollowUpE2eTest, ANewActionTakesTheRememberedValuesAndIsStoredByMovingToA
     EXPECT_EQ(grid->currentRow(), 2);
     const QString id = row("SELECT max(idAction) FROM tActions");
     EXPECT_EQ(action(("idAction=" + id.toStdString()).c_str()),
-              id + "|08/12/2026|3|4|2|Essai du Tiguan|15/01/2027|2|3|3");
+              id + "|09/12/2026|2|4|2|Essai du Tiguan|15/01/2027|2|3|1");
     EXPECT_EQ(remembered(9), "3");
     EXPECT_EQ(remembered(8), "2");
     EXPECT_EQ(remembered(6), QString());
@@ -60,7 +61,7 @@ TEST_F(FollowUpE2eTest, ANewActionTakesTheRememberedValuesAndIsStoredByMovingToA
 
     // The next new action starts from this one.
     get<QAbstractButton>("JvXPBtnNewAction")->click();
-    EXPECT_EQ(shown(0), "08/12/2026|MOREAU Anne|Essai|Offre||15/01/2027|BERNARD Luc|Relance|Haute");
+    EXPECT_EQ(shown(0), "09/12/2026|BERNARD Luc|Essai|Offre||15/01/2027|BERNARD Luc|Relance|Basse");
 }
 
 TEST_F(FollowUpE2eTest, StoredByItsImageOrTheSaveButtonAndDeletedByItsImage) {

@@ -12,6 +12,7 @@
 #include "photos/PhotoSheet.h"
 
 #include <QFile>
+#include <QTimer>
 #include <QTreeWidget>
 
 using namespace e2e;
@@ -38,6 +39,7 @@ protected:
         run->set("FtpPublicHost", QString::fromStdString(ftp->host()));
         run->set("FtpAccount", QStringLiteral("stanor"));
         run->set("FtpNetrcFile", QString::fromStdString(ftp->netrcFile()));
+        run->set("TlsAuthorityFile", QString::fromStdString(ftp->authorityFile()));  // FTP over TLS
         folder = tmp.path() + QStringLiteral("/clichés");
         QDir().mkpath(folder + QStringLiteral("/rangement.jpg"));  // a folder: never listed
         QFile::copy(QStringLiteral(STANOR_TEST_PHOTOS "/msg_1024x768.jpg"), folder + u'/' + kRealPhoto);
@@ -145,7 +147,15 @@ TEST_F(PhotosE2e, APhotoOfTheFolderLinkedAsTheDefaultDownloadedBackThenUnlinked)
     EXPECT_EQ(photos::shownPicture(s.ImageVO).size(), QSize(640, 480));
     EXPECT_EQ(photos::shownPicture(s.ImageMini).size(), QSize(640, 480));
 
-    // Its link deleted: no default is left; the files stay on the server.
+    // Its link deleted after its question (No keeps it): no default is left;
+    // the files stay on the server.
+    run->dialogs.shown.clear();
+    run->dialogs.answers = {platform::MsgResult::No};
+    QTest::mouseClick(s.czCmdDeleteImageVO, Qt::LeftButton);
+    ASSERT_EQ(run->dialogs.shown.size(), 1u);
+    EXPECT_EQ(run->dialogs.shown[0].caption, QStringLiteral("Confirmation de Suppression"));
+    EXPECT_EQ(run->dialogs.shown[0].text, QString::fromUtf8("Veuillez confirmer la suppression du cliché ") + name);
+    EXPECT_EQ(links(1004), name);
     QTest::mouseClick(s.czCmdDeleteImageVO, Qt::LeftButton);
     EXPECT_EQ(form().LbDebugInfo0->text(), QString());
     EXPECT_EQ(linked(), QStringList());
@@ -313,9 +323,11 @@ TEST_F(PhotosE2e, ANumberTakenMeanwhileGivesThePhotoTheNextOne)
 
 TEST_F(PhotosE2e, AFailedTransferEndsInTheErrorBoxKeepsTheFilesAndLinksNothing)
 {
-    // The account's netrc file goes with the server when it stops: a copy stays.
+    // The account's netrc file and the authority go with the server when it stops: copies stay.
     const QString host = QString::fromStdString(ftp->host()), netrc = tmp.path() + QStringLiteral("/netrc");
+    const QString authority = tmp.path() + QStringLiteral("/authority.crt");
     ASSERT_TRUE(QFile::copy(QString::fromStdString(ftp->netrcFile()), netrc));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(ftp->authorityFile()), authority));
     struct Case {
         const char* what;
         std::function<void()> arrange;
@@ -331,6 +343,7 @@ TEST_F(PhotosE2e, AFailedTransferEndsInTheErrorBoxKeepsTheFilesAndLinksNothing)
          [&] {
              run->set("FtpPublicHost", host);
              run->set("FtpNetrcFile", netrc);
+             run->set("TlsAuthorityFile", authority);
              ftp.reset();
          },
          QStringLiteral("Connexion impossible au serveur FTP"), true, 2},
@@ -457,4 +470,30 @@ TEST_F(PhotosE2e, TheFolderComesBackFromTheSettingsFileAndACancelledPickerChange
     EXPECT_EQ(s.cListImageSource->topLevelItem(0)->text(0), QStringLiteral("dedans.jpg"));
     EXPECT_EQ(photos::IniRead(photos::PhotoSettingsFile(run->traceDir), "Options", "PathImages"), folder);
     EXPECT_FALSE(form().JvXPBtnSave->isEnabled());  // the folder is no field of the vehicle
+}
+
+TEST_F(PhotosE2e, PhotosWaitForAVehicleBeingCreatedAndStayWithTheVehicleTheyWereSentFor)
+{
+    photos::PhotoSheet& s = openPhotos("1", 1);
+    ASSERT_FALSE(linked().isEmpty());
+    // A vehicle being created: not the photos of the one shown before, and none sent to it.
+    form().JvXPBtnNewVOClick();
+    clickTab(kPhotosTab);
+    ASSERT_EQ(form().Tabs->currentIndex(), kPhotosTab);
+    EXPECT_EQ(linked(), QStringList());
+    select(s.cListImageSource, kRealPhoto);
+    EXPECT_FALSE(s.czCmdAssociateImage->isEnabled());
+    EXPECT_FALSE(s.czCmdDeleteImageVO->isEnabled());
+
+    // The demonstrator's photo on its way when the used vehicle is opened:
+    // linked to the demonstrator, never shown as the used vehicle's.
+    openPhotos("4", 3);
+    const QString usedVehicleLinks = links(1001);
+    QTimer::singleShot(0, &form(), [this] { run->reload({{"idTVO", QStringLiteral("1")}, {"idTypeVO", QStringLiteral("1")}}); });
+    associate(kRealPhoto);
+    EXPECT_EQ(links(1004), QStringLiteral("V0001004-01"));
+    EXPECT_EQ(defaultOf(1004), QStringLiteral("V0001004-01"));
+    EXPECT_EQ(links(1001), usedVehicleLinks);
+    EXPECT_EQ(text("cNVO"), QStringLiteral("1201"));
+    EXPECT_FALSE(linked().join(u',').contains(QStringLiteral("V0001004")));
 }

@@ -21,12 +21,21 @@ using namespace e2e;
 
 namespace {
 
+// The service's date: 9 December 2026, noon, so that the days in stock do not follow the calendar.
+dataservice::Clock serverDate()
+{
+    std::tm tm{};
+    tm.tm_year = 126, tm.tm_mon = 11, tm.tm_mday = 9, tm.tm_hour = 12, tm.tm_isdst = -1;
+    const auto fixed = std::chrono::system_clock::from_time_t(std::mktime(&tm));
+    return [fixed] { return fixed; };
+}
+
 class RecordViewE2e : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(tmp.isValid());
-        service = std::make_unique<RunningService>(tmp.path());
+        service = std::make_unique<RunningService>(tmp.path(), nullptr, serverDate());
         run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());
     }
     QString text(const char* name) { return run->text(QString::fromLatin1(name)); }

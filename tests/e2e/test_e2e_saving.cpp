@@ -230,7 +230,7 @@ TEST_F(SavingE2e, WireOrderOfOneSave)
     // A cost line pending on the grid, and a fixed-cost line due.
     QString costLine = QStringLiteral("Update [tVO - Frevo] set MontantHT=80 where (idFrevo=1)");
     std::vector<std::pair<int, bool>> costDone;
-    hooks.pendingCostLine = [&] { return records::PendingLine{costLine.isEmpty() ? 0 : 1, costLine, false, 0, {}}; };
+    hooks.pendingCostLine = [&] { return records::PendingLine{costLine.isEmpty() ? 0 : 1, costLine, false, 0, {}, {}}; };
     hooks.costLineSent = [&](int line, bool stored) {
         costDone.emplace_back(line, stored);
         if (stored)
@@ -253,7 +253,7 @@ TEST_F(SavingE2e, WireOrderOfOneSave)
     run->form.reset();
     auto& c = openCustomer("1");
     records::SaveHooks& ch = persistence().host().save;
-    records::PendingLine action{1, QStringLiteral("Update tActions set SujetAction=3 where (idAction=1)"), false, 4, {}};
+    records::PendingLine action{1, QStringLiteral("Update tActions set SujetAction=3 where (idAction=1)"), false, 4, {}, {}};
     std::pair<int, int> selected{0, 0};
     ch.pendingActionLine = [&] { return action; };
     ch.selectActionCell = [&](int line, int column) { selected = {line, column}; };

@@ -207,7 +207,7 @@ TEST(GridsActionLines, ValuesAsAnsweredAndShown) {
 
 TEST(GridsNewAction, TakesTheRememberedValues) {
     const LineColumns columns = describeActionColumns(actionRows());
-    const QDate today(2026, 12, 9);
+    const QDate today(2026, 12, 9), server(2026, 12, 9);
     struct Case {
         const char* what;
         std::map<QString, QString> remembered;
@@ -215,22 +215,26 @@ TEST(GridsNewAction, TakesTheRememberedValues) {
         const char* values;  // cells 1 to 10, "|" between
         const char* refused = "";
     };
+    // Dated today, the customer's salesperson twice, the first priority:
+    // with a type, a subject and a comment the action can be stored.
     const Case cases[] = {
-        {"nothing remembered yet: only the comment's default", {}, "2",
-         "|||||à rappeler||2||"},
-        {"the last action saved",
+        {"nothing remembered yet", {}, "2", "|09/12/2026|2|||à rappeler||2||1"},
+        {"the last action saved: its dates are not taken over, its reminder still ahead is",
          {{"sAct2", "08/12/2026"}, {"sAct3", "3"}, {"sAct4", "4"}, {"sAct5", "2"}, {"sAct6", "jamais"},
-          {"sAct7", "15/01/2027"}, {"sAct8", "3"}, {"sAct9", "3"}, {"sAct10", "1"}},
-         "2", "|08/12/2026|3|4|2|à rappeler|15/01/2027|2|3|1"},
+          {"sAct7", "15/01/2027"}, {"sAct8", "3"}, {"sAct9", "3"}, {"sAct10", "3"}},
+         "2", "|09/12/2026|2|4|2|à rappeler|15/01/2027|2|3|1"},
+        {"a remembered reminder already past is left out", {{"sAct7", "08/12/2026"}, {"sAct9", "2"}}, "3",
+         "|09/12/2026|3|||à rappeler||3|2|1", "sAct7"},
         {"remembered texts that fit no column are refused",
          {{"sAct2", "31/02/2026"}, {"sAct3", "BERNARD"}, {"sAct4", "2"}, {"sAct7", "demain"}}, "0",
-         "|||2||à rappeler||0||", "sAct2 sAct3 sAct7"},
+         "|09/12/2026|0|2||à rappeler||0||1", "sAct2 sAct3 sAct7"},
     };
     for (const Case& c : cases) {
         QStringList refused;
         const TsLine line = newActionLine(
             columns, [&c](const QString& name) { return c.remembered.count(name) ? c.remembered.at(name) : QString(); },
-            QLatin1String(c.aidCom), today, [&refused](int k, const QString&) { refused << rememberedName(k); });
+            QLatin1String(c.aidCom), today, server, demoLists(),
+            [&refused](int k, const QString&) { refused << rememberedName(k); });
         QStringList values;
         for (int k = 1; k <= kActionColumns; ++k) {
             values << line.cell(k).CurrentValue;
@@ -242,7 +246,8 @@ TEST(GridsNewAction, TakesTheRememberedValues) {
     // "now" as a default stands for today where no remembered value replaces it.
     LineColumns nowComment = columns;
     nowComment.header.cell(ColCommentaireAction).DefaultValue = QStringLiteral("Now");
-    EXPECT_EQ(newActionLine(nowComment, {}, {}, today).cell(ColCommentaireAction).CurrentValue, "09/12/2026");
+    EXPECT_EQ(newActionLine(nowComment, {}, {}, today, server, demoLists()).cell(ColCommentaireAction).CurrentValue,
+              "09/12/2026");
 }
 
 TEST(GridsNewAction, ASavedLineLeavesItsChangedValuesToRemember) {

@@ -126,19 +126,44 @@ TEST(GridsActionLine, InsertAndTheFirstEmptyMandatoryColumn) {
               "'Rappel demandé',#01/15/2027#,2,3,2, 2, :NewID)");
     EXPECT_EQ(s.SentCells.size(), 9u);
 
-    // Stored, then the reminder date emptied: an update, and the column missing again.
+    // Stored, then the reminder date emptied: an action without reminder.
     for (auto& d : line.Cells) d.LoadedValue = d.CurrentValue;
     line.cell(1).LoadedValue = line.cell(1).CurrentValue = QStringLiteral("5");
     line.cell(7).CurrentValue.clear();
     r.NewLine = false;
     s = TestActionUpdate(line, r);
     EXPECT_EQ(s.Statement, QStringLiteral("Update tActions set DateRelance=NULL where (idAction=5)"));
-    EXPECT_EQ(line.MissingColumn, 7);
+    EXPECT_EQ(line.MissingColumn, 0);
+    // The priority emptied: the column is missing.
+    line.cell(10).CurrentValue.clear();
+    s = TestActionUpdate(line, r);
+    EXPECT_EQ(line.MissingColumn, 10);
     // Its deletion is not held back by the empty column.
     r.Deletion = true;
     s = TestActionUpdate(line, r);
     EXPECT_EQ(s.Statement, QStringLiteral("Delete * from tActions where (idAction=5)"));
     EXPECT_EQ(line.MissingColumn, 0);
+}
+
+TEST(GridsCellValue, WhatACellCanStore) {
+    struct Case {
+        int type;
+        const char* typed;
+        const char* message;  // "" accepted
+    } cases[] = {
+        {5, "1 500,00", ""}, {5, "1.500,00", ""}, {5, "1500,5", ""}, {5, "-12", ""}, {5, "", ""},
+        {5, "1-50", "La valeur du champ \"MontantHT\" n'est pas un montant (par exemple 1 500,00)"},
+        {5, "1,5,0", "La valeur du champ \"MontantHT\" n'est pas un montant (par exemple 1 500,00)"},
+        {2, "Lustrage “intérieur” €", ""},
+        {2, "Kraków ā", "Le champ \"MontantHT\" ne peut pas être enregistré : contient le caractère « ā » (U+0101) "
+                        "que le service ne peut pas enregistrer"},
+        {1, "31/02/2026", ""},  // dates have their own rules
+    };
+    for (const Case& c : cases) {
+        const CellValueDecision d = acceptCellValue(c.type, QString::fromUtf8(c.typed), "MontantHT", "Contrôle");
+        EXPECT_EQ(d.refused, *c.message != 0) << c.typed;
+        EXPECT_EQ(d.message, QString::fromUtf8(c.message)) << c.typed;
+    }
 }
 
 TEST(GridsLineTable, WhichLinesWait) {

@@ -59,7 +59,7 @@ protected:
         writeFileBytes(local_.file("V0001234-03.jpg"), photo_);
         writeFileBytes(local_.file("V0001234-03m.jpg"), mini_);
     }
-    FtpEndpoint endpoint() const { return {server_->host(), "stanor", server_->netrcFile()}; }
+    FtpEndpoint endpoint() const { return {server_->host(), "stanor", server_->netrcFile(), server_->authorityFile()}; }
     std::string password() const {
         const std::string netrc = fileText(server_->netrcFile());
         return netrc.substr(netrc.rfind(' ') + 1, netrc.size() - netrc.rfind(' ') - 2);
@@ -118,11 +118,74 @@ TEST_F(FtpTransfer, BothFilesGoIntoThePhotoFolderInBinaryAndTheMemoFollows) {
 
     std::string all;
     for (const std::string& l : trace) all += l + "\n";
+    EXPECT_NE(all.find("> AUTH TLS"), std::string::npos) << all;
+    EXPECT_NE(all.find("> PROT P"), std::string::npos) << "the files go encrypted too\n" << all;
     EXPECT_NE(all.find("> TYPE I"), std::string::npos) << all;
     EXPECT_NE(all.find("> STOR V0001234-03m.jpg"), std::string::npos) << all;
     EXPECT_NE(all.find("> PASS ****"), std::string::npos) << all;
     EXPECT_EQ(all.find(password()), std::string::npos) << "the password reached the trace";
     EXPECT_EQ(std::count(trace.begin(), trace.end(), "> USER stanor"), 1) << "one connection for both files";
+}
+
+TEST(FtpEndpoint, PlainFtpOnlyToAnInternalAddressWhenTheDeploymentAllowsIt) {
+    struct Host {
+        const char* host;
+        bool internal;
+    } hosts[] = {
+        {"10.1.2.3", true},          {"10.1.2.3:2121", true},      {"172.16.0.1", true},
+        {"172.31.255.255", true},    {"172.32.0.1", false},        {"192.168.1.5:21", true},
+        {"192.169.1.5", false},      {"127.0.0.1:40000", true},    {"[::1]:2121", true},
+        {"::1", true},               {"[fd12::5]", true},          {"8.8.8.8", false},
+        {"100.64.0.1", false},       {"[2001:db8::1]:21", false},  {"ftp.garage.example", false},
+        {"localhost", false},        {"10.1.2.3.example", false},  {"", false},
+    };
+    for (const Host& h : hosts) EXPECT_EQ(isInternalAddress(h.host), h.internal) << h.host;
+
+    struct Row {
+        bool allowed;  // the deployment's setting
+        bool proxy;    // the internal address is chosen
+        bool plain;
+    } rows[] = {{true, true, true}, {true, false, false}, {false, true, false}};
+    for (const Row& r : rows) {
+        FtpDeployment d{"10.1.2.3", "ftp.garage.example", "stanor", "", "", "", r.allowed};
+        EXPECT_EQ(chooseFtpEndpoint(d, r.proxy).plainAllowed, r.plain) << r.allowed << r.proxy;
+    }
+}
+
+TEST_F(FtpTransfer, TheServerMustSpeakTlsWithACertificateOfABelievedAuthority) {
+    stanor::test::FtpServerProcess plain(STANOR_FTP_SERVER, {}, false);
+    ASSERT_TRUE(plain.running());
+    const std::string stranger = stanor::test::TestAuthority(local_.file("stranger")).certFile();
+    const std::string localhost = "localhost:" + std::to_string(server_->port());
+    struct Row {
+        const char* what;
+        FtpEndpoint endpoint;
+        const char* message;  // empty: sent
+    } rows[] = {
+        {"a server without TLS", {plain.host(), "stanor", plain.netrcFile(), server_->authorityFile()},
+         "n'offre pas de connexion chiffrée (TLS) : transfert refusé"},
+        {"plain allowed to an internal address", {plain.host(), "stanor", plain.netrcFile(), "", true}, ""},
+        {"the group's authority not named", {server_->host(), "stanor", server_->netrcFile()},
+         "son certificat n'est signé par aucune autorité reconnue"},
+        {"another authority", {server_->host(), "stanor", server_->netrcFile(), stranger},
+         "son certificat n'est signé par aucune autorité reconnue"},
+        {"another host name", {localhost, "stanor", server_->netrcFile(), server_->authorityFile()},
+         "son certificat est établi pour un autre nom"},
+        {"authority file missing", {server_->host(), "stanor", server_->netrcFile(), local_.file("absent.crt")},
+         "Fichier de l'autorité de certification du groupe introuvable"},
+    };
+    for (const Row& r : rows) {
+        memo_.clear();
+        try {
+            transferPhotoFiles(r.endpoint, local_.path().string(), "V0001234-03.jpg", memo);
+            EXPECT_STREQ(r.message, "") << r.what;
+        } catch (const FtpError& e) {
+            EXPECT_NE(std::string(e.what()).find(r.message), std::string::npos) << r.what << ": " << e.what();
+            EXPECT_TRUE(*r.message) << r.what << ": " << e.what();
+        }
+    }
+    EXPECT_EQ(readFileBytes(plain.remote("V0001234-03.jpg")), photo_);
+    EXPECT_FALSE(std::filesystem::exists(server_->remote("V0001234-03.jpg"))) << "nothing reached a server not believed";
 }
 
 TEST_F(FtpTransfer, FilesOfTheSameNameAreReplacedWhole) {
@@ -145,13 +208,14 @@ TEST_F(FtpTransfer, FailuresGiveAClearErrorAndTheMemoShowsHowFarItWent) {
         const char* message;
         std::vector<std::string> memo;
     } rows[] = {
-        {"wrong password", {server_->host(), "stanor", local_.file("wrong.netrc")}, "V0001234-03.jpg",
-         "Connexion refusée par le serveur FTP 127.0.0.1:", {}},
-        {"unknown account", {server_->host(), "inconnu", server_->netrcFile()}, "V0001234-03.jpg",
-         "pour le compte inconnu : vérifiez son mot de passe dans", {}},
-        {"no password file", {server_->host(), "stanor", local_.file("absent.netrc")}, "V0001234-03.jpg",
-         "Fichier des mots de passe FTP introuvable", {}},
-        {"unreachable server", {"127.0.0.1:" + std::to_string(closedPort()), "stanor", server_->netrcFile()},
+        {"wrong password", {server_->host(), "stanor", local_.file("wrong.netrc"), server_->authorityFile()},
+         "V0001234-03.jpg", "Connexion refusée par le serveur FTP 127.0.0.1:", {}},
+        {"unknown account", {server_->host(), "inconnu", server_->netrcFile(), server_->authorityFile()},
+         "V0001234-03.jpg", "pour le compte inconnu : vérifiez son mot de passe dans", {}},
+        {"no password file", {server_->host(), "stanor", local_.file("absent.netrc"), server_->authorityFile()},
+         "V0001234-03.jpg", "Fichier des mots de passe FTP introuvable", {}},
+        {"unreachable server",
+         {"127.0.0.1:" + std::to_string(closedPort()), "stanor", server_->netrcFile(), server_->authorityFile()},
          "V0001234-03.jpg", "Connexion impossible au serveur FTP 127.0.0.1:", {}},
         {"miniature missing", endpoint(), "V0001234-04.jpg", "Impossible de lire le fichier", {"..."}},
         {"no photo name", endpoint(), "V0001234-03", "Nom de cliché invalide", {}},

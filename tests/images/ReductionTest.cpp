@@ -1,10 +1,12 @@
 #include "TestImages.h"
 #include "images/Jpeg.h"
+#include "images/JpegSegments.h"
 #include "images/Reduction.h"
 #include "images/Resample.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 using namespace stanor::images;
@@ -107,4 +109,41 @@ TEST(Reduction, WritesBothFilesAndReportsProgress) {
     // An unreadable source writes nothing.
     EXPECT_THROW(ReductionJPG(dir.file("absent.jpg"), nullptr, "X.jpg", o), ImageError);
     EXPECT_FALSE(std::filesystem::exists(dir.file("X.jpg")));
+}
+
+// A phone stores the photo as its sensor saw it and says in the EXIF data how it was held: the
+// reduction stands it upright, as the preview and every viewer show it.
+TEST(Reduction, APhotoIsStoodUprightAsTheCameraWasHeld) {
+    // Stored 64 x 48: red top left, green top right, blue bottom left, white bottom right.
+    const std::uint8_t red[3] = {0, 0, 255}, green[3] = {0, 255, 0}, blue[3] = {255, 0, 0}, white[3] = {255, 255, 255};
+    Bitmap stored(64, 48);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            std::memcpy(stored.scanLine(y) + x * 3, y < 24 ? (x < 32 ? red : green) : (x < 32 ? blue : white), 3);
+    const auto exif = [](int orientation) {
+        // "Exif", an Intel-order TIFF header and one directory holding the orientation alone.
+        std::vector<std::uint8_t> p = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
+                                       0x12, 0x01, 3, 0, 1, 0, 0, 0, std::uint8_t(orientation), 0, 0, 0, 0, 0, 0, 0};
+        return std::vector<JpegSegment>{{0xE1, p}};
+    };
+    struct Row {
+        int orientation;
+        const char* corners;  // top left, top right, bottom left, bottom right as published
+    } rows[] = {
+        {0, "RGBW"},  // no EXIF data
+        {1, "RGBW"}, {2, "GRWB"}, {3, "WBGR"}, {6, "BRWG"}, {8, "GWRB"},
+    };
+    for (const Row& r : rows) {
+        const std::vector<std::uint8_t> jpeg = encodeJpegRows(
+            64, 48, [&](int y) { return stored.scanLine(y); }, {.quality = 95}, r.orientation ? exif(r.orientation)
+                                                                                            : std::vector<JpegSegment>{});
+        const ReducedPhoto out = reduceJpegData(jpeg.data(), jpeg.size());
+        ASSERT_EQ(out.photo.width(), 640);
+        std::string corners;
+        for (auto [x, y] : {std::pair{100, 80}, std::pair{540, 80}, std::pair{100, 400}, std::pair{540, 400}}) {
+            const std::uint8_t* p = out.photo.scanLine(y) + x * 3;
+            corners += p[0] > 128 ? (p[1] > 128 ? 'W' : 'B') : p[1] > 128 ? 'G' : 'R';
+        }
+        EXPECT_EQ(corners, r.corners) << "orientation " << r.orientation;
+    }
 }

@@ -53,10 +53,10 @@ TEST(RecordsPageStatement, UpdatesOfAPage) {
     frevo.RecordTable = QStringLiteral("tVO - Frevo");
     const Case cases[] = {
         {"nothing changed", 1, {key("idTVO", "1"), field("KMS", 4, "84500", "84500")}, vo, ""},
-        {"changes, in field order, types written by their forms", 1,
+        {"changes, in field order, types written by their forms; a date that is no date left out", 1,
          {key("idTVO", "1"), field("Commentaires", 2, "", "l'auto\r\n"), field("PrixVente", 5, "0.00", "1234,5"),
           field("MEC", 1, "01/02/2019", "31/02/2019"), field("KMS", 4, "84500", "")},
-         vo, "Update tVehicles set Commentaires='l''auto',PrixVente=1234.5,MEC=NULL,KMS=NULL where (idTVO=1)"},
+         vo, "Update tVehicles set Commentaires='l''auto',PrixVente=1234.5,KMS=NULL where (idTVO=1)"},
         {"skipped: FDM total, Frevo total emptied, read-only, value of another element", 1,
          {key("idTVO", "1"), field("FrevoTotFDM", 5, "0.00", "12.00"), field("FrevoFixe", 5, "0.00", ""),
           field("Site", 2, "NORD", "SUD", ";READONLY;"), field("MBrute", 5, "0.00", "9.00", ";CALCUL;", "MBrute")},
@@ -155,4 +155,15 @@ TEST(RecordsPageStatement, RefusedFieldsStayPendingAndOnlySentFieldsAreListed) {
     EXPECT_FALSE(only.pending());
     EXPECT_TRUE(only.SentFields.empty());
     EXPECT_EQ(only.traceLines(1).size(), 1);
+
+    // A record being created is not sent without one of its values.
+    RecordState creating = vehicle();
+    creating.FlagNewEnreg = true;
+    const PageStatement insert = TestPageUpdate(1, {field("NVO", 4, "", "1299"), field("Commentaires", 2, "", "ā")},
+                                                creating);
+    EXPECT_FALSE(insert.pending());
+    EXPECT_TRUE(insert.changed());
+    EXPECT_TRUE(insert.SentFields.empty());
+    ASSERT_EQ(insert.Refused.size(), 1u);
+    EXPECT_EQ(insert.Refused[0].FieldName, QStringLiteral("Commentaires"));
 }

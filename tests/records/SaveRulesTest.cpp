@@ -51,11 +51,12 @@ TEST(RecordsSaveRules, MandatoryFieldsOfEachVehicleKind) {
     for (const Case& c : cases) {
         QHash<QString, QString> v = complete;
         v[QLatin1String(c.control)] = QLatin1String(c.value);
-        EXPECT_EQ(FirstMissingVehicleField(QLatin1String(c.kind), texts(v)).toStdString(), c.fails)
+        EXPECT_EQ(MissingVehicleFields(QLatin1String(c.kind), texts(v)).value(0).toStdString(), c.fails)
             << c.kind << " " << c.control << "=" << c.value;
     }
-    // Several missing: the stock number first, then site, make, model, version type.
-    EXPECT_EQ(FirstMissingVehicleField(QStringLiteral("VN"), texts({{"cVNNVO", "1"}})), QStringLiteral("cVNSite"));
+    // Several missing: all of them, the stock number first, then site, make, model, version type.
+    EXPECT_EQ(MissingVehicleFields(QStringLiteral("VN"), texts({{"cVNNVO", "1"}})),
+              QStringList({"cVNSite", "cVNInfoMarque", "cVNInfoModele", "cVNInfoTypeVersion"}));
 }
 
 TEST(RecordsSaveRules, UsedVehicleDates) {
@@ -94,15 +95,34 @@ TEST(RecordsSaveRules, CustomerChecksFollowTheSheetShown) {
     struct Case {
         int page;
         bool rows;
+        bool creating;
         const QHash<QString, QString>* values;
-        const char* fails;
+        const char* fails;  // every control that fails, "," between
     } cases[] = {
-        {7, false, &none, "aSite"}, {7, false, &site, "aidCom"}, {7, false, &all, ""},
-        {8, true, &all, "vInfoModele"}, {8, false, &none, ""},  // no vehicle row: nothing to check
-        {8, true, &none, "vInfoMarque"}, {9, false, &none, ""},
+        {7, false, false, &none, "aSite,aidCom,aCliNom"}, {7, false, false, &site, "aidCom,aCliNom"},
+        {7, false, false, &all, ""},
+        {8, true, false, &all, "vInfoModele"}, {8, false, false, &none, ""},  // no vehicle row: nothing to check
+        {8, true, false, &none, "vInfoMarque,vInfoModele"}, {9, false, false, &none, ""},
+        // A customer being created is checked whole from any sheet.
+        {9, false, true, &none, "aSite,aidCom,aCliNom"}, {8, true, true, &site, "aidCom,aCliNom,vInfoMarque,vInfoModele"},
+        {9, false, true, &all, ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FirstMissingCustomerField(c.page, c.rows, texts(*c.values)).toStdString(), c.fails) << c.page;
+        EXPECT_EQ(MissingCustomerFields(c.page, c.rows, c.creating, texts(*c.values)).join(u','), c.fails) << c.page;
+}
+
+TEST(RecordsSaveRules, EveryMissingFieldIsNamed) {
+    const struct {
+        QList<MissingField> fields;
+        const char* text;
+    } cases[] = {
+        {{{"aSite", "Site"}}, "le champ « Site » est obligatoire"},
+        {{{"cNVO", "N° VO"}}, "le numéro de stock doit être un nombre différent de 0"},
+        {{{"aSite", "Site"}, {"aidCom", ""}}, "les champs « Site » et « aidCom » sont obligatoires"},
+        {{{"cNVO", "N° VO"}, {"cSite", " Site "}, {"cInfoMarque", "Marque"}},
+         "les champs « N° VO » (un nombre différent de 0), « Site » et « Marque » sont obligatoires"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MissingFieldsText(c.fields), QString::fromUtf8(c.text));
 }
 
 TEST(RecordsSaveRules, AnEmptyActionColumnIsNamedByItsCaption) {
@@ -121,6 +141,10 @@ TEST(RecordsSaveRules, AnEmptyActionColumnIsNamedByItsCaption) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ActionColumnFaultText(c.line, QString::fromUtf8(c.caption)), QString::fromUtf8(c.text)) << c.caption;
+    // Several empty: all named at once.
+    EXPECT_EQ(ActionColumnsFaultText(1, {"Type", "Sujet", "Commentaire"}),
+              QString::fromUtf8("les colonnes obligatoires « Type », « Sujet » et « Commentaire » de l'action 1 sont vides"));
+    EXPECT_EQ(ActionColumnsFaultText(2, {"Sujet"}), QString::fromUtf8("la colonne obligatoire « Sujet » de l'action 2 est vide"));
 }
 
 TEST(RecordsSaveRules, SitePreselectedForANewRecord) {

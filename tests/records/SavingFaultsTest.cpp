@@ -225,7 +225,7 @@ TEST_F(SavingFaults, RefreshMessageSavesFirstAndKeepsTheRecordOnFailure)
     f.OnMsgActualize();
     EXPECT_TRUE(state().FlagNewEnreg);
     EXPECT_EQ(text("cKMS"), QStringLiteral("5"));
-    EXPECT_TRUE(f.LbDebugInfo0->text().startsWith(QString::fromUtf8("Modifications non enregistrées : le numéro de stock")))
+    EXPECT_TRUE(f.LbDebugInfo0->text().startsWith(QString::fromUtf8("Modifications non enregistrées : les champs « N° VO »")))
         << f.LbDebugInfo0->text().toStdString();
     // Its defaults alone are no change of the user's: the record is left without a word.
     type("cKMS", QString());

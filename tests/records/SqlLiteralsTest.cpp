@@ -20,9 +20,11 @@ TEST(RecordsLiterals, ValueFormByDataType) {
         {SqlType::Date, "", "NULL"}, {SqlType::Text, "", "NULL"}, {SqlType::Decimal, "", "NULL"},
         {SqlType::Integer, "", "NULL"}, {0, "", "NULL"}, {SqlType::Decimal, "  ", "NULL"},
         {SqlType::Integer, " ", "NULL"},
-        // Dates month first; no date, the empty mask and day 0 are NULL.
+        // Dates month first; the empty mask and day 0 are NULL; a text that
+        // is no date is refused rather than written NULL over a stored date.
         {SqlType::Date, "15/03/2009", "#03/15/2009#"}, {SqlType::Date, "1/2/2009", "#02/01/2009#"},
-        {SqlType::Date, "31/02/2009", "NULL"}, {SqlType::Date, "__/__/____", "NULL"},
+        {SqlType::Date, "31/02/2024", nullptr}, {SqlType::Date, "15/03/20__", nullptr},
+        {SqlType::Date, "__/__/____", "NULL"}, {SqlType::Date, "hier", nullptr},
         {SqlType::Date, "30/12/1899", "NULL"}, {SqlType::Date, "29/02/2024", "#02/29/2024#"},
         // Texts: trimmed, quotes doubled, what a query string would cut escaped.
         {SqlType::Text, "l'auto", "'l''auto'"}, {SqlType::Text, " \t propre \r\n", "'propre'"},
@@ -32,7 +34,10 @@ TEST(RecordsLiterals, ValueFormByDataType) {
         {SqlType::Text, "\"R&D\" <x>", "'%22R%26D%22 %3Cx%3E'"},
         {SqlType::Text, "code %22", "'code %2522'"},  // a typed escape stays text
         {SqlType::Text, "clé #3; a\\b", "'clé #3; a\\b'"},
-        {SqlType::Text, "5 €", nullptr},  // ISO-8859-1 cannot carry it
+        // The system's code page holds the French typography; not beyond it.
+        {SqlType::Text, "Reprise 15 000 €", "'Reprise 15 000 €'"},
+        {SqlType::Text, "Œuvre “sœur” … l’été – fin", "'Œuvre “sœur” … l’été – fin'"},
+        {SqlType::Text, "Kraków ā", nullptr}, {SqlType::Text, "\u2603", nullptr},
         // Decimals: "," and blanks; not a number is refused.
         {SqlType::Decimal, "1234,5", "1234.5"}, {SqlType::Decimal, " 12.50 ", "12.50"},
         {SqlType::Decimal, "1 234,50", "1234.50"}, {SqlType::Decimal, "-3", "-3"},
@@ -41,8 +46,12 @@ TEST(RecordsLiterals, ValueFormByDataType) {
         // Integers as typed; not a whole number is refused.
         {SqlType::Integer, "42", "42"}, {SqlType::Integer, "84 500", "84500"},
         {SqlType::Integer, "12,5", nullptr}, {SqlType::Integer, "1 or 1=1", nullptr},
-        // Every other type unchanged.
-        {3, "True", "True"}, {0, "V0001002-01", "V0001002-01"},
+        // Yes/no: True, False or a whole number, nothing else.
+        {3, "True", "True"}, {3, "false", "False"}, {3, "-1", "-1"}, {3, "True,PrixVente=0", nullptr},
+        // Any other type: a plain number as it stands, any other text quoted,
+        // so that it can never reach another column.
+        {0, "12", "12"}, {0, "V0001002-01", "'V0001002-01'"}, {0, "1,PrixVente=0", "'1,PrixVente=0'"},
+        {9, "0 or 1=1", "'0 or 1=1'"},
     };
     for (const Case& c : cases) {
         const SqlLiteral v = SqlValue(c.type, QString::fromUtf8(c.value));

@@ -18,7 +18,7 @@ TEST(RulesDateChecks, LeavingADateField)
     const QString unreadable = "La valeur du champ \"Date d'entrée\" n'est pas une date valide (jj/mm/aaaa)";
     struct Row {
         const char* text; const char* loaded; const char* caption; DateRange range;
-        const char* message; const char* kept;   // no message: accepted as typed
+        const char* message; const char* kept;   // no message: accepted as typed; "*": no date
     };
     const Row rows[] = {
         {"15/11/2026", "", "Mise en circulation :", high, "", "15/11/2026"},
@@ -34,17 +34,18 @@ TEST(RulesDateChecks, LeavingADateField)
         {"14/11/2026", "", ":", low,   // no caption: the column names the field
          "La valeur du champ \"DateChamp\" doit être supérieure au \"15/11/2026\"", ""},
         {"31/12/2025", "", "Date d'entrée", {}, "", "31/12/2025"},   // no limits
-        // A text that is no date is refused aloud and the loaded value comes back.
-        {"15/13/2026", "02/02/2026", "Date d'entrée", both, "", "02/02/2026"},
-        {"15/11/____", "", "Date d'entrée", {}, "", ""},
+        // A text that is no date is refused aloud and stays, to be corrected.
+        {"15/13/2026", "02/02/2026", "Date d'entrée", both, "*", "15/13/2026"},
+        {"31/02/2024", "02/02/2026", "Date d'entrée", {}, "*", "31/02/2024"},
+        {"15/11/____", "", "Date d'entrée", {}, "*", "15/11/____"},
         {"__/__/____", "02/02/2026", "Date d'entrée", both, "", "__/__/____"},   // emptied
     };
     for (const Row& r : rows) {
         const DateFieldDecision d =
             TestDateChange({QString::fromUtf8(r.text), r.loaded, QString::fromUtf8(r.caption), "DateChamp"}, r.range);
-        const bool refused = *r.message || QString(r.kept) != r.text;
+        const bool refused = *r.message != 0;
         EXPECT_EQ(d.refused, refused) << r.text;
-        EXPECT_EQ(d.message, *r.message || !refused ? QString::fromUtf8(r.message) : unreadable) << r.text;
+        EXPECT_EQ(d.message, QString(r.message) == "*" ? unreadable : QString::fromUtf8(r.message)) << r.text;
         EXPECT_EQ(d.text, r.kept) << r.text;
         EXPECT_EQ(d.caption, refused ? kDateCheckCaption : QString()) << r.text;
     }

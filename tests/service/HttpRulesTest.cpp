@@ -20,7 +20,7 @@ TEST(HttpRules, TimeOutMarksLastMatchWins)
         EXPECT_EQ(TimeoutMark(c.body), QString(c.mark)) << c.body;
 }
 
-TEST(HttpRules, AddressesAreFinishedAndSentAsLatin1)
+TEST(HttpRules, AddressesAreFinishedAndSentInTheSystemCodePage)
 {
     EXPECT_EQ(FinishGetUrl("h/AxQuery?SQL=a b#c+d", ""), "h/AxQuery?SQL=a%20b%23c+d&idClient=");
     EXPECT_EQ(FinishGetUrl("h/x?a=1", "-1"), "h/x?a=1&idClient=-1");
@@ -32,8 +32,10 @@ TEST(HttpRules, AddressesAreFinishedAndSentAsLatin1)
         {"x?SQL=select 'Pourquoi ?'&b=??", "x?SQL=select%20'Pourquoi%20%3F'&b=%3F%3F"},
         {"x/y?", "x/y?"},
         {"x/y", "x/y"},
-        // Beyond Latin-1 the whole address goes in UTF-8, "é" included.
-        {"x?a=é€œ", "x?a=%C3%A9%E2%82%AC%C5%93"},
+        // The system's code page: "€" and "œ" in the bytes ISO-8859-1 leaves unused.
+        {"x?a=é€œ’…", "x?a=%E9%80%9C%92%85"},
+        // Beyond it the whole address goes in UTF-8, "é" included, to be refused by name.
+        {"x?a=éā", "x?a=%C3%A9%C4%81"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(WireUrl(EscapeBlanksAndHashes(QString::fromUtf8(c.url))), QByteArray(c.wire)) << c.url;

@@ -1,9 +1,9 @@
 #pragma once
 // A real HTTP server on a free loopback port, run on its own thread, that
-// answers from a script and records every request it receives. Asked to
-// (requireSession), it also asks for a session as the data service does:
-// "AxLogin" with the right password answers a token, any other request
-// without it is answered 401.
+// answers from a script and records every request it receives; HTTPS when
+// given a certificate and its key. Asked to (requireSession), it also asks for
+// a session as the data service does: "AxLogin" with the right password
+// answers a token, any other request without it is answered 401.
 
 #include <httplib.h>
 
@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -31,25 +32,33 @@ class TestServer {
 public:
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
-    TestServer()
+    explicit TestServer(const std::string& certFile = {}, const std::string& keyFile = {})
+        : secure_(!certFile.empty())
     {
+        if (secure_)
+            server_ = std::make_unique<httplib::SSLServer>(certFile.c_str(), keyFile.c_str());
+        else
+            server_ = std::make_unique<httplib::Server>();
         auto route = [this](const httplib::Request& req, httplib::Response& res) { serve(req, res); };
-        server_.Get(".*", route);
-        server_.Post(".*", route);
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
+        server_->Get(".*", route);
+        server_->Post(".*", route);
+        port_ = server_->bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_->listen_after_bind(); });
+        while (!server_->is_running())
             std::this_thread::yield();
     }
     ~TestServer()
     {
         release();
-        server_.stop();
+        server_->stop();
         thread_.join();
     }
 
     int port() const { return port_; }
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
+    QString base() const
+    {
+        return QStringLiteral("%1://127.0.0.1:%2/").arg(secure_ ? QStringLiteral("https") : QStringLiteral("http")).arg(port_);
+    }
 
     // Answers given in turn; the last one is repeated.
     void answers(std::vector<std::string> bodies)
@@ -141,7 +150,8 @@ private:
 
     std::string currentToken() const { return "jeton-de-session-de-test-" + std::to_string(sessions_); }
 
-    httplib::Server server_;
+    bool secure_ = false;
+    std::unique_ptr<httplib::Server> server_;
     int port_ = 0;
     std::string password_;
     int sessions_ = 1;

@@ -23,6 +23,29 @@ TEST(DecodeXmlText, ReplacesInOrderWithOrWithoutLineBreaks)
     }
 }
 
+TEST(AnsiText, TheSystemCodePageHoldsFrenchTypography)
+{
+    struct Case { const char* text; const char* bytes; const char* beyond; } cases[] = {
+        {"Reprise 15 000 €", "Reprise 15 000 \x80", ""},
+        {"Œuvre sœur “à” l’été … – —", "\x8Cuvre s\x9Cur \x93\xE0\x94 l\x92\xE9t\xE9 \x85 \x96 \x97", ""},
+        {"ÿ µ ¤ «»", "\xFF \xB5 \xA4 \xAB\xBB", ""},
+        {"Kraków ā", "Krak\xF3w ?", "ā"},
+        {"\xF0\x9F\x9A\x97!", "?!", "\xF0\x9F\x9A\x97"},  // one "?" for a character beyond the first plane
+        // A byte the page leaves undefined reads as its C1 control, which is written back as
+        // that byte but is no character a user may store.
+        {"\xC2\x81", "\x81", "\xC2\x81"},
+    };
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        EXPECT_EQ(ToAnsi(text), QByteArray(c.bytes)) << c.text;
+        EXPECT_EQ(FirstBeyondAnsi(text), QString::fromUtf8(c.beyond)) << c.text;
+        if (!*c.beyond) EXPECT_EQ(FromAnsi(ToAnsi(text)), text) << c.text;
+    }
+    EXPECT_EQ(CharacterName(QString::fromUtf8("ā")), QString::fromUtf8("« ā » (U+0101)"));
+    EXPECT_EQ(CharacterName(QString::fromUtf8("\xF0\x9F\x9A\x97")), QString::fromUtf8("« \xF0\x9F\x9A\x97 » (U+1F697)"));
+    EXPECT_EQ(CharacterName(QString(QChar(0x81))), QStringLiteral("U+0081"));
+}
+
 TEST(GetToken, CountsFieldsBySeparators)
 {
     struct Case { const char* text; int index; const char* token; } cases[] = {

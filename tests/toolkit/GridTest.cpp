@@ -184,6 +184,9 @@ TEST(Grid, AmountsAreShownWithTheirFormat) {
         {"12,5", "12.5"},         {"1 234,50", "1234.50"}, {"1,234.5", "1234.5"},
         {"-0,5", "-0.5"},         {"abc", "abc"},          {"", ""},
         {"1\u00a0000,25", "1000.25"},
+        // French typing: the last mark is the decimal one.
+        {"1.500,00", "1500.00"},  {"1500,5", "1500.5"},    {"1500.50", "1500.50"},
+        {"1.234.567", "1234567"}, {"1-50", "1-50"},       {"1,5,0", "1,5,0"},
     };
     for (auto n : numbers)
         EXPECT_EQ(normalizeNumber(QString::fromUtf8(n.typed)), QString::fromUtf8(n.stored)) << n.typed;
