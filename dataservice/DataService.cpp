@@ -365,6 +365,7 @@ void DataService::routes() {
             else if (endpoint == "AxInfoVO") body = endpoints_->infoVO(caller, p);
             else if (endpoint == "AxInfoCL") body = endpoints_->infoCL(caller, p);
             else if (endpoint == "AxQuery") body = endpoints_->query(caller, p);
+            else if (endpoint == "AxHistory") body = endpoints_->history(caller, p);
             else if (endpoint == "AxUpdate" || endpoint == "AxInsert") body = endpoints_->execute(caller, p, endpoint);
             else if (endpoint == "ReportPDF") {
                 if (!p.error.empty()) {

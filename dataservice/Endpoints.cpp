@@ -1,5 +1,6 @@
 #include "Endpoints.h"
 
+#include "History.h"
 #include "PhotoFiles.h"
 #include "InsertKeys.h"
 #include "WriteRules.h"
@@ -309,26 +310,77 @@ std::string Endpoints::query(const Caller& caller, const QueryParams& p) {
     return out.finish();
 }
 
-std::string Endpoints::runWrite(Session& s, const TranslatedSql& sql, const std::string& root,
-                                const Session::BeforeCommit& beforeCommit,
+std::string Endpoints::nowUtc() const {
+    std::time_t t = std::chrono::system_clock::to_time_t(clock_());
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char now[24];
+    std::strftime(now, sizeof now, "%Y-%m-%d %H:%M:%S", &tm);
+    return now;
+}
+
+Outcome Endpoints::recordedWrite(Session& s, const Caller& caller, const TranslatedSql& sql,
+                                 const Session::BeforeCommit& also, const Session::BeforeStatement& check) {
+    ChangeRecorder history(sql, caller.userId, nowUtc());
+    return s.runClientWrite(
+        sql,
+        [&](Session& session, const Outcome& done) {
+            if (also)
+                if (std::string why = also(session, done); !why.empty()) return why;
+            return history.after(session, done);
+        },
+        [&](Session& session) {
+            if (check)
+                if (std::string why = check(session); !why.empty()) return why;
+            return history.before(session);
+        });
+}
+
+std::string Endpoints::runWrite(Session& s, const Caller& caller, const TranslatedSql& sql, const std::string& root,
                                 const Session::BeforeStatement& check) {
     if (sql.kind == StatementKind::Select)
         return Failure(root, "Instruction refusée : " + root + " n'exécute que INSERT, UPDATE et DELETE");
-    const Outcome o = s.runClientWrite(sql, beforeCommit, check);
+    const Outcome o = recordedWrite(s, caller, sql, {}, check);
     if (o.limit) return limitFailure(root, o.message);
-    return writeAnswer(sql, root, o, false);
+    return writeAnswer(s, sql, root, o, false);
 }
 
-std::string Endpoints::writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o,
+std::string Endpoints::writeAnswer(Session& s, const TranslatedSql& sql, const std::string& root, const Outcome& o,
                                    bool replayed, const Extra& outParams) {
     XmlAnswer out(Root(root));
     if (!o.ok()) {
         out.logItem(o.message);
         return out.finish();
     }
-    // An update that found no row stored nothing: saying so keeps the change pending on the client.
-    if (sql.kind == StatementKind::Update && o.changes == 0)
-        out.logItem("Aucun enregistrement n'a été modifié : l'enregistrement visé n'existe pas (ou plus)");
+    // An update that found no row stored nothing: saying so keeps the change
+    // pending on the client. When its row is still there, a colleague changed
+    // the values it replaces: the stored ones are answered, with who changed
+    // them last and when, so that the user can choose.
+    if (sql.kind == StatementKind::Update && o.changes == 0) {
+        const Conflict conflict = ConflictOf(s, sql);
+        if (conflict.found && !conflict.deleted) {
+            out.logItem("Aucun enregistrement n'a été modifié : l'enregistrement a été changé entre-temps par "
+                        "un autre utilisateur");
+        } else {
+            out.logItem("Aucun enregistrement n'a été modifié : l'enregistrement visé n'existe pas (ou plus)");
+        }
+        if (conflict.found) {
+            out.open("Conflict");
+            out.element("Deleted", conflict.deleted ? "True" : "False");
+            out.open("ConflictFieldS");
+            for (const ConflictField& f : conflict.fields) {
+                out.open("ConflictField");
+                out.element("Column", f.column);
+                out.element("Value", f.value);
+                out.element("UserID", f.userId);
+                out.element("UserName", f.userName);
+                out.element("When", f.when);
+                out.close("ConflictField");
+            }
+            out.close("ConflictFieldS");
+            out.close("Conflict");
+        }
+    }
     out.element("RowsAffected", std::to_string(o.changes));
     if (o.hasNewId || o.hasNewIdBis) {
         out.open("OutParams");
@@ -357,28 +409,45 @@ std::string Endpoints::execute(const Caller& caller, const QueryParams& p, const
     if (!write) return Failure(endpoint, why);
     // The rights are checked inside the write's transaction, on the rows it touches.
     const Session::BeforeStatement check = [&](Session& in) { return gate_.check(in, user, *write); };
-    if (endpoint == "AxInsert" && p.has("InsertKey")) return keyedInsert(*s, sql, p.get("InsertKey"), check);
-    return runWrite(*s, sql, endpoint, {}, check);
+    if (endpoint == "AxInsert" && p.has("InsertKey")) return keyedInsert(caller, *s, sql, p.get("InsertKey"), check);
+    return runWrite(*s, caller, sql, endpoint, check);
 }
 
-std::string Endpoints::keyedInsert(Session& s, const TranslatedSql& sql, const std::string& key,
+std::string Endpoints::keyedInsert(const Caller& caller, Session& s, const TranslatedSql& sql, const std::string& key,
                                    const Session::BeforeStatement& check) {
     if (!IsInsertKey(key)) return Failure("AxInsert", "Clé d'insertion invalide : \"" + key.substr(0, 70) + "\"");
     if (sql.kind != StatementKind::Insert)
         return Failure("AxInsert", "Instruction refusée : une clé d'insertion n'accompagne qu'un INSERT");
-    if (std::optional<Outcome> first = FindInsertKey(s, key)) return writeAnswer(sql, "AxInsert", *first, true);
-    std::time_t t = std::chrono::system_clock::to_time_t(clock_());
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char now[24];
-    std::strftime(now, sizeof now, "%Y-%m-%d %H:%M:%S", &tm);
-    Outcome o = s.runClientWrite(
-        sql, [&](Session& in, const Outcome& done) { return RememberInsertKey(in, key, done, now); }, check);
+    if (std::optional<Outcome> first = FindInsertKey(s, key)) return writeAnswer(s, sql, "AxInsert", *first, true);
+    const std::string now = nowUtc();
+    Outcome o = recordedWrite(
+        s, caller, sql, [&](Session& in, const Outcome& done) { return RememberInsertKey(in, key, done, now); }, check);
     // Two attempts in flight at once: the one that committed first answers for both.
     if (!o.ok())
-        if (std::optional<Outcome> first = FindInsertKey(s, key)) return writeAnswer(sql, "AxInsert", *first, true);
+        if (std::optional<Outcome> first = FindInsertKey(s, key)) return writeAnswer(s, sql, "AxInsert", *first, true);
     if (o.limit) return limitFailure("AxInsert", o.message);
-    return writeAnswer(sql, "AxInsert", o, false);
+    return writeAnswer(s, sql, "AxInsert", o, false);
+}
+
+std::string Endpoints::history(const Caller& caller, const QueryParams& p) {
+    if (!p.error.empty()) return Failure("AxHistory", p.error);
+    const std::string key = p.get("Key");
+    const RecordTable* table = FindRecordTable(p.get("Table"));
+    if (!table || !*table->key)
+        return Failure("AxHistory", "Table inconnue de l'historique : \"" + p.get("Table").substr(0, 60) + "\"");
+    if (!IsInteger(key)) return Failure("AxHistory", "Clé invalide : \"" + key.substr(0, 30) + "\"");
+    // The history of a record is read as the record is: by its dealership only.
+    auto s = session(caller);
+    const Outcome seen = s->runClientSelect(
+        TranslateSql(std::string("SELECT ") + table->key + " FROM [" + table->table + "] WHERE " + table->key + "=" + key), 1);
+    if (!seen.ok()) return Failure("AxHistory", seen.message);
+    ResultSet rows = seen.rows.rows.empty() ? ResultSet{} : s->history(table->table, key);
+    for (auto& row : rows.rows)
+        for (size_t c = 0; c < rows.columns.size(); ++c)
+            if (rows.columns[c] == "When") row[c] = IsoUtc(row[c]);
+    XmlAnswer out(Root("AxHistory"));
+    writeRows(out, "HistoryS", "History", rows);
+    return out.finish();
 }
 
 std::string Endpoints::upload(const Caller& caller, const std::vector<FormPart>& parts) {
@@ -459,10 +528,11 @@ std::string Endpoints::upload(const Caller& caller, const std::vector<FormPart>&
         }
         return files.putInPlace();
     };
-    const Outcome o = s->runClientWrite(sql, linkThenFiles, rightsFirst);
+    const Outcome o = recordedWrite(*s, caller, sql, linkThenFiles, rightsFirst);
     if (o.ok()) files.keep();
     else files.takeBack();
-    return writeAnswer(sql, "AxInsert", o, false, {{"NomImage", stem}, {"NumImage", std::to_string(number)}});
+    if (o.limit) return limitFailure("AxInsert", o.message);
+    return writeAnswer(*s, sql, "AxInsert", o, false, {{"NomImage", stem}, {"NumImage", std::to_string(number)}});
 }
 
 std::string Endpoints::sendSms(const Caller& /*caller*/, const std::vector<FormPart>& parts) {

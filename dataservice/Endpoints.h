@@ -46,6 +46,10 @@ public:
     // The photo upload to "AxInsert": the link row and both files, all or
     // nothing; the files must be the named photo of the vehicle of the row.
     std::string upload(const Caller& caller, const std::vector<FormPart>& parts);
+    // "AxHistory": the changes of a record (Table=tVehicles or tClients, Key=
+    // its key) with those of its lines, or of one line (Table=its table),
+    // as "HistoryS"/"History" rows, newest first.
+    std::string history(const Caller& caller, const QueryParams& p);
     // Development stand-in of the text-message gateway: records the message.
     std::string sendSms(const Caller& caller, const std::vector<FormPart>& parts);
 
@@ -67,12 +71,18 @@ private:
     void writeUser(XmlAnswer& out, Session& s, const std::string& userId, std::string& concession);
     void writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
                    const Extra& extra = {});
-    std::string runWrite(Session& s, const TranslatedSql& sql, const std::string& root,
-                         const Session::BeforeCommit& beforeCommit = {}, const Session::BeforeStatement& check = {});
-    std::string writeAnswer(const TranslatedSql& sql, const std::string& root, const Outcome& o, bool replayed,
-                            const Extra& outParams = {});
-    std::string keyedInsert(Session& s, const TranslatedSql& sql, const std::string& key,
+    std::string runWrite(Session& s, const Caller& caller, const TranslatedSql& sql, const std::string& root,
+                         const Session::BeforeStatement& check = {});
+    // A write of the client with the record of its changes, in one transaction;
+    // `also` runs before the commit too, `check` (the rights) before the statement.
+    Outcome recordedWrite(Session& s, const Caller& caller, const TranslatedSql& sql,
+                          const Session::BeforeCommit& also = {}, const Session::BeforeStatement& check = {});
+    std::string writeAnswer(Session& s, const TranslatedSql& sql, const std::string& root, const Outcome& o,
+                            bool replayed, const Extra& outParams = {});
+    std::string keyedInsert(const Caller& caller, Session& s, const TranslatedSql& sql, const std::string& key,
                             const Session::BeforeStatement& check);
+    // Now, UTC "yyyy-mm-dd hh:mm:ss", by the service's clock.
+    std::string nowUtc() const;
 
     Store& db_;
     std::string imagesDir_;

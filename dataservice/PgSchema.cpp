@@ -100,14 +100,33 @@ const char* const kReservedFunctions =
     "CREATE FUNCTION stanor_touch_session(p_digest text, p_now text) RETURNS void LANGUAGE sql VOLATILE"
     " SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
     " AS $$ UPDATE \"sysSessions\" SET \"LastUsed\" = p_now WHERE \"TokenHash\" = p_digest"
-    " AND \"LastUsed\" < p_now $$;";
+    " AND \"LastUsed\" < p_now $$;"
+    // The history of changes: the role adds rows and reads a record's, and
+    // holds no right on the table itself, so that no request can change them.
+    "CREATE FUNCTION stanor_add_history(p_changed text, p_user text, p_table text, p_key text,"
+    " p_record_table text, p_record_key text, p_column text, p_old text, p_new text) RETURNS void"
+    " LANGUAGE sql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ INSERT INTO \"sysHistory\" (\"Changed\", \"idUser\", \"TableName\", \"KeyValue\","
+    " \"RecordTable\", \"RecordKey\", \"ColumnName\", \"OldValue\", \"NewValue\")"
+    " VALUES (p_changed, nullif(p_user, '')::bigint, p_table, p_key, p_record_table, p_record_key, p_column,"
+    " p_old, p_new) $$;"
+    "CREATE FUNCTION stanor_history(p_table text, p_key text) RETURNS TABLE(\"When\" text, \"UserID\" text,"
+    " \"UserName\" text, \"TableName\" text, \"KeyValue\" text, \"Column\" text, \"OldValue\" text,"
+    " \"NewValue\" text) LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, @SCHEMA@"
+    " AS $$ SELECT h.\"Changed\", coalesce(h.\"idUser\"::text, ''), coalesce(u.\"Name_\"::text, ''),"
+    " h.\"TableName\", coalesce(h.\"KeyValue\", ''), h.\"ColumnName\", coalesce(h.\"OldValue\", ''),"
+    " coalesce(h.\"NewValue\", '') FROM \"sysHistory\" h LEFT JOIN \"tUsers\" u ON u.\"idUser\" = h.\"idUser\""
+    " WHERE (h.\"RecordTable\" = p_table AND h.\"RecordKey\" = p_key)"
+    " OR (h.\"TableName\" = p_table AND h.\"KeyValue\" = p_key) ORDER BY h.\"idHistory\" DESC $$;";
 const char* const kReservedNames[] = {"stanor_user(text)", "stanor_user_groups(text)", "stanor_option_dates(text)",
                                       "stanor_tab_descriptions(text)", "stanor_log_text_message(text, text)",
                                       "stanor_insert_key(text)",
                                       "stanor_remember_insert_key(text, text, text, text, text)",
                                       "stanor_credentials(text)",
                                       "stanor_open_session(text, text, text, text, text, text)",
-                                      "stanor_session(text, text, text)", "stanor_touch_session(text, text)"};
+                                      "stanor_session(text, text, text)", "stanor_touch_session(text, text)",
+                                      "stanor_add_history(text, text, text, text, text, text, text, text, text)",
+                                      "stanor_history(text, text)"};
 
 struct Column {
     std::string name, pgType;
@@ -132,6 +151,11 @@ std::vector<Table> ServiceTables() {
         c.notNull = notNull;
         return c;
     };
+    auto key = [&](const char* name) {
+        Column c = column(name, "bigint", true);
+        c.integerKey = true;
+        return c;
+    };
     return {
         {"sysInsertKeys",
          {column("InsertKey", "text", false), column("NewID", "bigint", false), column("NewIDbis", "bigint", false),
@@ -145,6 +169,12 @@ std::vector<Table> ServiceTables() {
          {column("TokenHash", "text", false), column("idUser", "bigint", true), column("Created", "text", true),
           column("LastUsed", "text", true), column("Address", "text", false)},
          {"TokenHash"}, false, false},
+        {"sysHistory",
+         {key("idHistory"), column("Changed", "text", true), column("idUser", "bigint", false),
+          column("TableName", "text", true), column("KeyValue", "text", false), column("RecordTable", "text", false),
+          column("RecordKey", "text", false), column("ColumnName", "text", true), column("OldValue", "text", false),
+          column("NewValue", "text", false)},
+         {"idHistory"}, false, false},
     };
 }
 
@@ -462,6 +492,9 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
     for (const Table& t : tables)
         if (t.inFile)
             for (const std::string& sql : CreateIndexes(file, t, options)) pg.run(sql);
+    // A record's history is read by its record and by its rows.
+    pg.run("CREATE INDEX IF NOT EXISTS \"sysHistory_Record\" ON \"sysHistory\" (\"RecordTable\", \"RecordKey\");"
+           "CREATE INDEX IF NOT EXISTS \"sysHistory_Row\" ON \"sysHistory\" (\"TableName\", \"KeyValue\")");
     for (const auto& [table, column] : kSearchedColumns) {
         const auto found = byName.find(LowerAscii(table));
         if (found == byName.end()) continue;

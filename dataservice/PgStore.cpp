@@ -1,6 +1,8 @@
 #include "PgStore.h"
 
 #include "DealershipScope.h"
+#include "History.h"
+
 #include "TextCodec.h"
 
 #include <libpq-fe.h>
@@ -465,41 +467,35 @@ Outcome PgSession::runClientSelect(const TranslatedSql& statement, size_t maxRow
 }
 
 Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit,
-                                  const BeforeStatement& check) {
+                                  const BeforeStatement& beforeStatement) {
     if (auto refused = RefuseClientWrite(statement)) return *refused;
     const PgStatement pg = RenderClientSql(statement, *names_);
     if (!pg.ok()) return NotWritten(pg);
     // The statement holds the rows it writes no longer than the write limit,
     // set in its own transaction, which acts for the request's user (the
-    // dealership wall); a row another write holds is waited for half of it,
-    // then the request may be repeated (WAIT_TIMEOUT). Without a check and a
-    // step before the commit, the statement commits in the same exchange;
-    // the check of the rows it names runs inside that transaction before the
-    // statement, the step before the commit after it.
+    // dealership wall); a row another write holds is waited for half
+    // of it, then the request may be repeated (WAIT_TIMEOUT). Alone, the
+    // statement commits in the same exchange; with a step before the
+    // statement (the rights of the user on the rows it names, the rows it
+    // replaces, read and locked) or before the commit,
+    // those steps run inside its transaction, under the same limits.
+    const bool steps = beforeCommit || beforeStatement;
     const std::string begin = actingBegin(options_.writeLockMs, std::max(1, options_.writeLockMs / 2));
-    if (check) {
-        Outcome started = exchange(begin, statement.kind, options_.writeLockMs, 0, SIZE_MAX);
-        if (!started.ok()) return started;
-        std::string why;
-        try {
-            why = check(*this);
-        } catch (const DatabaseBusy&) {
+    Outcome outcome;
+    if (beforeStatement) {
+        outcome = exchange(begin, statement.kind, options_.writeLockMs, 1, SIZE_MAX);
+        if (!outcome.ok()) return outcome;
+        if (std::string why = RunWriteStep([&] { return beforeStatement(*this); }); !why.empty()) {
             rollback();
-            started.status = Outcome::Status::Busy;
-            started.message = messages::kBusy;
-            return started;
-        } catch (const std::exception& e) {
-            why = std::string("Erreur interne du service de données : ") + e.what();
+            outcome.status = Outcome::Status::Failed;
+            outcome.message = why;
+            return outcome;
         }
-        if (!why.empty()) {
-            rollback();
-            started.status = Outcome::Status::Refused;
-            started.message = why;
-            return started;
-        }
+        outcome = exchange(pg.sql, statement.kind, options_.writeLockMs, 1, SIZE_MAX);
+    } else {
+        outcome = exchange(begin + pg.sql + (steps ? "" : "; COMMIT"), statement.kind, options_.writeLockMs, 1,
+                           SIZE_MAX);
     }
-    const std::string text = (check ? std::string() : begin) + pg.sql + (beforeCommit ? "" : "; COMMIT");
-    Outcome outcome = exchange(text, statement.kind, options_.writeLockMs, 1, SIZE_MAX);
     if (!outcome.ok()) return outcome;
     // The keys given to :NewID and :NewIDbis come back as the one row of the insert (RETURNING).
     const ResultSet keys = std::move(outcome.rows);
@@ -514,14 +510,9 @@ Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCo
             outcome.hasNewIdBis = true;
         }
     }
-    if (!beforeCommit) return outcome;
-    std::string why;
-    try {
-        why = beforeCommit(*this, outcome);
-    } catch (const std::exception& e) {
-        why = std::string("Erreur interne du service de données : ") + e.what();
-    }
-    if (!why.empty()) {
+    if (!steps) return outcome;
+    if (std::string why = beforeCommit ? RunWriteStep([&] { return beforeCommit(*this, outcome); }) : std::string();
+        !why.empty()) {
         rollback();
         outcome.status = Outcome::Status::Failed;
         outcome.message = why;
@@ -534,6 +525,34 @@ Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCo
         return failed;
     }
     return outcome;
+}
+
+Outcome PgSession::readForWrite(const TranslatedSql& select) {
+    const PgStatement pg = RenderClientSql(select, *names_);
+    if (!pg.ok()) return NotWritten(pg);
+    // The rows are locked until the write's transaction ends: a service
+    // changing them meanwhile waits, so that the values read are the ones replaced.
+    Outcome outcome;
+    ResultHolder r{PQexec(conn_, (pg.sql + " FOR UPDATE").c_str())};
+    if (!Succeeded(r.r)) {
+        // Under the write's time limit: a condition too slow to read is the write's.
+        Outcome failed = failure(r.r, StatementKind::Select);
+        if (failed.message == messages::kInterrupted) failed.message = messages::WriteLockHeld(options_.writeLockMs);
+        return failed;
+    }
+    ReadRows(r.r, outcome.rows, static_cast<size_t>(-1));
+    return outcome;
+}
+
+void PgSession::addHistory(const std::vector<HistoryEntry>& entries) {
+    for (const HistoryEntry& e : entries)
+        run("SELECT stanor_add_history(?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            {e.when, e.userId, e.table, e.key, e.recordTable, e.recordKey, e.column, e.oldValue, e.newValue}, true);
+}
+
+ResultSet PgSession::history(const std::string& table, const std::string& key) {
+    return run("SELECT \"When\", UserID, UserName, TableName, KeyValue, \"Column\", OldValue, NewValue"
+               " FROM stanor_history(?, ?)", {table, key}, true);
 }
 
 // ---- data reserved to the service -----------------------------------------

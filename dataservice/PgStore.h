@@ -58,7 +58,11 @@ public:
     void exec(const std::string& sql) override;
     Outcome runClientSelect(const TranslatedSql& statement, size_t maxRows) override;
     Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {},
-                           const BeforeStatement& check = {}) override;
+                           const BeforeStatement& beforeStatement = {}) override;
+    Outcome readForWrite(const TranslatedSql& select) override;
+    std::string rowLock() const override { return " FOR UPDATE"; }
+    void addHistory(const std::vector<HistoryEntry>& entries) override;
+    ResultSet history(const std::string& table, const std::string& key) override;
     ResultSet queryRowsToWrite(const std::string& sql, const std::vector<std::string>& binds) override;
     void actFor(const std::string& userId) override;
 

@@ -1,6 +1,8 @@
 #include "SqliteStore.h"
 
 #include "DealershipScope.h"
+#include "History.h"
+
 #include "TextCodec.h"
 
 #include <sqlite3.h>
@@ -361,7 +363,7 @@ long long SqliteSession::allocateKey(const std::string& table, const std::string
 }
 
 Outcome SqliteSession::runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit,
-                                      const BeforeStatement& check) {
+                                      const BeforeStatement& beforeStatement) {
     if (auto refused = RefuseClientWrite(statement)) return *refused;
     Outcome outcome;
     // Writers of this process wait their turn, in the order they came, instead
@@ -382,22 +384,6 @@ Outcome SqliteSession::runClientWrite(const TranslatedSql& statement, const Befo
         guard_->deadline.armed = false;
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     };
-    if (check) {
-        std::string why;
-        try {
-            why = check(*this);
-        } catch (const std::exception&) {
-            Outcome failed = classify(sqlite3_errcode(db_), "", true);
-            rollback();
-            return failed;
-        }
-        if (!why.empty()) {
-            rollback();
-            outcome.status = Outcome::Status::Refused;
-            outcome.message = why;
-            return outcome;
-        }
-    }
     try {
         if (statement.usesNewId()) {
             outcome.newId = allocateKey(statement.insertTable, statement.newIdColumn);
@@ -416,6 +402,14 @@ Outcome SqliteSession::runClientWrite(const TranslatedSql& statement, const Befo
         Outcome failed = classify(sqlite3_errcode(db_), "", true);
         rollback();
         return failed;
+    }
+    if (beforeStatement) {
+        if (std::string why = RunWriteStep([&] { return beforeStatement(*this); }); !why.empty()) {
+            rollback();
+            outcome.status = Outcome::Status::Failed;
+            outcome.message = why;
+            return outcome;
+        }
     }
     sqlite3_stmt* stmt = prepareClient(statement, true, outcome);
     if (!stmt) {
@@ -438,13 +432,7 @@ Outcome SqliteSession::runClientWrite(const TranslatedSql& statement, const Befo
     outcome.changes = sqlite3_changes(db_);
     if (beforeCommit) {
         holder.reset();
-        std::string why;
-        try {
-            why = beforeCommit(*this, outcome);
-        } catch (const std::exception& e) {
-            why = std::string("Erreur interne du service de données : ") + e.what();
-        }
-        if (!why.empty()) {
+        if (std::string why = RunWriteStep([&] { return beforeCommit(*this, outcome); }); !why.empty()) {
             holder.reset();
             rollback();
             outcome.status = Outcome::Status::Failed;
@@ -460,6 +448,55 @@ Outcome SqliteSession::runClientWrite(const TranslatedSql& statement, const Befo
         return failed;
     }
     return outcome;
+}
+
+Outcome SqliteSession::readForWrite(const TranslatedSql& select) {
+    // Inside the write's transaction, which holds the write lock: nobody else
+    // changes the rows between this read and the write. The write's time limit,
+    // armed when it took the lock, covers this read too.
+    Outcome outcome;
+    sqlite3_stmt* stmt = prepareClient(select, false, outcome);
+    if (!stmt) return outcome;
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> holder(stmt, sqlite3_finalize);
+    try {
+        ReadRows(stmt, outcome.rows, static_cast<size_t>(-1));
+    } catch (const std::exception&) {
+        outcome = classify(sqlite3_errcode(db_), "", true);
+    }
+    guard_->active = false;
+    return outcome;
+}
+
+// ---- history of changes ----------------------------------------------------
+
+// A database made before changes were recorded gets the history table.
+void SqliteSession::ensureHistory() {
+    if (historyChecked_) return;
+    if (query("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'sysHistory'").rows.empty())
+        exec("CREATE TABLE IF NOT EXISTS sysHistory (idHistory INTEGER PRIMARY KEY, Changed TEXT NOT NULL, "
+             "idUser INTEGER, TableName TEXT NOT NULL, KeyValue TEXT, RecordTable TEXT, RecordKey TEXT, "
+             "ColumnName TEXT NOT NULL, OldValue TEXT, NewValue TEXT);"
+             "CREATE INDEX IF NOT EXISTS sysHistory_Record ON sysHistory (RecordTable, RecordKey);"
+             "CREATE INDEX IF NOT EXISTS sysHistory_Row ON sysHistory (TableName, KeyValue)");
+    historyChecked_ = true;
+}
+
+void SqliteSession::addHistory(const std::vector<HistoryEntry>& entries) {
+    ensureHistory();
+    for (const HistoryEntry& e : entries)
+        query("INSERT INTO sysHistory (Changed, idUser, TableName, KeyValue, RecordTable, RecordKey, ColumnName, "
+              "OldValue, NewValue) VALUES (?, nullif(?, ''), ?, ?, ?, ?, ?, ?, ?)",
+              {e.when, e.userId, e.table, e.key, e.recordTable, e.recordKey, e.column, e.oldValue, e.newValue});
+}
+
+ResultSet SqliteSession::history(const std::string& table, const std::string& key) {
+    ensureHistory();
+    return query("SELECT h.Changed AS \"When\", coalesce(h.idUser, '') AS UserID, coalesce(u.Name_, '') AS UserName,"
+                 " h.TableName AS TableName, coalesce(h.KeyValue, '') AS KeyValue, h.ColumnName AS \"Column\","
+                 " coalesce(h.OldValue, '') AS OldValue, coalesce(h.NewValue, '') AS NewValue"
+                 " FROM sysHistory h LEFT JOIN tUsers u ON u.idUser = h.idUser"
+                 " WHERE (h.RecordTable = ? AND h.RecordKey = ?) OR (h.TableName = ? AND h.KeyValue = ?)"
+                 " ORDER BY h.idHistory DESC", {table, key, table, key});
 }
 
 // ---- data reserved to the service ---------------------------------------

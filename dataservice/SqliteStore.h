@@ -69,7 +69,10 @@ public:
     void exec(const std::string& sql) override;
     Outcome runClientSelect(const TranslatedSql& statement, size_t maxRows) override;
     Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {},
-                           const BeforeStatement& check = {}) override;
+                           const BeforeStatement& beforeStatement = {}) override;
+    Outcome readForWrite(const TranslatedSql& select) override;
+    void addHistory(const std::vector<HistoryEntry>& entries) override;
+    ResultSet history(const std::string& table, const std::string& key) override;
     void actFor(const std::string& userId) override;
 
     ResultSet user(const std::string& idUser) override;
@@ -98,6 +101,7 @@ private:
     void armDeadline(int ms);
     void ensureInsertKeys();
     void ensureSignInTables();
+    void ensureHistory();
 
     sqlite3* db_ = nullptr;
     DatabaseOptions options_;
@@ -108,6 +112,7 @@ private:
     WriteTurns* writeTurns_;
     bool insertKeysChecked_ = false;
     bool signInTablesChecked_ = false;
+    bool historyChecked_ = false;
 };
 
 // Reads every row of a prepared statement into wire form (at most maxRows);

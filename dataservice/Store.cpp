@@ -63,6 +63,16 @@ std::optional<Outcome> RefuseClientWrite(const TranslatedSql& statement) {
     return std::nullopt;
 }
 
+std::string RunWriteStep(const std::function<std::string()>& step) {
+    try {
+        return step();
+    } catch (const DatabaseBusy&) {
+        return messages::kBusy;  // the client sends it again, as any write that met a lock
+    } catch (const std::exception& e) {
+        return std::string("Erreur interne du service de données : ") + e.what();
+    }
+}
+
 std::string LowerAscii(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;

@@ -26,6 +26,8 @@
 
 namespace stanor::dataservice {
 
+struct HistoryEntry;  // History.h
+
 // Raised when the database stayed busy beyond the wait allowed; answered with
 // the WAIT_TIMEOUT mark the client retries on.
 struct DatabaseBusy : std::runtime_error {
@@ -100,6 +102,11 @@ std::string NotReachable(const std::string& what);
 std::optional<Outcome> RefuseClientSelect(const TranslatedSql& statement);
 std::optional<Outcome> RefuseClientWrite(const TranslatedSql& statement);
 
+// Runs a step of a client's write inside its transaction (the history, an
+// insert's key, a photo's files): the reason it gives to roll the write back,
+// or the failure it raised; "" when it went well.
+std::string RunWriteStep(const std::function<std::string()>& step);
+
 // One connection. The service's own queries are trusted; the client's
 // statements go through runClient*, which keep them to the application's tables.
 class Session {
@@ -118,12 +125,27 @@ public:
     // transaction, on this session and with the outcome so far; returning a
     // non-empty text rolls it back with that message.
     using BeforeCommit = std::function<std::string(Session&, const Outcome&)>;
-    // `check`, when given, runs inside the statement's transaction before the
-    // statement, on this session; returning a non-empty text refuses the
-    // statement with that message, and nothing of it is applied.
+    // `beforeStatement`, when given, runs inside the transaction before the
+    // statement (to check the user's rights on the rows it names, to read the
+    // rows it is about to change); a non-empty text rolls it back with that
+    // message, and nothing of the statement is applied.
     using BeforeStatement = std::function<std::string(Session&)>;
     virtual Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {},
-                                   const BeforeStatement& check = {}) = 0;
+                                   const BeforeStatement& beforeStatement = {}) = 0;
+    // A SELECT that the service built from a client's write (History.h), run
+    // inside that write's transaction under the rules of the client's reads;
+    // the rows it reads are locked until the transaction ends.
+    virtual Outcome readForWrite(const TranslatedSql& select) = 0;
+    // What a SELECT of the service's own ends with to lock its rows until the
+    // transaction ends, on engines that lock rows (SQLite's writer holds the database).
+    virtual std::string rowLock() const { return {}; }
+
+    // The history of changes (History.h), which no statement of the client reaches.
+    virtual void addHistory(const std::vector<HistoryEntry>& entries) = 0;
+    // When (UTC "yyyy-mm-dd hh:mm:ss"), UserID, UserName, TableName, KeyValue,
+    // Column, OldValue, NewValue of the changes of a record and of its rows
+    // (RecordTable/RecordKey), or of one row (TableName/KeyValue), newest first.
+    virtual ResultSet history(const std::string& table, const std::string& key) = 0;
 
     // The service's own SELECT of rows that the statement of the current
     // transaction is about to change; on engines that lock rows, they stay

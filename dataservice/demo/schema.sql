@@ -354,6 +354,25 @@ CREATE TABLE sysSessions (
 );
 CREATE INDEX sysSessions_User ON sysSessions (idUser);
 
+-- Every change stored, one row per column (History.h): when (UTC), by whom,
+-- the row (table and key), the record it belongs to, the old and new value.
+-- No statement of the client reaches it; on PostgreSQL the service's role
+-- adds rows through a function and can neither change nor delete them.
+CREATE TABLE sysHistory (
+  idHistory INTEGER PRIMARY KEY,
+  Changed TEXT NOT NULL,
+  idUser INTEGER,
+  TableName TEXT NOT NULL,
+  KeyValue TEXT,
+  RecordTable TEXT,
+  RecordKey TEXT,
+  ColumnName TEXT NOT NULL,
+  OldValue TEXT,
+  NewValue TEXT
+);
+CREATE INDEX sysHistory_Record ON sysHistory (RecordTable, RecordKey);
+CREATE INDEX sysHistory_Row ON sysHistory (TableName, KeyValue);
+
 -- Text messages received by the development stand-in of the SMS gateway.
 CREATE TABLE sysSmsLog (
   idSms INTEGER PRIMARY KEY,

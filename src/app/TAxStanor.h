@@ -80,6 +80,7 @@ public:
     QPushButton* JvXPBtnNewVO = nullptr;
     QPushButton* JvXPBtnSave = nullptr;
     QPushButton* JvXPBtnActualize = nullptr;
+    QPushButton* JvXPBtnHistory = nullptr;
     QPushButton* JvXPBtnSuppr = nullptr;
     QPushButton* JvXPBtnPrint = nullptr;  // printable sheet of the record (enabled by the record view)
     QPushButton* JvXPNext = nullptr;

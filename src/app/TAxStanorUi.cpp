@@ -95,6 +95,8 @@ void TAxStanor::buildControls() {
          QStringLiteral("suppression de l'enregistrement")},
         {&JvXPBtnPrint, "JvXPBtnPrint", "document-print", QStringLiteral("Imprimer"),
          QStringLiteral("impression de la fiche du véhicule")},
+        {&JvXPBtnHistory, "JvXPBtnHistory", "document-open-recent", QStringLiteral("Historique"),
+         QStringLiteral("historique des modifications de l'enregistrement")},
         {&JvXPPrev, "JvXPPrev", "go-previous", QStringLiteral("<< Enrg.Préc."),
          QStringLiteral("enregistrement précédent")},
         {&JvXPNext, "JvXPNext", "go-next", QStringLiteral(">> Enrg.Suiv."), QStringLiteral("enregistrement suivant")},

@@ -1,6 +1,7 @@
 #include "records/PageStatement.h"
 
 #include "records/SqlLiterals.h"
+#include "records/UpdateConflict.h"
 
 namespace stanor::records {
 
@@ -25,6 +26,7 @@ QString insertTypeVO(const QString& typeVO, int idTypeVO) {
 
 struct Lists {
     QStringList columns, values, assignments, keys;
+    QStringList loaded;  // the loaded value of each changed field, which a colleague may have changed meanwhile
     QString keyProblem;
 };
 
@@ -132,6 +134,12 @@ PageStatement TestPageUpdate(int page, const std::vector<PageField>& fields, con
         l.columns << f.FieldName;
         l.values << v.sql;
         l.assignments << f.FieldName + u'=' + v.sql;
+        // The cost totals are the form's sums of the cost lines (the record
+        // answers their sum, not the stored column): not a value to compare.
+        const bool costTotal = f.FieldName.startsWith(QLatin1String("Frevo"), Qt::CaseInsensitive);
+        if (const QString term = LoadedValueTerm(f.FieldName, f.DataType, f.LoadedValue);
+            !term.isEmpty() && !costTotal)
+            l.loaded << term;
     }
     if (out.SentFields.empty()) return out;
     // A record created without one of the values typed for it would look
@@ -152,7 +160,7 @@ PageStatement TestPageUpdate(int page, const std::vector<PageField>& fields, con
         out.Reason = QStringLiteral("la page n'a pas de champ clé (les descriptions doivent commencer par la clé)");
     } else {
         out.Statement = QStringLiteral("Update ") + table + QStringLiteral(" set ") + l.assignments.join(u',') +
-                        QStringLiteral(" where ") + l.keys.join(QLatin1String(" and "));
+                        QStringLiteral(" where ") + (l.keys + l.loaded).join(QLatin1String(" and "));
     }
     if (out.Statement.isEmpty()) out.SentFields.clear();
     return out;

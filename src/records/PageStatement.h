@@ -90,6 +90,10 @@ bool PageInserts(int page, bool flagNewEnreg, bool newVehicle);
 //   loaded value is changed, unless its name holds "FDM", it is a "Frevo"
 //   total gone from "0.00" to empty, its rights tags hold "READONLY" or its
 //   value is read from another element;
+// - an Update names, after its key terms, the loaded value of each field it
+//   changes (LoadedValueTerm), so that it changes nothing when a colleague
+//   changed one of them meanwhile; fields not changed, and the cost totals
+//   (sums of the cost lines), are not compared;
 // - an Update is never built without a key, nor with a key whose loaded
 //   value cannot be written (an unreadable date would give Field=NULL,
 //   which matches no row);

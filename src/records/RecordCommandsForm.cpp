@@ -4,9 +4,12 @@
 #include "pages/RecordView.h"
 #include "pages/RecordViewRules.h"
 #include "platform/Dialogs.h"
+#include "records/HistoryWindow.h"
 #include "records/RecordCommands.h"
 #include "records/RecordSaving.h"
 #include "records/SaveRules.h"
+#include "records/SqlLiterals.h"
+#include "service/TextTools.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Grid.h"
 
@@ -189,6 +192,34 @@ bool RecordCommandsForm::JvXPBtnActualizeClick() {
     }
     TabsChange();
     return true;
+}
+
+void RecordCommandsForm::JvXPBtnHistoryClick() {
+    const bool customer = caption(QStringLiteral("JvXPBtnNewVO")) == QLatin1String("CL");
+    const QString table = customer ? QStringLiteral("tClients") : QStringLiteral("tVehicles");
+    const QString key = caption(customer ? QStringLiteral("LbIDCustomer") : QStringLiteral("LbIdTVO"));
+    if (!IsIdentifier(key) || key.toLongLong() <= 0) {
+        if (editing_.host().dialogs)
+            editing_.host().dialogs->messageBox(QStringLiteral("Historique"),
+                                                QStringLiteral("L'enregistrement n'est pas encore enregistré : "
+                                                               "il n'a pas d'historique."),
+                                                MsgIcon::Information, MsgButtons::Ok);
+        return;
+    }
+    const service::ServiceRequest r = editing_.host().requests().history(table, key);
+    if (view_.host().httpExecute) view_.host().httpExecute(r.url, r.answerFile);
+    if (const QString failed = requestError(); !failed.isEmpty()) {
+        view_.form().setVisible(QStringLiteral("PanelWarning"), true);
+        return;
+    }
+    std::vector<HistoryLine> lines = ReadHistoryAnswer(service::LoadTextFile(r.answerFile));
+    CaptionHistory(lines, view_.state().pages, table);
+    if (HistoryWindow* open = HistoryWindow::of(view_.form().form())) open->close();
+    auto* window = new HistoryWindow(view_.form().form(),
+                                     QStringLiteral("Historique - %1 %2")
+                                         .arg(customer ? QStringLiteral("client") : QStringLiteral("véhicule"), key),
+                                     std::move(lines));
+    window->show();
 }
 
 void RecordCommandsForm::reloadAsked() {

@@ -35,6 +35,8 @@ public:
     void JvXPNextClick();
     void JvXPPrevClick();
     void JvXPBtnSweepClick();
+    // Opens the "Historique" window of the record shown (vehicle or customer).
+    void JvXPBtnHistoryClick();
     void TabsChanging(bool& allowChange);
     void TabsChange();
 

@@ -55,6 +55,7 @@ void RecordPersistence::bindButtons() {
         {"JvXPNext", [&c] { c.JvXPNextClick(); }},
         {"JvXPPrev", [&c] { c.JvXPPrevClick(); }},
         {"JvXPBtnSweep", [&c] { c.JvXPBtnSweepClick(); }},
+        {"JvXPBtnHistory", [&c] { c.JvXPBtnHistoryClick(); }},
     };
     for (const auto& [name, handler] : buttons)
         if (auto* b = qobject_cast<QAbstractButton*>(view_.form().widget(QLatin1String(name))))

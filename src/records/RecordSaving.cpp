@@ -3,6 +3,7 @@
 #include "pages/HeaderStrip.h"
 #include "pages/RecordEditing.h"
 #include "pages/RecordView.h"
+#include "platform/Dialogs.h"
 #include "records/SaveRules.h"
 #include "service/TextTools.h"
 #include "toolkit/Controls.h"
@@ -152,8 +153,46 @@ RecordSaving::Sent RecordSaving::send(InsertSlot slot, int page, const QString& 
         const InsertAnswer a = ReadInsertAnswer(service::LoadTextFile(req.answerFile));
         out.newId = a.NewId;
         out.replayed = a.Replayed;
+    } else if (!out.ok && !insert && requestError().contains(QStringLiteral("Aucun enregistrement n'a été modifié"))) {
+        // The answer of this request (a failed one may leave an earlier answer in the file).
+        out.conflict = ReadConflictAnswer(service::LoadTextFile(req.answerFile));
     }
     return out;
+}
+
+bool RecordSaving::resolveConflict(int page, const PageStatement& st, const QStringList& names,
+                                   const QStringList& values, const ConflictAnswer& conflict) {
+    if (conflict.Deleted) {
+        trace(QStringLiteral("SaveChanges : enregistrement supprimé entre-temps"));
+        warn(DeletedMeanwhileText());
+        return false;
+    }
+    platform::Dialogs* dialogs = editing_.host().dialogs;
+    if (!dialogs) return false;
+    TsPage& pg = view_.state().pages[page];
+    std::vector<CarriedValue> theirs;
+    for (int i : st.SentFields) {
+        if (i >= int(pg.Fields.size()) || pg.Fields[size_t(i)].FieldName != names[i]) continue;
+        TsDesc& d = pg.Fields[size_t(i)];
+        const ConflictAnswer::Field* stored = conflict.field(d.FieldName);
+        if (!stored || SameValue(d.DataType, stored->Value, d.LoadedValue)) continue;
+        // Stored already (an answer lost after the write): nothing to ask.
+        if (SameValue(d.DataType, stored->Value, values[i])) {
+            d.LoadedValue = stored->Value;
+            continue;
+        }
+        trace(QStringLiteral("SaveChanges : %1 changé entre-temps par %2 (%3)").arg(d.FieldName, stored->UserName,
+                                                                                    stored->Value));
+        const bool keepMine = dialogs->messageBox(ConflictCaption(), ConflictQuestion(d.Caption, *stored, values[i]),
+                                                  platform::MsgIcon::Question,
+                                                  platform::MsgButtons::YesNo) == platform::MsgResult::Yes;
+        // The next update compares with what is stored now.
+        d.LoadedValue = stored->Value;
+        if (!keepMine) theirs.push_back({i, d.FieldName, stored->Value});
+    }
+    if (!theirs.empty()) retype(page, theirs);
+    else editing_.updates().TestPageUpdate(page);
+    return true;
 }
 
 void RecordSaving::saveLine(InsertSlot slot, const std::function<PendingLine()>& pending,
@@ -263,7 +302,14 @@ void RecordSaving::savePage(int page, Progress& p, int depth) {
         return;
     }
     if (!r.ok) {
-        p.failure(requestError());
+        // A colleague's change met: once the user chose, the update goes again.
+        if (!st.Insert && r.conflict.Present && depth == 0 && resolveConflict(page, st, names, values, r.conflict)) {
+            warn(QString());  // settled: what follows says how the save ends
+            savePage(page, p, depth + 1);
+            return;
+        }
+        const QString why = requestError();
+        p.failure(r.conflict.Deleted ? DeletedMeanwhileText() : why);
         u.TestPageUpdate(page);
         return;
     }

@@ -13,6 +13,7 @@
 #include "records/InsertAttempts.h"
 #include "records/PageStatement.h"
 #include "records/PersistenceHost.h"
+#include "records/UpdateConflict.h"
 
 #include <QString>
 #include <QStringList>
@@ -86,7 +87,13 @@ private:
         bool ok = false;
         QString newId;
         bool replayed = false;
+        ConflictAnswer conflict;  // an update that met a colleague's change
     };
+    // Asks, for each field a colleague changed meanwhile, whose value wins;
+    // the stored value becomes the loaded one, and the colleague's is shown
+    // where the user takes it. False when the record is gone or nobody can be asked.
+    bool resolveConflict(int page, const PageStatement& st, const QStringList& names, const QStringList& values,
+                         const ConflictAnswer& conflict);
     void afterInsert(int page, const PageStatement& st, const QStringList& names, const QStringList& values,
                      const Sent& r, Progress& p, int depth);
     void saveFixedCost();

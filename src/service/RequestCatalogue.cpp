@@ -68,6 +68,12 @@ ServiceRequest RequestCatalogue::infoCL() const
             answerPath(answer::kCL)};
 }
 
+ServiceRequest RequestCatalogue::history(const QString& table, const QString& key) const
+{
+    return {endpoint(QStringLiteral("AxHistory")) + QLatin1String("&Table=") + table + QLatin1String("&Key=") + key,
+            answerPath(answer::kHistory)};
+}
+
 ServiceRequest RequestCatalogue::search(const QString& select) const
 {
     return {endpointForUser(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select +

@@ -23,6 +23,7 @@ inline const QString kSaveAction = QStringLiteral("XmlAXSQLAction.xml");
 inline const QString kDelete = QStringLiteral("XmlAXDelete.xml");
 inline const QString kUpdate = QStringLiteral("XmlAXUpdate.xml");
 inline const QString kInsert = QStringLiteral("XmlAXInsert.xml");
+inline const QString kHistory = QStringLiteral("XmlHistory.xml");
 }  // namespace answer
 
 // A request: the address to send (before HttpExecute adds the customer id)
@@ -63,6 +64,8 @@ public:
     ServiceRequest photoUpload() const;
     // A photo file under the web address of the photos (ending with "/").
     QString photo(const QString& imagesUrl, const QString& file) const;
+    // The changes of a record and of its lines ("AxHistory"), newest first.
+    ServiceRequest history(const QString& table, const QString& key) const;
     // A printable sheet, opened in the browser (no answer file).
     QString reportUrl(const QString& selection, const QString& reportName) const;
 

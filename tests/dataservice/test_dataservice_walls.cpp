@@ -123,6 +123,10 @@ TEST_F(DataServiceWalls, NoRecordOfAnotherDealershipIsChanged) {
     EXPECT_EQ(LogItems(As("5", "AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update tVehicles set KMS=41500 where "
                                "(idTVO=8)")), "");
     EXPECT_EQ(Scalar("SELECT KMS FROM tVehicles WHERE idTVO = 8"), "41500");
+    // The history of that change is read by its dealership only.
+    const std::string history = "AxHistory?XMLC_OutputFormat=XML&Table=tVehicles&Key=8";
+    EXPECT_NE(As("5", history).find("<NewValue>41500</NewValue>"), std::string::npos) << As("5", history);
+    EXPECT_EQ(As("1", history).find("41500"), std::string::npos);
 }
 
 // What a statement that fooled the translator would meet on PostgreSQL: the

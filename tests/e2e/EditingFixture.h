@@ -82,8 +82,13 @@ protected:
     {
         QWidget* w = get(name);
         ASSERT_NE(w, nullptr);
+        typeInto(w, keys);
+    }
+    // The same into a control of any form (a colleague's).
+    static void typeInto(QWidget* w, const QString& keys)
+    {
         if (auto* c = qobject_cast<QComboBox*>(w)) {
-            ASSERT_NE(c->lineEdit(), nullptr) << name.toStdString();
+            ASSERT_NE(c->lineEdit(), nullptr) << c->objectName().toStdString();
             w = c->lineEdit();
         }
         if (auto* e = qobject_cast<QLineEdit*>(w))

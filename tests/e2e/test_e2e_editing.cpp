@@ -52,7 +52,8 @@ TEST_F(EditingE2e, UsedVehicleHeaderStatementAndButtonsFollowTheTyping)
     }
     EXPECT_EQ(field(state(), 1, "DateEntree"), QStringLiteral("01/12/2026"));
     const QString statement = QStringLiteral(
-        "Update tVehicles set NVO=1299,InfoCouleur='Vert',CV=6,KMS=90000,DateEntree=#12/01/2026# where (idTVO=1)");
+        "Update tVehicles set NVO=1299,InfoCouleur='Vert',CV=6,KMS=90000,DateEntree=#12/01/2026# where (idTVO=1) and "
+        "(NVO=1201) and (InfoCouleur='Gris') and (CV=5) and (KMS=84500) and (DateEntree=#10/01/2026#)");
     EXPECT_EQ(state().pages[1].PendingStatement, statement);
     EXPECT_EQ(f.LbDebugInfo2->text(), statement);
 

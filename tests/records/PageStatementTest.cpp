@@ -56,24 +56,33 @@ TEST(RecordsPageStatement, UpdatesOfAPage) {
         {"changes, in field order, types written by their forms; a date that is no date left out", 1,
          {key("idTVO", "1"), field("Commentaires", 2, "", "l'auto\r\n"), field("PrixVente", 5, "0.00", "1234,5"),
           field("MEC", 1, "01/02/2019", "31/02/2019"), field("KMS", 4, "84500", "")},
-         vo, "Update tVehicles set Commentaires='l''auto',PrixVente=1234.5,KMS=NULL where (idTVO=1)"},
+         vo,
+         "Update tVehicles set Commentaires='l''auto',PrixVente=1234.5,KMS=NULL where (idTVO=1) and "
+         "(isNull(Commentaires) or Commentaires='') and (PrixVente=0.00) and (KMS=84500)"},
         {"skipped: FDM total, Frevo total emptied, read-only, value of another element", 1,
          {key("idTVO", "1"), field("FrevoTotFDM", 5, "0.00", "12.00"), field("FrevoFixe", 5, "0.00", ""),
           field("Site", 2, "NORD", "SUD", ";READONLY;"), field("MBrute", 5, "0.00", "9.00", ";CALCUL;", "MBrute")},
          vo, ""},
         {"a Frevo total that really changed is written", 1,
          {key("idTVO", "1"), field("FrevoFixe", 5, "0.00", "150.00")}, vo,
-         "Update tVehicles set FrevoFixe=150.00 where (idTVO=1)"},
+         "Update tVehicles set FrevoFixe=150.00 where (idTVO=1)"},  // a sum of lines: not compared
         {"keys: each term in parentheses, empty one isNull, text quoted, later ones ignored", 1,
          {key("idTVO", "2"), key("StatutVD", ""), key("Immatriculation", "EF456GH", 2), field("CV", 4, "5", "6"),
           key("idVO", "1002")},
          vo,
-         "Update tVehicles set CV=6 where (idTVO=2) and (isNull(StatutVD)) and (Immatriculation='EF456GH')"},
+         "Update tVehicles set CV=6 where (idTVO=2) and (isNull(StatutVD)) and (Immatriculation='EF456GH') and "
+         "(CV=5)"},
+        {"an empty loaded date or number is compared as NULL; an unreadable one, a text of lines not at all", 1,
+         {key("idTVO", "1"), field("DateLivraison", 1, "", "05/01/2027"), field("KMS", 4, "", "10"),
+          field("MEC", 1, "2019-02-01", "01/02/2019"), field("Commentaires", 2, "a\r\nb", "a")},
+         vo,
+         "Update tVehicles set DateLivraison=#01/05/2027#,KMS=10,MEC=#02/01/2019#,Commentaires='a' where (idTVO=1) and "
+         "isNull(DateLivraison) and isNull(KMS)"},
         {"a table name with a space is bracketed", 5, {key("idFrevo", "3"), field("MontantHT", 5, "95.00", "12.5")},
-         frevo, "Update [tVO - Frevo] set MontantHT=12.5 where (idFrevo=3)"},
+         frevo, "Update [tVO - Frevo] set MontantHT=12.5 where (idFrevo=3) and (MontantHT=95.00)"},
         {"the customer-vehicle page writes TVehiclesProfid", 8,
          {key("idTVO", "1"), field("KMS", 4, "152000", "153000")}, customer(),
-         "Update TVehiclesProfid set KMS=153000 where (idTVO=1)"},
+         "Update TVehiclesProfid set KMS=153000 where (idTVO=1) and (KMS=152000)"},
         // Never an Update that names no row, or every row.
         {"no key before the first value field", 1, {field("KMS", 4, "1", "2"), key("idTVO", "1")}, vo, "", true},
         {"a key date that cannot be read", 1, {key("DateEntree", "2026-10-02", 1), field("KMS", 4, "1", "2")}, vo,
@@ -142,7 +151,7 @@ TEST(RecordsPageStatement, RefusedFieldsStayPendingAndOnlySentFieldsAreListed) {
     const std::vector<PageField> fields = {key("idTVO", "1"), field("PrixVente", 5, "100.00", "12,3,4"),
                                            field("KMS", 4, "1", "2"), field("CV", 4, "5", "5")};
     const PageStatement s = TestPageUpdate(1, fields, vehicle());
-    EXPECT_EQ(s.Statement, QStringLiteral("Update tVehicles set KMS=2 where (idTVO=1)"));
+    EXPECT_EQ(s.Statement, QStringLiteral("Update tVehicles set KMS=2 where (idTVO=1) and (KMS=1)"));
     EXPECT_EQ(s.SentFields, std::vector<int>{2});
     ASSERT_EQ(s.Refused.size(), 1u);
     EXPECT_EQ(s.Refused[0].Index, 1);

@@ -48,21 +48,25 @@ TEST_F(RecordsService, PageUpdatesStoreWhatWasTyped) {
     const QString& awkward = kAwkward;
     const PageStatement s = TestPageUpdate(
         1,
-        {key("idTVO", "1"), edit("Commentaires", SqlType::Text, "", QStringLiteral("  ") + awkward + u' '),
+        {key("idTVO", "1"),
+         edit("Commentaires", SqlType::Text, "Entretien à jour\r\nDeux propriétaires",
+              QStringLiteral("  ") + awkward + u' '),
          edit("PrixVente", SqlType::Decimal, "12500.00", QStringLiteral("13 250,5")),
-         edit("MEC", SqlType::Date, "", QStringLiteral("15/03/2019")), edit("KMS", SqlType::Integer, "84500", {}),
-         edit("Vendeur", 0, "", QStringLiteral("2"))},
+         edit("MEC", SqlType::Date, "12/05/2019", QStringLiteral("15/03/2019")),
+         edit("KMS", SqlType::Integer, "84500", {}), edit("Vendeur", 0, "2", QStringLiteral("3"))},
         record("tVehicles", "VO"));
     ASSERT_TRUE(s.pending()) << s.Reason.toStdString();
     Write("AxUpdate", s.Statement);
     EXPECT_EQ(Stored("SELECT Commentaires FROM tVehicles WHERE idTVO=1"), awkward);
     EXPECT_EQ(Stored("SELECT PrixVente || '|' || MEC || '|' || coalesce(KMS, 'NULL') || '|' || Vendeur "
                      "FROM tVehicles WHERE idTVO=1"),
-              QStringLiteral("13250.5|2019-03-15|NULL|2"));
+              QStringLiteral("13250.5|2019-03-15|NULL|3"));
 
     // Keys of several terms, one of them on an empty loaded value.
     const PageStatement keyed = TestPageUpdate(
-        1, {key("idTVO", "2"), key("StatutVD", ""), edit("Commentaires", SqlType::Text, "", QStringLiteral("100%"))},
+        1,
+        {key("idTVO", "2"), key("StatutVD", ""),
+         edit("Commentaires", SqlType::Text, "Première main, factures d'entretien", QStringLiteral("100%"))},
         record("tVehicles", "VO"));
     Write("AxUpdate", keyed.Statement);
     EXPECT_EQ(Stored("SELECT Commentaires FROM tVehicles WHERE idTVO=2"), QStringLiteral("100%"));
