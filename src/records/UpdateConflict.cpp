@@ -84,6 +84,12 @@ QString ConflictQuestion(const QString& caption, const ConflictAnswer::Field& th
         .arg(caption, who, when, shown(theirs.Value), shown(mine));
 }
 
+QString LineDeletedMeanwhileText(int line) {
+    return QStringLiteral("La ligne %1 a été supprimée entre-temps par un autre utilisateur : ses valeurs restent "
+                          "affichées jusqu'au rechargement, à saisir dans une nouvelle ligne pour les garder")
+        .arg(line);
+}
+
 QString DeletedMeanwhileText() {
     return QStringLiteral("Cet enregistrement a été supprimé entre-temps par un autre utilisateur : "
                           "vos modifications n'ont pas été enregistrées, elles restent affichées.");
