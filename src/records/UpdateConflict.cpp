@@ -53,6 +53,10 @@ QString LoadedValueTerm(const QString& fieldName, int dataType, const QString& l
     if (loadedValue.contains(u'\r') || loadedValue.contains(u'\n')) return {};
     const SqlLiteral v = SqlValue(dataType, loadedValue);
     if (!v.ok() || v.sql == QLatin1String("NULL")) return {};
+    // A number the sheet shows as zero may be stored as NULL (an amount never typed).
+    bool number = false;
+    if ((dataType == SqlType::Integer || dataType == SqlType::Decimal) && v.sql.toDouble(&number) == 0 && number)
+        return QStringLiteral("(isNull(%1) or %1=0)").arg(fieldName);
     return QStringLiteral("(%1=%2)").arg(fieldName, v.sql);
 }
 
