@@ -106,7 +106,7 @@ TEST_F(GridsService, ActionLineInsertedUpdatedAndDeleted) {
     EXPECT_EQ(Stored("SELECT idClient || '|' || DateRelance || '|' || CommentaireAction FROM tActions WHERE idAction=" + id),
               QString::fromUtf8("2|2027-01-15|Rappel demandé : « 2e essai » ?"));
 
-    TsLine stored = line(kActionColumns, {"1", "02/11/2026", "2", "2", "2", "Essai", "10/01/2027", "2", "3", "2"});
+    TsLine stored = line(kActionColumns, {"1", "02/11/2026", "2", "2", "2", "Essai de la Golf, très intéressé", "10/01/2027", "2", "3", "2"});
     stored.cell(6).CurrentValue.clear();
     stored.cell(10).CurrentValue = QStringLiteral("3");
     r.NewLine = false;
