@@ -96,10 +96,32 @@ private:
         if (punct('(') && conjunction(out) && punct(')')) return true;
         at_ = start;
         out.resize(kept);
+        if (nullOrEqual(out)) return true;
+        at_ = start;
         WriteCondition c;
         if (!term(c)) return false;
         out.push_back(std::move(c));
         return true;
+    }
+
+    // "(F IS NULL OR F = value)", in either order, on one column.
+    bool nullOrEqual(std::vector<WriteCondition>& out) {
+        std::vector<WriteCondition> both(2);
+        if (!punct('(') || !atom1(both[0]) || !word("OR") || !atom1(both[1]) || !punct(')')) return false;
+        if (both[0].op == WriteCondition::Op::Equal) std::swap(both[0], both[1]);
+        if (both[0].op != WriteCondition::Op::IsNull || both[1].op != WriteCondition::Op::Equal ||
+            LowerAscii(both[0].column) != LowerAscii(both[1].column))
+            return false;
+        both[1].op = WriteCondition::Op::NullOrEqual;
+        out.push_back(std::move(both[1]));
+        return true;
+    }
+    // One term, alone or in parentheses.
+    bool atom1(WriteCondition& c) {
+        const size_t start = at_;
+        if (punct('(') && atom1(c) && punct(')')) return true;
+        at_ = start;
+        return term(c);
     }
 
     bool term(WriteCondition& c) {
@@ -224,8 +246,15 @@ RowsQuery SelectNamedRows(const WriteStatement& write, const std::vector<std::st
     q.sql += " FROM " + QuoteIdentifier(write.table) + " WHERE ";
     for (size_t i = 0; i < write.where.size(); ++i) {
         const WriteCondition& c = write.where[i];
-        q.sql += (i ? " AND " : "") + QuoteIdentifier(c.column);
+        q.sql += i ? " AND " : "";
+        if (c.op == WriteCondition::Op::NullOrEqual) {
+            q.sql += "(" + QuoteIdentifier(c.column) + " IS NULL OR " + QuoteIdentifier(c.column) + " = ?)";
+            q.binds.push_back(c.values[0].bound());
+            continue;
+        }
+        q.sql += QuoteIdentifier(c.column);
         switch (c.op) {
+            case WriteCondition::Op::NullOrEqual: break;
             case WriteCondition::Op::IsNull: q.sql += " IS NULL"; break;
             case WriteCondition::Op::IsNotNull: q.sql += " IS NOT NULL"; break;
             case WriteCondition::Op::Equal:

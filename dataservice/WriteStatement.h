@@ -32,7 +32,9 @@ struct SqlLiteralValue {
 };
 
 struct WriteCondition {
-    enum class Op { Equal, In, IsNull, IsNotNull };
+    // NullOrEqual: "(isNull(F) or F=value)", the loaded value of a field the
+    // client changes when it was shown empty or zero (NULL or that value).
+    enum class Op { Equal, In, IsNull, IsNotNull, NullOrEqual };
     std::string column;
     Op op = Op::Equal;
     std::vector<SqlLiteralValue> values;  // one for Equal, one or more for In

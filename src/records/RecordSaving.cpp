@@ -459,8 +459,12 @@ void RecordSaving::saveFixedCost() {
         return;
     const QString statement = host_.save.testFraisFixes();
     if (statement.isEmpty()) return;
-    // Not counted in the result of the save.
-    if (send(InsertSlot::FixedCost, 0, statement, true, SaveTarget::FrevoRows).ok) {
+    // Not counted in the result of the save. A colleague's save may have
+    // added the line meanwhile: it is there, as it should be.
+    const bool ok = send(InsertSlot::FixedCost, 0, statement, true, SaveTarget::FrevoRows).ok;
+    const bool there = !ok && requestError().contains(QStringLiteral("a déjà sa ligne de frais fixes"));
+    if (there) warn(QString());
+    if (ok || there) {
         attempts_.done(InsertSlot::FixedCost, 0);
         if (editing_.host().updateView) editing_.host().updateView(false);
     }

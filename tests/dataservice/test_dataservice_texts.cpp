@@ -136,7 +136,8 @@ TEST_F(DataServiceTexts, FrenchTypographyIsStoredAndWhatTheCodePageCannotHoldIsR
         const QString literal = stanor::records::SqlQuote(typed);
         const std::string before = Scalar("SELECT coalesce(CliObservations, '') FROM tClients WHERE idClient=2");
         const std::string update = Execute("AxUpdate", "Update tClients set CliObservations=" + literal + " where (idClient=2)");
-        const std::string insert = Execute("AxInsert", "Insert into tClients (CliNom, idClient) Values (" + literal + ", :NewID)");
+        const std::string insert = Execute("AxInsert", "Insert into tClients (CliNom, Concession, idClient) Values (" + literal +
+                                                               ", 'ALV', :NewID)");
         if (!c.refused) {
             ASSERT_EQ(LogItems(update) + LogItems(insert), "") << c.what;
             EXPECT_EQ(Column("SELECT CliObservations FROM tClients WHERE idClient=2", "CliObservations"),
