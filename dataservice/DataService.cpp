@@ -67,6 +67,18 @@ std::string Now() {
     return buf;
 }
 
+// Whether a file of the images folder is a photo ("V0001001-03.jpg", or its
+// miniature "...m.jpg") of a vehicle of the dealership.
+bool PhotoOfDealership(Session& s, const std::string& file, const std::string& dealership) {
+    const size_t dash = file.find('-');
+    if (dealership.empty() || file.size() < 2 || file[0] != 'V' || dash == std::string::npos || dash < 2 || dash > 19)
+        return false;
+    const std::string idVO = file.substr(1, dash - 1);
+    if (idVO.find_first_not_of("0123456789") != std::string::npos) return false;
+    const ResultSet v = s.query("SELECT Concession FROM tVehicles WHERE idVO = ?", {std::to_string(std::stoll(idVO))});
+    return !v.rows.empty() && UpperWord(v.value(0, "Concession")) == UpperWord(dealership);
+}
+
 // First LogItem of an answer, for the request log.
 std::string Summary(const std::string& body) {
     size_t at = body.find("<LogItem>");
@@ -204,6 +216,9 @@ int DataService::start() {
                                          "(en superutilisateur)")
                            : std::string()));
         }
+        if (const auto open = pg->tablesWithoutWall(); !open.empty())
+            throw std::runtime_error("la base PostgreSQL n'a pas de cloison entre les concessions sur " + open.front() +
+                                     " (base importée avant elle) : l'importer de nouveau (--import)");
         db_ = std::move(pg);
     } else {
         if (!fs::exists(options_.dbPath)) {
@@ -328,6 +343,11 @@ void DataService::routes() {
                         name.find("..") == std::string::npos && name.find('\\') == std::string::npos;
             fs::path file = fs::path(options_.imagesDir) / name;
             std::ifstream in(file, std::ios::binary);
+            // A vehicle's photos are its dealership's.
+            if (safe) {
+                const std::string dealership = endpoints_->dealershipOf(caller);
+                safe = PhotoOfDealership(*db_->acquire(), name, dealership);
+            }
             if (safe && !options_.imagesDir.empty() && in && fs::is_regular_file(file)) {
                 body.assign(std::istreambuf_iterator<char>(in), {});
                 type = "image/jpeg";
@@ -354,8 +374,9 @@ void DataService::routes() {
                 if (!p.error.empty()) {
                     body = XmlAnswer::Failure("Answer", {p.error});
                 } else {
-                    Report report = BuildReport(*db_->acquire(), p.get("rptSelect"), p.get("rptName"),
-                                                endpoints_->today(), options_.imagesDir, options_.limits);
+                    const std::string dealership = endpoints_->dealershipOf(caller);
+                    Report report = BuildReport(*endpoints_->session(caller), p.get("rptSelect"), p.get("rptName"),
+                                                endpoints_->today(), options_.imagesDir, dealership, options_.limits);
                     body = report.ok ? report.body : XmlAnswer::Failure("Answer", {report.body});
                     if (report.limit) limitLine("ReportPDF : " + report.body);
                     if (report.ok) type = "application/pdf";

@@ -6,10 +6,12 @@
 #include "Reminders.h"
 #include "WriteRules.h"
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -39,6 +41,17 @@ std::string Lower(std::string s) {
     return s;
 }
 
+bool SameText(const std::string& a, const std::string& b) { return UpperWord(a) == UpperWord(b); }
+
+// The dealership of a user ("" when unknown).
+std::string DealershipOf(Session& s, const std::string& userId) {
+    if (!IsInteger(userId)) return {};
+    const ResultSet u = s.user(userId);
+    return u.rows.empty() ? std::string() : u.value(0, "UserConcession");
+}
+
+const char* const kUnknownWriter = "Écriture refusée : l'utilisateur n'est pas connu du service";
+
 const FormPart* FindPart(const std::vector<FormPart>& parts, const std::string& name, size_t nth = 0) {
     for (const FormPart& p : parts)
         if (p.name == name && nth-- == 0) return &p;
@@ -63,6 +76,14 @@ Endpoints::Endpoints(Store& db, std::string imagesDir, Clock clock, ServiceLimit
     if (!clock_) clock_ = [] { return std::chrono::system_clock::now(); };
 }
 
+Store::Lease Endpoints::session(const Caller& caller) {
+    Store::Lease s = db_.acquire();
+    s->actFor(caller.userId);
+    return s;
+}
+
+std::string Endpoints::dealershipOf(const Caller& caller) { return DealershipOf(*db_.acquire(), caller.userId); }
+
 std::string Endpoints::limitFailure(const std::string& endpoint, const std::string& why) {
     if (limitReached_) limitReached_(endpoint + " : " + why);
     return Failure(endpoint, why);
@@ -71,11 +92,7 @@ std::string Endpoints::limitFailure(const std::string& endpoint, const std::stri
 std::string Endpoints::prepareWrite(const Caller& caller, Session& s, TranslatedSql& sql) {
     const bool sweep = IsCancelledVehicleSweep(sql);
     if (!sweep && sql.kind != StatementKind::Insert && sql.kind != StatementKind::Update) return {};
-    std::string concession;
-    if (IsInteger(caller.userId)) {
-        const ResultSet user = s.user(caller.userId);
-        if (!user.rows.empty()) concession = user.value(0, "UserConcession");
-    }
+    std::string concession = DealershipOf(s, caller.userId);
     if (sweep) {
         // The one write of the client that names no key: the cancelled new
         // vehicles of the user's own dealership, never of another one. A
@@ -106,7 +123,7 @@ std::string Endpoints::today() const {
 }
 
 void Endpoints::writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
-                          const std::vector<std::pair<std::string, std::string>>& extra) {
+                          const Extra& extra) {
     out.open(section);
     for (size_t r = 0; r < rows.rows.size(); ++r) {
         out.open(item);
@@ -143,11 +160,12 @@ void Endpoints::writeUser(XmlAnswer& out, Session& s, const std::string& userId,
     out.close("OptDates");
 }
 
-std::string Endpoints::infoEquip(const Caller& /*caller*/, const QueryParams& p) {
+std::string Endpoints::infoEquip(const Caller& caller, const QueryParams& p) {
     if (!p.error.empty()) return Failure("AxInfoEquip", p.error);
-    const std::string conc = p.get("UserConcession");
     XmlAnswer out(Root("AxInfoEquip"));
-    auto s = db_.acquire();
+    auto s = session(caller);
+    // The lists of the user's dealership, whatever the request names.
+    const std::string conc = DealershipOf(*s, caller.userId);
     writeRows(out, "ParsS", "Pars",
               s->query("SELECT type, text FROM ("
                        " SELECT ParType AS type, ParText AS text, 0 AS src, ParIndex AS pos, rowid AS rid FROM ListPars"
@@ -185,11 +203,11 @@ std::string Endpoints::infoEquip(const Caller& /*caller*/, const QueryParams& p)
     return out.finish();
 }
 
-std::string Endpoints::infoStruct(const Caller& /*caller*/, const QueryParams& p) {
+std::string Endpoints::infoStruct(const Caller& caller, const QueryParams& p) {
     if (!p.error.empty()) return Failure("AxInfoStruct", p.error);
     XmlAnswer out(Root("AxInfoStruct"));
-    auto s = db_.acquire();
-    writeRows(out, "axStructS", "axStruct", s->tabDescriptions(p.get("UserConcession")));
+    auto s = session(caller);
+    writeRows(out, "axStructS", "axStruct", s->tabDescriptions(DealershipOf(*s, caller.userId)));
     return out.finish();
 }
 
@@ -197,7 +215,7 @@ std::string Endpoints::infoVO(const Caller& caller, const QueryParams& p) {
     if (!p.error.empty()) return Failure("AxInfoVO", p.error);
     const std::string id = p.get("idTVO");
     XmlAnswer out(Root("AxInfoVO"));
-    auto s = db_.acquire();
+    auto s = session(caller);
     std::string concession;
     writeUser(out, *s, caller.userId, concession);
     ResultSet vehicle;
@@ -205,6 +223,9 @@ std::string Endpoints::infoVO(const Caller& caller, const QueryParams& p) {
         out.logItem("Identifiant de véhicule invalide : \"" + id + "\"");
     } else if (std::stoll(id) > 0) {
         vehicle = s->query("SELECT * FROM tVehicles WHERE idTVO = ?", {id});
+        // The vehicles of another dealership are not the user's to see.
+        if (!vehicle.rows.empty() && (concession.empty() || !SameText(vehicle.value(0, "Concession"), concession)))
+            vehicle = ResultSet{};
         if (vehicle.rows.empty()) out.logItem("Le véhicule " + id + " n'existe pas (ou plus)");
     }
     const std::string idVO = vehicle.rows.empty() ? std::string() : vehicle.value(0, "idVO");
@@ -238,7 +259,7 @@ std::string Endpoints::infoCL(const Caller& caller, const QueryParams& p) {
     if (!p.error.empty()) return Failure("AxInfoCL", p.error);
     const std::string id = p.get("idClient");
     XmlAnswer out(Root("AxInfoCL"));
-    auto s = db_.acquire();
+    auto s = session(caller);
     std::string concession;
     writeUser(out, *s, caller.userId, concession);
     ResultSet customer, actions, vehicles;
@@ -246,9 +267,16 @@ std::string Endpoints::infoCL(const Caller& caller, const QueryParams& p) {
         out.logItem("Identifiant de client invalide : \"" + id + "\"");
     } else if (std::stoll(id) > 0) {
         customer = s->query("SELECT * FROM tClients WHERE idClient = ?", {id});
-        if (customer.rows.empty()) out.logItem("Le client " + id + " n'existe pas (ou plus)");
-        actions = s->query("SELECT * FROM tActions WHERE idClient = ? ORDER BY DateAction DESC, idAction DESC", {id});
-        vehicles = s->query("SELECT * FROM tVehiclesProfid WHERE idClient = ? ORDER BY idTVO", {id});
+        // The customers of another dealership are not the user's to see.
+        if (!customer.rows.empty() && (concession.empty() || !SameText(customer.value(0, "Concession"), concession)))
+            customer = ResultSet{};
+        if (customer.rows.empty()) {
+            out.logItem("Le client " + id + " n'existe pas (ou plus)");
+        } else {
+            actions = s->query("SELECT * FROM tActions WHERE idClient = ? ORDER BY DateAction DESC, idAction DESC",
+                               {id});
+            vehicles = s->query("SELECT * FROM tVehiclesProfid WHERE idClient = ? ORDER BY idTVO", {id});
+        }
     }
     out.open("TVC");
     if (!customer.rows.empty())
@@ -259,7 +287,7 @@ std::string Endpoints::infoCL(const Caller& caller, const QueryParams& p) {
     return out.finish();
 }
 
-std::string Endpoints::query(const Caller& /*caller*/, const QueryParams& p) {
+std::string Endpoints::query(const Caller& caller, const QueryParams& p) {
     TranslatedSql sql;
     std::string why;
     if (!TakeStatement(p, "SQL", sql, why)) return Failure("AxQuery", why);
@@ -275,7 +303,7 @@ std::string Endpoints::query(const Caller& /*caller*/, const QueryParams& p) {
     if (sql.kind != StatementKind::Select)
         return Failure("AxQuery", std::string("Instruction refusée : AxQuery n'exécute que SELECT (reçu ") +
                                       KindName(sql.kind) + ")");
-    Outcome o = db_.acquire()->runClientSelect(sql, maxRows);
+    Outcome o = session(caller)->runClientSelect(sql, maxRows);
     if (o.limit) return limitFailure("AxQuery", o.message);
     if (!o.ok()) return Failure("AxQuery", o.message);
     XmlAnswer out(Root("AxQuery"));
@@ -298,7 +326,7 @@ std::string Endpoints::nowUtc() const {
 }
 
 Outcome Endpoints::recordedWrite(Session& s, const Caller& caller, const TranslatedSql& sql,
-                                 const Session::BeforeCommit& also) {
+                                 const Session::BeforeCommit& also, const Session::BeforeStatement& check) {
     ChangeRecorder history(sql, caller.userId, nowUtc());
     return s.runClientWrite(
         sql,
@@ -307,19 +335,24 @@ Outcome Endpoints::recordedWrite(Session& s, const Caller& caller, const Transla
                 if (std::string why = also(session, done); !why.empty()) return why;
             return history.after(session, done);
         },
-        [&](Session& session) { return history.before(session); });
+        [&](Session& session) {
+            if (check)
+                if (std::string why = check(session); !why.empty()) return why;
+            return history.before(session);
+        });
 }
 
-std::string Endpoints::runWrite(Session& s, const Caller& caller, const TranslatedSql& sql, const std::string& root) {
+std::string Endpoints::runWrite(Session& s, const Caller& caller, const TranslatedSql& sql, const std::string& root,
+                                const Session::BeforeStatement& check) {
     if (sql.kind == StatementKind::Select)
         return Failure(root, "Instruction refusée : " + root + " n'exécute que INSERT, UPDATE et DELETE");
-    const Outcome o = recordedWrite(s, caller, sql);
+    const Outcome o = recordedWrite(s, caller, sql, {}, check);
     if (o.limit) return limitFailure(root, o.message);
     return writeAnswer(s, sql, root, o, false);
 }
 
 std::string Endpoints::writeAnswer(Session& s, const TranslatedSql& sql, const std::string& root, const Outcome& o,
-                                   bool replayed) {
+                                   bool replayed, const Extra& outParams) {
     XmlAnswer out(Root(root));
     if (!o.ok()) {
         out.logItem(o.message);
@@ -359,6 +392,7 @@ std::string Endpoints::writeAnswer(Session& s, const TranslatedSql& sql, const s
         out.open("OutParams");
         if (o.hasNewId) out.element("NewID", std::to_string(o.newId));
         if (o.hasNewIdBis) out.element("NewIDbis", std::to_string(o.newIdBis));
+        for (const auto& [name, value] : outParams) out.element(name, value);
         out.close("OutParams");
     }
     if (replayed) out.element("Replayed", "True");
@@ -369,37 +403,51 @@ std::string Endpoints::execute(const Caller& caller, const QueryParams& p, const
     TranslatedSql sql;
     std::string why;
     if (!TakeStatement(p, "SQLExecute", sql, why)) return Failure(endpoint, why);
-    if (endpoint == "AxInsert" && p.has("InsertKey")) return keyedInsert(caller, std::move(sql), p.get("InsertKey"));
-    auto s = db_.acquire();
+    if (sql.kind == StatementKind::Select)
+        return Failure(endpoint, "Instruction refusée : " + endpoint + " n'exécute que INSERT, UPDATE et DELETE");
+    auto s = session(caller);
+    const WriteUser user = WriteGate::User(*s, caller.userId);
+    if (!user.known()) return Failure(endpoint, kUnknownWriter);
+    // The limits first (they may name the rows of the sweep), then the rights
+    // of the statement as it will run.
     if (std::string refused = prepareWrite(caller, *s, sql); !refused.empty()) return limitFailure(endpoint, refused);
-    return runWrite(*s, caller, sql, endpoint);
+    const std::optional<WriteStatement> write = ReadWriteStatement(sql, why);
+    if (!write) return Failure(endpoint, why);
+    // The rights are checked inside the write's transaction, on the rows it touches.
+    const Session::BeforeStatement check = [&](Session& in) { return gate_.check(in, user, *write); };
+    if (endpoint == "AxInsert" && p.has("InsertKey")) return keyedInsert(caller, *s, sql, p.get("InsertKey"), check);
+    return runWrite(*s, caller, sql, endpoint, check);
 }
 
-std::string Endpoints::keyedInsert(const Caller& caller, TranslatedSql sql, const std::string& key) {
+std::string Endpoints::keyedInsert(const Caller& caller, Session& s, const TranslatedSql& sql, const std::string& key,
+                                   const Session::BeforeStatement& check) {
     if (!IsInsertKey(key)) return Failure("AxInsert", "Clé d'insertion invalide : \"" + key.substr(0, 70) + "\"");
     if (sql.kind != StatementKind::Insert)
         return Failure("AxInsert", "Instruction refusée : une clé d'insertion n'accompagne qu'un INSERT");
-    auto s = db_.acquire();
-    if (std::string refused = prepareWrite(caller, *s, sql); !refused.empty()) return limitFailure("AxInsert", refused);
-    if (std::optional<Outcome> first = FindInsertKey(*s, key)) return writeAnswer(*s, sql, "AxInsert", *first, true);
+    if (std::optional<Outcome> first = FindInsertKey(s, key)) return writeAnswer(s, sql, "AxInsert", *first, true);
     const std::string now = nowUtc();
-    Outcome o = recordedWrite(*s, caller, sql,
-                              [&](Session& session, const Outcome& done) { return RememberInsertKey(session, key, done, now); });
+    Outcome o = recordedWrite(
+        s, caller, sql, [&](Session& in, const Outcome& done) { return RememberInsertKey(in, key, done, now); }, check);
     // Two attempts in flight at once: the one that committed first answers for both.
     if (!o.ok())
-        if (std::optional<Outcome> first = FindInsertKey(*s, key)) return writeAnswer(*s, sql, "AxInsert", *first, true);
+        if (std::optional<Outcome> first = FindInsertKey(s, key)) return writeAnswer(s, sql, "AxInsert", *first, true);
     if (o.limit) return limitFailure("AxInsert", o.message);
-    return writeAnswer(*s, sql, "AxInsert", o, false);
+    return writeAnswer(s, sql, "AxInsert", o, false);
 }
 
-std::string Endpoints::history(const Caller& /*caller*/, const QueryParams& p) {
+std::string Endpoints::history(const Caller& caller, const QueryParams& p) {
     if (!p.error.empty()) return Failure("AxHistory", p.error);
     const std::string key = p.get("Key");
     const RecordTable* table = FindRecordTable(p.get("Table"));
     if (!table || !*table->key)
         return Failure("AxHistory", "Table inconnue de l'historique : \"" + p.get("Table").substr(0, 60) + "\"");
     if (!IsInteger(key)) return Failure("AxHistory", "Clé invalide : \"" + key.substr(0, 30) + "\"");
-    ResultSet rows = db_.acquire()->history(table->table, key);
+    // The history of a record is read as the record is: by its dealership only.
+    auto s = session(caller);
+    const Outcome seen = s->runClientSelect(
+        TranslateSql(std::string("SELECT ") + table->key + " FROM [" + table->table + "] WHERE " + table->key + "=" + key), 1);
+    if (!seen.ok()) return Failure("AxHistory", seen.message);
+    ResultSet rows = seen.rows.rows.empty() ? ResultSet{} : s->history(table->table, key);
     for (auto& row : rows.rows)
         for (size_t c = 0; c < rows.columns.size(); ++c)
             if (rows.columns[c] == "When") row[c] = IsoUtc(row[c]);
@@ -435,31 +483,62 @@ std::string Endpoints::upload(const Caller& caller, const std::vector<FormPart>&
         Lower(sql.newIdColumn) != "idimage")
         return Failure("AxInsert", "Instruction refusée : l'envoi de photo n'admet que l'insertion de son lien, "
                                    "INSERT INTO [tVO - Liens Images] (idImage, ...) VALUES (:NewID, ...)");
-    auto session = db_.acquire();
-    if (std::string refused = prepareWrite(caller, *session, sql); !refused.empty())
+    auto s = session(caller);
+    const WriteUser user = WriteGate::User(*s, caller.userId);
+    if (!user.known()) return Failure("AxInsert", kUnknownWriter);
+    if (std::string refused = prepareWrite(caller, *s, sql); !refused.empty())
         return limitFailure("AxInsert", refused);
+    const std::optional<WriteStatement> write = ReadWriteStatement(sql, why);
+    if (!write) return Failure("AxInsert", why);
     // Both files are written under temporary names first; they take their
     // names inside the transaction, once the link row is known to be the
     // photo's, and the files they replace come back if it does not commit.
     PhotoFiles files(imagesDir_);
     for (const auto& [part, fileName] : {std::pair{file1, name->content}, std::pair{file2, mini->content}})
         if (std::string failed = files.stage(fileName, part->content); !failed.empty()) return Failure("AxInsert", failed);
-    auto linkThenFiles = [&](Session& s, const Outcome& o) -> std::string {
-        ResultSet row = s.query("SELECT idVO, NomImage FROM \"tVO - Liens Images\" WHERE idImage = ?",
-                                {std::to_string(o.newId)});
+    const std::string idVO = std::to_string(photo->idVO);
+    auto rightsFirst = [&](Session& in) {
+        // The uploads to one vehicle take their turns, so that each finds the
+        // numbers that the others took.
+        in.queryRowsToWrite("SELECT idVO FROM tVehicles WHERE idVO = ?", {idVO});
+        return gate_.check(in, user, *write, true);
+    };
+    std::string stem = photo->stem;
+    long long number = 0;
+    auto linkThenFiles = [&](Session& in, const Outcome& o) -> std::string {
+        const std::string newId = std::to_string(o.newId);
+        ResultSet row = in.query("SELECT idVO, NumImage, NomImage FROM \"tVO - Liens Images\" WHERE idImage = ?", {newId});
         if (o.changes != 1 || row.rows.empty())
             return "L'envoi de photo doit créer exactement un lien de photo";
-        if (row.value(0, "idVO") != std::to_string(photo->idVO) || row.value(0, "NomImage") != photo->stem)
-            return "Lien de photo refusé : la photo " + photo->stem + " appartient au véhicule " +
-                   std::to_string(photo->idVO) + ", le lien nomme la photo \"" + row.value(0, "NomImage") +
-                   "\" du véhicule " + row.value(0, "idVO");
+        if (row.value(0, "idVO") != idVO || !SameText(row.value(0, "NomImage"), photo->stem))
+            return "Lien de photo refusé : la photo " + photo->stem + " appartient au véhicule " + idVO +
+                   ", le lien nomme la photo \"" + row.value(0, "NomImage") + "\" du véhicule " + row.value(0, "idVO");
+        number = std::atoll(row.value(0, "NumImage").c_str());
+        // A photo already linked is never replaced: this one takes the next free number.
+        std::set<std::string> linked;
+        long long top = 0;
+        for (const auto& r : in.query("SELECT NumImage, NomImage FROM \"tVO - Liens Images\""
+                                      " WHERE idVO = ? AND idImage <> ?", {idVO, newId}).rows) {
+            top = std::max(top, std::atoll(r[0].c_str()));
+            linked.insert(UpperWord(r[1]));
+        }
+        if (linked.count(UpperWord(stem))) {
+            number = top + 1;
+            while (linked.count(UpperWord(PhotoStem(idVO, number)))) ++number;
+            const std::string renamed = PhotoStem(idVO, number);
+            in.query("UPDATE \"tVO - Liens Images\" SET NumImage = ?, NomImage = ? WHERE idImage = ?",
+                     {std::to_string(number), renamed, newId});
+            files.retarget(stem + ".jpg", renamed + ".jpg");
+            files.retarget(stem + "m.jpg", renamed + "m.jpg");
+            stem = renamed;
+        }
         return files.putInPlace();
     };
-    const Outcome o = recordedWrite(*session, caller, sql, linkThenFiles);
+    const Outcome o = recordedWrite(*s, caller, sql, linkThenFiles, rightsFirst);
     if (o.ok()) files.keep();
     else files.takeBack();
     if (o.limit) return limitFailure("AxInsert", o.message);
-    return writeAnswer(*session, sql, "AxInsert", o, false);
+    return writeAnswer(*s, sql, "AxInsert", o, false, {{"NomImage", stem}, {"NumImage", std::to_string(number)}});
 }
 
 std::string Endpoints::sendSms(const Caller& /*caller*/, const std::vector<FormPart>& parts) {

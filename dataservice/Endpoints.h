@@ -8,6 +8,7 @@
 #include "Limits.h"
 #include "Store.h"
 #include "TextCodec.h"
+#include "WriteGate.h"
 #include "XmlAnswer.h"
 
 #include <chrono>
@@ -57,7 +58,13 @@ public:
     // Today as "dd/mm/yyyy" by the service's clock.
     std::string today() const;
 
+    // The dealership of the user a request acts for ("" when the user is not known).
+    std::string dealershipOf(const Caller& caller);
+    // A session of the store acting for the caller (see Session::actFor).
+    Store::Lease session(const Caller& caller);
+
 private:
+    using Extra = std::vector<std::pair<std::string, std::string>>;
     // What a write of the caller must pass before it runs: the sweep limited to
     // the caller's dealership, every text within its field's length. "" or why not.
     std::string prepareWrite(const Caller& caller, Session& s, TranslatedSql& sql);
@@ -65,21 +72,24 @@ private:
     std::string limitFailure(const std::string& endpoint, const std::string& why);
     void writeUser(XmlAnswer& out, Session& s, const std::string& userId, std::string& concession);
     void writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
-                   const std::vector<std::pair<std::string, std::string>>& extra = {});
-    std::string runWrite(Session& s, const Caller& caller, const TranslatedSql& sql, const std::string& root);
+                   const Extra& extra = {});
+    std::string runWrite(Session& s, const Caller& caller, const TranslatedSql& sql, const std::string& root,
+                         const Session::BeforeStatement& check = {});
     // A write of the client with the record of its changes, in one transaction;
-    // `also` runs before the commit too.
+    // `also` runs before the commit too, `check` (the rights) before the statement.
     Outcome recordedWrite(Session& s, const Caller& caller, const TranslatedSql& sql,
-                          const Session::BeforeCommit& also = {});
+                          const Session::BeforeCommit& also = {}, const Session::BeforeStatement& check = {});
     std::string writeAnswer(Session& s, const TranslatedSql& sql, const std::string& root, const Outcome& o,
-                            bool replayed);
-    std::string keyedInsert(const Caller& caller, TranslatedSql sql, const std::string& key);
+                            bool replayed, const Extra& outParams = {});
+    std::string keyedInsert(const Caller& caller, Session& s, const TranslatedSql& sql, const std::string& key,
+                            const Session::BeforeStatement& check);
     // Now, UTC "yyyy-mm-dd hh:mm:ss", by the service's clock.
     std::string nowUtc() const;
 
     Store& db_;
     std::string imagesDir_;
     Clock clock_;
+    WriteGate gate_;
     ServiceLimits limits_;
     std::function<void(const std::string&)> limitReached_;
     FieldLengths lengths_;

@@ -363,8 +363,31 @@ std::string QuoteLiteral(const std::string& text) {
     return out + "'";
 }
 
+namespace {
+
+// A number a write compares a column with or gives it ("Vendeur=2") is sent as
+// a literal of no type, which PostgreSQL reads in the column's own type: the
+// workstations write some columns that the database keeps as texts (the
+// salesperson's code) as numbers, which SQLite compares by their value.
+std::vector<SqlToken> NumbersOfTheColumnsType(const TranslatedSql& statement) {
+    std::vector<SqlToken> t = statement.tokens;
+    if (statement.kind != StatementKind::Update && statement.kind != StatementKind::Delete) return t;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (t[i].kind != Tok::Number || i == 0) continue;
+        const size_t eq = PrevSolid(t, i - 1);
+        if (eq == kNone || eq == 0 || t[eq].text != "=") continue;
+        const size_t column = PrevSolid(t, eq - 1);
+        if (column == kNone || (t[column].kind != Tok::Word && t[column].kind != Tok::Ident)) continue;
+        t[i] = SqlToken{Tok::String, "'" + t[i].text + "'"};
+    }
+    return t;
+}
+
+}  // namespace
+
 PgStatement RenderClientSql(const TranslatedSql& statement, const PgNames& names) {
-    Writer writer(statement.tokens, names, true);
+    const std::vector<SqlToken> tokens = NumbersOfTheColumnsType(statement);
+    Writer writer(tokens, names, true);
     PgStatement keys;
     writer.keys(statement, keys);
     PgStatement result = writer.run();

@@ -1,5 +1,6 @@
 #include "PgSchema.h"
 
+#include "DealershipScope.h"
 #include "DemoLoader.h"
 #include "PgDialect.h"
 #include "PgStore.h"
@@ -531,7 +532,10 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
             say("déclencheur " + name + " non repris : il est propre à SQLite");
             continue;
         }
+        // Run as the owner: the lines of a record go with it whatever the
+        // dealership wall lets the deleting statement see.
         pg.run("CREATE FUNCTION " + QuoteIdentifier(cascade->trigger) + "() RETURNS trigger LANGUAGE plpgsql"
+               " SECURITY DEFINER SET search_path = pg_catalog, " + schema +
                " AS $$ BEGIN " + std::string(cascade->body) + " RETURN NULL; END $$");
         pg.run("CREATE TRIGGER " + QuoteIdentifier(cascade->trigger) + " AFTER " + cascade->events + " ON " +
                QuoteIdentifier(cascade->table) + " FOR EACH ROW EXECUTE FUNCTION " +
@@ -577,6 +581,12 @@ void ImportSqliteIntoPg(const std::string& sqlitePath, const std::string& connin
         pg.run(std::string("REVOKE ALL ON FUNCTION ") + f + " FROM PUBLIC");
         pg.run(std::string("GRANT EXECUTE ON FUNCTION ") + f + " TO " + role);
     }
+    // The wall between dealerships (DealershipScope.h).
+    std::string scope = PgScopeSql(role);
+    for (size_t at; (at = scope.find("@SCHEMA@")) != std::string::npos;) scope.replace(at, 8, schema);
+    pg.run(scope);
+    for (const ScopedTable& t : ScopedTables())
+        if (byName.count(LowerAscii(t.table))) pg.run(PgScopePolicy(t));
     pg.run("COMMIT");
     std::string analyzed;
     for (const Table& t : tables) analyzed += (analyzed.empty() ? "" : ", ") + QuoteIdentifier(t.name);

@@ -1,5 +1,6 @@
 #include "PgStore.h"
 
+#include "DealershipScope.h"
 #include "History.h"
 
 #include "TextCodec.h"
@@ -220,6 +221,21 @@ std::vector<std::string> PgStore::excessRights() {
     return signIn;
 }
 
+std::vector<std::string> PgStore::tablesWithoutWall() {
+    auto lease = acquire();
+    PGconn* conn = static_cast<PgSession&>(*lease).handle();
+    ResultHolder r{PQexec(conn,
+                          "SELECT c.relname, c.relrowsecurity FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
+                          " WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p')")};
+    if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
+        throw std::runtime_error("lecture des tables impossible : " + Message(r.r, conn));
+    std::vector<std::string> missing;
+    for (int i = 0; i < PQntuples(r.r); ++i)
+        if (IsScopedTable(PQgetvalue(r.r, i, 0)) && std::string(PQgetvalue(r.r, i, 1)) != "t")
+            missing.push_back(PQgetvalue(r.r, i, 0));
+    return missing;
+}
+
 // ---- session --------------------------------------------------------------
 
 PgSession::PgSession(const std::string& conninfo, const DatabaseOptions& options,
@@ -314,6 +330,9 @@ Outcome PgSession::failure(PGresult* result, StatementKind kind) {
         o.status = Outcome::Status::Failed;
         o.message = messages::kInterrupted;
         o.limit = true;
+    } else if (state == "42501" && message.find("row-level security") != std::string::npos) {
+        o.status = Outcome::Status::Refused;
+        o.message = "Écriture refusée : l'enregistrement n'est pas de la concession de l'utilisateur";
     } else if (state == "42501") {
         o.status = Outcome::Status::Refused;
         o.message = messages::NotReachable(DeniedObject(message, kind));
@@ -328,6 +347,22 @@ Outcome PgSession::failure(PGresult* result, StatementKind kind) {
         o.message = "Erreur SQL : " + message;
     }
     return o;
+}
+
+std::string PgSession::actingBegin(int statementMs, int lockMs) const {
+    return "BEGIN; SET LOCAL statement_timeout = " + std::to_string(statementMs) +
+           "; SET LOCAL lock_timeout = " + std::to_string(lockMs) + "; SELECT FROM stanor_act_as(" +
+           QuoteLiteral(acting_) + "); ";
+}
+
+void PgSession::actFor(const std::string& userId) {
+    const bool number = !userId.empty() && userId.size() <= 18 &&
+                        userId.find_first_not_of("0123456789") == std::string::npos;
+    acting_ = number ? userId : std::string();
+}
+
+ResultSet PgSession::queryRowsToWrite(const std::string& sql, const std::vector<std::string>& binds) {
+    return run(sql + " FOR UPDATE", binds, false);
 }
 
 // Sends the statements of one transaction and reads their results, one row at
@@ -365,6 +400,8 @@ Outcome PgSession::exchange(const std::string& text, StatementKind kind, int lim
         ResultHolder holder{r};
         if (failed || tooLarge) continue;
         const auto status = PQresultStatus(r);
+        // The service's own steps of the transaction (the user it acts for) return no column.
+        if ((status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) && PQnfields(r) == 0) continue;
         if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
             if (PQntuples(r) == 0 && outcome.rows.columns.empty()) ReadRows(r, outcome.rows, 0);
             for (int i = 0; i < PQntuples(r) && outcome.rows.rows.size() < maxRows; ++i) {
@@ -412,13 +449,13 @@ Outcome PgSession::runClientSelect(const TranslatedSql& statement, size_t maxRow
     if (auto refused = RefuseClientSelect(statement)) return *refused;
     const PgStatement pg = RenderClientSql(statement, *names_);
     if (!pg.ok()) return NotWritten(pg);
-    // One exchange: a read-only transaction (nothing it calls may write, lock
-    // rows or take a key) with its own time limit, which nothing the client
-    // sends can lift, that reads only as many rows as the answer takes, with a
-    // plan that aims at them: a LIMIT, or a cursor when the statement limits itself.
+    // One exchange: a transaction with its own time limit, which nothing the
+    // client sends can lift, that acts for the request's user (the dealership
+    // wall), then read only (nothing it calls may write, lock rows or take a
+    // key), that reads only as many rows as the answer takes, with a plan that
+    // aims at them: a LIMIT, or a cursor when the statement limits itself.
     const size_t rows = std::min(maxRows, options_.maxRows);
-    std::string begin = "BEGIN READ ONLY; SET LOCAL statement_timeout = " + std::to_string(options_.statementTimeMs) +
-                        "; SET LOCAL lock_timeout = " + std::to_string(options_.busyTimeoutMs) + "; ";
+    std::string begin = actingBegin(options_.statementTimeMs, options_.busyTimeoutMs) + "SET TRANSACTION READ ONLY; ";
     if (pg.searchesByTrigrams) begin += "SET LOCAL enable_indexscan = off; ";
     const std::string text =
         pg.limitsItself ? begin + "DECLARE stanor_rows NO SCROLL CURSOR FOR " + pg.sql + "; FETCH FORWARD " +
@@ -435,15 +472,15 @@ Outcome PgSession::runClientWrite(const TranslatedSql& statement, const BeforeCo
     const PgStatement pg = RenderClientSql(statement, *names_);
     if (!pg.ok()) return NotWritten(pg);
     // The statement holds the rows it writes no longer than the write limit,
-    // set in its own transaction; a row another write holds is waited for half
+    // set in its own transaction, which acts for the request's user (the
+    // dealership wall); a row another write holds is waited for half
     // of it, then the request may be repeated (WAIT_TIMEOUT). Alone, the
     // statement commits in the same exchange; with a step before the
-    // statement (the rows it replaces, read and locked) or before the commit,
+    // statement (the rights of the user on the rows it names, the rows it
+    // replaces, read and locked) or before the commit,
     // those steps run inside its transaction, under the same limits.
     const bool steps = beforeCommit || beforeStatement;
-    const std::string begin = "BEGIN; SET LOCAL statement_timeout = " + std::to_string(options_.writeLockMs) +
-                              "; SET LOCAL lock_timeout = " + std::to_string(std::max(1, options_.writeLockMs / 2)) +
-                              "; ";
+    const std::string begin = actingBegin(options_.writeLockMs, std::max(1, options_.writeLockMs / 2));
     Outcome outcome;
     if (beforeStatement) {
         outcome = exchange(begin, statement.kind, options_.writeLockMs, 1, SIZE_MAX);

@@ -35,6 +35,9 @@ public:
     // statements need, one French line each ("lecture de la table tUsers",
     // "exécution de la fonction pg_sleep": see SecurePgDatabase).
     std::vector<std::string> excessRights();
+    // The tables of dealerships' records that lack their wall (a database
+    // made before it, see DealershipScope.h), one name each.
+    std::vector<std::string> tablesWithoutWall();
 
 protected:
     std::unique_ptr<Session> open() override;
@@ -60,6 +63,8 @@ public:
     std::string rowLock() const override { return " FOR UPDATE"; }
     void addHistory(const std::vector<HistoryEntry>& entries) override;
     ResultSet history(const std::string& table, const std::string& key) override;
+    ResultSet queryRowsToWrite(const std::string& sql, const std::vector<std::string>& binds) override;
+    void actFor(const std::string& userId) override;
 
     ResultSet user(const std::string& idUser) override;
     ResultSet userGroups(const std::string& idUser) override;
@@ -87,6 +92,9 @@ private:
     ResultSet run(const std::string& sql, const std::vector<std::string>& binds, bool typedEverywhere);
     Outcome failure(pg_result* result, StatementKind kind);
     void rollback();
+    // The start of a client statement's transaction: BEGIN, its time limits,
+    // and the user it acts for.
+    std::string actingBegin(int statementMs, int lockMs) const;
     // The statements of one transaction of the client, sent at once (see PgStore.cpp).
     Outcome exchange(const std::string& text, StatementKind kind, int limitMs, size_t maxRows, size_t maxBytes);
     // Asks the server to stop the statement running on this connection.
@@ -96,6 +104,7 @@ private:
     DatabaseOptions options_;
     std::shared_ptr<const PgNames> names_;
     std::unordered_map<std::string, std::string> prepared_;  // the service's SQL -> statement name
+    std::string acting_;  // idUser the client's statements act for; "" for nobody
     bool broken_ = false;  // a server that stopped answering: not given to another request
 };
 

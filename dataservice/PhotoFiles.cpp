@@ -121,6 +121,11 @@ std::string PhotoFiles::stage(const std::string& name, const std::string& bytes)
     return why;
 }
 
+void PhotoFiles::retarget(const std::string& from, const std::string& to) {
+    for (Entry& e : entries_)
+        if (!e.placed && e.target.filename() == from) e.target = dir_ / to;
+}
+
 std::string PhotoFiles::putInPlace() {
     for (Entry& e : entries_) {
         // A hard link keeps the former file aside while its name always serves

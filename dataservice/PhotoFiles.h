@@ -41,6 +41,8 @@ public:
 
     // Writes `bytes` under a temporary name, to become `name`. "" or why not.
     std::string stage(const std::string& name, const std::string& bytes);
+    // The staged file to become `from` becomes `to` instead (before putInPlace).
+    void retarget(const std::string& from, const std::string& to);
     // Puts every staged file in place. "" or why not, everything then taken back.
     std::string putInPlace();
     // The upload committed: what was replaced is dropped.

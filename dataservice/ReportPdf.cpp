@@ -67,8 +67,11 @@ std::string ReadPhoto(const std::string& imagesDir, const std::string& name) {
 }  // namespace
 
 Report BuildReport(Session& s, const std::string& select, const std::string& name, const std::string& today,
-                   const std::string& imagesDir, const ServiceLimits& limits) {
+                   const std::string& imagesDir, const std::string& dealership, const ServiceLimits& limits) {
     const auto started = std::chrono::steady_clock::now();
+    const auto ofDealership = [&](const ResultSet& record) {
+        return !dealership.empty() && UpperWord(record.value(0, "Concession")) == UpperWord(dealership);
+    };
     if (name.empty()) return Refused("Nom de fiche manquant : le paramètre rptName est attendu");
     const ReportKind* report = nullptr;
     for (const ReportKind& r : kReports)
@@ -90,7 +93,7 @@ Report BuildReport(Session& s, const std::string& select, const std::string& nam
     if (report->layout == Layout::Customer) {
         sheets::CustomerData d;
         d.customer = s.query("SELECT * FROM tClients WHERE idClient = ?", {id});
-        if (d.customer.rows.empty()) return Refused("Le client " + id + " n'existe pas (ou plus)");
+        if (d.customer.rows.empty() || !ofDealership(d.customer)) return Refused("Le client " + id + " n'existe pas (ou plus)");
         d.actions = s.query("SELECT * FROM tActions WHERE idClient = ? ORDER BY DateAction DESC, idAction DESC", {id});
         d.vehicles = s.query("SELECT * FROM tVehiclesProfid WHERE idClient = ? ORDER BY idTVO", {id});
         const sheets::Lookups lists(s, d.customer.value(0, "Concession"));
@@ -98,7 +101,7 @@ Report BuildReport(Session& s, const std::string& select, const std::string& nam
     } else {
         sheets::VehicleData d;
         d.vehicle = s.query("SELECT * FROM tVehicles WHERE idVO = ?", {id});
-        if (d.vehicle.rows.empty()) return Refused("Le véhicule " + id + " n'existe pas (ou plus)");
+        if (d.vehicle.rows.empty() || !ofDealership(d.vehicle)) return Refused("Le véhicule " + id + " n'existe pas (ou plus)");
         const VehicleKind kind = sheets::KindOf(d.vehicle);
         if (kind != report->kind)
             return Refused("La fiche \"" + name + "\" ne s'applique pas au véhicule " + id + ", qui est un " +

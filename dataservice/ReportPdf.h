@@ -18,8 +18,10 @@ struct Report {
 };
 
 // `today` is the service's date ("dd/mm/yyyy"); the vehicles' default photos
-// are read from `imagesDir`. Drawing stops at the limits' time for a sheet.
+// are read from `imagesDir`. A record of another dealership than `dealership`
+// (the user's) is answered as missing. Drawing stops at the limits' time for a
+// sheet.
 Report BuildReport(Session& s, const std::string& select, const std::string& name, const std::string& today,
-                   const std::string& imagesDir, const ServiceLimits& limits = {});
+                   const std::string& imagesDir, const std::string& dealership, const ServiceLimits& limits = {});
 
 }  // namespace stanor::dataservice

@@ -465,4 +465,6 @@ TranslatedSql TranslateSql(std::string_view clientSql) {
     return out;
 }
 
+std::string SqlTokenName(const SqlToken& t) { return Unquoted(t); }
+
 }  // namespace stanor::dataservice

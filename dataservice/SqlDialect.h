@@ -42,6 +42,9 @@ struct SqlToken {
     std::string text;
 };
 
+// The name a Word or Ident token stands for (an Ident without its quotes).
+std::string SqlTokenName(const SqlToken& t);
+
 struct TranslatedSql {
     std::string sql;                 // the SQLite text; empty when error is set
     StatementKind kind = StatementKind::Other;

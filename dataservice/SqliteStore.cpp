@@ -1,5 +1,6 @@
 #include "SqliteStore.h"
 
+#include "DealershipScope.h"
 #include "History.h"
 #include "Reminders.h"
 
@@ -97,9 +98,17 @@ struct SqliteSession::Guard {
     bool allowWrite = false;
     std::string denied;  // what the last refusal was about
     StatementDeadline deadline;
+    std::optional<std::string> dealership;  // the one the client's statements see (none: no record)
 };
 
-static int Authorize(void* user, int action, const char* a1, const char* a2, const char*, const char*) {
+// The dealership a connection acts for, as the views of the dealership's records read it.
+static void ActingDealership(sqlite3_context* context, int, sqlite3_value**) {
+    auto* g = static_cast<SqliteSession::Guard*>(sqlite3_user_data(context));
+    if (g->dealership) sqlite3_result_text(context, g->dealership->c_str(), -1, SQLITE_TRANSIENT);
+    else sqlite3_result_null(context);
+}
+
+static int Authorize(void* user, int action, const char* a1, const char* a2, const char*, const char* a4) {
     auto* g = static_cast<SqliteSession::Guard*>(user);
     if (!g->active) return SQLITE_OK;
     auto table = [&](const char* name) { return Lower(name ? name : ""); };
@@ -107,7 +116,12 @@ static int Authorize(void* user, int action, const char* a1, const char* a2, con
         case SQLITE_SELECT:
             return SQLITE_OK;
         case SQLITE_READ:
-            if (Store::ReadableTables().count(table(a1))) return SQLITE_OK;
+            // A dealership's records are read through the views that keep its
+            // rows (a4 names the view), never straight from their tables.
+            // (A write reads its own table's rows, whose rights the service checked.)
+            if (Store::ReadableTables().count(table(a1)) && (a4 || g->allowWrite || !IsScopedTable(table(a1))))
+                return SQLITE_OK;
+            if (IsScopedView(table(a1))) return SQLITE_OK;
             g->denied = std::string("la table ") + (a1 ? a1 : "?");
             return SQLITE_DENY;
         case SQLITE_INSERT:
@@ -118,6 +132,7 @@ static int Authorize(void* user, int action, const char* a1, const char* a2, con
             return SQLITE_DENY;
         case SQLITE_FUNCTION:
             if (ClientFunctions().count(Lower(a2 ? a2 : ""))) return SQLITE_OK;
+            if (a4 && Lower(a2 ? a2 : "") == kActingDealershipFunction) return SQLITE_OK;
             g->denied = std::string("la fonction ") + (a2 ? a2 : "?");
             return SQLITE_DENY;
         default:
@@ -194,6 +209,8 @@ SqliteSession::SqliteSession(const std::string& path, const DatabaseOptions& opt
     sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
     sqlite3_limit(db_, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 2000);
     InstallTextRules(db_, &guard_->deadline);
+    sqlite3_create_function(db_, kActingDealershipFunction, 0, SQLITE_UTF8, guard_.get(), ActingDealership, nullptr,
+                            nullptr);
     sqlite3_set_authorizer(db_, Authorize, guard_.get());
     sqlite3_progress_handler(db_, 2000, Progress, guard_.get());
     exec("PRAGMA journal_mode=WAL");
@@ -205,7 +222,17 @@ SqliteSession::SqliteSession(const std::string& path, const DatabaseOptions& opt
     // thread, not inside a request that happens to commit the 1000th page.
     if (options_.backgroundCheckpoints) exec("PRAGMA wal_autocheckpoint=0");
     // A file that is not a database fails here rather than on the first request.
-    query("SELECT count(*) FROM sqlite_master");
+    std::vector<std::string> tables;
+    for (const auto& row : query("SELECT lower(name) FROM sqlite_master WHERE type = 'table'").rows)
+        tables.push_back(row[0]);
+    for (const std::string& view : SqliteScopeViews(tables)) exec(view);
+}
+
+void SqliteSession::actFor(const std::string& userId) {
+    guard_->dealership.reset();
+    if (userId.empty() || userId.size() > 18 || userId.find_first_not_of("0123456789") != std::string::npos) return;
+    const ResultSet u = user(userId);
+    if (!u.rows.empty()) guard_->dealership = u.value(0, "UserConcession");
 }
 
 SqliteSession::~SqliteSession() {
@@ -302,14 +329,16 @@ Outcome SqliteSession::runClientSelect(const TranslatedSql& statement, size_t ma
     // Searches repeat: a read statement already prepared (and authorized, in
     // read mode) on this connection is reused; the guard stays on while it runs.
     sqlite3_stmt* stmt = nullptr;
-    auto found = selectCache_.find(statement.sql);
+    TranslatedSql scoped = statement;
+    scoped.sql = ScopedSelectText(statement);
+    auto found = selectCache_.find(scoped.sql);
     if (found != selectCache_.end()) {
         stmt = found->second;
         guard_->active = true;
         guard_->allowWrite = false;
         guard_->denied.clear();
     } else {
-        stmt = prepareClient(statement, false, outcome);
+        stmt = prepareClient(scoped, false, outcome);
         if (!stmt) return outcome;
         if (!sqlite3_stmt_readonly(stmt)) {
             sqlite3_finalize(stmt);
@@ -322,7 +351,7 @@ Outcome SqliteSession::runClientSelect(const TranslatedSql& statement, size_t ma
             for (auto& [sql, old] : selectCache_) sqlite3_finalize(old);
             selectCache_.clear();
         }
-        selectCache_.emplace(statement.sql, stmt);
+        selectCache_.emplace(scoped.sql, stmt);
     }
     armDeadline(options_.statementTimeMs);
     try {
@@ -454,7 +483,9 @@ Outcome SqliteSession::readForWrite(const TranslatedSql& select) {
     // changes the rows between this read and the write. The write's time limit,
     // armed when it took the lock, covers this read too.
     Outcome outcome;
-    sqlite3_stmt* stmt = prepareClient(select, false, outcome);
+    // The rows of the write's own table, which its rights check already
+    // covered: read straight from the table, as the write itself does.
+    sqlite3_stmt* stmt = prepareClient(select, true, outcome);
     if (!stmt) return outcome;
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> holder(stmt, sqlite3_finalize);
     try {

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -76,6 +77,7 @@ public:
     Outcome readForWrite(const TranslatedSql& select) override;
     void addHistory(const std::vector<HistoryEntry>& entries) override;
     ResultSet history(const std::string& table, const std::string& key) override;
+    void actFor(const std::string& userId) override;
 
     ResultSet user(const std::string& idUser) override;
     ResultSet userGroups(const std::string& idUser) override;

@@ -161,6 +161,8 @@ Store::Lease Store::acquire() {
 }
 
 void Store::release(std::unique_ptr<Session> session) {
+    // The next request on this connection names its own user.
+    session->actFor({});
     std::unique_ptr<Session> closing;
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -126,8 +126,9 @@ public:
     // non-empty text rolls it back with that message.
     using BeforeCommit = std::function<std::string(Session&, const Outcome&)>;
     // `beforeStatement`, when given, runs inside the transaction before the
-    // statement (to read the rows it is about to change); a non-empty text
-    // rolls it back with that message.
+    // statement (to check the user's rights on the rows it names, to read the
+    // rows it is about to change); a non-empty text rolls it back with that
+    // message, and nothing of the statement is applied.
     using BeforeStatement = std::function<std::string(Session&)>;
     virtual Outcome runClientWrite(const TranslatedSql& statement, const BeforeCommit& beforeCommit = {},
                                    const BeforeStatement& beforeStatement = {}) = 0;
@@ -145,6 +146,19 @@ public:
     // Column, OldValue, NewValue of the changes of a record and of its rows
     // (RecordTable/RecordKey), or of one row (TableName/KeyValue), newest first.
     virtual ResultSet history(const std::string& table, const std::string& key) = 0;
+
+    // The service's own SELECT of rows that the statement of the current
+    // transaction is about to change; on engines that lock rows, they stay
+    // locked until the transaction ends.
+    virtual ResultSet queryRowsToWrite(const std::string& sql, const std::vector<std::string>& binds) {
+        return query(sql, binds);
+    }
+
+    // The user whose dealership the client's statements see and change: the
+    // records of other dealerships are out of their reach (see
+    // DealershipScope.h). Until it is called, and for a user who is not
+    // known, the client's statements reach no record at all.
+    virtual void actFor(const std::string& userId) = 0;
 
     // Data reserved to the service.
     // UserConcession, UserSite, Name_, US1 of a user (no row when unknown).

@@ -142,7 +142,7 @@ std::string Request(const std::string& scenario, std::mt19937& rng, const Option
                "%20Immatriculation%20AS%20VO_IMMAT,%20[InfoMarque],%20[InfoModele],%20InfoVersion%20AS%20VO_VERSION,"
                "%20Acheteur%20AS%20VO_BUYER,%20DateOrdre%20AS%20VO_ORDRE,%20Immatriculation%20AS%20VO_Result,%20Site"
                "%20as%20VO_SITE,%20Concession,%20idOwner%20FROM%20TVehicles%20WHERE%20(Immatriculation%20like%20"
-               "'%25" + typed + "%25')%20ORDER%20BY%20Immatriculation,%20DateOrdre%20desc&MaxRows=50&idClient=";
+               "'%25" + typed + "%25')%20ORDER%20BY%20Immatriculation,%20DateOrdre%20desc&MaxRows=50&UserID=1&idClient=";
     }
     if (scenario == "surname") {
         std::uniform_int_distribution<size_t> syllable(0, std::size(kSyllables) - 1);
@@ -151,11 +151,11 @@ std::string Request(const std::string& scenario, std::mt19937& rng, const Option
                "%20VO_NO,%20CliMobile,%20[CliCP],%20[CliVille],%20[CliAdresse1],%20[CliAdresse2],%20[CliNom],"
                "%20[CliPrenom],%20CliTelDom,%20Site%20AS%20VO_SITE,%20Concession,%20idOwner%20FROM%20TClients%20WHERE"
                "%20(CliNom%20like%20'%25" + typed + "%25')%20ORDER%20BY%20CliNom,%20CliPreNom,%20idClient%20desc"
-               "&MaxRows=50&idClient=";
+               "&MaxRows=50&UserID=1&idClient=";
     }
     std::uniform_int_distribution<int> km(0, 250000);
     return "/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update%20tVehicles%20set%20KMS=" + std::to_string(km(rng)) +
-           "%20where%20(idTVO=" + std::to_string(vehicle(rng)) + ")&idClient=";
+           "%20where%20(idTVO=" + std::to_string(vehicle(rng)) + ")&UserID=1&idClient=";
 }
 
 double Percentile(std::vector<double>& v, double p) {

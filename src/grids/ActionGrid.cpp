@@ -355,6 +355,17 @@ void ActionGrid::lineSent(int line, bool stored) {
     TestActionUpdate(line);
 }
 
+bool ActionGrid::lineConflict(int line, const records::ConflictAnswer& conflict) {
+    if (line < 1 || size_t(line) >= ActionRows.size()) return false;
+    TsLine& l = ActionRows[size_t(line)];
+    const bool again = settleConflict(l, conflict, [](const pages::TsDesc&, const QString& v) { return v; });
+    QScopedValueRollback<bool> filling(s_.PageFilling, true);
+    for (int k = 1; k <= kActionColumns; ++k)
+        looks_[size_t(line) - 1].cells[size_t(k)].text = actionShownText(k, l.cell(k).CurrentValue, lists_);
+    showLine(line - 1);
+    return again;
+}
+
 void ActionGrid::discardLines() {
     QScopedValueRollback<bool> filling(s_.PageFilling, true);
     for (int line = int(ActionRows.size()) - 1; line >= 1; --line) {

@@ -63,6 +63,9 @@ public:
     // remembered for the next new action and count as loaded; the line's
     // statement is built again in both cases.
     void lineSent(int line, bool stored);
+    // A line's update met a colleague's change: whose values win is asked;
+    // whether the line may go again.
+    bool lineConflict(int line, const records::ConflictAnswer& conflict);
     // Forgets what the lines have pending: stored actions show their values
     // as loaded again, new ones leave the grid.
     void discardLines();

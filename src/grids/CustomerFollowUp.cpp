@@ -71,6 +71,7 @@ void CustomerFollowUp::connectSaving(records::PersistenceHost& host) {
         host.save.selectActionCell = [a](int line, int column) { a->selectCell(line, column); };
         host.save.actionLineKeyed = [a](int line, const QString& newId) { a->lineKeyed(line, newId); };
         host.save.actionLineSent = [a](int line, bool stored) { a->lineSent(line, stored); };
+        host.save.actionLineConflict = [a](int line, const records::ConflictAnswer& c) { return a->lineConflict(line, c); };
         host.save.discardLines = [a, before = host.save.discardLines] {
             if (before) before();
             a->discardLines();

@@ -287,6 +287,19 @@ void FrevoGrid::lineSent(int line, bool stored) {
     TestFrevoUpdate(line);
 }
 
+bool FrevoGrid::lineConflict(int line, const records::ConflictAnswer& conflict) {
+    if (line < 1 || size_t(line) >= FrevoRows.size()) return false;
+    const bool again = settleConflict(FrevoRows[size_t(line)], conflict, [](const pages::TsDesc& d, const QString& v) {
+        return frevoCellValue(d.DataType, v);
+    });
+    {
+        QScopedValueRollback<bool> filling(s_.PageFilling, true);
+        showLine(line - 1);
+    }
+    UpdateCumulFrevo();
+    return again;
+}
+
 void FrevoGrid::discardLines() {
     {
         QScopedValueRollback<bool> filling(s_.PageFilling, true);

@@ -55,6 +55,9 @@ public:
     // The end of a line's request: when it was stored, the values sent count
     // as loaded; the line's statement is built again in both cases.
     void lineSent(int line, bool stored);
+    // A line's update met a colleague's change: whose values win is asked;
+    // whether the line may go again.
+    bool lineConflict(int line, const records::ConflictAnswer& conflict);
     // Forgets what the lines have pending: their values as loaded come back.
     void discardLines();
     // The Insert of the site's file-handling fee as a fixed-cost line, when

@@ -54,8 +54,10 @@ FrevoLoad loadFrevoLines(const FrevoColumns& columns, const std::vector<FrevoEle
             look.cells[size_t(k)].enabled =
                 frevoCellEnabled(k, false, line.Locked, out.rightCompta, look.cells[size_t(k)].inactive);
         }
-        // A line locked by its accounting number is deleted by those who may edit it only.
-        const bool mayDelete = out.rightCompta || (line.cell(ColNFacture).LoadedValue.isEmpty() && !line.Locked);
+        // An invoiced or accounted line is deleted by accounting users only,
+        // the others by those who may add lines.
+        const bool mayDelete = out.rightCompta || (line.cell(ColNFacture).LoadedValue.isEmpty() && !line.Locked &&
+                                                   !columns.addTag.isEmpty() && rights.GetDataRights(columns.addTag));
         look.icon = mayDelete ? FrevoIcon::Delete : FrevoIcon::Kept;
         look.hint = mayDelete ? kFrevoDeleteHint : QString();
         out.rows.push_back(std::move(line));

@@ -61,6 +61,36 @@ bool LineGrid::saveUnderWay() const {
     return true;
 }
 
+bool LineGrid::settleConflict(TsLine& line, const records::ConflictAnswer& conflict,
+                              const std::function<QString(const pages::TsDesc&, const QString&)>& shown) const {
+    if (conflict.Deleted) {
+        for (pages::TsDesc& d : line.Cells) d.LoadedValue = d.CurrentValue;
+        return false;
+    }
+    if (!editing_.dialogs) return false;  // nobody to ask: the line stays pending as typed
+    for (pages::TsDesc& d : line.Cells) {
+        if (d.FieldName.isEmpty() || d.CurrentValue == d.LoadedValue) continue;
+        const records::ConflictAnswer::Field* stored = conflict.field(d.FieldName);
+        if (!stored) continue;
+        const QString theirs = shown(d, stored->Value);
+        if (records::SameValue(d.DataType, theirs, d.LoadedValue)) continue;
+        // Stored already (an answer lost after the write): nothing to ask.
+        if (!records::SameValue(d.DataType, theirs, d.CurrentValue)) {
+            trace(QStringLiteral("%1 : %2 changé entre-temps par %3 (%4)")
+                      .arg(grid_->objectName(), d.FieldName, stored->UserName, theirs));
+            const bool keepMine =
+                editing_.dialogs->messageBox(records::ConflictCaption(),
+                                             records::ConflictQuestion(d.Caption.isEmpty() ? d.FieldName : d.Caption,
+                                                                       *stored, d.CurrentValue),
+                                             platform::MsgIcon::Question,
+                                             platform::MsgButtons::YesNo) == platform::MsgResult::Yes;
+            if (!keepMine) d.CurrentValue = theirs;
+        }
+        d.LoadedValue = theirs;
+    }
+    return true;
+}
+
 bool LineGrid::refuseDate(const rules::GridDateDecision& d) const {
     if (d.refused && editing_.dialogs)
         editing_.dialogs->messageBox(d.caption, d.message, platform::MsgIcon::Warning, platform::MsgButtons::Ok);

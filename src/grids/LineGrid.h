@@ -5,6 +5,7 @@
 // refused in a cell.
 
 #include "grids/LineStatement.h"
+#include "records/UpdateConflict.h"
 #include "pages/EventBindings.h"
 #include "pages/RecordViewForm.h"
 #include "pages/RecordViewState.h"
@@ -69,6 +70,14 @@ protected:
     // A save of the record is under way: a line is neither added nor deleted
     // in the middle of it.
     bool saveUnderWay() const;
+    // A line's update met a colleague's change: asks, cell by cell, whether
+    // the user's value or the colleague's wins. Either way the cell's loaded
+    // value becomes the stored one (in the form `shown` gives it), so that the
+    // line's next update compares with it; the colleague's value is shown when
+    // it wins. A line deleted meanwhile is no longer sent: its values stay
+    // shown until the record is read again. Whether the line may go again.
+    bool settleConflict(TsLine& line, const records::ConflictAnswer& conflict,
+                        const std::function<QString(const pages::TsDesc&, const QString&)>& shown) const;
 
     toolkit::Grid* grid_;
     pages::RecordViewState& s_;

@@ -3,6 +3,7 @@
 #include "grids/ActionLines.h"
 
 #include "records/SqlLiterals.h"
+#include "records/UpdateConflict.h"
 #include "rules/Values.h"
 
 #include <QStringList>
@@ -31,7 +32,7 @@ LineStatement build(TsLine& line, const LineRequest& req, const LineTable& t) {
     }
     out.Built = true;
     out.NewRow = req.NewLine;
-    QStringList names, values, sets;
+    QStringList names, values, sets, loaded;
     QString key, keyProblem;
     for (int k = 1; k <= kLineCells; ++k) {
         const pages::TsDesc& c = line.cell(k);
@@ -59,6 +60,10 @@ LineStatement build(TsLine& line, const LineRequest& req, const LineTable& t) {
         names << c.FieldName;
         values << v.sql;
         sets << c.FieldName + u'=' + v.sql;
+        // The loaded value of each cell changed: a colleague's change of it
+        // meanwhile makes the update change nothing instead of replacing it.
+        if (const QString term = records::LoadedValueTerm(c.FieldName, c.DataType, c.LoadedValue); !term.isEmpty())
+            loaded << term;
     }
     const QString table = records::SqlTableName(t.table);
     // A new line is not stored without one of the values typed for it.
@@ -82,7 +87,7 @@ LineStatement build(TsLine& line, const LineRequest& req, const LineTable& t) {
                                  QLatin1String(t.keyColumn), values.join(u','), req.RecordId);
     } else {
         out.Statement = QStringLiteral("Update ") + table + QStringLiteral(" set ") + sets.join(u',') +
-                        QStringLiteral(" where ") + key;
+                        QStringLiteral(" where ") + QStringList(QStringList{key} + loaded).join(QLatin1String(" and "));
     }
     if (req.Deletion || out.Statement.isEmpty()) out.SentCells.clear();
     line.PendingStatement = out.Statement;

@@ -52,6 +52,7 @@ void VehicleMoney::connectSaving(records::PersistenceHost& host) {
         return p;
     };
     host.save.costLineSent = [g](int line, bool stored) { g->lineSent(line, stored); };
+    host.save.costLineConflict = [g](int line, const records::ConflictAnswer& c) { return g->lineConflict(line, c); };
     host.save.testFraisFixes = [g] { return g->TestFraisFixes(); };
     host.save.fixedCostNotice = [g] { return g->FixedCostNotice(); };
     host.save.discardLines = [g] { g->discardLines(); };

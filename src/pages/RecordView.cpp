@@ -164,7 +164,7 @@ void RecordView::showCommands()
     const UserRights& r = state_.rights;
     const CommandVisibility v =
         commandVisibility(state_.KindSuffix, r.RightSuperAdmin, r.RightCompta,
-                          isTestUser(host_.idUser ? host_.idUser() : QString(), state_.UserName));
+                          isTestUser(host_.idUser ? host_.idUser() : QString(), state_.UserName), r.RightProfid);
     form_.setVisible(QStringLiteral("JvXPBtnNewVO"), v.newRecord);
     form_.setVisible(QStringLiteral("JvXPBtnSuppr"), v.remove);
     form_.setVisible(QStringLiteral("JvXPBtnSweep"), v.sweep);

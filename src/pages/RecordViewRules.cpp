@@ -143,11 +143,11 @@ QString adaptHint(const QString& hint, bool customer)
 }
 
 CommandVisibility commandVisibility(const QString& kindSuffix, bool rightSuperAdmin, bool rightCompta,
-                                    bool testUser)
+                                    bool testUser, bool rightProfid)
 {
     CommandVisibility v;
     v.newRecord = kindSuffix != kKindVD;
-    v.remove = rightSuperAdmin || kindSuffix == kKindCL;
+    v.remove = rightSuperAdmin || (kindSuffix == kKindCL && rightProfid);
     v.sweep = rightSuperAdmin && kindSuffix == kKindVN;
     v.accounting = rightCompta;
     v.textMessage = testUser;

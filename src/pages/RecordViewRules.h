@@ -74,8 +74,10 @@ struct CommandVisibility {
     bool textMessage = false; // JvXPBtnSMS
     bool options = false;     // LbInfoOptions
 };
+// A customer is deleted by those who may change customers (PROFID) and by
+// super-administrators, as the data service requires.
 CommandVisibility commandVisibility(const QString& kindSuffix, bool rightSuperAdmin, bool rightCompta,
-                                    bool testUser);
+                                    bool testUser, bool rightProfid);
 
 // The built-in test user who may send text messages: a fixed user number, or
 // else a user name holding a fixed surname.

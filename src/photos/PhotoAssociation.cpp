@@ -1,7 +1,9 @@
 // Associating a photo of the folder with the vehicle: reduction to the two
 // sizes of the web site in the trace folder, the plate blurred on request,
-// the FTP transfer to the web server, then the upload of both files with the
-// link row, and the first photo of a vehicle made its default.
+// the upload of both files with the link row (the service may hand out
+// another number than the one asked for, when another user's photo took it
+// meanwhile), the FTP transfer to the web server under the name the service
+// gave, and the first photo of a vehicle made its default.
 #include "photos/PhotoSheet.h"
 
 #include "images/BackgroundWork.h"
@@ -17,6 +19,7 @@
 #include "service/MultipartForm.h"
 #include "toolkit/Controls.h"
 
+#include <QFile>
 #include <QHttpMultiPart>
 #include <QLabel>
 #include <QTextCursor>
@@ -42,62 +45,92 @@ void PhotoSheet::ProcAssociateImage(bool blur) {
     if (host_.trace) host_.trace(QStringLiteral("ProcAssociateImage : ") + source->text(0) + QStringLiteral(" -> ") + name);
 
     std::optional<WaitCursor> wait(std::in_place);
+    images::FtpEndpoint endpoint;
     try {
-        reduce(platform::filePathIn(PathImages, source->text(0)), nullptr, name, !blur);
+        reduce(platform::filePathIn(PathImages, source->text(0)), nullptr, name);
         if (blur) {
             images::Bitmap blurred;
             wait.reset();  // the user works in the blurring window meanwhile
             if (!blurPlate(name, blurred)) return;  // closed without saving: nothing is sent, the files stay
             wait.emplace();
-            reduce(QString(), &blurred, name, true);
+            reduce(QString(), &blurred, name);
         }
+        // The server and account before the upload: a fault in them links nothing.
+        endpoint = ftpEndpoint();
     } catch (const std::exception& e) {
         // What was reduced stays in the trace folder; the memo shows how far it went.
         wait.reset();
         if (host_.showError) host_.showError(QString::fromUtf8(e.what()));
         return;
     }
-    if (upload(idVO, number, name, dateText)) afterLink(idVO, number, name, dateText, linkedBefore);
+    UploadedPhoto linked{name, number};
+    if (!upload(idVO, number, name, dateText, linked)) return;
+    LastNumImage = std::max(LastNumImage, linked.number);
+    try {
+        if (linked.name != name) renameReduced(name, linked.name);
+        transfer(endpoint, linked.name);
+    } catch (const std::exception& e) {
+        // Not on the web server: the link goes too, so that the photo is sent again.
+        wait.reset();
+        const QString sql = PhotoLinkDelete(idVO, linked.name);
+        const service::ServiceRequest r = host_.requests().remove(sql);
+        host_.httpExecute(r.url, r.answerFile);
+        if (host_.showError) host_.showError(QString::fromUtf8(e.what()));
+        return;
+    }
+    afterLink(idVO, linked.number, linked.name, dateText, linkedBefore);
 }
 
-void PhotoSheet::reduce(const QString& source, const images::Bitmap* blurred, const QString& name, bool transfer) {
+images::FtpEndpoint PhotoSheet::ftpEndpoint() const {
+    if (!host_.settings) throw images::FtpError("Réglages FTP indisponibles");
+    return images::chooseFtpEndpoint(images::readFtpDeployment(*host_.settings), host_.proxyInUse && host_.proxyInUse());
+}
+
+void PhotoSheet::reduce(const QString& source, const images::Bitmap* blurred, const QString& name) {
     if (Memo) Memo->clear();
     const std::string target = (name + QStringLiteral(".jpg")).toStdString();
-    const std::string dir = platform::localPath(host_.traceDir ? host_.traceDir() : QString()).toStdString();
-    // The server and account are read here, on the window's thread; a fault
-    // in them fails the transfer, once the files are saved.
-    images::FtpEndpoint endpoint;
-    std::string ftpFault;
-    if (transfer) {
-        try {
-            if (!host_.settings) throw images::FtpError("Réglages FTP indisponibles");
-            endpoint = images::chooseFtpEndpoint(images::readFtpDeployment(*host_.settings),
-                                                 host_.proxyInUse && host_.proxyInUse());
-        } catch (const std::exception& e) {
-            ftpFault = e.what();
-        }
-    }
     images::ReductionOptions options;
-    options.dir = dir;
-    options.memo = images::memoOnThreadOf(Memo, [this](const QString& line) {
-        if (!Memo) return;
-        Memo->appendPlainText(line);
-        Memo->moveCursor(QTextCursor::End);  // the last step in sight
-        Memo->ensureCursorVisible();
-    });
+    options.dir = traceFolder();
+    options.memo = memoLines();
     const QString saved = tracePath(name + QStringLiteral(".jpg"));
     const auto showSaved = images::memoOnThreadOf(VOImage, [this, saved](const QString&) {
         showPicture(VOImage, QImage(saved), placeholder_);
     });
-    images::FtpOptions ftp = host_.ftp;
-    if (host_.trace)
-        ftp.trace = images::memoOnThreadOf(this, [this](const QString& line) { host_.trace(QStringLiteral("FTP ") + line); });
     images::runKeepingEventsProcessed([&] {
         images::ReductionJPG(source.toStdString(), blurred, target, options);
         showSaved({});
-        if (!transfer) return;
-        if (!ftpFault.empty()) throw images::FtpError(ftpFault);
-        images::transferPhotoFiles(endpoint, dir, target, options.memo, ftp);
+    });
+}
+
+void PhotoSheet::transfer(const images::FtpEndpoint& endpoint, const QString& name) {
+    const std::string target = (name + QStringLiteral(".jpg")).toStdString();
+    const std::string dir = traceFolder();
+    const auto memo = memoLines();
+    images::FtpOptions ftp = host_.ftp;
+    if (host_.trace)
+        ftp.trace = images::memoOnThreadOf(this, [this](const QString& line) { host_.trace(QStringLiteral("FTP ") + line); });
+    images::runKeepingEventsProcessed([&] { images::transferPhotoFiles(endpoint, dir, target, memo, ftp); });
+}
+
+// The reduced files take the name the service gave the photo.
+void PhotoSheet::renameReduced(const QString& from, const QString& to) {
+    for (const QString& end : {QStringLiteral(".jpg"), QStringLiteral("m.jpg")}) {
+        QFile::remove(tracePath(to + end));
+        if (!QFile::rename(tracePath(from + end), tracePath(to + end)))
+            throw images::ImageError(("Impossible de renommer " + tracePath(from + end) + " en " + to + end).toStdString());
+    }
+}
+
+std::string PhotoSheet::traceFolder() const {
+    return platform::localPath(host_.traceDir ? host_.traceDir() : QString()).toStdString();
+}
+
+std::function<void(const std::string&)> PhotoSheet::memoLines() {
+    return images::memoOnThreadOf(Memo, [this](const QString& line) {
+        if (!Memo) return;
+        Memo->appendPlainText(line);
+        Memo->moveCursor(QTextCursor::End);  // the last step in sight
+        Memo->ensureCursorVisible();
     });
 }
 
@@ -120,7 +153,8 @@ bool PhotoSheet::blurPlate(const QString& name, images::Bitmap& blurred) {
     return true;
 }
 
-bool PhotoSheet::upload(const QString& idVO, int number, const QString& name, const QString& dateText) {
+bool PhotoSheet::upload(const QString& idVO, int number, const QString& name, const QString& dateText,
+                        UploadedPhoto& linked) {
     const QString statement = PhotoLinkInsert(idVO, number, name, dateText);
     setStatement(statement);
     const QString photo = name + QStringLiteral(".jpg");
@@ -142,7 +176,10 @@ bool PhotoSheet::upload(const QString& idVO, int number, const QString& name, co
     WaitCursor wait;
     const service::ServiceRequest r = host_.requests().photoUpload();
     host_.httpPost(r.url, r.answerFile, form.release());
-    return requestError().isEmpty();
+    if (!requestError().isEmpty()) return false;
+    QFile answer(r.answerFile);
+    if (answer.open(QIODevice::ReadOnly)) linked = ReadUploadedPhoto(QString::fromLatin1(answer.readAll()), linked);
+    return true;
 }
 
 void PhotoSheet::afterLink(const QString& idVO, int number, const QString& name, const QString& dateText,

@@ -77,6 +77,18 @@ LinkedPhotos ReadLinkedPhotos(const QString& answerText, const QString& recordEl
     return out;
 }
 
+UploadedPhoto ReadUploadedPhoto(const QString& answerText, const UploadedPhoto& asked) {
+    UploadedPhoto out = asked;
+    service::TXml xml;
+    xml.Text = answerText;
+    service::XmlFind(xml, QStringLiteral("OutParams"));
+    const QString name = text(xml, QStringLiteral("NomImage"));
+    bool ok = false;
+    const int number = text(xml, QStringLiteral("NumImage")).trimmed().toInt(&ok);
+    if (!name.isEmpty() && ok && number > 0) out = {name, number};
+    return out;
+}
+
 QString LinkDateText(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")); }
 
 QString ShownStamp(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yy hh:mm:ss")); }

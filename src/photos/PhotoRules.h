@@ -56,6 +56,15 @@ struct LinkedPhotos {
 // answer. A section that is missing gives nothing (never another section's items).
 LinkedPhotos ReadLinkedPhotos(const QString& answerText, const QString& recordElement);
 
+// The photo the service linked: it hands out another number when the one
+// asked for was taken meanwhile (another user's photo of the same vehicle).
+struct UploadedPhoto {
+    QString name;
+    int number = 0;
+};
+// Reads "OutParams" of the upload's answer; what is missing keeps what was asked for.
+UploadedPhoto ReadUploadedPhoto(const QString& answerText, const UploadedPhoto& asked);
+
 // "yyyy-mm-dd hh:mm:ss": the date of a link row.
 QString LinkDateText(const QDateTime& t);
 // "dd/mm/yy hh:mm:ss": the date shown beside a photo of the folder, and

@@ -292,7 +292,7 @@ void PhotoSheet::cListImageVOSelectItem() {
     {
         WaitCursor wait;
         const service::HttpResult r =
-            host_.downloadPhoto ? host_.downloadPhoto(host_.urlImages() + name + QStringLiteral(".jpg"))
+            host_.downloadPhoto ? host_.downloadPhoto(host_.requests().photo(host_.urlImages(), name + QStringLiteral(".jpg")))
                                 : service::HttpResult{};
         if (r.ok) photo.loadFromData(r.body, "JPG");
         else if (host_.trace) host_.trace(QStringLiteral("Photo ") + name + QStringLiteral(" non chargée : ") + r.error);

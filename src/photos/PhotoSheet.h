@@ -7,6 +7,7 @@
 // are bound to the designed controls by name.
 
 #include "photos/ListViewSort.h"
+#include "photos/PhotoRules.h"
 #include "photos/PhotoSheetHost.h"
 
 #include <QImage>
@@ -117,14 +118,21 @@ private:
     void setStatement(const QString& sql);
     QString requestError() const;
     QString tracePath(const QString& name) const;
-    // Reduces to TraceDir (and sends by FTP when `transfer`), on a worker
-    // thread; the memo follows. Raises what failed.
-    void reduce(const QString& source, const images::Bitmap* blurred, const QString& name, bool transfer);
+    // The FTP server and account of the deployment; raises what is missing.
+    images::FtpEndpoint ftpEndpoint() const;
+    // Reduces to TraceDir, on a worker thread; the memo follows. Raises what failed.
+    void reduce(const QString& source, const images::Bitmap* blurred, const QString& name);
+    // Sends both reduced files by FTP, on a worker thread. Raises what failed.
+    void transfer(const images::FtpEndpoint& endpoint, const QString& name);
+    void renameReduced(const QString& from, const QString& to);
+    std::string traceFolder() const;
+    std::function<void(const std::string&)> memoLines();
     // The blurring window for the reduced photo; true when the user saved,
     // with the picture in `blurred`.
     bool blurPlate(const QString& name, images::Bitmap& blurred);
-    // Sends both files and the link row; true when the service stored them.
-    bool upload(const QString& idVO, int number, const QString& name, const QString& dateText);
+    // Sends both files and the link row; true when the service stored them,
+    // with the name and number it gave the photo in `linked`.
+    bool upload(const QString& idVO, int number, const QString& name, const QString& dateText, UploadedPhoto& linked);
     // The link stored (at `dateText`): the list and the default follow, for
     // the vehicle the photo was sent for (`linkedBefore` photos it had then),
     // whichever record is shown now.

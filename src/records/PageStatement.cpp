@@ -8,14 +8,10 @@ namespace stanor::records {
 namespace {
 
 bool skipped(const PageField& f) {
-    const QString name = f.FieldName.toUpper();
-    if (name.contains(QLatin1String("FDM"))) return true;
+    if (PageNeverSends(f.FieldName, f.ValueElement, f.RightsTags)) return true;
     // A cost total shown empty after loading as "0.00" is no change.
-    if (name.startsWith(QLatin1String("FREVO")) && f.LoadedValue == QLatin1String("0.00") &&
-        f.CurrentValue.isEmpty())
-        return true;
-    if (f.RightsTags.toUpper().contains(QLatin1String("READONLY"))) return true;
-    return !f.ValueElement.isEmpty();
+    return f.FieldName.toUpper().startsWith(QLatin1String("FREVO")) && f.LoadedValue == QLatin1String("0.00") &&
+           f.CurrentValue.isEmpty();
 }
 
 // The record's TypeVO for an insert: the one known, else the kind asked for
@@ -83,6 +79,11 @@ QString insertProblem(int page, const RecordState& r, const QString& typeVO) {
 }
 
 }  // namespace
+
+bool PageNeverSends(const QString& fieldName, const QString& valueElement, const QString& rightsTags) {
+    return fieldName.toUpper().contains(QLatin1String("FDM")) ||
+           rightsTags.toUpper().contains(QLatin1String("READONLY")) || !valueElement.isEmpty();
+}
 
 std::vector<PageField> PageFields(const pages::TsPage& page) {
     std::vector<PageField> out;

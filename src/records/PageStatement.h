@@ -24,6 +24,11 @@ struct PageField {
     bool HasValueControl = false;  // an edit, combo box or list box shows the value
 };
 
+// Whether a page's statement never writes a field, whatever its value: the
+// end-of-month totals ("FDM"), read-only fields and fields whose value is read
+// from another element of the record.
+bool PageNeverSends(const QString& fieldName, const QString& valueElement, const QString& rightsTags);
+
 // The fields of a page description, a field having a value control when
 // its description holds one.
 std::vector<PageField> PageFields(const pages::TsPage& page);

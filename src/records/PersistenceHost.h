@@ -5,6 +5,8 @@
 // lines a save sends first, the fixed-cost line, the loading of a sheet's
 // grids). Every hook may stay empty until its subsystem fills it.
 
+#include "records/UpdateConflict.h"
+
 #include <QString>
 #include <functional>
 
@@ -26,6 +28,9 @@ struct SaveHooks {
     // values sent as loaded (when stored) and builds the line's statement again.
     std::function<PendingLine()> pendingCostLine;
     std::function<void(int line, bool stored)> costLineSent;
+    // A line's update met a colleague's change (or the line is gone): the
+    // grid asks whose values win; true when the line may be sent again.
+    std::function<bool(int line, const ConflictAnswer& conflict)> costLineConflict;
     // The same for the customer's action lines; a line with an empty
     // mandatory column is not sent: its cell is selected instead.
     std::function<PendingLine()> pendingActionLine;
@@ -34,6 +39,7 @@ struct SaveHooks {
     // the end of its request, so that the line is no longer inserted again.
     std::function<void(int line, const QString& newId)> actionLineKeyed;
     std::function<void(int line, bool stored)> actionLineSent;
+    std::function<bool(int line, const ConflictAnswer& conflict)> actionLineConflict;
     // The fixed-cost line of a used vehicle, empty when none is due, and
     // what the user is told when it is added.
     std::function<QString()> testFraisFixes;

@@ -196,18 +196,27 @@ bool RecordSaving::resolveConflict(int page, const PageStatement& st, const QStr
 }
 
 void RecordSaving::saveLine(InsertSlot slot, const std::function<PendingLine()>& pending,
+                            const std::function<bool(int, const ConflictAnswer&)>& conflicted,
                             const std::function<void(int, bool)>& sent, SaveTarget target, Progress& p,
-                            const std::function<void(int, const QString&)>& keyed) {
+                            const std::function<void(int, const QString&)>& keyed, int depth) {
     if (!pending) return;
     const PendingLine line = pending();
     if (line.Line <= 0 || line.Statement.isEmpty()) return;
     p.hourglass();
     p.sent = true;
     const Sent r = send(slot, line.Line, line.Statement, line.Insert, target);
+    if (!r.ok && !line.Insert && r.conflict.Present && depth == 0 && conflicted &&
+        conflicted(line.Line, r.conflict)) {
+        // A colleague's change met: once the user chose, the line goes again.
+        warn(QString());
+        if (sent) sent(line.Line, false);
+        saveLine(slot, pending, conflicted, sent, target, p, keyed, depth + 1);
+        return;
+    }
     if (r.ok)
         attempts_.done(slot, line.Line);
     else
-        p.failure(requestError());
+        p.failure(r.conflict.Deleted ? LineDeletedMeanwhileText(line.Line) : requestError());
     if (r.ok && line.Insert && keyed) keyed(line.Line, r.newId);
     if (sent) sent(line.Line, r.ok);
 }
@@ -241,7 +250,8 @@ bool RecordSaving::SaveChanges() {
         if (refuseDates()) return false;
         clearRefusal();
         if (!confirmed()) return false;
-        saveLine(InsertSlot::CostLine, host_.save.pendingCostLine, host_.save.costLineSent, SaveTarget::FrevoRows, p);
+        saveLine(InsertSlot::CostLine, host_.save.pendingCostLine, host_.save.costLineConflict,
+                 host_.save.costLineSent, SaveTarget::FrevoRows, p);
     } else {
         auto* vehicles = qobject_cast<QAbstractItemView*>(view_.form().widget(QStringLiteral("ngVehicles")));
         const bool vehicleRows = vehicles && vehicles->model() && vehicles->model()->rowCount() > 0;
@@ -264,7 +274,8 @@ bool RecordSaving::SaveChanges() {
             }
         }
         if (!confirmed()) return false;
-        saveLine(InsertSlot::ActionLine, host_.save.pendingActionLine, host_.save.actionLineSent,
+        saveLine(InsertSlot::ActionLine, host_.save.pendingActionLine, host_.save.actionLineConflict,
+                 host_.save.actionLineSent,
                  SaveTarget::ActionRows, p, host_.save.actionLineKeyed);
     }
 
@@ -460,14 +471,18 @@ void RecordSaving::saveFixedCost(Progress& p) {
     const QString statement = host_.save.testFraisFixes();
     if (statement.isEmpty()) return;
     const QString notice = host_.save.fixedCostNotice ? host_.save.fixedCostNotice() : QString();
-    // Not counted in the result of the save.
-    if (send(InsertSlot::FixedCost, 0, statement, true, SaveTarget::FrevoRows).ok) {
+    // Not counted in the result of the save. A colleague's save may have
+    // added the line meanwhile: it is there, as it should be.
+    const bool ok = send(InsertSlot::FixedCost, 0, statement, true, SaveTarget::FrevoRows).ok;
+    const bool there = !ok && requestError().contains(QStringLiteral("a déjà sa ligne de frais fixes"));
+    if (there) warn(QString());
+    if (ok || there) {
         attempts_.done(InsertSlot::FixedCost, 0);
         if (editing_.host().updateView) editing_.host().updateView(false);
         storeCostTotals(p);
         // Money added on the user's behalf is never silent.
-        trace(QStringLiteral("SaveChanges : ") + notice);
-        if (host_.notice && !notice.isEmpty()) host_.notice(notice);
+        if (ok) trace(QStringLiteral("SaveChanges : ") + notice);
+        if (ok && host_.notice && !notice.isEmpty()) host_.notice(notice);
     }
 }
 

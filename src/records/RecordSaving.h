@@ -81,8 +81,9 @@ private:
     bool refuseDates();
     QString captionOf(QWidget* w) const;
     void saveLine(InsertSlot slot, const std::function<PendingLine()>& pending,
+                  const std::function<bool(int, const ConflictAnswer&)>& conflicted,
                   const std::function<void(int, bool)>& sent, service::SaveTarget target, Progress& p,
-                  const std::function<void(int, const QString&)>& keyed = {});
+                  const std::function<void(int, const QString&)>& keyed = {}, int depth = 0);
     void savePage(int page, Progress& p, int depth = 0);
     void saveOtherPages(int active, Progress& p);
     struct Sent {

@@ -53,6 +53,10 @@ QString LoadedValueTerm(const QString& fieldName, int dataType, const QString& l
     if (loadedValue.contains(u'\r') || loadedValue.contains(u'\n')) return {};
     const SqlLiteral v = SqlValue(dataType, loadedValue);
     if (!v.ok() || v.sql == QLatin1String("NULL")) return {};
+    // A number the sheet shows as zero may be stored as NULL (an amount never typed).
+    bool number = false;
+    if ((dataType == SqlType::Integer || dataType == SqlType::Decimal) && v.sql.toDouble(&number) == 0 && number)
+        return QStringLiteral("(isNull(%1) or %1=0)").arg(fieldName);
     return QStringLiteral("(%1=%2)").arg(fieldName, v.sql);
 }
 
@@ -82,6 +86,12 @@ QString ConflictQuestion(const QString& caption, const ConflictAnswer::Field& th
                           "Valeur enregistrée par %2 : %4\nVotre valeur : %5\n\n"
                           "Garder votre valeur ? (Non : reprendre la valeur enregistrée)")
         .arg(caption, who, when, shown(theirs.Value), shown(mine));
+}
+
+QString LineDeletedMeanwhileText(int line) {
+    return QStringLiteral("La ligne %1 a été supprimée entre-temps par un autre utilisateur : ses valeurs restent "
+                          "affichées jusqu'au rechargement, à saisir dans une nouvelle ligne pour les garder")
+        .arg(line);
 }
 
 QString DeletedMeanwhileText() {

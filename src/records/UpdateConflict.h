@@ -43,5 +43,7 @@ QString ConflictQuestion(const QString& caption, const ConflictAnswer::Field& th
 QString ConflictCaption();
 // Said when the record was deleted meanwhile; the values typed stay shown.
 QString DeletedMeanwhileText();
+// Said when a grid line was deleted meanwhile; its values stay shown but are no longer sent.
+QString LineDeletedMeanwhileText(int line);
 
 }  // namespace stanor::records

@@ -30,22 +30,29 @@ QString RequestCatalogue::endpoint(const QString& name) const
     return p_.baseHRef + name + kOutputXml;
 }
 
+// The service decides what a request may read or write from the user it
+// acts for: every request names it, before any statement.
+QString RequestCatalogue::endpointForUser(const QString& name) const
+{
+    return endpoint(name) + QLatin1String("&UserID=") + p_.idUser;
+}
+
 ServiceRequest RequestCatalogue::statement(const QString& endpointName, const QString& sql,
                                            const QString& file) const
 {
-    return {endpoint(endpointName) + QLatin1String("&SQLExecute=") + sql, answerPath(file)};
+    return {endpointForUser(endpointName) + QLatin1String("&SQLExecute=") + sql, answerPath(file)};
 }
 
 ServiceRequest RequestCatalogue::infoEquip() const
 {
-    return {endpoint(QStringLiteral("AxInfoEquip")) + QLatin1String("&UserConcession=") +
+    return {endpointForUser(QStringLiteral("AxInfoEquip")) + QLatin1String("&UserConcession=") +
                 p_.userConcession,
             answerPath(answer::kEquip)};
 }
 
 ServiceRequest RequestCatalogue::infoStruct() const
 {
-    return {endpoint(QStringLiteral("AxInfoStruct")) + QLatin1String("&UserConcession=") +
+    return {endpointForUser(QStringLiteral("AxInfoStruct")) + QLatin1String("&UserConcession=") +
                 p_.userConcession,
             answerPath(answer::kStruct)};
 }
@@ -72,14 +79,14 @@ ServiceRequest RequestCatalogue::history(const QString& table, const QString& ke
 ServiceRequest RequestCatalogue::search(const QString& select) const
 {
     // One row more than the panel shows tells it that more records match.
-    return {endpoint(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select +
+    return {endpointForUser(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select +
                 QLatin1String("&MaxRows=51"),
             answerPath(answer::kSearch)};
 }
 
 ServiceRequest RequestCatalogue::duplicateCount(const QString& select) const
 {
-    return {endpoint(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select,
+    return {endpointForUser(QStringLiteral("AxQuery")) + QLatin1String("&SQL=") + select,
             answerPath(answer::kDuplicate)};
 }
 
@@ -126,12 +133,17 @@ ServiceRequest RequestCatalogue::photoLinkUpdate(const QString& sql) const
 
 ServiceRequest RequestCatalogue::photoUpload() const
 {
-    return {p_.baseHRef + QLatin1String("AxInsert"), answerPath(answer::kInsert)};
+    return {p_.baseHRef + QLatin1String("AxInsert?UserID=") + p_.idUser, answerPath(answer::kInsert)};
+}
+
+QString RequestCatalogue::photo(const QString& imagesUrl, const QString& file) const
+{
+    return imagesUrl + file + QLatin1String("?UserID=") + p_.idUser;
 }
 
 QString RequestCatalogue::reportUrl(const QString& selection, const QString& reportName) const
 {
-    return p_.baseHRef + QLatin1String("ReportPDF?rptSelect=") + selection +
+    return p_.baseHRef + QLatin1String("ReportPDF?UserID=") + p_.idUser + QLatin1String("&rptSelect=") + selection +
            QLatin1String("&rptName=") + reportName;
 }
 

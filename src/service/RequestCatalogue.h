@@ -70,6 +70,8 @@ public:
     ServiceRequest photoLinkUpdate(const QString& statement) const;
     // The multipart photo upload, posted to "AxInsert".
     ServiceRequest photoUpload() const;
+    // A photo file under the web address of the photos (ending with "/").
+    QString photo(const QString& imagesUrl, const QString& file) const;
     // The changes of a record and of its lines ("AxHistory"), newest first.
     ServiceRequest history(const QString& table, const QString& key) const;
     // A printable sheet, opened in the browser (no answer file).
@@ -77,6 +79,7 @@ public:
 
 private:
     QString endpoint(const QString& name) const;
+    QString endpointForUser(const QString& name) const;
     ServiceRequest statement(const QString& endpointName, const QString& sql,
                              const QString& file) const;
     ServiceParams p_;

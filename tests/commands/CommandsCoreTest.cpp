@@ -55,7 +55,7 @@ TEST(CommandsSheets, SheetByCommandKindAndCtrl) {
     const service::RequestCatalogue catalogue({"http://127.0.0.1:8080/", "ALV", "1", "1", "/tmp"});
     const SheetChoice vd2 = ChooseSheet(PrintCommand::RecordSheet, vd, true);
     EXPECT_EQ(catalogue.reportUrl(SheetSelection(vd2, "1004"), vd2.reportName),
-              "http://127.0.0.1:8080/ReportPDF?rptSelect=idVO=1004&rptName=VD - Fiche Commerciale2");
+              "http://127.0.0.1:8080/ReportPDF?UserID=1&rptSelect=idVO=1004&rptName=VD - Fiche Commerciale2");
 }
 
 TEST(CommandsBrowser, ProgramOfTheOpenCommand) {

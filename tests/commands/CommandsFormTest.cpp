@@ -59,7 +59,7 @@ protected:
 
     QString sheetAddress(const QString& selection, const QString& name)
     {
-        return service->baseHRef() + QStringLiteral("ReportPDF?rptSelect=") + selection +
+        return service->baseHRef() + QStringLiteral("ReportPDF?UserID=1&rptSelect=") + selection +
                QStringLiteral("&rptName=") + name;
     }
 

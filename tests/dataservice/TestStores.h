@@ -296,7 +296,8 @@ inline void EndServiceConnections(const DemoCopy& copy) {
 
 inline std::string DemoPassword(const std::string& idUser) {
     static const std::map<std::string, std::string> passwords = {
-        {"1", "martin-admin-demo"}, {"2", "paul-durand-demo"}, {"3", "claire-lefevre-demo"}, {"9999", "tom-testeur-demo"}};
+        {"1", "martin-admin-demo"}, {"2", "paul-durand-demo"}, {"3", "claire-lefevre-demo"}, {"9999", "tom-testeur-demo"},
+        {"5", "julie-garnier-demo"}};
     const auto found = passwords.find(idUser);
     return found == passwords.end() ? std::string() : found->second;
 }
@@ -315,7 +316,7 @@ inline std::string SignIn(int port, const std::string& idUser, std::optional<std
 inline void WriteDemoNetrc(const std::string& path) {
     {
         std::ofstream out(path, std::ios::trunc);
-        for (const char* id : {"1", "2", "3", "9999"})
+        for (const char* id : {"1", "2", "3", "9999", "5"})
             out << "machine 127.0.0.1 login " << id << " password " << DemoPassword(id) << "\n";
     }
     ::chmod(path.c_str(), 0600);

@@ -34,13 +34,13 @@ TEST_F(DataServiceAnswers, ReferenceListsOpenOnTheirOwnSections) {
     };
     const Section sections[] = {
         {"ParsS", "Pars", "SELECT (SELECT count(*) FROM ListPars) + (SELECT count(*) FROM ListRubrics)"},
-        {"InfoComS", "InfoCom", "SELECT count(*) FROM tCommerciaux"},
+        {"InfoComS", "InfoCom", "SELECT count(*) FROM tCommerciaux WHERE Concession = 'ALV' OR Concession IS NULL"},
         {"MarksS", "Marks", "SELECT count(DISTINCT VMarque) FROM ListModels"},
         {"ModelsS", "Models", "SELECT count(*) FROM ListModels"},
         {"VNMarksS", "VNMarks", "SELECT count(DISTINCT VMarque) FROM ListVersions"},
         {"VNModelsS", "VNModels", "SELECT count(*) FROM (SELECT DISTINCT VMarque, VModele FROM ListVersions) AS models"},
         {"VNVersionsS", "VNVersions", "SELECT count(*) FROM ListVersions"},
-        {"InfoSiteS", "InfoSite", "SELECT count(*) FROM tSites"},
+        {"InfoSiteS", "InfoSite", "SELECT count(*) FROM tSites WHERE Concession = 'ALV'"},
         {"OptEquiIntS", "OptEquiInt", "SELECT count(*) FROM ListOptions WHERE OptList = 'OptEquiInt'"},
         {"OptVehiculeS", "OptVehicule", "SELECT count(*) FROM ListOptions WHERE OptList = 'OptVehicule'"},
     };
@@ -105,7 +105,7 @@ TEST_F(DataServiceAnswers, VehicleRecordWithUserRightsCostsAndPhotos) {
     XmlFind(xml, "User");
     EXPECT_EQ(Field(xml, "UserConcession"), "ALV");
     EXPECT_EQ(Field(xml, "UserSite"), "NORD");
-    EXPECT_EQ(Field(xml, "Name_"), "Luc Bernard");
+    EXPECT_EQ(Field(xml, "Name_"), "Paul Durand");
     EXPECT_EQ(Items(Scan(body), "GNames", "GName"), 3);
     xml = Scan(body);
     XmlFind(xml, "OptDates");
@@ -180,7 +180,7 @@ TEST_F(DataServiceAnswers, CustomerRecordWithActionsAndVehicles) {
 
 TEST_F(DataServiceAnswers, PhotosAreServedUnderTheImagesAddress) {
     auto c = Client();
-    auto res = c->Get("/images/V0001001-01.jpg");
+    auto res = c->Get("/images/V0001001-01.jpg?UserID=1");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
     ASSERT_GE(res->body.size(), 100u);
@@ -209,8 +209,8 @@ TEST_F(DataServiceAnswers, TextMessageStandInRecordsAndAnswersSuccess) {
 
 TEST_F(DataServiceAnswers, PrintableSheetsArePdfDocuments) {
     auto c = Client();
-    for (const char* path : {"/ReportPDF?rptSelect=idVO=1001&rptName=VO%20-%20Feuille%20de%20Marge",
-                             "/ReportPDF?rptSelect=idClient=1&rptName=Fiche%20Profid"}) {
+    for (const char* path : {"/ReportPDF?UserID=1&rptSelect=idVO=1001&rptName=VO%20-%20Feuille%20de%20Marge",
+                             "/ReportPDF?UserID=1&rptSelect=idClient=1&rptName=Fiche%20Profid"}) {
         auto res = c->Get(path);
         ASSERT_TRUE(res) << path;
         EXPECT_EQ(res->get_header_value("Content-Type"), "application/pdf") << path;

@@ -14,7 +14,7 @@ PgNames Schema() {
     PgNames n;
     for (const char* t : {"tVehicles", "tVO - Frevo", "tClients"}) n.addTable(t);
     for (const char* c : {"idTVO", "idVO", "TypeVO", "StatutVD", "Immatriculation", "Site", "FlagVendu", "DateEntree",
-                          "KMS", "NVO"})
+                          "KMS", "NVO", "Vendeur", "Solde"})
         n.addColumn("tVehicles", c);
     for (const char* c : {"idFrevo", "idVO", "MontantHT"}) n.addColumn("tVO - Frevo", c);
     for (const char* c : {"idClient", "CliNom", "CliPrenom", "Site"}) n.addColumn("tClients", c);
@@ -38,12 +38,15 @@ TEST(DataServicePgDialect, NamesKeyWordsAndLiteralsAreWrittenAsPostgresqlReadsTh
         // Names in any case find the schema's spelling; an alias keeps the case it was typed in.
         {"SELECT idtvo as VO_ID, [immatriculation] FROM TVehicles WHERE (SITE='NORD')",
          "SELECT \"idTVO\" as \"VO_ID\", \"Immatriculation\" FROM \"tVehicles\" WHERE (\"Site\"='NORD')"},
-        {"Delete * From [tVO - Frevo] where idVO=12", "Delete  From \"tVO - Frevo\" where \"idVO\"=12"},
+        // A number a write compares or gives is read in its column's type (a salesperson's code is a text).
+        {"Delete * From [tVO - Frevo] where idVO=12", "Delete  From \"tVO - Frevo\" where \"idVO\"='12'"},
+        {"Update tVehicles set Vendeur=7 where (idTVO=1) and (Vendeur=2) and (Solde=-5)",
+         "Update \"tVehicles\" set \"Vendeur\"='7' where (\"idTVO\"='1') and (\"Vendeur\"='2') and (\"Solde\"=-5)"},
         // Booleans stay booleans: "WHERE (0)" is no condition for PostgreSQL.
         {"select idTVO from tVehicles where (false) or FlagVendu=True", "select \"idTVO\" from \"tVehicles\" where (FALSE) or \"FlagVendu\"=TRUE"},
         {"select 1 where (isNull(StatutVD))", "select 1 where (((\"StatutVD\") IS NULL))"},
         {"Update tVehicles set DateEntree=#03/15/2009# where (idTVO=1)",
-         "Update \"tVehicles\" set \"DateEntree\"='2009-03-15' where (\"idTVO\"=1)"},
+         "Update \"tVehicles\" set \"DateEntree\"='2009-03-15' where (\"idTVO\"='1')"},
         {"select CAST(KMS AS DECIMAL), count(*) AS n, upper(Site) from tVehicles",
          "select CAST(\"KMS\" AS DECIMAL), count(*) AS \"n\", upper(\"Site\") from \"tVehicles\""},
         {"select KMS * 1e3 from tVehicles", "select \"KMS\" * 1e3 from \"tVehicles\""},

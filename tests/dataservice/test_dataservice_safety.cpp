@@ -101,7 +101,7 @@ TEST_F(DataServiceSafety, ConcurrentClientsAreAllServed) {
             auto c = Client();
             for (int i = 0; i < kEach; ++i) {
                 std::string sql = t % 2
-                    ? "/AxInsert?XMLC_OutputFormat=XML&SQLExecute=Insert%20into%20tActions%20(idClient,%20idAction%20)%20"
+                    ? "/AxInsert?XMLC_OutputFormat=XML&UserID=1&SQLExecute=Insert%20into%20tActions%20(idClient,%20idAction%20)%20"
                       "Values%20(2,%20:NewID)&idClient="
                     : "/AxInfoVO?XMLC_OutputFormat=XML&idTVO=1&UserID=1&idClient=";
                 auto r = c->Get(sql.c_str());

@@ -74,7 +74,7 @@ protected:
         fs::remove_all(dir_);
     }
     Report Build(const std::string& select, const std::string& name) {
-        return BuildReport(*db_->acquire(), select, name, "09/12/2026", images_);
+        return BuildReport(*db_->acquire(), select, name, "09/12/2026", images_, "ALV");
     }
     // The text of a sheet that must be produced.
     std::string Sheet(const std::string& select, const std::string& name) {
@@ -276,7 +276,7 @@ TEST_F(DataServiceSheets, LongTextsAreCutAndASheetKeepsToItsTime) {
     // A sheet that would take longer than its time is refused, and says why.
     ServiceLimits none;
     none.reportMs = 0;
-    const Report late = BuildReport(*db_->acquire(), "idClient=2", "Fiche Profid", "09/12/2026", images_, none);
+    const Report late = BuildReport(*db_->acquire(), "idClient=2", "Fiche Profid", "09/12/2026", images_, "ALV", none);
     EXPECT_FALSE(late.ok);
     EXPECT_TRUE(late.limit);
     EXPECT_NE(late.body.find("plus de 0 ms de dessin"), std::string::npos) << late.body;
@@ -348,7 +348,7 @@ class DataServiceSheetAddress : public ServiceTest {};
 
 TEST_F(DataServiceSheetAddress, AnswersPdfOrLogItem) {
     auto c = Client();
-    auto res = c->Get("/base/ReportPDF?rptSelect=idVO=1001&rptName=VO%20-%20Feuille%20de%20Marge");
+    auto res = c->Get("/base/ReportPDF?UserID=1&rptSelect=idVO=1001&rptName=VO%20-%20Feuille%20de%20Marge");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->get_header_value("Content-Type"), "application/pdf");
     const std::string text = Text(res->body);

@@ -116,32 +116,32 @@ TEST_F(DataServiceStatements, InsertsGetNewKeysThatAreNeverReused) {
     // A new used vehicle saved from page 1: :NewID fills idTVO, :NewIDbis fills idVO.
     std::string body = Send("AxInsert",
         "Insert into tVehicles (NVO,Site,InfoMarque,DateEntree, idTVO, TypeVO, idVO, idOwner, Concession) Values "
-        "(1300,'NORD','VW',#12/01/2026#, :NewID, 1, :NewIDbis,2, 'ALV')");
+        "(1300,'NORD','VW',#12/01/2026#, :NewID, 1, :NewIDbis,1, 'ALV')");
     ASSERT_EQ(LogItems(body), "");
     const std::string id = NewId(body);
-    EXPECT_EQ(id, "8");
+    EXPECT_EQ(id, "9");
     EXPECT_EQ(Scalar("SELECT idVO || ' ' || TypeVO || ' ' || DateEntree FROM tVehicles WHERE idTVO=" + id),
-              "1008 1 2026-12-01");
+              "1009 1 2026-12-01");
     // Deleting the newest record does not hand its keys out again.
-    ASSERT_EQ(LogItems(Send("AxUpdate", "Delete * From [tVehicles] where idVO=1008")), "");
+    ASSERT_EQ(LogItems(Send("AxUpdate", "Delete * From [tVehicles] where idVO=1009")), "");
     body = Send("AxInsert", "Insert into tVehicles (NVO, idTVO, TypeVO, idVO, idOwner, Concession) Values "
-                            "(1301, :NewID, 1, :NewIDbis,2, 'ALV')");
-    EXPECT_EQ(NewId(body), "9");
-    EXPECT_EQ(Scalar("SELECT idVO FROM tVehicles WHERE idTVO=9"), "1009");
+                            "(1301, :NewID, 1, :NewIDbis,1, 'ALV')");
+    EXPECT_EQ(NewId(body), "10");
+    EXPECT_EQ(Scalar("SELECT idVO FROM tVehicles WHERE idTVO=10"), "1010");
 
     // A new customer from page 7, then one of their vehicles from page 8.
     body = Send("AxInsert", "Insert into tClients (CliNom,Site,idCom,idClient, DateCreation, idOwner, Concession) Values "
-                            "('DURAND','NORD',2,:NewID, #12/09/2026#,2, 'ALV')");
+                            "('DURAND','NORD',2,:NewID, #12/09/2026#,1, 'ALV')");
     const std::string customer = NewId(body);
-    EXPECT_EQ(customer, "9");  // after the demo's eight customers
-    EXPECT_EQ(Scalar("SELECT DateCreation FROM tClients WHERE idClient=9"), "09/12/2026");
+    EXPECT_EQ(customer, "10");  // after the demo's nine customers
+    EXPECT_EQ(Scalar("SELECT DateCreation FROM tClients WHERE idClient=10"), "09/12/2026");
     body = Send("AxInsert",
                 "Insert into TVehiclesProfid (Immatriculation,InfoMarque,InfoModele,idClient, idTVO, NVO, idOwner, Concession) "
-                "Values ('HH555JJ','VW','GOLF',9, :NewID, :NewIDbis,2, 'ALV')");
-    EXPECT_EQ(NewId(body), "5");
-    EXPECT_EQ(Scalar("SELECT NVO FROM tVehiclesProfid WHERE idTVO=5"), "5");
+                "Values ('HH555JJ','VW','GOLF',10, :NewID, :NewIDbis,1, 'ALV')");
+    EXPECT_EQ(NewId(body), "6");
+    EXPECT_EQ(Scalar("SELECT NVO FROM tVehiclesProfid WHERE idTVO=6"), "6");
     // The new customer answers like any other.
-    stanor::service::TXml xml = Scan(GetAs(TokenFor("2"), "AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=9"));
+    stanor::service::TXml xml = Scan(GetAs(TokenFor("2"), "AxInfoCL?XMLC_OutputFormat=XML&UserID=2&idClient=10"));
     stanor::service::XmlFind(xml, "TVeh");
     QString plate;
     stanor::service::XmlGet(xml, "Immatriculation", plate);
@@ -239,7 +239,7 @@ TEST_F(DataServiceStatements, PhotoUploadStoresBothFilesThenLinksThem) {
             {"NFImageMini", name + "m.jpg", "", ""},
             {"File", mini, name + "m.jpg", "file"}};
     };
-    auto res = Client()->Post("/AxInsert", form("INSERT INTO [tVO - Liens Images] (idImage, idVO, NumImage, NomImage, DateImage) "
+    auto res = Client()->Post("/AxInsert?UserID=1", form("INSERT INTO [tVO - Liens Images] (idImage, idVO, NumImage, NomImage, DateImage) "
                                                 "VALUES (:NewID, 1002, 2, 'V0001002-02', '2026-12-09 10:00:00')",
                                                 "V0001002-02"));
     ASSERT_TRUE(res);
@@ -248,22 +248,22 @@ TEST_F(DataServiceStatements, PhotoUploadStoresBothFilesThenLinksThem) {
     std::ifstream big(images_ + "/V0001002-02.jpg", std::ios::binary), small(images_ + "/V0001002-02m.jpg", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(big), {}), jpeg);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(small), {}), mini);
-    auto served = Client()->Get("/images/V0001002-02m.jpg");
+    auto served = Client()->Get("/images/V0001002-02m.jpg?UserID=1");
     ASSERT_TRUE(served);
     EXPECT_EQ(served->body, mini);
 
     // A statement that fails leaves neither a row nor a file behind.
-    res = Client()->Post("/AxInsert", form("INSERT INTO [tVO - Liens Images] (idImage, NoSuchColumn) VALUES (:NewID, 1)",
+    res = Client()->Post("/AxInsert?UserID=1", form("INSERT INTO [tVO - Liens Images] (idImage, NoSuchColumn) VALUES (:NewID, 1)",
                                            "V0001002-03"));
     ASSERT_TRUE(res);
     EXPECT_NE(LogItems(res->body), "");
     EXPECT_FALSE(std::filesystem::exists(images_ + "/V0001002-03.jpg"));
     // A name that is a path, or a file that is no JPEG, is refused before anything is written.
-    res = Client()->Post("/AxInsert", form("INSERT INTO [tVO - Liens Images] (idImage, idVO) VALUES (:NewID, 1)", "../evil"));
+    res = Client()->Post("/AxInsert?UserID=1", form("INSERT INTO [tVO - Liens Images] (idImage, idVO) VALUES (:NewID, 1)", "../evil"));
     EXPECT_NE(LogItems(res->body), "");
     auto notJpeg = form("INSERT INTO [tVO - Liens Images] (idImage, idVO) VALUES (:NewID, 1)", "V0001002-04");
     notJpeg[4].content = "GIF89a";
-    res = Client()->Post("/AxInsert", notJpeg);
+    res = Client()->Post("/AxInsert?UserID=1", notJpeg);
     EXPECT_NE(LogItems(res->body), "");
     EXPECT_EQ(Count("tVO - Liens Images", "idVO=1"), 0);
 }
@@ -291,7 +291,7 @@ TEST_F(DataServiceStatements, PhotoUploadsAreWholeAndWriteOnlyTheirVehiclesPhoto
                idVO + ", 5, '" + name + "', '2026-12-09 10:00:00')";
     };
     auto upload = [&](const std::string& sql, const std::string& photo, const std::string& miniature) {
-        auto res = Client()->Post("/AxInsert", httplib::MultipartFormDataItems{
+        auto res = Client()->Post("/AxInsert?UserID=1", httplib::MultipartFormDataItems{
                                                    {"NFImage", photo, "", ""},
                                                    {"XMLC_OutputFormat", "XML", "", ""},
                                                    {"SQLExecute", sql, "", ""},

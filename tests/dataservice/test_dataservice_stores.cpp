@@ -78,7 +78,7 @@ TEST(DataServiceStores, TwoServicesOnOneDatabaseNeverHandOutTheSameKey) {
                 c.set_bearer_token_auth(token);
                 c.set_read_timeout(10, 0);
                 for (int i = 0; i < kEach; ++i) {
-                    auto r = c.Get("/AxInsert?XMLC_OutputFormat=XML&SQLExecute=Insert%20into%20tActions%20"
+                    auto r = c.Get("/AxInsert?XMLC_OutputFormat=XML&UserID=1&SQLExecute=Insert%20into%20tActions%20"
                                    "(idClient,%20CommentaireAction,%20idAction)%20Values%20(2,%20'cle',%20:NewID)");
                     const std::string body = r ? r->body : "";
                     const size_t at = body.find("<NewID>");
@@ -146,7 +146,7 @@ TEST(DataServiceStores, AnImportedSiteKeepsEveryRowAndNeverReusesAKey) {
             return o.newId;
         };
         EXPECT_EQ(next("Insert into tClients (CliNom, idClient) Values ('APRES', :NewID)"), 42);
-        EXPECT_EQ(next("Insert into tVehicles (NVO, idTVO) Values (1, :NewID)"), 8);
+        EXPECT_EQ(next("Insert into tVehicles (NVO, idTVO) Values (1, :NewID)"), 9);
         // Inserts sent with a client's key are kept although the file had no table for them.
         Outcome done;
         done.changes = 1;
@@ -154,7 +154,7 @@ TEST(DataServiceStores, AnImportedSiteKeepsEveryRowAndNeverReusesAKey) {
         EXPECT_EQ(s->insertKey("cle-de-la-saisie-01").rows.size(), 1u);
         // Importing again into a database that is no longer empty changes nothing.
         EXPECT_THROW(ImportSqliteIntoPg(file, target.ownerConninfo(), options), std::runtime_error);
-        EXPECT_EQ(s->query("SELECT count(*) FROM tClients").rows.at(0).at(0), "9");  // the demo's eight and "APRES"
+        EXPECT_EQ(s->query("SELECT count(*) FROM tClients").rows.at(0).at(0), "10");  // the demo's nine and "APRES"
     }
     fs::remove_all(dir);
 }
@@ -341,7 +341,7 @@ TEST(DataServiceStores, ConnectionsThatTheServerClosedAreOpenedAgain) {
         EndServiceConnections(copy);
         const std::string body = read();
         EXPECT_EQ(body.find("<LogItem>"), std::string::npos) << body;
-        auto w = c.Get("/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=Update%20tVehicles%20set%20KMS=5%20where%20(idTVO=1)");
+        auto w = c.Get("/AxUpdate?XMLC_OutputFormat=XML&UserID=1&SQLExecute=Update%20tVehicles%20set%20KMS=5%20where%20(idTVO=1)");
         ASSERT_TRUE(w);
         EXPECT_EQ(w->body.find("<LogItem>"), std::string::npos) << w->body;
     }

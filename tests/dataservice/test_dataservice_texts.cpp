@@ -34,8 +34,8 @@ protected:
     static std::string Execute(const char* endpoint, const QString& statement) {
         const QString param = QLatin1String(endpoint) == QLatin1String("AxQuery") ? QStringLiteral("SQL")
                                                                                    : QStringLiteral("SQLExecute");
-        const QString url = u'/' + QLatin1String(endpoint) + QStringLiteral("?XMLC_OutputFormat=XML&") + param + u'=' +
-                            statement;
+        const QString url = u'/' + QLatin1String(endpoint) + QStringLiteral("?XMLC_OutputFormat=XML&UserID=1&") + param +
+                            u'=' + statement;
         auto res = Client()->Get(stanor::service::WireUrl(stanor::service::FinishGetUrl(url, QString())).toStdString());
         return res ? res->body : std::string("(pas de réponse)");
     }
@@ -92,8 +92,9 @@ TEST_F(DataServiceTexts, ARawQuestionMarkInTheQueryIsPartOfTheText) {
 }
 
 TEST_F(DataServiceTexts, AccentedLettersCompareWithoutRegardToCase) {
-    ASSERT_EQ(LogItems(Execute("AxInsert", QString::fromUtf8("Insert into tClients (CliNom, CliPrenom, idClient) Values "
-                                                             "('LEFèVRE', 'hélène', :NewID)"))),
+    ASSERT_EQ(LogItems(Execute("AxInsert", QString::fromUtf8("Insert into tClients (CliNom, CliPrenom, idClient, "
+                                                             "idOwner, Concession) Values ('LEFèVRE', 'hélène', "
+                                                             ":NewID, 1, 'ALV')"))),
               "");
     const QString customers = "SELECT idClient FROM tClients WHERE ";
     struct Case {
@@ -135,7 +136,8 @@ TEST_F(DataServiceTexts, FrenchTypographyIsStoredAndWhatTheCodePageCannotHoldIsR
         const QString literal = stanor::records::SqlQuote(typed);
         const std::string before = Scalar("SELECT coalesce(CliObservations, '') FROM tClients WHERE idClient=2");
         const std::string update = Execute("AxUpdate", "Update tClients set CliObservations=" + literal + " where (idClient=2)");
-        const std::string insert = Execute("AxInsert", "Insert into tClients (CliNom, idClient) Values (" + literal + ", :NewID)");
+        const std::string insert = Execute("AxInsert", "Insert into tClients (CliNom, Concession, idClient) Values (" + literal +
+                                                               ", 'ALV', :NewID)");
         if (!c.refused) {
             ASSERT_EQ(LogItems(update) + LogItems(insert), "") << c.what;
             EXPECT_EQ(Column("SELECT CliObservations FROM tClients WHERE idClient=2", "CliObservations"),

@@ -28,7 +28,7 @@ TEST_F(MoneyE2e, CostLineAddedEditedRefusedAndDeleted)
     EXPECT_EQ(form().LbDebugInfo0->text(), QString());
     // The line, the fixed cost, then the totals it changed: stored before the reload.
     EXPECT_EQ(writes(), (QStringList{"AxInsert", "AxInsert", "AxUpdate"}));
-    const QString id = row("SELECT min(idFrevo) FROM \"tVO - Frevo\" WHERE idFrevo > 6");
+    const QString id = row("SELECT min(idFrevo) FROM \"tVO - Frevo\" WHERE idFrevo > 7");
     EXPECT_EQ(row("SELECT DateFrevo, TypeFrevo, CASE WHEN MontantHT IS NULL THEN 'NULL' END FROM \"tVO - Frevo\" WHERE idFrevo=" + id),
               "09/12/2026|interne|NULL");
     ASSERT_EQ(g.rowCount(), 6);

@@ -139,7 +139,8 @@ TEST_F(PhotosE2e, APhotoOfTheFolderLinkedAsTheDefaultDownloadedBackThenUnlinked)
     EXPECT_EQ(photos::shownPicture(s.VOImage).size(), QSize(640, 480));
 
     // Downloaded back from the web images address, and shown when chosen in the list.
-    const service::HttpResult back = form().Http().DownloadPhoto(form().URLImages + name + QStringLiteral(".jpg"));
+    const service::HttpResult back =
+        form().Http().DownloadPhoto(form().Requests().photo(form().URLImages, name + QStringLiteral(".jpg")));
     ASSERT_TRUE(back.ok) << back.error.toStdString();
     EXPECT_EQ(back.body, fileBytes(traced(name + QStringLiteral(".jpg"))));
     select(s.cListImageVO, name);
@@ -294,6 +295,32 @@ TEST_F(PhotosE2e, BlurringCancelledSendsNothingAndItsNumberIsNotUsedAgain)
     EXPECT_EQ(fileBytes(served(QStringLiteral("V0001003-02.jpg"))), first);
 }
 
+// Another user linked the number this photo asks for while the page was open:
+// the service gives it the next one, which the page shows, sends by FTP and
+// makes the default; the other user's photo is left as it was.
+TEST_F(PhotosE2e, ANumberTakenMeanwhileGivesThePhotoTheNextOne)
+{
+    photos::PhotoSheet& s = openPhotos("3", 1);  // a used vehicle without photos
+    const QByteArray theirs("\xFF\xD8\xFF their photo");
+    for (const char* file : {"V0001003-01.jpg", "V0001003-01m.jpg"}) {
+        QFile f(served(QLatin1String(file)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(theirs);
+    }
+    service->service->database().acquire()->exec(
+        "INSERT INTO \"tVO - Liens Images\" (idImage, idVO, NumImage, NomImage, DateImage) "
+        "VALUES (50, 1003, 1, 'V0001003-01', '2026-12-09 09:00:00')");
+    associate(kRealPhoto);
+    EXPECT_EQ(errorBox(), QString());
+    EXPECT_EQ(form().LbDebugInfo0->text(), QString());
+    EXPECT_EQ(links(1003), QStringLiteral("V0001003-01,V0001003-02"));
+    EXPECT_EQ(defaultOf(1003), QStringLiteral("V0001003-02"));
+    EXPECT_EQ(fileBytes(served(QStringLiteral("V0001003-01.jpg"))), theirs);
+    EXPECT_EQ(images::readJpegFile(served(QStringLiteral("V0001003-02.jpg")).toStdString()).width(), 640);
+    EXPECT_TRUE(QFile::exists(traced(QStringLiteral("V0001003-02m.jpg"))));
+    EXPECT_GE(s.LastNumImage, 2);
+}
+
 TEST_F(PhotosE2e, AFailedTransferEndsInTheErrorBoxKeepsTheFilesAndLinksNothing)
 {
     // The account's netrc file and the authority go with the server when it stops: copies stay.
@@ -306,11 +333,12 @@ TEST_F(PhotosE2e, AFailedTransferEndsInTheErrorBoxKeepsTheFilesAndLinksNothing)
         std::function<void()> arrange;
         QString message;
         bool reduced;  // the files made in the trace folder
+        int writes;    // the requests that write: the link sent, then taken back when the transfer failed
     } cases[] = {
         {"wrong password", [this] { run->set("FtpNetrcFile", QString::fromStdString(ftp->wrongNetrcFile())); },
-         QStringLiteral("Connexion refusée par le serveur FTP 127.0.0.1:"), true},
+         QStringLiteral("Connexion refusée par le serveur FTP 127.0.0.1:"), true, 2},
         {"no FTP server set", [this] { run->set("FtpPublicHost", QString()); }, QStringLiteral("FtpPublicHost"),
-         true},
+         true, 0},
         {"server stopped",
          [&] {
              run->set("FtpPublicHost", host);
@@ -318,17 +346,18 @@ TEST_F(PhotosE2e, AFailedTransferEndsInTheErrorBoxKeepsTheFilesAndLinksNothing)
              run->set("TlsAuthorityFile", authority);
              ftp.reset();
          },
-         QStringLiteral("Connexion impossible au serveur FTP"), true},
-        {"photo cut short", [this] { QFile::resize(folder + u'/' + kRealPhoto, 300); }, kRealPhoto, false},
+         QStringLiteral("Connexion impossible au serveur FTP"), true, 2},
+        {"photo cut short", [this] { QFile::resize(folder + u'/' + kRealPhoto, 300); }, kRealPhoto, false, 0},
     };
     photos::PhotoSheet& s = openPhotos("3", 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         run->dialogs.shown.clear();
         c.arrange();
+        const int before = proxy->writes();
         associate(kRealPhoto);
         EXPECT_TRUE(errorBox().contains(c.message)) << errorBox().toStdString();
-        EXPECT_EQ(proxy->writes(), 0);
+        EXPECT_EQ(proxy->writes() - before, c.writes);
         EXPECT_EQ(linked(), QStringList());
         EXPECT_EQ(links(1003), QString());
         const QString name = photos::PhotoName(QStringLiteral("1003"), s.LastNumImage);
@@ -358,8 +387,9 @@ TEST_F(PhotosE2e, AFailedUploadLinksNothing)
         EXPECT_EQ(links(1003), QString());
         EXPECT_EQ(defaultOf(1003), QString());
         EXPECT_EQ(proxy->passed(), 0);
-        EXPECT_TRUE(QFile::exists(served(photos::PhotoName(QStringLiteral("1003"), s.LastNumImage) +
-                                         QStringLiteral(".jpg"))));  // sent by FTP before
+        // Nothing sent by FTP either: the transfer follows the upload, under the name the service gave.
+        EXPECT_FALSE(QFile::exists(served(photos::PhotoName(QStringLiteral("1003"), s.LastNumImage) +
+                                          QStringLiteral(".jpg"))));
     }
 }
 

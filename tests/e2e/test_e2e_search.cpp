@@ -197,7 +197,8 @@ TEST_F(SearchE2e, EachModeOnTheDemoData)
 TEST_F(SearchE2e, ExactSearchAndAccentedNames)
 {
     service->service->database().acquire()->exec(
-        "INSERT INTO tClients (CliNom, CliPrenom, Site) VALUES ('LEFÈVRE', 'Hélène', 'NORD'), ('LEFEBVRE', 'Luc', 'SUD')");
+        "INSERT INTO tClients (CliNom, CliPrenom, Site, Concession) VALUES ('LEFÈVRE', 'Hélène', 'NORD', 'ALV'), "
+        "('LEFEBVRE', 'Luc', 'SUD', 'ALV')");
     openCustomer("1");
     search(ModePair::Client, QString::fromUtf8("lefè"));
     EXPECT_EQ(column(search::ngsInfo5), QString::fromUtf8("LEFÈVRE HÉLÈNE"));
@@ -411,7 +412,7 @@ TEST_F(SearchE2e, DuplicateCountsOfACustomerTypedTwice)
 
     // The same customer typed a second time.
     service->service->database().acquire()->exec(
-        "INSERT INTO tClients (CliNom, CliPrenom, CliMobile) VALUES ('DUPONT', 'Jean', '0612345678')");
+        "INSERT INTO tClients (CliNom, CliPrenom, CliMobile, Concession) VALUES ('DUPONT', 'Jean', '0612345678', 'ALV')");
     type(QStringLiteral("aCliNom"), QStringLiteral("dupont"));
     ticks(4);
     EXPECT_EQ(text("DblNom"), QStringLiteral("1"));
@@ -439,8 +440,8 @@ TEST_F(SearchE2e, DuplicateCountsOfACustomerTypedTwice)
 TEST_F(SearchE2e, AnIndicatorOpensTheSearchOnItsCustomers)
 {
     service->service->database().acquire()->exec(
-        "INSERT INTO tClients (CliNom, CliPrenom, CliMobile) VALUES ('DUPONT', 'Paul', '0612345678'), "
-        "('DUPONTEL', 'Jean', '06123456789')");
+        "INSERT INTO tClients (CliNom, CliPrenom, CliMobile, Concession) VALUES ('DUPONT', 'Paul', '0612345678', 'ALV'), "
+        "('DUPONTEL', 'Jean', '06123456789', 'ALV')");
     auto& f = openCustomer("1");
     for (const char* field : {"aCliNom", "aCliPrenom", "aCliMobile"})
         QTest::mouseDClick(get<QPlainTextEdit>(QLatin1String(field))->viewport(), Qt::LeftButton);

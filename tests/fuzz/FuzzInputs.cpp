@@ -104,8 +104,8 @@ QString printable(const QString& text)
 bool same(int dataType, const QString& shown, const QString& stored, bool list)
 {
     if (dataType == Date) {
-        const QString s = shown == QLatin1String("__/__/____") ? QString() : shown;
-        return s == stored;
+        const auto blank = [](const QString& d) { return d == QLatin1String("__/__/____") ? QString() : d; };
+        return blank(shown) == blank(stored);
     }
     if (dataType == Integer || dataType == Decimal) {
         double a = 0, b = 0;

@@ -12,6 +12,8 @@
 #include "search/SearchGrid.h"
 #include "search/SearchPanel.h"
 #include "toolkit/Grid.h"
+#include "grids/FrevoGrid.h"
+#include "grids/VehicleMoney.h"
 #include "service/DataServiceClient.h"
 #include "toolkit/Controls.h"
 
@@ -67,7 +69,8 @@ constexpr RecordRef kRecords[] = {
 
 using Row = QHash<QString, QString>;  // lower-cased column -> stored text
 
-enum class Kind { Type, Paste, Choose, Fill, Save, Reload, Sheet, Open, Search, Follow, New, Delete, Ticks, StopService, StartService, FailWrites };
+enum class Kind { Type, Paste, Choose, Fill, Save, Reload, Sheet, Open, Search, Follow, New, Delete, Ticks, CostCell, CostLine,
+                  StopService, StartService, FailWrites };
 // Steps after which nothing typed may wait unless the user was told why.
 bool leaves(Kind k)
 {
@@ -273,6 +276,66 @@ private:
         QApplication::processEvents();
     }
 
+    // The cost grid of a used vehicle shown, or none.
+    toolkit::Grid* costGrid()
+    {
+        if (state().KindSuffix != QLatin1String("_TVO") || recordId().isEmpty()) return nullptr;
+        return form().findChild<toolkit::Grid*>(QStringLiteral("ngFrevo"));
+    }
+    bool reachGrid(toolkit::Grid* g)
+    {
+        for (QWidget* w = g; w; w = w->parentWidget()) {
+            const int tab = form().Tabs->indexOf(w);
+            if (tab < 0) continue;
+            if (!form().Tabs->isTabVisible(tab)) return false;
+            if (form().Tabs->currentIndex() != tab) clickTab(tab);
+            return form().Tabs->currentIndex() == tab && g->isVisible();
+        }
+        return false;
+    }
+    // The stored cost lines shown on the cost sheet are the vehicle's lines as stored.
+    void checkCosts(Kind kind, size_t dialogsBefore)
+    {
+        toolkit::Grid* g = costGrid();
+        if (!g || !g->isVisible() || !service_ || row_.isEmpty()) return;
+        grids::FrevoGrid* frevo = grids::VehicleMoney::of(pages::RecordView::of(&form(), {}))->frevo();
+        const dataservice::ResultSet rs = service_->service->database().acquire()->query(
+            QStringLiteral("SELECT idFrevo, DateFrevo, LibelleFrevo, NomFournisseur, NFacture, MontantHT FROM "
+                           "\"tVO - Frevo\" WHERE idVO=%1").arg(row_.value(QStringLiteral("idvo"))).toStdString());
+        QHash<QString, QStringList> lines;
+        for (const auto& r : rs.rows) {
+            QStringList cells;
+            for (const std::string& v : r) cells << QString::fromStdString(v);
+            lines.insert(cells.takeFirst(), cells);
+        }
+        int shown = 0;
+        bool pending = false;
+        for (int r = 0; r < g->rowCount(); ++r) {
+            const QString id = g->cell(r, 1);
+            const bool waits = size_t(r + 1) < frevo->FrevoRows.size() && !frevo->FrevoRows[size_t(r + 1)].PendingStatement.isEmpty();
+            pending = pending || waits || (g->isEditing() && g->currentRow() == r);
+            if (id.isEmpty()) continue;
+            ++shown;
+            if (!lines.contains(id))
+                return fail(QStringLiteral("cost line %1 shown, not in the database").arg(id));
+            if (waits || (g->isEditing() && g->currentRow() == r)) continue;
+            const QStringList& db = lines[id];
+            const QString cells[] = {g->cell(r, 2), g->cell(r, 3), g->cell(r, 5), g->cell(r, 6), g->cell(r, 8)};
+            const int types[] = {pages::DataType::Date, pages::DataType::Text, pages::DataType::Text,
+                                 pages::DataType::Text, pages::DataType::Decimal};
+            for (int k = 0; k < 5; ++k)
+                if (!same(types[k], cells[k], db.value(k)))
+                    return fail(QStringLiteral("cost line %1 shows \"%2\", the database holds \"%3\"")
+                                    .arg(id, cells[k], db.value(k)));
+        }
+        if (!pending && shown != int(lines.size()))
+            return fail(QStringLiteral("%1 cost lines shown, %2 stored").arg(shown).arg(lines.size()));
+        // A cell that keeps a refused text says why, when it refuses it.
+        if (kind == Kind::CostCell && g->isEditing() && form_->dialogs.shown.size() == dialogsBefore &&
+            form().PanelWarning->isHidden())
+            return fail(QStringLiteral("a cost cell stays open without a word"));
+    }
+
     // ---------------------------------------------------------------- one step
 
     Kind choose()
@@ -284,7 +347,7 @@ private:
         } weights[] = {
             {Kind::Type, 30}, {Kind::Paste, 6}, {Kind::Choose, 8}, {Kind::Fill, 3}, {Kind::Save, 14},
             {Kind::Reload, 6}, {Kind::Sheet, 10}, {Kind::Open, 3}, {Kind::Search, 4}, {Kind::Follow, 2}, {Kind::New, 3}, {Kind::Delete, 1},
-            {Kind::Ticks, 4}, {Kind::StopService, 3}, {Kind::FailWrites, 5},
+            {Kind::Ticks, 4}, {Kind::CostCell, 8}, {Kind::CostLine, 3}, {Kind::StopService, 3}, {Kind::FailWrites, 5},
         };
         int total = 0;
         for (const Weight& w : weights) total += w.weight;
@@ -504,6 +567,42 @@ private:
             form_->dialogs.answers.clear();
             return;
         }
+        case Kind::CostCell:
+        case Kind::CostLine: {
+            toolkit::Grid* g = costGrid();
+            if (!g || !reachGrid(g)) return note(QStringLiteral("no cost sheet"));
+            if (g->isEditing()) g->cancelEdit();
+            const int r = int(pick(size_t(g->rowCount())));
+            if (kind == Kind::CostLine) {
+                // The template line's image adds it; a stored line's image deletes it, after its question.
+                const bool yes = chance(50);
+                note(QStringLiteral("click the image of cost line %1 of %2 (answering %3)")
+                         .arg(r).arg(g->rowCount()).arg(yes ? "yes" : "no"));
+                const MsgResult answer = yes ? MsgResult::Yes : MsgResult::No;
+                form_->dialogs.answers = {answer, answer};
+                g->scrollTo(g->model()->index(r, 0));
+                QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(g->model()->index(r, 0)).center());
+                QApplication::processEvents();
+                form_->dialogs.answers.clear();
+                return;
+            }
+            // Date, label, supplier, invoice or amount.
+            const int columns[] = {2, 3, 5, 6, 8};
+            const int c = columns[pick(std::size(columns))];
+            const QString value = Input(c == 2 ? pages::DataType::Date : c == 8 ? pages::DataType::Decimal
+                                                                               : pages::DataType::Text, rng_);
+            note(QStringLiteral("type \"%1\" into cost line %2 of %3, column %4").arg(printable(value)).arg(r)
+                     .arg(g->rowCount()).arg(c));
+            g->setFocus();
+            g->setCurrentCell(r, c);
+            QTest::keyClick(g, Qt::Key_F2);
+            QWidget* editor = g->inplaceEditor();
+            if (!editor) return note(QStringLiteral("  no editor"));
+            typeKeys(editorOf(editor), value);
+            if (g->inplaceEditor()) QTest::keyClick(editorOf(g->inplaceEditor()), Qt::Key_Return);
+            QApplication::processEvents();
+            return;
+        }
         case Kind::Ticks:
             note(QStringLiteral("two seconds of timer ticks"));
             for (int i = 0; i < 8; ++i) form().Timer1Timer();
@@ -558,6 +657,9 @@ private:
             for (auto it = now.cbegin(); it != now.cend(); ++it) {
                 const QString old = row_.value(it.key());
                 if (old == it.value() || row_.isEmpty()) continue;
+                // The cost totals follow the cost lines (and the fixed cost a save
+                // adds), which checkCosts compares with the grid.
+                if (it.key().startsWith(QLatin1String("frevo"))) continue;
                 QString column;
                 for (auto s = shownBefore.cbegin(); s != shownBefore.cend(); ++s)
                     if (s.key().toLower() == it.key()) column = s.key();
@@ -612,6 +714,7 @@ private:
                     return fail(QStringLiteral("after the reload %1 shows \"%2\", the database holds \"%3\"")
                                     .arg(f.control->objectName(), screen(f), row_.value(f.column.toLower())));
         checkScreen(keyAfter, form_->dialogs.shown.size() > dialogsBefore);
+        if (result_.ok) checkCosts(kind, dialogsBefore);
     }
     // What was typed and not stored is still on the screen, unless a box
     // said why the stored value came back (a date out of its range).
@@ -620,7 +723,8 @@ private:
         if (key != key_) return;
         for (const Field& f : fields()) {
             if (!typed_.contains(f.column)) continue;
-            if (boxShown && !row_.isEmpty() && eq(f.column, screen(f), row_.value(f.column.toLower()))) {
+            // (A record not stored yet comes back to its empty field.)
+            if (boxShown && eq(f.column, screen(f), row_.value(f.column.toLower()))) {
                 typed_.remove(f.column);
                 continue;
             }

@@ -64,7 +64,7 @@ TEST_F(FollowUpForm, EditorsOpenedAndClosedStoreNothing) {
     EXPECT_EQ(stored("coalesce(SujetRelance, 'NULL')", 1), "NULL");
     // Another cell of that line sends that cell only.
     chooseInCell(1, AType, QStringLiteral("Courrier"));
-    EXPECT_EQ(actions().ActionRows[2].PendingStatement, "Update tActions set TypeAction=3 where (idAction=1)");
+    EXPECT_EQ(actions().ActionRows[2].PendingStatement, "Update tActions set TypeAction=3 where (idAction=1) and (TypeAction=2)");
 }
 
 TEST_F(FollowUpForm, ALineWithAnEmptyColumnHoldsTheUserUntilFilledOrUndone) {
@@ -132,7 +132,7 @@ TEST_F(FollowUpForm, DatesOfAnAction) {
         }
     }
     EXPECT_EQ(actions().ActionRows[2].PendingStatement,
-              "Update tActions set DateAction=#12/09/2026# where (idAction=1)");
+              "Update tActions set DateAction=#12/09/2026# where (idAction=1) and (DateAction=#11/02/2026#)");
 }
 
 TEST_F(FollowUpForm, CellsDrawnByColumn) {

@@ -36,7 +36,7 @@ TEST_F(FrevoForm, WhatEachUserMayChange) {
         const char* editable;  // columns 1 to 8 of each row
     };
     const Case cases[] = {
-        // A salesperson: the accounted line is locked, neither it nor the invoiced one can be deleted.
+        // A salesperson: the accounted line is locked; it and the invoiced one cannot be deleted.
         {"2", "2 2 0 1", "-------- -11-1111 -11-1111 -1------"},
         // Accounting and sales: every line, the number included; only the template's date.
         {"1", "0 0 0 1", "-1111111 -1111111 -1111111 -1------"},
@@ -109,7 +109,7 @@ TEST_F(FrevoForm, AFailedSaveKeepsItsLineAndTheCurrentRow) {
     typeInCell(2, Amount, QStringLiteral("10"));
     EXPECT_NE(form().LbDebugInfo0->text(), QString());
     EXPECT_EQ(frevo().pendingLine(), 3);
-    EXPECT_EQ(frevo().FrevoRows[3].PendingStatement, "Update [tVO - Frevo] set MontantHT=10.00 where (idFrevo=3)");
+    EXPECT_EQ(frevo().FrevoRows[3].PendingStatement, "Update [tVO - Frevo] set MontantHT=10.00 where (idFrevo=3) and (MontantHT=95.00)");
     EXPECT_TRUE(form().JvXPBtnSave->isEnabled());
     // Another line is chosen: the save is tried again, fails, and the row stays.
     click(0, Label);
@@ -120,6 +120,44 @@ TEST_F(FrevoForm, AFailedSaveKeepsItsLineAndTheCurrentRow) {
     EXPECT_EQ(frevo().pendingLine(), 0);
     EXPECT_EQ(grid->cell(2, Amount), "95.00");
     EXPECT_EQ(text(QStringLiteral("cFrevo")), "529.40");
+}
+
+// A colleague changed or deleted the line meanwhile: the user is asked whose
+// amount wins and the line ends as stored; a line gone is said so, no longer sent.
+TEST_F(FrevoForm, ALineChangedMeanwhileAsksWhoseValueWins) {
+    struct Case {
+        const char* what;
+        const char* colleague;
+        platform::MsgResult answer;
+        const char* stored;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"keeps mine", "UPDATE \"tVO - Frevo\" SET MontantHT=15 WHERE idFrevo=3", platform::MsgResult::Yes, "20", "20.00"},
+        {"takes theirs", "UPDATE \"tVO - Frevo\" SET MontantHT=16 WHERE idFrevo=3", platform::MsgResult::No, "16", "16.00"},
+        {"line deleted", "DELETE FROM \"tVO - Frevo\" WHERE idFrevo=3", platform::MsgResult::Yes, "<aucune ligne>", "20.00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        run = std::make_unique<FormRun>(tmp.path(), service->baseHRef());
+        openCosts("1");
+        row(QString::fromUtf8(c.colleague));
+        run->dialogs.shown.clear();
+        run->dialogs.answers = {c.answer};
+        typeInCell(2, Amount, QStringLiteral("20"));
+        EXPECT_EQ(row("SELECT CAST(MontantHT AS INTEGER) FROM \"tVO - Frevo\" WHERE idFrevo=3"), c.stored);
+        EXPECT_EQ(grid->cell(2, Amount), c.shown);
+        EXPECT_EQ(frevo().pendingLine(), 0);
+        if (c.colleague[0] == 'U') {
+            ASSERT_EQ(run->dialogs.shown.size(), 1u);
+            EXPECT_TRUE(run->dialogs.shown[0].text.contains(QStringLiteral("20.00"))) << run->dialogs.shown[0].text.toStdString();
+        } else {
+            EXPECT_TRUE(run->dialogs.shown.empty());
+            EXPECT_TRUE(form().LbDebugInfo0->text().contains(QStringLiteral("supprimée entre-temps")))
+                << form().LbDebugInfo0->text().toStdString();
+        }
+        row("UPDATE \"tVO - Frevo\" SET MontantHT=95 WHERE idFrevo=3");
+    }
 }
 
 TEST_F(FrevoForm, ANewVehicleShowsNoCostOfTheVehicleShownBefore) {

@@ -81,15 +81,15 @@ TEST(GridsFrevoLines, LocksImagesAndGreyCellsByRights) {
         const char* grey;        // per stored line: the greyed columns 1 to 8
     };
     const Case cases[] = {
-        // A salesperson: the accounted line is locked, greyed and kept, the invoiced one kept.
+        // A salesperson: the accounted line is locked and greyed; it and the invoiced one are kept.
         {"sales", {"SVO"}, "2 2 0 1", "100", "-------- -11-1111 -11-1111 -1------", "11111111 1--1---- 1--1----"},
         // Accounting and sales: nothing locked, every line may be deleted.
         {"both", {"SVO", "COMPTA"}, "0 0 0 1", "000", "-1111111 -1111111 -1111111 -1------",
          "1------- 1------- 1-------"},
         // Accounting only: the number alone, and no template to add lines.
         {"accounting", {"COMPTA"}, "0 0 0", "000", "---1---- ---1---- ---1----", "111-1111 111-1111 111-1111"},
-        // Nobody's groups: every cell greyed, nothing editable, no template.
-        {"visitor", {}, "2 2 0", "100", "-------- -------- --------", "11111111 11111111 11111111"},
+        // Nobody's groups: every cell greyed, nothing editable or deleted, no template.
+        {"visitor", {}, "2 2 2", "100", "-------- -------- --------", "11111111 11111111 11111111"},
     };
     for (const Case& k : cases) {
         const FrevoLoad load = loadFrevoLines(c, elements, user(k.groups), today);

@@ -85,12 +85,12 @@ TEST_F(GridsService, CostLineEditedInsertedAndDeleted) {
 TEST_F(GridsService, FixedCostLineOfAVehicleForPrivateBuyers) {
     FixedCostInput in;
     in.Kind = QStringLiteral("VO");
-    in.IdVO = QStringLiteral("1002");
+    in.IdVO = QStringLiteral("1001");  // of the site NORD
     in.Destination = QStringLiteral("PARTICULIERS");
     in.SiteFee = QString::fromStdString(Scalar("SELECT MontantFraisDossier FROM tSites WHERE Site='NORD'"));
     in.Today = QDate(2026, 12, 9);
     Write("AxInsert", TestFraisFixes(in));
-    EXPECT_EQ(Stored("SELECT DateFrevo || '|' || MontantHT FROM \"tVO - Frevo\" WHERE idVO=1002 AND TypeFrevo='fixe'"),
+    EXPECT_EQ(Stored("SELECT DateFrevo || '|' || MontantHT FROM \"tVO - Frevo\" WHERE idVO=1001 AND TypeFrevo='fixe'"),
               QStringLiteral("2026-12-09|150"));
 }
 
@@ -106,7 +106,7 @@ TEST_F(GridsService, ActionLineInsertedUpdatedAndDeleted) {
     EXPECT_EQ(Stored("SELECT idClient || '|' || DateRelance || '|' || CommentaireAction FROM tActions WHERE idAction=" + id),
               QString::fromUtf8("2|2027-01-15|Rappel demandé : « 2e essai » ?"));
 
-    TsLine stored = line(kActionColumns, {"1", "02/11/2026", "2", "2", "2", "Essai", "10/01/2027", "2", "3", "2"});
+    TsLine stored = line(kActionColumns, {"1", "02/11/2026", "2", "2", "2", "Essai de la Golf, très intéressé", "10/01/2027", "2", "3", "2"});
     stored.cell(6).CurrentValue.clear();
     stored.cell(10).CurrentValue = QStringLiteral("3");
     r.NewLine = false;

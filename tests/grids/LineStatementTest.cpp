@@ -61,6 +61,8 @@ TEST(GridsCostLine, StatementOfEachEdit) {
     TsLine two = costLine();
     two.cell(3).CurrentValue = QStringLiteral("Lavage d'été");
     two.cell(2).CurrentValue = QString();
+    TsLine accounting = costLine();
+    accounting.cell(4).CurrentValue = QStringLiteral("411");
     TsLine deleted = costLine();
     deleted.cell(8).CurrentValue = QStringLiteral("0");
     TsLine filled = templateLine();
@@ -74,9 +76,13 @@ TEST(GridsCostLine, StatementOfEachEdit) {
     for (auto& d : noKey.Cells) d.CurrentValue += u'x';
     const Case cases[] = {
         {"nothing changed", costLine(), costs(), ""},
-        {"amount", amount, costs(), "Update [tVO - Frevo] set MontantHT=12.5 where (idFrevo=3)"},
+        {"amount, its loaded value compared", amount, costs(),
+         "Update [tVO - Frevo] set MontantHT=12.5 where (idFrevo=3) and (MontantHT=95.00)"},
         {"two cells, one emptied", two, costs(),
-         "Update [tVO - Frevo] set DateFrevo=NULL,LibelleFrevo='Lavage d''été' where (idFrevo=3)"},
+         "Update [tVO - Frevo] set DateFrevo=NULL,LibelleFrevo='Lavage d''été' where (idFrevo=3) and "
+         "(DateFrevo=#10/06/2026#) and (LibelleFrevo='Nettoyage')"},
+        {"an empty text compared as empty or NULL", accounting, costs(),
+         "Update [tVO - Frevo] set NComptable='411' where (idFrevo=3) and (isNull(NComptable) or NComptable='')"},
         {"deletion", deleted, costs(true), "Delete * from [tVO - Frevo] where (idFrevo=3)"},
         {"template", filled, costs(false, true),
          "Insert into [tVO - Frevo] (DateFrevo,LibelleFrevo,TypeFrevo,MontantHT, idVO, idFrevo ) "
@@ -132,7 +138,8 @@ TEST(GridsActionLine, InsertAndTheFirstEmptyMandatoryColumn) {
     line.cell(7).CurrentValue.clear();
     r.NewLine = false;
     s = TestActionUpdate(line, r);
-    EXPECT_EQ(s.Statement, QStringLiteral("Update tActions set DateRelance=NULL where (idAction=5)"));
+    EXPECT_EQ(s.Statement.toStdString(),
+              "Update tActions set DateRelance=NULL where (idAction=5) and (DateRelance=#01/15/2027#)");
     EXPECT_EQ(line.MissingColumn, 0);
     // The priority emptied: the column is missing.
     line.cell(10).CurrentValue.clear();

@@ -124,20 +124,22 @@ TEST(RecordViewRules, HintsFollowVehicleOrCustomer)
 
 TEST(RecordViewRules, CommandsByKindAndRights)
 {
-    auto v = commandVisibility(kKindVD, false, false, false);
+    auto v = commandVisibility(kKindVD, false, false, false, true);
     EXPECT_FALSE(v.newRecord);
     EXPECT_FALSE(v.remove);
     EXPECT_TRUE(v.options);
-    v = commandVisibility(kKindVN, true, true, false);
+    v = commandVisibility(kKindVN, true, true, false, false);
     EXPECT_TRUE(v.sweep);
     EXPECT_TRUE(v.remove);
     EXPECT_TRUE(v.accounting);
-    v = commandVisibility(kKindVO, true, false, false);
+    v = commandVisibility(kKindVO, true, false, false, false);
     EXPECT_FALSE(v.sweep);
     EXPECT_FALSE(v.options);
-    v = commandVisibility(kKindCL, false, false, true);
+    v = commandVisibility(kKindCL, false, false, true, true);
     EXPECT_TRUE(v.remove);
     EXPECT_TRUE(v.textMessage);
+    // An accounting user without the customers' group deletes no customer.
+    EXPECT_FALSE(commandVisibility(kKindCL, false, true, false, false).remove);
     EXPECT_TRUE(isTestUser(kTestUserId, ""));
     EXPECT_TRUE(isTestUser("3", "Paul Testeur"));
     EXPECT_FALSE(isTestUser("3", "Paul Martin"));

@@ -18,8 +18,9 @@ protected:
     static std::string Execute(const char* endpoint, const QString& statement) {
         const QString param = QLatin1String(endpoint) == QLatin1String("AxQuery") ? QStringLiteral("SQL")
                                                                                    : QStringLiteral("SQLExecute");
-        const QString url = u'/' + QLatin1String(endpoint) + QStringLiteral("?XMLC_OutputFormat=XML&") + param +
-                            u'=' + statement;
+        // As the super-administrator, who holds every right.
+        const QString url = u'/' + QLatin1String(endpoint) + QStringLiteral("?XMLC_OutputFormat=XML&UserID=1&") +
+                            param + u'=' + statement;
         const QByteArray wire = service::WireUrl(service::FinishGetUrl(url, QString()));
         auto res = Client()->Get(wire.toStdString());
         if (!res) return "(pas de réponse)";

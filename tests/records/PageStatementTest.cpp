@@ -58,7 +58,7 @@ TEST(RecordsPageStatement, UpdatesOfAPage) {
           field("MEC", 1, "01/02/2019", "31/02/2019"), field("KMS", 4, "84500", "")},
          vo,
          "Update tVehicles set Commentaires='l''auto',PrixVente=1234.5,KMS=NULL where (idTVO=1) and "
-         "(isNull(Commentaires) or Commentaires='') and (PrixVente=0.00) and (KMS=84500)"},
+         "(isNull(Commentaires) or Commentaires='') and (isNull(PrixVente) or PrixVente=0) and (KMS=84500)"},
         {"skipped: FDM total, Frevo total emptied, read-only, value of another element", 1,
          {key("idTVO", "1"), field("FrevoTotFDM", 5, "0.00", "12.00"), field("FrevoFixe", 5, "0.00", ""),
           field("Site", 2, "NORD", "SUD", ";READONLY;"), field("MBrute", 5, "0.00", "9.00", ";CALCUL;", "MBrute")},

@@ -82,25 +82,25 @@ TEST(RequestCatalogue, EveryRequestWithItsAnswerFile)
 {
     const RequestCatalogue c({"http://srv/ax/", "C1", "77", "u9", "/tmp/trace"});
     struct Case { ServiceRequest request; const char* url; const char* file; } cases[] = {
-        {c.infoEquip(), "http://srv/ax/AxInfoEquip?XMLC_OutputFormat=XML&UserConcession=C1", "XmlEquip.xml"},
-        {c.infoStruct(), "http://srv/ax/AxInfoStruct?XMLC_OutputFormat=XML&UserConcession=C1", "XmlStruct.xml"},
+        {c.infoEquip(), "http://srv/ax/AxInfoEquip?XMLC_OutputFormat=XML&UserID=u9&UserConcession=C1", "XmlEquip.xml"},
+        {c.infoStruct(), "http://srv/ax/AxInfoStruct?XMLC_OutputFormat=XML&UserID=u9&UserConcession=C1", "XmlStruct.xml"},
         {c.infoVO(), "http://srv/ax/AxInfoVO?XMLC_OutputFormat=XML&idTVO=77&UserID=u9", "XmlVO.xml"},
         {c.infoCL(), "http://srv/ax/AxInfoCL?XMLC_OutputFormat=XML&UserID=u9", "XmlCL.xml"},
-        {c.search("S"), "http://srv/ax/AxQuery?XMLC_OutputFormat=XML&SQL=S&MaxRows=51", "XmlSInf.xml"},
-        {c.duplicateCount("S"), "http://srv/ax/AxQuery?XMLC_OutputFormat=XML&SQL=S", "XmlSDbl.xml"},
-        {c.save("U", SaveTarget::Record), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=U", "XmlAXSQLVO.xml"},
-        {c.save("U", SaveTarget::FrevoRows), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=U", "XmlAXSQLFrevo.xml"},
-        {c.save("U", SaveTarget::ActionRows), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=U", "XmlAXSQLAction.xml"},
-        {c.insert("I", SaveTarget::Record), "http://srv/ax/AxInsert?XMLC_OutputFormat=XML&SQLExecute=I", "XmlAXSQLVO.xml"},
-        {c.insert("I", SaveTarget::FrevoRows), "http://srv/ax/AxInsert?XMLC_OutputFormat=XML&SQLExecute=I", "XmlAXSQLFrevo.xml"},
-        {c.remove("D"), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=D", "XmlAXDelete.xml"},
-        {c.listInsert("I"), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=I", "XmlAXInsert.xml"},
-        {c.photoLinkUpdate("U"), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&SQLExecute=U", "XmlAXUpdate.xml"},
-        {c.photoUpload(), "http://srv/ax/AxInsert", "XmlAXInsert.xml"},
+        {c.search("S"), "http://srv/ax/AxQuery?XMLC_OutputFormat=XML&UserID=u9&SQL=S&MaxRows=51", "XmlSInf.xml"},
+        {c.duplicateCount("S"), "http://srv/ax/AxQuery?XMLC_OutputFormat=XML&UserID=u9&SQL=S", "XmlSDbl.xml"},
+        {c.save("U", SaveTarget::Record), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&UserID=u9&SQLExecute=U", "XmlAXSQLVO.xml"},
+        {c.save("U", SaveTarget::FrevoRows), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&UserID=u9&SQLExecute=U", "XmlAXSQLFrevo.xml"},
+        {c.save("U", SaveTarget::ActionRows), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&UserID=u9&SQLExecute=U", "XmlAXSQLAction.xml"},
+        {c.insert("I", SaveTarget::Record), "http://srv/ax/AxInsert?XMLC_OutputFormat=XML&UserID=u9&SQLExecute=I", "XmlAXSQLVO.xml"},
+        {c.insert("I", SaveTarget::FrevoRows), "http://srv/ax/AxInsert?XMLC_OutputFormat=XML&UserID=u9&SQLExecute=I", "XmlAXSQLFrevo.xml"},
+        {c.remove("D"), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&UserID=u9&SQLExecute=D", "XmlAXDelete.xml"},
+        {c.listInsert("I"), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&UserID=u9&SQLExecute=I", "XmlAXInsert.xml"},
+        {c.photoLinkUpdate("U"), "http://srv/ax/AxUpdate?XMLC_OutputFormat=XML&UserID=u9&SQLExecute=U", "XmlAXUpdate.xml"},
+        {c.photoUpload(), "http://srv/ax/AxInsert?UserID=u9", "XmlAXInsert.xml"},
     };
     for (const auto& k : cases) {
         EXPECT_EQ(k.request.url, QString(k.url));
         EXPECT_EQ(k.request.answerFile, "/tmp/trace/" + QString(k.file)) << k.url;
     }
-    EXPECT_EQ(c.reportUrl("V=1", "FicheVO"), "http://srv/ax/ReportPDF?rptSelect=V=1&rptName=FicheVO");
+    EXPECT_EQ(c.reportUrl("V=1", "FicheVO"), "http://srv/ax/ReportPDF?UserID=u9&rptSelect=V=1&rptName=FicheVO");
 }
