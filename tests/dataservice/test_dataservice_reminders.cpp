@@ -55,6 +55,15 @@ protected:
         s->exec("INSERT INTO tCommerciaux (idCom, cNom, Site, Concession, idUser) VALUES (50, 'ESSAI Vendeur', 'EST', 'ALV', 50)");
         s->exec("INSERT INTO tCommerciaux (idCom, cNom, Site, Concession, idUser) VALUES (51, 'AUTRE Vendeur', 'EST', 'BXL', NULL)");
         s->exec("INSERT INTO tSites (Site, Concession, Marques, MontantFraisDossier) VALUES ('EST', 'ALV', 'VW', 0)");
+        // User 50 signs in with the salesperson's demo password.
+        s->exec("INSERT INTO sysUserPasswords (idUser, PwHash, Disabled, Changed) SELECT 50, PwHash, Disabled, Changed "
+                "FROM sysUserPasswords WHERE idUser = 2");
+    }
+    // A request of user 50's session.
+    static std::string Get50(const std::string& request) {
+        static std::string token;
+        if (token.empty()) token = SignIn(port_, "50", DemoPassword("2"));
+        return GetAs(token, request);
     }
     static void Customer(int id, const char* concession = "ALV") {
         checks_->acquire()->exec("INSERT INTO tClients (idClient, CliNom, CliPrenom, CliMobile, Concession) VALUES (" +
@@ -101,7 +110,7 @@ TEST_F(DataServiceReminders, DueAreTheRemindersUpToTodayThatNoLaterActionFollowe
             Action(++action, customer, date, reminder);
             ids.push_back(action);
         }
-        const std::string body = Get("AxRelances?XMLC_OutputFormat=XML&UserID=50");
+        const std::string body = Get50("AxRelances?XMLC_OutputFormat=XML&UserID=50");
         ASSERT_EQ(LogItems(body), "") << c.what;
         std::string listed;
         TXml xml = Scan(body);
@@ -127,7 +136,7 @@ TEST_F(DataServiceReminders, OldestFirstWithinTheDealershipOnly) {
     Action(7103, 701, "2026-11-02", "2026-12-03");
     Action(7104, 703, "2026-10-01", "2026-11-01");
     Action(7105, 702, "2026-10-02", "2026-12-07", 3);  // another salesperson's
-    const std::string body = Get("AxRelances?XMLC_OutputFormat=XML&UserID=50");
+    const std::string body = Get50("AxRelances?XMLC_OutputFormat=XML&UserID=50");
     EXPECT_EQ(Rows(body), "7102:24 7101:6 7103:6");
     EXPECT_EQ(Header(body, "Nombre"), "3");
     EXPECT_EQ(Header(body, "cNom"), "ESSAI Vendeur");
@@ -156,7 +165,7 @@ TEST_F(DataServiceReminders, AFollowUpMovedOrRemovedMakesTheReminderDueAgain) {
     for (const auto& [statement, listed] : steps) {
         if (*statement) checks_->acquire()->exec(statement);
         std::string ours;
-        std::istringstream rows(Rows(Get("AxRelances?XMLC_OutputFormat=XML&UserID=50")));
+        std::istringstream rows(Rows(Get50("AxRelances?XMLC_OutputFormat=XML&UserID=50")));
         for (std::string row; rows >> row;)
             if (row.rfind("81", 0) == 0) ours += (ours.empty() ? "" : " ") + row;
         EXPECT_EQ(ours, listed) << statement;
@@ -184,12 +193,16 @@ TEST_F(DataServiceReminders, OnlyASuperAdministratorAsksForAnotherSalespersonOrA
         {"1", "&Site=LYON", "Site inconnu de la concession", ""},
         {"1", "", "", ""},   // a super-administrator who is no salesperson: an empty list
         {"3", "", "", ""},   // nor is the accountant
-        {"424242", "", "Utilisateur inconnu", ""},
-        {"", "", "Paramètre UserID manquant", ""},
-        {"1'", "", "Utilisateur inconnu", ""},
+        // Another user than the session's is refused before anything is read.
+        {"424242", "", "Requête refusée : UserID=424242", ""},
+        {"1'", "", "Requête refusée : UserID=1'", ""},
     };
     for (const Case& c : cases) {
-        const std::string body = Get(std::string("AxRelances?XMLC_OutputFormat=XML&UserID=") + c.user + c.params);
+        const std::string request = std::string("AxRelances?XMLC_OutputFormat=XML&UserID=") + c.user + c.params;
+        const std::string user = c.user;
+        const std::string body = user == "50" ? Get50(request)
+                                 : user == "1" || user == "3" ? GetAs(TokenFor(user), request)
+                                                              : Get(request);
         if (*c.refusal) {
             EXPECT_EQ(LogItems(body).rfind(c.refusal, 0), 0u) << c.user << c.params << " " << LogItems(body);
             EXPECT_EQ(Rows(body), "") << c.user << c.params;

@@ -139,7 +139,7 @@ TEST_F(SignInTest, AnsweredWithoutASessionItSignsInAndSendsTheSameRequestAgain)
             EXPECT_TRUE(client().SignedIn()) << c.what;
         } else {
             EXPECT_EQ(requests, std::vector<std::string>{"GET /AxInfoVO"}) << c.what;
-            EXPECT_TRUE(host.error.startsWith(QStringLiteral("Exception : Connexion au service de données annulée")))
+            EXPECT_TRUE(host.error.startsWith(QStringLiteral("Échec de la requête : Connexion au service de données annulée")))
                 << c.what << ": " << host.error.toStdString();
             QFile answer(file);
             answer.open(QIODevice::ReadOnly);

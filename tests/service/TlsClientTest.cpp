@@ -90,7 +90,7 @@ TEST_F(TlsClient, OnlyACertificateOfABelievedAuthorityForTheHostAndDateIsAccepte
             EXPECT_TRUE(QFile::exists(file)) << r.what;
             continue;
         }
-        EXPECT_TRUE(host.error.startsWith(QStringLiteral("Exception : "))) << r.what << ": " << host.error.toStdString();
+        EXPECT_TRUE(host.error.startsWith(QStringLiteral("Échec de la requête : "))) << r.what << ": " << host.error.toStdString();
         EXPECT_TRUE(host.error.contains(r.says)) << r.what << ": " << host.error.toStdString();
         EXPECT_TRUE(host.error.contains(QStringLiteral("127.0.0.1"))) << r.what << ": the host is named";
         EXPECT_TRUE(host.panelWarning) << r.what;
