@@ -102,8 +102,6 @@ void TAxStanor::buildControls() {
         {&JvXPNext, "JvXPNext", "go-next", QStringLiteral(">> Enrg.Suiv."), QStringLiteral("enregistrement suivant")},
         {&JvXPBtnSweep, "JvXPBtnSweep", "edit-clear", QStringLiteral("Purge VN"),
          QStringLiteral("suppression des enregistrements VN annulés")},
-        {&JvXPBtnRelances, "JvXPBtnRelances", "x-office-calendar", QStringLiteral("Relances (99)"),
-         QStringLiteral("relances du jour")},
     };
     int x = 4;
     for (const Tool& t : tools) {
@@ -160,6 +158,16 @@ void TAxStanor::buildControls() {
     {
         const int w = std::max(JvXPBtnSearch->sizeHint().width() + 8, 96);
         JvXPBtnSearch->setGeometry(kClientWidth - w - 4, 27, w, 22);
+    }
+    // Today's reminders beside it, in sight whatever the record shown (the
+    // command bar below has no room left at the window's width).
+    JvXPBtnRelances = makeButton(this, "JvXPBtnRelances", QStringLiteral("Relances (99)"),
+                                 QStringLiteral("relances du jour"), QRect());
+    JvXPBtnRelances->setIcon(QIcon::fromTheme(QStringLiteral("x-office-calendar")));
+    JvXPBtnRelances->setIconSize(QSize(16, 16));
+    {
+        const int w = JvXPBtnRelances->sizeHint().width() + 24;  // room for the count in bold
+        JvXPBtnRelances->setGeometry(JvXPBtnSearch->x() - w - 4, 27, w, 22);
     }
     PanelSearch = new QFrame(this);
     PanelSearch->setObjectName(QStringLiteral("PanelSearch"));

@@ -167,11 +167,13 @@ TEST_F(DesktopTest, ToolbarButtonsHavePicturesAndThePrintButtonItsHint) {
     ASSERT_FALSE(app::chooseIconTheme().isEmpty()) << "an icon theme (tango-icon-theme)";
     auto& f = make();
     for (const char* name : {"JvXPBtnNewVO", "JvXPBtnSave", "JvXPBtnActualize", "JvXPBtnSuppr", "JvXPBtnPrint",
-                             "JvXPPrev", "JvXPNext", "JvXPBtnSweep"}) {
+                             "JvXPBtnHistory", "JvXPPrev", "JvXPNext", "JvXPBtnSweep", "JvXPBtnRelances",
+                             "JvXPBtnSearch"}) {
         auto* b = f.findChild<QPushButton*>(QString::fromLatin1(name));
         ASSERT_NE(b, nullptr) << name;
         EXPECT_FALSE(b->icon().isNull()) << name;
         EXPECT_GE(b->width(), b->sizeHint().width()) << name << ": caption cut";
+        EXPECT_LE(b->geometry().right(), 825) << name << ": beyond the window's edge";
     }
     EXPECT_EQ(f.JvXPBtnPrint->toolTip(), QStringLiteral("impression de la fiche du véhicule"));
     // The options label starts after the sweep button, shown or not.
