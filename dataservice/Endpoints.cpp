@@ -113,14 +113,18 @@ std::string Endpoints::prepareWrite(const Caller& caller, Session& s, Translated
     return TextTooLong(shape, *lengths_.of(s, concession), limits_.textBytes);
 }
 
-std::string Endpoints::today() const {
-    std::time_t t = std::chrono::system_clock::to_time_t(clock_());
+// The service's clock read as a text, in local time or UTC.
+static std::string ClockText(const Clock& clock, bool utc, const char* format) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(clock());
     std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%d/%m/%Y", &tm);
+    if (utc) gmtime_r(&t, &tm);
+    else localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, format, &tm);
     return buf;
 }
+
+std::string Endpoints::today() const { return ClockText(clock_, false, "%d/%m/%Y"); }
 
 void Endpoints::writeRows(XmlAnswer& out, const std::string& section, const std::string& item, const ResultSet& rows,
                           const Extra& extra) {
@@ -316,14 +320,7 @@ std::string Endpoints::reminders(const Caller& caller, const QueryParams& p) {
     return RemindersAnswer(*s, caller, p, today());
 }
 
-std::string Endpoints::nowUtc() const {
-    std::time_t t = std::chrono::system_clock::to_time_t(clock_());
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char now[24];
-    std::strftime(now, sizeof now, "%Y-%m-%d %H:%M:%S", &tm);
-    return now;
-}
+std::string Endpoints::nowUtc() const { return ClockText(clock_, true, "%Y-%m-%d %H:%M:%S"); }
 
 Outcome Endpoints::recordedWrite(Session& s, const Caller& caller, const TranslatedSql& sql,
                                  const Session::BeforeCommit& also, const Session::BeforeStatement& check) {
